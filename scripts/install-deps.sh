@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing QUIRVEL needs and is not there yet.
+# Debian 12; run as root or with sudo. Only Debian's packages and the npm registry are used.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+packages=(
+    g++ cmake make pkg-config
+    qt6-base-dev qt6-qpa-plugins libjpeg62-turbo-dev
+    fonts-dejavu-core
+    xvfb xauth
+    libjpeg-turbo-progs
+    chromium
+)
+# Node.js for the browser tests; a machine that already has a node keeps it.
+if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
+    packages+=(nodejs npm)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The browser tests drive Debian's chromium through playwright-core; nothing downloads a browser.
+browser="$root/tests/browser"
+if [ -f "$browser/package.json" ] && [ ! -d "$browser/node_modules/playwright-core" ]; then
+    (cd "$browser" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
+fi

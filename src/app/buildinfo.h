@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+
+// Constants chosen when the program is built (see the CMake cache variables of the same names).
+QString AuthorCredit();
+QString SiteUrl();
+QString SiteHost();

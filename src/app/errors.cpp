@@ -1,0 +1,32 @@
+#include "errors.h"
+
+#include "services.h"
+
+#include <QFileInfo>
+
+QuirvelError::QuirvelError(const QString& text) : std::runtime_error(text.toStdString()), m_text(text)
+{
+}
+
+QString StandardErrorText(const QString& text)
+{
+    if (!text.isEmpty() && text.back().unicode() > u'.')
+        return text + QLatin1Char('.');
+    return text;
+}
+
+QString ApplicationTitleFrom(const QString& executablePath)
+{
+    QString name = QFileInfo(executablePath).fileName();
+    const qsizetype dot = name.indexOf(QLatin1Char('.'));
+    if (dot >= 0)
+        name.truncate(dot);
+    if (name.size() > 1)
+        name = name.left(1) + name.mid(1).toLower();
+    return name;
+}
+
+void ShowStandardError(IDialogs& dialogs, const QString& text)
+{
+    dialogs.Error(StandardErrorText(text));
+}

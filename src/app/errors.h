@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+#include <stdexcept>
+
+class IDialogs;
+
+// The one kind of error that ends an event handler. Its text is what the user sees in the
+// standard error box, so it is written for the user, in Russian.
+class QuirvelError : public std::runtime_error
+{
+public:
+    explicit QuirvelError(const QString& text);
+    const QString& text() const { return m_text; }
+
+private:
+    QString m_text;
+};
+
+// The error box adds a full stop unless the text already ends in one or in punctuation below it.
+QString StandardErrorText(const QString& text);
+
+// "QUIRVEL.bin" -> "Quirvel"-style title: file name without folder and from the first dot on,
+// every character after the first in lower case.
+QString ApplicationTitleFrom(const QString& executablePath);
+
+// Runs one event handler; whatever ends it early is shown in the standard error box and the
+// program goes on with the steps already done.
+template <class Handler>
+void Guarded(IDialogs& dialogs, Handler&& handler);
+
+void ShowStandardError(IDialogs& dialogs, const QString& text);
+
+template <class Handler>
+void Guarded(IDialogs& dialogs, Handler&& handler)
+{
+    try {
+        handler();
+    } catch (const QuirvelError& e) {
+        ShowStandardError(dialogs, e.text());
+    } catch (const std::exception& e) {
+        ShowStandardError(dialogs, QString::fromLocal8Bit(e.what()));
+    }
+}

@@ -1,0 +1,26 @@
+#include "app/qtservices.h"
+#include "ui/about.h"
+#include "ui/gen.h"
+#include "ui/mainwindow.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+
+    QtDialogs dialogs;
+    QtShell shell;
+    QtPauser pauser;
+    Services services{dialogs, shell, pauser};
+
+    // Created in this order; the two others stay hidden until called.
+    TForm1 form1(services);
+    TAboutBox about;
+    TForm2 form2(form1.Setup.ProgramFolder);
+    form1.SetAboutBox(&about);
+    form1.SetInfoWindow(&form2);
+
+    form1.show();
+    return app.exec();
+}

@@ -1,0 +1,131 @@
+#include "qtservices.h"
+
+#include "errors.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QThread>
+#include <QUrl>
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+void CentreOnScreen(QWidget& w)
+{
+    w.adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect r = w.frameGeometry();
+        r.moveCenter(screen->availableGeometry().center());
+        w.move(r.topLeft());
+    }
+}
+
+int RunBox(QMessageBox& box)
+{
+    CentreOnScreen(box);
+    return box.exec();
+}
+
+std::filesystem::path FsPath(const QString& path)
+{
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+} // namespace
+
+QString ApplicationTitle()
+{
+    return ApplicationTitleFrom(QCoreApplication::applicationFilePath());
+}
+
+void QtDialogs::Message(const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok);
+    RunBox(box);
+}
+
+bool QtDialogs::Confirm(const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text,
+                    QMessageBox::Ok | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Cancel);
+    return RunBox(box) == QMessageBox::Ok;
+}
+
+bool QtDialogs::YesNo(const QString& caption, const QString& text)
+{
+    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+    return RunBox(box) == QMessageBox::Yes;
+}
+
+QString QtDialogs::Input(const QString& caption, const QString& prompt, const QString& preset)
+{
+    QInputDialog dialog;
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(preset);
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("Cancel"));
+    if (auto* edit = dialog.findChild<QLineEdit*>()) {
+        edit->setMaxLength(255);
+        edit->setText(preset.left(255));
+        edit->selectAll();
+    }
+    CentreOnScreen(dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return preset;
+    return dialog.textValue();
+}
+
+void QtDialogs::Error(const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, ApplicationTitle(), text, QMessageBox::Ok);
+    RunBox(box);
+}
+
+bool QtShell::ShellCopy(const QString& source, const QString& folder)
+{
+    const QFileInfo src(source);
+    if (!src.isFile())
+        return false;
+    const QString target = folder + QLatin1Char('/') + src.fileName();
+    std::error_code ec;
+    const auto from = FsPath(source);
+    const auto to = FsPath(target);
+    // Copying a file onto itself would truncate it; it is already where it should be.
+    if (std::filesystem::exists(to, ec) && std::filesystem::equivalent(from, to, ec))
+        return true;
+    return std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing,
+                                      ec) &&
+           !ec;
+}
+
+bool QtShell::OpenDocument(const QString& path)
+{
+    // The desktop launcher reports success even for a missing file; the shell would not.
+    if (!QFileInfo(path).isFile())
+        return false;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void QtPauser::Pause(int milliseconds)
+{
+    QElapsedTimer timer;
+    timer.start();
+    for (qint64 left = milliseconds; left > 0; left = milliseconds - timer.elapsed()) {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, int(left));
+        QThread::msleep(static_cast<unsigned long>(qMin<qint64>(left, 10)));
+    }
+}

@@ -1,0 +1,6 @@
+#include "about.h"
+
+TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("AboutBox"));
+}
