@@ -1,6 +1,7 @@
 #include "qtservices.h"
 
 #include "errors.h"
+#include "filecopy.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -15,8 +16,6 @@
 #include <QThread>
 #include <QUrl>
 
-#include <filesystem>
-#include <system_error>
 
 namespace {
 
@@ -34,11 +33,6 @@ int RunBox(QMessageBox& box)
 {
     CentreOnScreen(box);
     return box.exec();
-}
-
-std::filesystem::path FsPath(const QString& path)
-{
-    return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
 } // namespace
@@ -97,19 +91,7 @@ void QtDialogs::Error(const QString& text)
 
 bool QtShell::ShellCopy(const QString& source, const QString& folder)
 {
-    const QFileInfo src(source);
-    if (!src.isFile())
-        return false;
-    const QString target = folder + QLatin1Char('/') + src.fileName();
-    std::error_code ec;
-    const auto from = FsPath(source);
-    const auto to = FsPath(target);
-    // Copying a file onto itself would truncate it; it is already where it should be.
-    if (std::filesystem::exists(to, ec) && std::filesystem::equivalent(from, to, ec))
-        return true;
-    return std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing,
-                                      ec) &&
-           !ec;
+    return CopyIntoFolder(source, folder);
 }
 
 bool QtShell::OpenDocument(const QString& path)
