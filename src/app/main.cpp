@@ -4,10 +4,12 @@
 #include "ui/mainwindow.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
+    app.setWindowIcon(QIcon(QStringLiteral(":/about/icon.png")));
 
     QtDialogs dialogs;
     QtShell shell;
