@@ -2,11 +2,13 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 
 #include <filesystem>
 #include <system_error>
 
-namespace {
+namespace
+{
 std::filesystem::path FsPath(const QString& path)
 {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
@@ -15,6 +17,7 @@ std::filesystem::path FsPath(const QString& path)
 
 bool CopyIntoFolder(const QString& source, const QString& folder)
 {
+    namespace fs = std::filesystem;
     const QFileInfo src(source);
     if (!src.isFile())
         return false;
@@ -22,10 +25,26 @@ bool CopyIntoFolder(const QString& source, const QString& folder)
     const auto from = FsPath(source);
     const auto to = FsPath(folder + QLatin1Char('/') + src.fileName());
     // Copying a file onto itself would truncate it; it is already where it should be.
-    if (std::filesystem::exists(to, ec) && std::filesystem::equivalent(from, to, ec))
+    if (fs::exists(to, ec) && fs::equivalent(from, to, ec))
         return true;
+
+    // A fresh name in the target folder keeps the final rename on one file system.
+    QTemporaryFile staging(folder + QStringLiteral("/.quirvel-copy-XXXXXX"));
+    if (!staging.open())
+        return false;
+    const auto temp = FsPath(staging.fileName());
+    staging.close();
     ec.clear();
-    return std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing,
-                                      ec) &&
-           !ec;
+    if (!fs::copy_file(from, temp, fs::copy_options::overwrite_existing, ec) || ec)
+        return false;
+    // A read-only source would otherwise give a copy that later regenerations cannot replace
+    // in place; the rename below replaces read-only targets anyway.
+    fs::permissions(temp, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add,
+                    ec);
+    ec.clear();
+    fs::rename(temp, to, ec);
+    if (ec)
+        return false;
+    staging.setAutoRemove(false);
+    return true;
 }

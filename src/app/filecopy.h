@@ -2,6 +2,7 @@
 
 #include <QString>
 
-// Copies source into folder under its own file name, replacing a file of that name.
-// True on success; a failed copy may leave a partial target behind.
+// Copies source into folder under its own file name, replacing a file of that name without
+// asking, even a read-only one. The copy is made beside the target and renamed onto it, so a
+// failed copy leaves the old file (or none) and no partial file behind. True on success.
 bool CopyIntoFolder(const QString& source, const QString& folder);

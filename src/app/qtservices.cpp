@@ -97,9 +97,11 @@ bool QtShell::ShellCopy(const QString& source, const QString& folder)
 bool QtShell::OpenDocument(const QString& path)
 {
     // The desktop launcher reports success even for a missing file; the shell would not.
-    if (!QFileInfo(path).isFile())
+    const QFileInfo document(path);
+    if (!document.isFile())
         return false;
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    // A relative path would become a relative URL that no launcher can resolve.
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(document.absoluteFilePath()));
 }
 
 void QtPauser::Pause(int milliseconds)
