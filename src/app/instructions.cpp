@@ -1,0 +1,18 @@
+#include "instructions.h"
+
+#include "buildinfo.h"
+
+#include <QFileInfo>
+
+void OpenInstructions(const QString& programFolder, IShell& shell, IDialogs& dialogs)
+{
+    // programFolder ends with a separator already; the doubled one is harmless and kept.
+    const QString path = programFolder + QStringLiteral("/instr.chm");
+    // Desktop launchers happily "open" a file that is not there; the user must hear about it.
+    const QFileInfo file(path);
+    if (file.isFile() && file.isReadable() && shell.OpenDocument(path))
+        return;
+    dialogs.Message(
+        QStringLiteral("Файл инструкции instr.chm - недоступен! Обращайьесь на сайт: ") +
+        SiteHost());
+}

@@ -1,0 +1,184 @@
+#include "app/buildinfo.h"
+#include "app/instructions.h"
+#include "fakes.h"
+#include "ui/about.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+class TestAbout : public QObject
+{
+    Q_OBJECT
+private slots:
+    void layout_data();
+    void layout();
+    void textsAndFonts();
+    void logo();
+    void closes_data();
+    void closes();
+    void instructions_data();
+    void instructions();
+};
+
+void TestAbout::layout_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<bool>("sizedToText");
+    QTest::newRow("Image1") << "Image1" << QRect(16, 16, 41, 41) << false;
+    QTest::newRow("Label1") << "Label1" << QRect(88, 16, 145, 22) << true;
+    QTest::newRow("Label2") << "Label2" << QRect(88, 48, 69, 16) << true;
+    QTest::newRow("Label3") << "Label3" << QRect(88, 88, 233, 57) << false;
+    QTest::newRow("Shape1") << "Shape1" << QRect(16, 160, 353, 1) << false;
+    QTest::newRow("Button1") << "Button1" << QRect(272, 192, 97, 25) << false;
+}
+
+void TestAbout::layout()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, geometry);
+    QFETCH(bool, sizedToText);
+    TAboutBox about;
+    auto* widget = about.findChild<QWidget*>(name);
+    QVERIFY(widget);
+    QCOMPARE(widget->parentWidget(), &about);
+    if (sizedToText) {
+        auto* label = qobject_cast<QLabel*>(widget);
+        QVERIFY(label);
+        QCOMPARE(widget->pos(), geometry.topLeft());
+        QVERIFY(widget->width() >= label->fontMetrics().horizontalAdvance(label->text()));
+    } else {
+        QCOMPARE(widget->geometry(), geometry);
+    }
+    QVERIFY(about.rect().contains(widget->geometry()));
+    QCOMPARE(about.pos(), QPoint(323, 193));
+    QVERIFY(about.isHidden());
+}
+
+void TestAbout::textsAndFonts()
+{
+    TAboutBox about;
+    QCOMPARE(about.windowTitle(), QStringLiteral("О программе"));
+    QCOMPARE(about.font().pixelSize(), 11);
+    QCOMPARE(about.Label1->text(), QStringLiteral("Тест - викторина"));
+    QCOMPARE(about.Label1->font().family(), QStringLiteral("Arial"));
+    QCOMPARE(about.Label1->font().pixelSize(), 19);
+    QCOMPARE(about.Label2->text(), QStringLiteral("Version  1.1"));
+    QCOMPARE(about.Label2->font().pixelSize(), 13);
+    QCOMPARE(about.Label3->text(),
+             QStringLiteral("    Программа для досуга и обучения. Генерирует WEB-страничку "
+                            "тест-викторину , в которой  нужно выбрать соответствие картинки и "
+                            "описания к ней. "));
+    QCOMPARE(about.Label3->font().pixelSize(), 11);
+    QVERIFY(about.Label3->wordWrap());
+    QVERIFY(about.Label3->alignment() & Qt::AlignHCenter);
+    QCOMPARE(about.Button1->text(), QStringLiteral("Ok"));
+    QCOMPARE(about.Shape1->frameShape(), QFrame::HLine);
+}
+
+void TestAbout::logo()
+{
+    // The same picture is the program's window icon, so it must be reachable by its path.
+    const QImage icon(QStringLiteral(":/about/icon.png"));
+    QCOMPARE(icon.size(), QSize(32, 32));
+    QVERIFY(icon.colorCount() > 0 && icon.colorCount() <= 16);
+    const QRgb red = qRgb(255, 0, 0);
+    for (const QPoint corner : {QPoint(0, 0), QPoint(31, 0), QPoint(0, 31), QPoint(31, 31)})
+        QCOMPARE(icon.pixel(corner), red);
+    const QColor centre = icon.pixelColor(16, 20);
+    QVERIFY(centre.green() >= 128 && centre.red() == 0 && centre.blue() == 0);
+
+    TAboutBox about;
+    const QImage shown = about.Image1->pixmap().toImage();
+    QCOMPARE(shown.size(), QSize(41, 41));
+    QCOMPARE(shown.pixel(0, 0), red);
+    QCOMPARE(shown.pixel(40, 40), red);
+    QCOMPARE(shown.pixelColor(20, 26), centre);
+}
+
+void TestAbout::closes_data()
+{
+    QTest::addColumn<bool>("byButton");
+    QTest::newRow("Ok") << true;
+    QTest::newRow("close box") << false;
+}
+
+void TestAbout::closes()
+{
+    QFETCH(bool, byButton);
+    TAboutBox about;
+    bool wasShown = false;
+    bool gaveUp = false;
+    QTimer::singleShot(0, &about, [&] {
+        wasShown = about.isVisible() && about.isModal();
+        if (byButton)
+            QTest::mouseClick(about.Button1, Qt::LeftButton);
+        else
+            about.close();
+    });
+    // Only reached if closing failed; the modal loop must not hang the test then.
+    QTimer::singleShot(5000, &about, [&] {
+        gaveUp = true;
+        about.done(QDialog::Rejected);
+    });
+    about.exec();
+    QVERIFY(wasShown);
+    QVERIFY(!gaveUp);
+    QVERIFY(about.isHidden());
+}
+
+void TestAbout::instructions_data()
+{
+    QTest::addColumn<QString>("present"); // "file", "folder" or "" for nothing at that path
+    QTest::addColumn<bool>("shellOpens");
+    QTest::addColumn<bool>("opened");
+    QTest::newRow("missing") << "" << true << false;
+    QTest::newRow("present") << "file" << true << true;
+    QTest::newRow("shell refuses") << "file" << false << false;
+    QTest::newRow("a folder of that name") << "folder" << true << false;
+}
+
+void TestAbout::instructions()
+{
+    QFETCH(QString, present);
+    QFETCH(bool, shellOpens);
+    QFETCH(bool, opened);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString programFolder = dir.path() + QLatin1Char('/');
+    const QString path = dir.path() + QStringLiteral("//instr.chm");
+    if (present == QLatin1String("file")) {
+        QFile file(dir.filePath(QStringLiteral("instr.chm")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("ITSF");
+    } else if (present == QLatin1String("folder")) {
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("instr.chm")));
+    }
+
+    ScriptedDialogs dialogs;
+    RecordingShell shell;
+    shell.openResult = shellOpens;
+    OpenInstructions(programFolder, shell, dialogs);
+
+    QVERIFY(shell.copies.isEmpty());
+    // A file that is not there never reaches the shell, whatever the shell would say.
+    QCOMPARE(shell.opened, present == QLatin1String("file") ? QStringList{path} : QStringList{});
+    if (opened) {
+        QVERIFY(dialogs.log.isEmpty());
+    } else {
+        QVERIFY(!SiteHost().isEmpty());
+        QCOMPARE(dialogs.log,
+                 QStringList{QStringLiteral("Message: Файл инструкции instr.chm - недоступен! "
+                                            "Обращайьесь на сайт: ") +
+                             SiteHost()});
+    }
+}
+
+QTEST_MAIN(TestAbout)
+#include "tst_about.moc"
