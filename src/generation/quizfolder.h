@@ -1,0 +1,19 @@
+#pragma once
+
+#include "app/quizsetup.h"
+#include "app/services.h"
+#include "generation/shuffle.h"
+
+#include <QStringList>
+
+// The supplied images every quiz page uses, in the order they are copied.
+extern const QStringList DecorationNames;
+
+// Places slot k's picture as k.jpg in the quiz folder for every slot, then writes the page.
+// Failed deletions and copies are reported one box each and the work goes on; a failure while
+// writing the page throws QuirvelError.
+void WriteQuizPage(const TQuizSetup& setup, const AnswerOrder& order, IShell& shell,
+                   IDialogs& dialogs);
+
+// Copies the decoration images from the program folder into the quiz folder, one box per failure.
+void CopyDecorations(const TQuizSetup& setup, IShell& shell, IDialogs& dialogs);
