@@ -1,0 +1,291 @@
+// makequiz: builds a quiz folder with the program's own page writer and folder assembly, without
+// the windows, so that browser tests and screenshot scripts play exactly what users get.
+//
+//   makequiz [quiz.json] [--program DIR] [--folder NAME] [--title TEXT]
+//            [--picture PATH]x6 [--question TEXT]x6 [--answer TEXT]x6 [--order 3,1,2,6,4,5 | --seed N]
+//
+// quiz.json: {"programFolder", "folderName", "title", "slots": [{"picture", "question", "answer"}
+// x6], "order": [6 numbers] or "seed": N}; options given on the command line win. Without order
+// or seed the answers are shuffled from the clock, as in the program. The folder name defaults to
+// the title. On success prints {"quizFolder", "page", "order"} as JSON; any message the program
+// would have shown makes it fail, so a half-made quiz never passes for a good one.
+
+#include "app/errors.h"
+#include "app/filecopy.h"
+#include "app/quizsetup.h"
+#include "app/services.h"
+#include "generation/quizfolder.h"
+#include "generation/shuffle.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+#include <random>
+#include <utility>
+
+namespace {
+
+class Failure
+{
+public:
+    explicit Failure(QString text, int code = 2) : text(std::move(text)), code(code) {}
+    QString text;
+    int code;
+};
+
+// Nobody is there to answer: every question is noted and answered the cautious way.
+class UnattendedDialogs : public IDialogs
+{
+public:
+    QStringList shown;
+    void Message(const QString& text) override { shown << QStringLiteral("message: ") + text; }
+    bool Confirm(const QString& text) override
+    {
+        shown << QStringLiteral("confirm: ") + text;
+        return false;
+    }
+    bool YesNo(const QString&, const QString& text) override
+    {
+        shown << QStringLiteral("yes/no: ") + text;
+        return false;
+    }
+    QString Input(const QString&, const QString& prompt, const QString& preset) override
+    {
+        shown << QStringLiteral("input: ") + prompt;
+        return preset;
+    }
+    void Error(const QString& text) override { shown << QStringLiteral("error: ") + text; }
+};
+
+class CopyingShell : public IShell
+{
+public:
+    QStringList opened;
+    bool ShellCopy(const QString& source, const QString& folder) override
+    {
+        return CopyIntoFolder(source, folder);
+    }
+    bool OpenDocument(const QString& path) override
+    {
+        opened << path;
+        return false;
+    }
+};
+
+void PrintLine(FILE* stream, const QString& text)
+{
+    std::fputs(text.toUtf8().constData(), stream);
+    std::fputc('\n', stream);
+}
+
+// The answer box keeps line breaks as CR LF; a bare LF from a script or JSON means the same.
+QString AsTyped(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return text;
+}
+
+AnswerOrder OrderFrom(const QList<int>& entries)
+{
+    if (entries.size() != 6)
+        throw Failure(QStringLiteral("the order needs six numbers"));
+    AnswerOrder order;
+    QStringList parts;
+    QList<int> seen;
+    for (int k = 0; k < 6; ++k) {
+        const int n = entries[k];
+        if (n < 1 || n > 6 || seen.contains(n))
+            throw Failure(QStringLiteral("the order must hold each of 1 to 6 once"));
+        seen << n;
+        order.Entries[static_cast<size_t>(k)] = n;
+        parts << QString::number(n);
+    }
+    order.Text = parts.join(QStringLiteral(", "));
+    return order;
+}
+
+AnswerOrder SeededOrder(quint32 seed)
+{
+    std::mt19937 generator(seed);
+    return ShuffleAnswers([&generator](int n) {
+        return std::uniform_int_distribution<int>(0, n - 1)(generator);
+    });
+}
+
+struct Request {
+    QString programFolder;
+    QString folderName;
+    QString title;
+    QStringList pictures, questions, answers;
+    QList<int> order;
+    bool hasSeed = false;
+    quint32 seed = 0;
+};
+
+void ReadJson(const QString& path, Request& r)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(path + QStringLiteral(": ") + file.errorString());
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(file.readAll(), &error);
+    if (!doc.isObject())
+        throw Failure(path + QStringLiteral(": ") + error.errorString());
+    const QJsonObject o = doc.object();
+    r.programFolder = o.value(QStringLiteral("programFolder")).toString();
+    r.folderName = o.value(QStringLiteral("folderName")).toString();
+    r.title = o.value(QStringLiteral("title")).toString();
+    for (const QJsonValue& v : o.value(QStringLiteral("slots")).toArray()) {
+        const QJsonObject slot = v.toObject();
+        r.pictures << slot.value(QStringLiteral("picture")).toString();
+        r.questions << slot.value(QStringLiteral("question")).toString();
+        r.answers << slot.value(QStringLiteral("answer")).toString();
+    }
+    for (const QJsonValue& v : o.value(QStringLiteral("order")).toArray())
+        r.order << v.toInt();
+    if (o.contains(QStringLiteral("seed"))) {
+        r.hasSeed = true;
+        r.seed = static_cast<quint32>(o.value(QStringLiteral("seed")).toDouble());
+    }
+}
+
+Request ParseArguments(const QCoreApplication& app)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Builds a quiz folder the way the program does."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("quiz.json"), QStringLiteral("Quiz description."),
+                                 QStringLiteral("[quiz.json]"));
+    const QCommandLineOption program(QStringLiteral("program"),
+                                     QStringLiteral("Program folder with the decorations."),
+                                     QStringLiteral("dir"));
+    const QCommandLineOption folder(QStringLiteral("folder"), QStringLiteral("Quiz folder name."),
+                                    QStringLiteral("name"));
+    const QCommandLineOption title(QStringLiteral("title"), QStringLiteral("Quiz title."),
+                                   QStringLiteral("text"));
+    const QCommandLineOption picture(QStringLiteral("picture"),
+                                     QStringLiteral("Picture of the next slot (six times)."),
+                                     QStringLiteral("path"));
+    const QCommandLineOption question(QStringLiteral("question"),
+                                      QStringLiteral("Question of the next slot."),
+                                      QStringLiteral("text"));
+    const QCommandLineOption answer(QStringLiteral("answer"),
+                                    QStringLiteral("Answer of the next slot."),
+                                    QStringLiteral("text"));
+    const QCommandLineOption order(QStringLiteral("order"),
+                                   QStringLiteral("Answer order, e.g. 3,1,2,6,4,5."),
+                                   QStringLiteral("list"));
+    const QCommandLineOption seed(QStringLiteral("seed"),
+                                  QStringLiteral("Seed for a repeatable shuffle."),
+                                  QStringLiteral("n"));
+    parser.addOptions({program, folder, title, picture, question, answer, order, seed});
+    parser.process(app);
+
+    Request r;
+    if (parser.positionalArguments().size() > 1)
+        throw Failure(QStringLiteral("at most one quiz.json"));
+    if (!parser.positionalArguments().isEmpty())
+        ReadJson(parser.positionalArguments().first(), r);
+    if (parser.isSet(program))
+        r.programFolder = parser.value(program);
+    if (parser.isSet(folder))
+        r.folderName = parser.value(folder);
+    if (parser.isSet(title))
+        r.title = parser.value(title);
+    if (parser.isSet(picture))
+        r.pictures = parser.values(picture);
+    if (parser.isSet(question))
+        r.questions = parser.values(question);
+    if (parser.isSet(answer))
+        r.answers = parser.values(answer);
+    if (parser.isSet(order)) {
+        r.order.clear();
+        for (const QString& part : parser.value(order).split(QLatin1Char(',')))
+            r.order << part.trimmed().toInt();
+    }
+    if (parser.isSet(seed)) {
+        r.hasSeed = true;
+        r.seed = parser.value(seed).toUInt();
+    }
+    return r;
+}
+
+int Run(const QCoreApplication& app)
+{
+    const Request r = ParseArguments(app);
+    if (r.programFolder.isEmpty())
+        throw Failure(QStringLiteral("no program folder given"));
+    if (r.pictures.size() != 6)
+        throw Failure(QStringLiteral("six pictures are needed, got %1").arg(r.pictures.size()));
+    if (r.questions.size() > 6 || r.answers.size() > 6)
+        throw Failure(QStringLiteral("at most six questions and six answers"));
+
+    TQuizSetup setup;
+    setup.Initialise(QDir(r.programFolder).absolutePath());
+    setup.Title = r.title;
+    setup.FolderName = r.folderName.isEmpty() ? r.title : r.folderName;
+    if (setup.FolderName.isEmpty())
+        throw Failure(QStringLiteral("no folder name and no title to take it from"));
+    for (int k = 1; k <= 6; ++k) {
+        setup.SelectSlot(k);
+        setup.SetPicture(QDir(r.pictures[k - 1]).absolutePath());
+        if (k <= r.questions.size())
+            setup.SetQuestion(r.questions[k - 1], false);
+        if (k <= r.answers.size())
+            setup.SetAnswer(AsTyped(r.answers[k - 1]));
+    }
+    setup.SelectSlot(1);
+    setup.FirstGeneration = false;
+
+    if (!QDir().mkpath(setup.QuizFolder()))
+        throw Failure(QStringLiteral("cannot create ") + setup.QuizFolder());
+
+    const AnswerOrder answerOrder = !r.order.isEmpty() ? OrderFrom(r.order)
+                                    : r.hasSeed        ? SeededOrder(r.seed)
+                                                       : ShuffleAnswers();
+    UnattendedDialogs dialogs;
+    CopyingShell shell;
+    WriteQuizPage(setup, answerOrder, shell, dialogs);
+    CopyDecorations(setup, shell, dialogs);
+    if (!dialogs.shown.isEmpty() || !shell.opened.isEmpty()) {
+        for (const QString& line : dialogs.shown)
+            PrintLine(stderr, QStringLiteral("makequiz: the program would show ") + line);
+        for (const QString& path : shell.opened)
+            PrintLine(stderr, QStringLiteral("makequiz: the program would open ") + path);
+        return 3;
+    }
+
+    QJsonArray entries;
+    for (int k = 1; k <= 6; ++k)
+        entries << answerOrder[k];
+    const QJsonObject result{
+        {QStringLiteral("quizFolder"), QDir::cleanPath(setup.QuizFolder())},
+        {QStringLiteral("page"), QDir::cleanPath(setup.QuizFolder() + QStringLiteral("/start.htm"))},
+        {QStringLiteral("order"), entries},
+    };
+    PrintLine(stdout, QString::fromUtf8(QJsonDocument(result).toJson(QJsonDocument::Compact)));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    try {
+        return Run(app);
+    } catch (const Failure& f) {
+        PrintLine(stderr, QStringLiteral("makequiz: ") + f.text);
+        return f.code;
+    } catch (const QuirvelError& e) {
+        PrintLine(stderr, QStringLiteral("makequiz: the program would report: ") + e.text());
+        return 4;
+    }
+}
