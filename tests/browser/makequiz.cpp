@@ -2,7 +2,8 @@
 // the windows, so that browser tests and screenshot scripts play exactly what users get.
 //
 //   makequiz [quiz.json] [--program DIR] [--folder NAME] [--title TEXT]
-//            [--picture PATH]x6 [--question TEXT]x6 [--answer TEXT]x6 [--order 3,1,2,6,4,5 | --seed N]
+//            [--picture PATH]x6 [--question TEXT]x6 [--answer TEXT]x6
+//            [--order 3,1,2,6,4,5 | --seed N]
 //
 // quiz.json: {"programFolder", "folderName", "title", "slots": [{"picture", "question", "answer"}
 // x6], "order": [6 numbers] or "seed": N}; options given on the command line win. Without order
@@ -29,7 +30,8 @@
 #include <random>
 #include <utility>
 
-namespace {
+namespace
+{
 
 class Failure
 {
@@ -114,9 +116,8 @@ AnswerOrder OrderFrom(const QList<int>& entries)
 AnswerOrder SeededOrder(quint32 seed)
 {
     std::mt19937 generator(seed);
-    return ShuffleAnswers([&generator](int n) {
-        return std::uniform_int_distribution<int>(0, n - 1)(generator);
-    });
+    return ShuffleAnswers(
+        [&generator](int n) { return std::uniform_int_distribution<int>(0, n - 1)(generator); });
 }
 
 struct Request {
@@ -159,7 +160,8 @@ void ReadJson(const QString& path, Request& r)
 Request ParseArguments(const QCoreApplication& app)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Builds a quiz folder the way the program does."));
+    parser.setApplicationDescription(
+        QStringLiteral("Builds a quiz folder the way the program does."));
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("quiz.json"), QStringLiteral("Quiz description."),
                                  QStringLiteral("[quiz.json]"));
@@ -267,7 +269,8 @@ int Run(const QCoreApplication& app)
         entries << answerOrder[k];
     const QJsonObject result{
         {QStringLiteral("quizFolder"), QDir::cleanPath(setup.QuizFolder())},
-        {QStringLiteral("page"), QDir::cleanPath(setup.QuizFolder() + QStringLiteral("/start.htm"))},
+        {QStringLiteral("page"),
+         QDir::cleanPath(setup.QuizFolder() + QStringLiteral("/start.htm"))},
         {QStringLiteral("order"), entries},
     };
     PrintLine(stdout, QString::fromUtf8(QJsonDocument(result).toJson(QJsonDocument::Compact)));
