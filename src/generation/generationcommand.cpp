@@ -1,0 +1,121 @@
+#include "generationcommand.h"
+
+#include "generation/quizfolder.h"
+
+#include <QDir>
+#include <algorithm>
+
+namespace {
+
+const QString NoTitleText = QStringLiteral("А почему нет названия у викторины?");
+const QString NoPicturesText = QStringLiteral("А почему не все картинки выбраны ?");
+const QString FolderWarningText = QStringLiteral(
+    "Будьте внимательны при названии папки для викторины. В названии не должно быть запрещенных "
+    "символов (Точек, звездочек, кавычек, знаков прямой и обр.дробей и некоторых других. Могут "
+    "возникнуть проблемы при ее создании или при доступе к ней.");
+const QString FolderCaption = QStringLiteral("Внимание!");
+const QString FolderPrompt = QStringLiteral("Укажите название папки для размещения викторины.   )");
+const QString FolderFailedText = QStringLiteral("Ошибка при создании папки для викторины. ");
+const QString GeneratingText = QStringLiteral("Выполняется генерация");
+const QString DoneText = QStringLiteral("Генерация выполнена");
+const QString RestText = QStringLiteral("Выбирай картинки, делай подписи, жми генерацию...");
+const QString ViewQuestion = QStringLiteral("Просматривать будете?");
+const QString CannotShowText =
+    QStringLiteral("Не могу продемонстрировать страничку! Проверьте путь к викторине: ");
+
+// Fails, like the system call, when the folder already exists; a name that would reach outside
+// the program folder fails the same way without touching the disk.
+bool CreateQuizFolder(const TQuizSetup& setup)
+{
+    if (!IsPlainFolderName(setup.FolderName))
+        return false;
+    return QDir().mkdir(setup.QuizFolder());
+}
+
+} // namespace
+
+QString TrimBlanksAndControls(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text.at(begin).unicode() <= 0x20)
+        ++begin;
+    while (end > begin && text.at(end - 1).unicode() <= 0x20)
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+bool IsPlainFolderName(const QString& name)
+{
+    if (name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+    // The backslash is refused as well: the quiz folder is meant to be copied to any desktop, and
+    // on some of them it separates folders.
+    return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
+           !name.contains(QChar(0));
+}
+
+GenerationCommand::GenerationCommand(TQuizSetup& setup, IGenerationView& view, Services& services)
+    : m_setup(setup), m_view(view), m_services(services)
+{
+}
+
+void GenerationCommand::Run()
+{
+    IDialogs& dialogs = m_services.dialogs;
+
+    // A title of blanks passes here on purpose; it only becomes empty after trimming.
+    if (m_view.TitleText().isEmpty()) {
+        dialogs.Message(NoTitleText);
+        return;
+    }
+    m_setup.Title = TrimBlanksAndControls(m_view.TitleText());
+    m_view.SetTitleText(m_setup.Title);
+
+    if (!m_setup.IsComplete()) {
+        dialogs.Message(NoPicturesText);
+        return;
+    }
+
+    if (m_setup.FirstGeneration)
+        AskForQuizFolder();
+
+    m_view.ShowInfoWindow();
+
+    m_order = m_shuffle ? m_shuffle() : ShuffleAnswers();
+
+    m_view.ShowStatus(GeneratingText);
+    for (int step = 0; step < ProgressSteps; ++step) {
+        m_view.SetProgressPosition(std::min(m_view.ProgressPosition() + 1, ProgressMaximum));
+        m_services.pauser.Pause(ProgressStepMilliseconds);
+    }
+
+    // A page that cannot be written ends the command here, leaving status and bar as they are.
+    WriteQuizPage(m_setup, m_order, m_services.shell, dialogs);
+    CopyDecorations(m_setup, m_services.shell, dialogs);
+
+    m_view.ShowStatus(DoneText);
+    m_services.pauser.Pause(DonePauseMilliseconds);
+    m_view.SetProgressPosition(0);
+    m_view.ShowStatus(RestText);
+
+    if (!dialogs.Confirm(ViewQuestion))
+        return;
+    m_lastPagePath = m_setup.QuizFolder() + QStringLiteral("/start.htm");
+    if (!m_services.shell.OpenDocument(m_lastPagePath))
+        dialogs.Message(CannotShowText + m_lastPagePath);
+}
+
+// Only a newly made folder ends the loop: an existing one could hold another quiz.
+void GenerationCommand::AskForQuizFolder()
+{
+    IDialogs& dialogs = m_services.dialogs;
+    for (;;) {
+        dialogs.Message(FolderWarningText);
+        m_setup.FolderName = dialogs.Input(FolderCaption, FolderPrompt, m_setup.Title);
+        if (CreateQuizFolder(m_setup))
+            break;
+        dialogs.Message(FolderFailedText);
+    }
+    m_setup.FirstGeneration = false;
+}
