@@ -6,7 +6,8 @@
 #include <array>
 #include <iconv.h>
 
-namespace {
+namespace
+{
 
 constexpr char32_t Undefined = 0xFFFD;
 
@@ -32,8 +33,8 @@ struct CodePage {
             iconv(cd, nullptr, nullptr, nullptr, nullptr);
             if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == size_t(-1) || outLeft != 0)
                 continue;
-            const char32_t cp = char32_t(out[0]) | char32_t(out[1]) << 8 |
-                                char32_t(out[2]) << 16 | char32_t(out[3]) << 24;
+            const char32_t cp = char32_t(out[0]) | char32_t(out[1]) << 8 | char32_t(out[2]) << 16 |
+                                char32_t(out[3]) << 24;
             toUnicode[b] = cp;
             fromUnicode.insert(cp, char(b));
         }

@@ -36,10 +36,8 @@ AnswerOrder ShuffleAnswers(const UniformDraw& draw)
 
 AnswerOrder ShuffleAnswers()
 {
-    std::mt19937 generator(
-        static_cast<std::mt19937::result_type>(
-            std::chrono::high_resolution_clock::now().time_since_epoch().count()));
-    return ShuffleAnswers([&generator](int n) {
-        return std::uniform_int_distribution<int>(0, n - 1)(generator);
-    });
+    std::mt19937 generator(static_cast<std::mt19937::result_type>(
+        std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+    return ShuffleAnswers(
+        [&generator](int n) { return std::uniform_int_distribution<int>(0, n - 1)(generator); });
 }

@@ -7,7 +7,8 @@
 #include <QSaveFile>
 #include <iterator>
 
-namespace {
+namespace
+{
 
 enum class Insert { None, Title, OrderText, Question, Extension, Answer, Credit, SiteLink };
 
@@ -224,20 +225,27 @@ QString InsertedValue(const TemplateLine& line, const TQuizSetup& setup, const A
 void WriteStartPage(QIODevice& out, const TQuizSetup& setup, const AnswerOrder& order)
 {
     for (const TemplateLine& line : PageTemplate) {
-        QByteArray bytes = ToWindows1251(QString::fromUtf8(line.Before) +
-                                         InsertedValue(line, setup, order) +
-                                         QString::fromUtf8(line.After));
+        QByteArray bytes =
+            ToWindows1251(QString::fromUtf8(line.Before) + InsertedValue(line, setup, order) +
+                          QString::fromUtf8(line.After));
         bytes += "\r\n";
-        if (out.write(bytes) != bytes.size())
-            throw QuirvelError(out.errorString());
+        // A short write (full disk, size limit) is continued until the device either takes the
+        // rest or fails with the system's reason; the page never silently loses its tail.
+        for (qsizetype done = 0; done < bytes.size();) {
+            const qint64 written = out.write(bytes.constData() + done, bytes.size() - done);
+            if (written <= 0)
+                throw QuirvelError(out.errorString());
+            done += written;
+        }
     }
 }
 
 void WriteStartPage(const TQuizSetup& setup, const AnswerOrder& order, const QString& quizFolder)
 {
     // The page goes to a temporary file beside start.htm and replaces it only when complete.
+    // Unbuffered, because a buffered flush at commit() can drop a partly written tail unnoticed.
     QSaveFile file(quizFolder + QStringLiteral("/start.htm"));
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw QuirvelError(file.errorString());
     WriteStartPage(file, setup, order);
     if (!file.commit())

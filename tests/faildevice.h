@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QIODevice>
+
+// A write-only device that takes `capacity` bytes, the way a disk fills up: the write that
+// reaches the limit is cut short, every write after that fails.
+class FailDevice : public QIODevice
+{
+public:
+    explicit FailDevice(qint64 capacity) : m_capacity(capacity) { open(WriteOnly | Unbuffered); }
+
+    QByteArray written;
+    int writesAfterFailure = 0; // calls made after one had already returned -1
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 len) override
+    {
+        if (m_failed) {
+            ++writesAfterFailure;
+            return -1;
+        }
+        const qint64 taken = qMin(len, m_capacity - written.size());
+        written.append(data, taken);
+        if (taken == 0) {
+            m_failed = true;
+            setErrorString(QStringLiteral("Нет места на устройстве"));
+            return -1;
+        }
+        return taken;
+    }
+
+private:
+    qint64 m_capacity;
+    bool m_failed = false;
+};
