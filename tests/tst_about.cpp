@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QtEndian>
 #include <QtTest>
 
 class TestAbout : public QObject
@@ -24,6 +25,7 @@ private slots:
     void closes();
     void instructions_data();
     void instructions();
+    void suppliedHelpFile();
 };
 
 void TestAbout::layout_data()
@@ -178,6 +180,25 @@ void TestAbout::instructions()
                                             "Обращайьесь на сайт: ") +
                              SiteHost()});
     }
+}
+
+void TestAbout::suppliedHelpFile()
+{
+    // The build lays out the program folder; the button must find a real compiled help file there.
+    const QString programFolder = QStringLiteral(QUIRVEL_PROGRAM_DIR "/");
+    QFile file(programFolder + QStringLiteral("instr.chm"));
+    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(file.fileName()));
+    const QByteArray header = file.read(0x18);
+    QCOMPARE(header.left(4), QByteArray("ITSF"));
+    QCOMPARE(qFromLittleEndian<quint32>(header.constData() + 4), 3u);        // format version
+    QCOMPARE(qFromLittleEndian<quint32>(header.constData() + 0x14), 0x419u); // Russian
+    QVERIFY(file.size() > 4096);
+
+    ScriptedDialogs dialogs;
+    RecordingShell shell;
+    OpenInstructions(programFolder, shell, dialogs);
+    QCOMPARE(shell.opened, QStringList{programFolder + QStringLiteral("/instr.chm")});
+    QVERIFY(dialogs.log.isEmpty());
 }
 
 QTEST_MAIN(TestAbout)
