@@ -10,7 +10,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 packages=(
     g++ cmake make pkg-config
     qt6-base-dev qt6-qpa-plugins libjpeg62-turbo-dev
-    fonts-dejavu-core
+    fonts-dejavu-core fonts-liberation
     xvfb xauth
     libjpeg-turbo-progs
     chromium
