@@ -74,6 +74,10 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
                        {88, 88, 233, 57});
     Label3->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label3->setWordWrap(true);
+    // The box was measured for a narrow face; a wider substitute needs another line, and there is
+    // room for it above the rule. Cut-off text would be worse than a taller box.
+    Label3->resize(Label3->width(),
+                   qMax(Label3->height(), Label3->heightForWidth(Label3->width())));
 
     Shape1 = new QFrame(this);
     Shape1->setObjectName(QStringLiteral("Shape1"));
