@@ -2,7 +2,6 @@
 
 #include <QtTest>
 #include <algorithm>
-#include <random>
 
 Q_DECLARE_METATYPE(QList<int>)
 
@@ -12,16 +11,8 @@ class TestShuffle : public QObject
 private slots:
     void scriptedDraws_data();
     void scriptedDraws();
-    void alwaysAPermutation();
-    void clockSeededOrdersVary();
+    void clockSeededOrdersArePermutations();
 };
-
-static bool IsPermutation(const AnswerOrder& order)
-{
-    std::array<int, 6> sorted = order.Entries;
-    std::sort(sorted.begin(), sorted.end());
-    return sorted == std::array<int, 6>{1, 2, 3, 4, 5, 6};
-}
 
 void TestShuffle::scriptedDraws_data()
 {
@@ -59,29 +50,22 @@ void TestShuffle::scriptedDraws()
     QCOMPARE(ranges, expectedRanges);
 }
 
-void TestShuffle::alwaysAPermutation()
+void TestShuffle::clockSeededOrdersArePermutations()
 {
-    std::mt19937 generator(20261207);
-    for (int run = 0; run < 2000; ++run) {
-        const AnswerOrder order = ShuffleAnswers(
-            [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(generator); });
-        QVERIFY2(IsPermutation(order), qPrintable(order.Text));
+    QSet<QString> seen;
+    for (int run = 0; run < 500; ++run) {
+        const AnswerOrder order = ShuffleAnswers();
         QStringList numbers;
         for (int k = 1; k <= 6; ++k)
             numbers << QString::number(order[k]);
         QCOMPARE(order.Text, numbers.join(QStringLiteral(", ")));
-    }
-}
-
-void TestShuffle::clockSeededOrdersVary()
-{
-    QSet<QString> seen;
-    for (int run = 0; run < 50; ++run) {
-        const AnswerOrder order = ShuffleAnswers();
-        QVERIFY2(IsPermutation(order), qPrintable(order.Text));
+        std::array<int, 6> sorted = order.Entries;
+        std::sort(sorted.begin(), sorted.end());
+        QVERIFY2((sorted == std::array<int, 6>{1, 2, 3, 4, 5, 6}), qPrintable(order.Text));
         seen.insert(order.Text);
     }
-    QVERIFY(seen.size() > 1);
+    // Re-seeded at every call: a run of equal orders would mean a stuck seed.
+    QVERIFY(seen.size() > 50);
 }
 
 QTEST_GUILESS_MAIN(TestShuffle)
