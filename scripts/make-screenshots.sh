@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Refreshes the pictures in docs/:
+#   docs/quiz-page.png    a quiz generated from samples/ by the program's own code, four answers
+#                         set right and two wrong, checked, in headless chromium
+#   docs/main-window.png  QUIRVEL under Xvfb with the same quiz composed through its own window
+#                         (clicks and typing by xdotool, as a person would)
+# Installs what is missing and builds first. QUIRVEL_BUILD_DIR picks a build folder (default build/).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${QUIRVEL_BUILD_DIR:-$root/build}
+docs="$root/docs"
+
+# The window is driven at the pixel positions of its fixed layout (client-area coordinates).
+compose_main_window() {
+    local out=$1 app win X Y WIDTH HEIGHT SCREEN WINDOW
+    cd "$root/samples"
+    "$build/program/quirvel" >/dev/null 2>&1 &
+    app=$!
+    trap 'kill "$app" 2>/dev/null || true' RETURN
+    win=$(timeout 30 xdotool search --sync --onlyvisible --name "QUIRVEL 1.1" | head -1)
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    sleep 1
+
+    at() { xdotool mousemove --sync $((X + $1)) $((Y + $2)) click 1; sleep 0.3; }
+    type_text() { xdotool type --delay 40 "$1"; sleep 0.2; }
+    # Thumbnail centres of slots 1..6, and the file list rows (13 pixels high, sorted by name).
+    local thumbs=(0 "328 160" "488 160" "328 256" "488 256" "328 352" "488 352")
+    local -A row=([car]=0 [fish]=1 [flower]=2 [house]=3 [sun]=4 [tree]=5)
+    local slots=(
+        "sun|Что светит днём?|Солнце"
+        "house|Где живут люди?|Дом с красной крышей"
+        "tree|Что растёт в лесу?|Дерево"
+        "fish|Кто плавает?|Рыба"
+        "car|На чём ездят?|Машина"
+        "flower|Что пахнет?|Цветок"
+    )
+    local k file question answer
+    for k in 1 2 3 4 5 6; do
+        IFS='|' read -r file question answer <<<"${slots[k - 1]}"
+        at ${thumbs[k]}
+        at 80 $((95 + 13 * ${row[$file]}))
+        at 412 444
+        type_text "$question"
+        at 668 548
+        type_text "$answer"
+    done
+    at 444 100
+    type_text "Что на картинке?"
+    at ${thumbs[1]}
+    sleep 1
+    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out"
+}
+
+if [ "${1:-}" = "--compose-under-x" ]; then
+    compose_main_window "$2"
+    exit 0
+fi
+
+bash "$root/scripts/install-deps.sh"
+[ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" >/dev/null
+cmake --build "$build" -j"$(nproc)" --target quirvel makequiz quirvel_program_files >/dev/null
+mkdir -p "$docs"
+
+QUIRVEL_MAKEQUIZ="$build/tests/makequiz" QUIRVEL_PROGRAM_DIR="$build/program" \
+    node "$root/tests/browser/shoot-quiz-page.mjs" "$docs/quiz-page.png"
+
+xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --compose-under-x "$docs/main-window.png"
+echo "wrote $docs/main-window.png"
