@@ -1,0 +1,131 @@
+#pragma once
+
+// Real JPEG files for the tests, written with libjpeg itself, plus surgery on their markers.
+
+#include <QByteArray>
+#include <QColor>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <jpeglib.h>
+
+// Grayscale8 images become grey JPEGs, everything else colour ones.
+inline QByteArray EncodeJpeg(const QImage& source, bool progressive = false, int quality = 92)
+{
+    const bool grey = source.format() == QImage::Format_Grayscale8;
+    const QImage image = grey ? source : source.convertToFormat(QImage::Format_RGB888);
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr jerr{};
+    cinfo.err = jpeg_std_error(&jerr);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = JDIMENSION(image.width());
+    cinfo.image_height = JDIMENSION(image.height());
+    cinfo.input_components = grey ? 1 : 3;
+    cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    if (progressive)
+        jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<uchar*>(image.constScanLine(int(cinfo.next_scanline)));
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    QByteArray out(reinterpret_cast<const char*>(buffer), qsizetype(size));
+    std::free(buffer);
+    return out;
+}
+
+inline bool WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+// Four flat quadrants, so a stretched copy can be checked at a glance.
+inline QImage Quadrants(int width, int height, const QColor& tl, const QColor& tr, const QColor& bl,
+                        const QColor& br, bool grey = false)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    QPainter p(&image);
+    const int w = width / 2, h = height / 2;
+    p.fillRect(0, 0, w, h, tl);
+    p.fillRect(w, 0, width - w, h, tr);
+    p.fillRect(0, h, w, height - h, bl);
+    p.fillRect(w, h, width - w, height - h, br);
+    p.end();
+    return grey ? image.convertToFormat(QImage::Format_Grayscale8) : image;
+}
+
+inline bool Near(QRgb a, QRgb b, int tolerance = 24)
+{
+    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+// Position of the first SOFn marker's height field, or -1.
+inline qsizetype FrameHeaderAt(const QByteArray& jpeg)
+{
+    for (qsizetype i = 2; i + 9 < jpeg.size();) {
+        if (uchar(jpeg[i]) != 0xFF)
+            return -1;
+        const uchar marker = uchar(jpeg[i + 1]);
+        const int length = (uchar(jpeg[i + 2]) << 8) | uchar(jpeg[i + 3]);
+        if (marker >= 0xC0 && marker <= 0xC2)
+            return i + 5;
+        i += 2 + length;
+    }
+    return -1;
+}
+
+// The same file claiming another size in its frame header.
+inline QByteArray WithClaimedSize(QByteArray jpeg, int width, int height)
+{
+    const qsizetype at = FrameHeaderAt(jpeg);
+    jpeg[at] = char(height >> 8);
+    jpeg[at + 1] = char(height & 0xFF);
+    jpeg[at + 2] = char(width >> 8);
+    jpeg[at + 3] = char(width & 0xFF);
+    return jpeg;
+}
+
+// A progressive file whose first scan (with the tables before it) is repeated until the file
+// holds `scans` scans: what a hostile file does to make a decoder loop.
+inline QByteArray WithRepeatedScans(const QByteArray& progressive, int scans)
+{
+    // Find the first SOS and the marker that ends its entropy-coded data.
+    qsizetype i = 2, firstTables = -1;
+    while (i + 4 < progressive.size()) {
+        const uchar marker = uchar(progressive[i + 1]);
+        const int length = (uchar(progressive[i + 2]) << 8) | uchar(progressive[i + 3]);
+        if (marker == 0xC4 && firstTables < 0)
+            firstTables = i;
+        if (marker == 0xDA)
+            break;
+        if (marker >= 0xC0 && marker <= 0xC2)
+            firstTables = -1;
+        i += 2 + length;
+    }
+    const qsizetype sos = i;
+    qsizetype end = sos + 2 + ((uchar(progressive[sos + 2]) << 8) | uchar(progressive[sos + 3]));
+    while (end + 1 < progressive.size() &&
+           !(uchar(progressive[end]) == 0xFF && uchar(progressive[end + 1]) != 0x00 &&
+             (uchar(progressive[end + 1]) < 0xD0 || uchar(progressive[end + 1]) > 0xD7)))
+        ++end;
+    const QByteArray scan = progressive.mid(firstTables < 0 ? sos : firstTables,
+                                            end - (firstTables < 0 ? sos : firstTables));
+    QByteArray out = progressive.left(end);
+    for (int k = 1; k < scans; ++k)
+        out += scan;
+    out += QByteArray("\xFF\xD9", 2);
+    return out;
+}
