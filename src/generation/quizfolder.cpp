@@ -2,7 +2,6 @@
 
 #include "generation/startpage.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -76,6 +75,7 @@ void WriteQuizPage(const TQuizSetup& setup, const AnswerOrder& order, IShell& sh
             if (AnythingAt(target) && !QFile::remove(target))
                 dialogs.Message(QStringLiteral("Ошибка при удалении файла"));
             const StagedPicture& picture = staged[static_cast<size_t>(k - 1)];
+            // A failed copy is reported at its slot's turn, so the boxes come in slot order.
             if (picture.file.isEmpty()) {
                 dialogs.Message(QStringLiteral("Ошибка при копировании"));
                 continue;
