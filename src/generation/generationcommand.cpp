@@ -5,7 +5,8 @@
 #include <QDir>
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 const QString NoTitleText = QStringLiteral("А почему нет названия у викторины?");
 const QString NoPicturesText = QStringLiteral("А почему не все картинки выбраны ?");
