@@ -374,6 +374,12 @@ void TestMainWindow::folderChange()
     QCOMPARE(f.Image1->Picture(), framed1);
     QCOMPARE(f.Image7->Picture(), preview);
 
+    // Opening the folder already open changes nothing.
+    choose("s.jpg");
+    emit f.DirectoryListBox1->itemActivated(f.DirectoryListBox1->currentItem());
+    QCOMPARE(f.Setup.CurrentFile, path("sub/s.jpg"));
+    QCOMPARE(f.FileListBox1->selectedItems().size(), 1);
+
     // A folder that cannot be read is reported and the browser stays where it was.
     emit f.DirectoryListBox1->openRequested(path("gone"));
     QCOMPARE(m_dialogs->errors(),
