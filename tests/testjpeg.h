@@ -68,7 +68,8 @@ inline QImage Quadrants(int width, int height, const QColor& tl, const QColor& t
 
 inline bool Near(QRgb a, QRgb b, int tolerance = 24)
 {
-    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+    return std::abs(qRed(a) - qRed(b)) <= tolerance &&
+           std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
            std::abs(qBlue(a) - qBlue(b)) <= tolerance;
 }
 

@@ -29,7 +29,8 @@ private slots:
     void scanLimit();
 };
 
-namespace {
+namespace
+{
 
 const QColor TL(200, 60, 60), TR(60, 200, 60), BL(60, 60, 200), BR(220, 220, 60);
 
@@ -70,8 +71,9 @@ void TestJpegDecoder::decodes()
     QCOMPARE(image.size(), QSize(width, height));
     QCOMPARE(image.format(), grey ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
     // Sample the middle of each quadrant, away from the blurred borders.
-    for (const QPoint p : {QPoint(width / 4, height / 4), QPoint(3 * width / 4, height / 4),
-                           QPoint(width / 4, 3 * height / 4), QPoint(3 * width / 4, 3 * height / 4)})
+    for (const QPoint p :
+         {QPoint(width / 4, height / 4), QPoint(3 * width / 4, height / 4),
+          QPoint(width / 4, 3 * height / 4), QPoint(3 * width / 4, 3 * height / 4)})
         QVERIFY2(Near(image.pixel(p), source.pixel(p)),
                  qPrintable(QStringLiteral("at %1,%2").arg(p.x()).arg(p.y())));
 }
@@ -138,8 +140,8 @@ void TestJpegDecoder::oversizedHeaderRefusedBeforeAllocating()
 {
     QFETCH(int, width);
     QFETCH(int, height);
-    const QByteArray jpeg = WithClaimedSize(EncodeJpeg(Quadrants(16, 16, TL, TR, BL, BR)), width,
-                                            height);
+    const QByteArray jpeg =
+        WithClaimedSize(EncodeJpeg(Quadrants(16, 16, TL, TR, BL, BR)), width, height);
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     const bool limitMemory = false; // the sanitizers reserve far more address space than this
 #else

@@ -18,7 +18,8 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 
 const QColor TL(200, 60, 60), TR(60, 200, 60), BL(60, 60, 200), BR(220, 220, 60);
 const QColor Flat(30, 140, 200), Other(210, 120, 40);
@@ -103,7 +104,8 @@ void TestMainWindow::initTestCase()
     QVERIFY(WriteFile(path("a.jpg"), EncodeJpeg(Quadrants(640, 480, TL, TR, BL, BR))));
     QVERIFY(WriteFile(path("b.JPG"), EncodeJpeg(Quadrants(57, 200, TL, TR, BL, BR, true), true)));
     QVERIFY(WriteFile(path("c.Jpg"), EncodeJpeg(Quadrants(64, 64, TL, TR, BL, BR))));
-    QVERIFY(WriteFile(path("d.jpg"), EncodeJpeg(Quadrants(300, 150, Flat, Flat, Flat, Flat), true)));
+    QVERIFY(
+        WriteFile(path("d.jpg"), EncodeJpeg(Quadrants(300, 150, Flat, Flat, Flat, Flat), true)));
     QVERIFY(WriteFile(path("e.jpg"), EncodeJpeg(Quadrants(1, 1, Other, Other, Other, Other))));
     QVERIFY(WriteFile(path("x.jpgx"), EncodeJpeg(Quadrants(64, 64, TL, TR, BL, BR))));
     QVERIFY(WriteFile(path("bad.jpg"), QByteArray("this is no picture")));
@@ -173,17 +175,43 @@ void TestMainWindow::startUp()
     QStringList listed;
     for (int i = 0; i < f.FileListBox1->count(); ++i)
         listed << f.FileListBox1->item(i)->text();
-    QCOMPARE(listed, QStringList({"a.jpg", "b.JPG", "bad.jpg", "c.Jpg", "d.jpg", "e.jpg",
-                                  "empty.jpg"}));
+    QCOMPARE(listed,
+             QStringList({"a.jpg", "b.JPG", "bad.jpg", "c.Jpg", "d.jpg", "e.jpg", "empty.jpg"}));
     QVERIFY(f.Setup.CurrentFile.isEmpty());
 
     // Every widget is found by its name and fits the client area.
-    for (const char* name :
-         {"Label1", "Label2", "ProgressBar1", "Button1", "Button6", "Button2", "Shape1", "Shape2",
-          "FileListBox1", "DriveComboBox1", "DirectoryListBox1", "Button3", "Button4", "Edit1",
-          "Label3", "BitBtn1", "BitBtn6", "Image1", "Image6", "Memo1", "Memo6", "Shape3", "Shape4",
-          "Shape5", "Shape6", "Label5", "Label4", "Edit2", "CheckBox1", "Label6", "Image7",
-          "Memo7"}) {
+    for (const char* name : {"Label1",
+                             "Label2",
+                             "ProgressBar1",
+                             "Button1",
+                             "Button6",
+                             "Button2",
+                             "Shape1",
+                             "Shape2",
+                             "FileListBox1",
+                             "DriveComboBox1",
+                             "DirectoryListBox1",
+                             "Button3",
+                             "Button4",
+                             "Edit1",
+                             "Label3",
+                             "BitBtn1",
+                             "BitBtn6",
+                             "Image1",
+                             "Image6",
+                             "Memo1",
+                             "Memo6",
+                             "Shape3",
+                             "Shape4",
+                             "Shape5",
+                             "Shape6",
+                             "Label5",
+                             "Label4",
+                             "Edit2",
+                             "CheckBox1",
+                             "Label6",
+                             "Image7",
+                             "Memo7"}) {
         auto* w = f.findChild<QWidget*>(QLatin1String(name));
         QVERIFY2(w, name);
         QVERIFY2(f.rect().contains(w->geometry()), name);
@@ -211,10 +239,10 @@ void TestMainWindow::frameOverColours()
     const QImage& bitmap = thumb->Picture();
     QCOMPARE(bitmap.size(), QSize(113, 80));
     // The path (2,0)-(2,78)-(110,78)-(110,2)-(0,2), three pixels wide.
-    for (const QPoint p : {QPoint(1, 40), QPoint(2, 40), QPoint(3, 40), QPoint(2, 0),
-                           QPoint(56, 77), QPoint(56, 78), QPoint(56, 79), QPoint(109, 40),
-                           QPoint(110, 40), QPoint(111, 40), QPoint(56, 1), QPoint(56, 3),
-                           QPoint(0, 2), QPoint(110, 78)})
+    for (const QPoint p :
+         {QPoint(1, 40), QPoint(2, 40), QPoint(3, 40), QPoint(2, 0), QPoint(56, 77), QPoint(56, 78),
+          QPoint(56, 79), QPoint(109, 40), QPoint(110, 40), QPoint(111, 40), QPoint(56, 1),
+          QPoint(56, 3), QPoint(0, 2), QPoint(110, 78)})
         QVERIFY2(bitmap.pixel(p) == frame.rgb(),
                  qPrintable(QStringLiteral("%1,%2").arg(p.x()).arg(p.y())));
     for (const QPoint p : {QPoint(56, 40), QPoint(5, 40), QPoint(56, 75), QPoint(107, 40),
@@ -260,7 +288,8 @@ void TestMainWindow::choosePicture_data()
     QTest::newRow("grey progressive .JPG into 5")
         << "b.JPG" << 5
         << QList<QColor>{grey.pixel(0, 0), grey.pixel(3, 0), grey.pixel(0, 3), grey.pixel(3, 3)};
-    QTest::newRow("progressive colour into 6") << "d.jpg" << 6 << QList<QColor>{Flat, Flat, Flat, Flat};
+    QTest::newRow("progressive colour into 6")
+        << "d.jpg" << 6 << QList<QColor>{Flat, Flat, Flat, Flat};
     QTest::newRow("one pixel into 1") << "e.jpg" << 1 << QList<QColor>{Other, Other, Other, Other};
 }
 
@@ -473,11 +502,22 @@ void TestMainWindow::textsSetOnlyWhenDifferent_data()
     QTest::addColumn<QString>("storedQuestion");
     QTest::addColumn<int>("answerChanges");
     QTest::addColumn<int>("questionChanges");
-    QTest::newRow("same, line breaks differ only in form")
-        << "a\nb" << "a\r\nb" << "q" << "q" << 0 << 0;
-    QTest::newRow("both empty") << "" << "" << "" << "" << 0 << 0;
-    QTest::newRow("new texts") << "a" << "a\r\nb" << "" << "q" << 1 << 1;
-    QTest::newRow("emptied") << "a\nb" << "" << "q" << "" << 1 << 1;
+    QTest::newRow("same, line breaks differ only in form") << "a\nb"
+                                                           << "a\r\nb"
+                                                           << "q"
+                                                           << "q" << 0 << 0;
+    QTest::newRow("both empty") << ""
+                                << ""
+                                << ""
+                                << "" << 0 << 0;
+    QTest::newRow("new texts") << "a"
+                               << "a\r\nb"
+                               << ""
+                               << "q" << 1 << 1;
+    QTest::newRow("emptied") << "a\nb"
+                             << ""
+                             << "q"
+                             << "" << 1 << 1;
 }
 
 void TestMainWindow::textsSetOnlyWhenDifferent()

@@ -10,7 +10,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 constexpr int FolderItemHeight = 16;
 constexpr int FileItemHeight = 13;
@@ -70,11 +71,11 @@ TDirectoryListBox::TDirectoryListBox(QWidget* parent) : QListWidget(parent)
 void TDirectoryListBox::SetDirectory(const QString& path)
 {
     const QDir folder = ReadableFolder(path);
-    const QStringList subfolders = SortedByName(
-        folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort));
+    const QStringList subfolders =
+        SortedByName(folder.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort));
 
     QStringList chain;
-    for (QDir up = folder;; ) {
+    for (QDir up = folder;;) {
         chain.prepend(up.absolutePath());
         if (!up.cdUp())
             break;
@@ -84,7 +85,8 @@ void TDirectoryListBox::SetDirectory(const QString& path)
     clear();
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
-    const auto add = [this](const QIcon& icon, const QString& text, const QString& full, int depth) {
+    const auto add = [this](const QIcon& icon, const QString& text, const QString& full,
+                            int depth) {
         auto* item = new QListWidgetItem(icon, QString(depth * 2, QLatin1Char(' ')) + text, this);
         item->setData(Qt::UserRole, full);
         item->setSizeHint(
@@ -116,8 +118,8 @@ TFileListBox::TFileListBox(QWidget* parent) : QListWidget(parent)
 void TFileListBox::SetDirectory(const QString& path)
 {
     const QDir folder = ReadableFolder(path);
-    const QStringList names = SortedByName(
-        folder.entryList({QStringLiteral("*.jpg")}, QDir::Files, QDir::NoSort));
+    const QStringList names =
+        SortedByName(folder.entryList({QStringLiteral("*.jpg")}, QDir::Files, QDir::NoSort));
 
     const QSignalBlocker quiet(this);
     clear();

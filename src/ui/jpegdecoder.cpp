@@ -9,7 +9,8 @@
 
 #include <jpeglib.h>
 
-namespace {
+namespace
+{
 
 // Bounds the library's own working memory (coefficient buffers of progressive pictures).
 constexpr long MaxLibraryMemory = 1024L * 1024 * 1024;

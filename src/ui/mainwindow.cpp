@@ -33,7 +33,8 @@ static void InitUiResources()
     Q_UNUSED(done);
 }
 
-namespace {
+namespace
+{
 
 // Outer size of the window; the client area is that minus a standard frame and caption.
 constexpr int OuterWidth = 837;
@@ -125,9 +126,8 @@ void TForm1::BuildLayout()
     SetTextColour(Label1, Qt::blue);
     sizedToText(Label1);
 
-    Label2 = label("Label2",
-                   QStringLiteral("Выбирай картинки, делай подписи, жми генерацию..."), 240, 16,
-                   232, 32);
+    Label2 = label("Label2", QStringLiteral("Выбирай картинки, делай подписи, жми генерацию..."),
+                   240, 16, 232, 32);
     Label2->setFont(PixelFont(windowFont, 13));
     Label2->setWordWrap(true);
     SetTextColour(Label2, Qt::red);
@@ -169,15 +169,15 @@ void TForm1::BuildLayout()
     for (int i = 0; i < 6; ++i) {
         const int column = i % 2;
         const int top = 120 + 96 * (i / 2);
-        auto* glyphButton = place(new QPushButton(this), bitBtnNames[i], 248 + 160 * column, top,
-                                  25, 25);
+        auto* glyphButton =
+            place(new QPushButton(this), bitBtnNames[i], 248 + 160 * column, top, 25, 25);
         glyphButton->setIcon(QIcon(QStringLiteral(":/ui/glyph%1").arg(i + 1)));
         glyphButton->setIconSize(QSize(21, 21));
         bitBtns[size_t(i)] = glyphButton;
-        thumbs[size_t(i)] =
-            place(new TImage(this), imageNames[i], 272 + 160 * column, top, ThumbWidth, ThumbHeight);
-        auto* copy = place(new QPlainTextEdit(this), memoNames[i], 576 + 128 * column, top + 24,
-                           97, 57);
+        thumbs[size_t(i)] = place(new TImage(this), imageNames[i], 272 + 160 * column, top,
+                                  ThumbWidth, ThumbHeight);
+        auto* copy =
+            place(new QPlainTextEdit(this), memoNames[i], 576 + 128 * column, top + 24, 97, 57);
         copy->setReadOnly(true);
         if (i < 2)
             copy->setFont(PixelFont(windowFont, 8));
@@ -196,8 +196,8 @@ void TForm1::BuildLayout()
     Shape4 = place(new TShape(this), "Shape4", 248, 408, 1, 241);
     Shape5 = place(new TShape(this), "Shape5", 816, 408, 1, 241);
 
-    Label5 = label("Label5", QStringLiteral("Картинка и описание  - соответствие"), 352, 408, 319,
-                   20);
+    Label5 =
+        label("Label5", QStringLiteral("Картинка и описание  - соответствие"), 352, 408, 319, 20);
     Label5->setFont(PixelFont(windowFont, 16, true));
     Label5->setAutoFillBackground(true);
     SetTextColour(Label5, QColor(0, 0, 128));
@@ -207,8 +207,8 @@ void TForm1::BuildLayout()
 
     Edit2 = place(new QLineEdit(this), "Edit2", 312, 432, 201, 24);
     Edit2->setFont(PixelFont(windowFont, 13));
-    CheckBox1 = place(new QCheckBox(QStringLiteral("Один ко всем"), this), "CheckBox1", 528, 432,
-                      97, 17);
+    CheckBox1 =
+        place(new QCheckBox(QStringLiteral("Один ко всем"), this), "CheckBox1", 528, 432, 97, 17);
     CheckBox1->setChecked(false);
     Label6 = label("Label6", QStringLiteral("<- Вопрос к картинке        Ответ к картинке    "),
                    528, 448, 286, 16);
@@ -233,11 +233,14 @@ void TForm1::BuildLayout()
     for (TImage* thumb : thumbs)
         thumb->setFocusPolicy(Qt::NoFocus);
 
-    const QList<QWidget*> focusOrder{
-        Button1, Button2, DirectoryListBox1, FileListBox1, DriveComboBox1, Memo1, Edit1,
-        Memo2,   Memo3,   Memo4,             Memo5,        Memo6,          Memo7, BitBtn1,
-        BitBtn2, BitBtn3, BitBtn4,           BitBtn5,      BitBtn6,        Button3, Button4,
-        Edit2,   Button6, CheckBox1};
+    const QList<QWidget*> focusOrder{Button1,      Button2,        DirectoryListBox1,
+                                     FileListBox1, DriveComboBox1, Memo1,
+                                     Edit1,        Memo2,          Memo3,
+                                     Memo4,        Memo5,          Memo6,
+                                     Memo7,        BitBtn1,        BitBtn2,
+                                     BitBtn3,      BitBtn4,        BitBtn5,
+                                     BitBtn6,      Button3,        Button4,
+                                     Edit2,        Button6,        CheckBox1};
     for (qsizetype i = 1; i < focusOrder.size(); ++i)
         setTabOrder(focusOrder[i - 1], focusOrder[i]);
 }
@@ -356,8 +359,8 @@ void TForm1::PutCleanThumbBack(int k)
 void TForm1::ShowInPreview(const QImage& picture)
 {
     // Painting then never has to rescale a large picture.
-    Image7->SetPicture(picture.scaled(PreviewWidth, PreviewHeight, Qt::IgnoreAspectRatio,
-                                      Qt::FastTransformation));
+    Image7->SetPicture(
+        picture.scaled(PreviewWidth, PreviewHeight, Qt::IgnoreAspectRatio, Qt::FastTransformation));
 }
 
 void TForm1::SwitchSlot(int k)
