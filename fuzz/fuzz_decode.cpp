@@ -10,7 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace {
+namespace
+{
 
 // Big pictures are legal up to the decoder's limit, but decoding 100 megapixels per input would
 // leave the fuzzer a handful of runs a minute; the hostile-picture test covers them. Any frame
@@ -40,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     if (DeclaresBigFrame(data, size))
         return -1; // keep it out of the working corpus
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data),
-                                                     static_cast<qsizetype>(size));
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     try {
         const QImage image = DecodeJpegData(bytes);
         if (image.isNull() || (image.format() != QImage::Format_RGB888 &&

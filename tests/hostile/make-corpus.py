@@ -234,6 +234,7 @@ def main():
 
         files["declares-65500x65500.jpg"] = header_only(65500, 65500)
         files["declares-12000x12000.jpg"] = header_only(12000, 12000)
+        files["declares-12000x10000.jpg"] = header_only(12000, 10000)  # 120 MP, the most allowed
         files["declares-65500x1.jpg"] = header_only(65500, 1)
         files["declares-zero-width.jpg"] = header_only(0, 240)
         files["declares-5-components.jpg"] = header_only(64, 64, ncomp=5)
