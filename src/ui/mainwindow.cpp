@@ -385,7 +385,7 @@ void TForm1::SwitchSlot(int k)
     } else {
         Image7->SetPicture(Placeholder());
     }
-    SetAnswerFromProgram(Memo7, slot.Answer);
+    SetTextFromProgram(Memo7, slot.Answer);
     SetTextFromProgram(Edit2, slot.Question);
     if (previewFailure)
         std::rethrow_exception(previewFailure);
@@ -397,7 +397,7 @@ void TForm1::SetTextFromProgram(QLineEdit* edit, const QString& text)
         edit->setText(text);
 }
 
-void TForm1::SetAnswerFromProgram(QPlainTextEdit* memo, const QString& crlfText)
+void TForm1::SetTextFromProgram(QPlainTextEdit* memo, const QString& crlfText)
 {
     QString shown = crlfText;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));

@@ -115,9 +115,10 @@ public:
     // A fresh copy of the placeholder picture, ready to draw on.
     static QImage Placeholder();
     // Sets a text from the program: only a different text is set, and then the widget's change
-    // handling runs as after typing. Answers are kept with CR LF line breaks.
+    // handling runs as after typing. The multi-line form takes an answer as stored, with CR LF
+    // line breaks, while the widget holds bare LF.
     static void SetTextFromProgram(QLineEdit* edit, const QString& text);
-    static void SetAnswerFromProgram(QPlainTextEdit* memo, const QString& crlfText);
+    static void SetTextFromProgram(QPlainTextEdit* memo, const QString& crlfText);
 
     static constexpr int ThumbWidth = 113;
     static constexpr int ThumbHeight = 81;
