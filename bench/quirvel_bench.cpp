@@ -1,0 +1,365 @@
+// Times the picture paths of the real main window and the generation against the plain tools
+// doing the same file work in the same run: djpeg decoding the same file, cp copying the same six
+// files. Ratios, not absolute times, are what carry from one machine to another.
+//
+//   quirvel_bench make-picture WIDTH HEIGHT OUT.ppm   a photo-like test picture (run.sh encodes it)
+//   quirvel_bench run PICTURES_DIR DECOR_DIR [REPS]   the table; PICTURES_DIR holds b2/p2/b12/p12/
+//                                                     b24/p24.jpg (baseline/progressive,
+//                                                     megapixels)
+
+#include "app/filecopy.h"
+#include "app/quizsetup.h"
+#include "app/services.h"
+#include "generation/generationcommand.h"
+#include "ui/browser.h"
+#include "ui/mainwindow.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QListWidget>
+#include <QSignalBlocker>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace
+{
+
+// Answers nothing and shows nothing: the benchmark must not stop for a dialog.
+class SilentDialogs : public IDialogs
+{
+public:
+    int shown = 0;
+    void Message(const QString&) override { ++shown; }
+    bool Confirm(const QString&) override { return false; }
+    bool YesNo(const QString&, const QString&) override { return false; }
+    QString Input(const QString&, const QString&, const QString& preset) override { return preset; }
+    void Error(const QString& text) override
+    {
+        ++shown;
+        std::fprintf(stderr, "error box: %s\n", qPrintable(text));
+    }
+};
+
+class CopyShell : public IShell
+{
+public:
+    bool ShellCopy(const QString& source, const QString& folder) override;
+    bool OpenDocument(const QString&) override { return true; }
+};
+
+class NoPauses : public IPauser
+{
+public:
+    void Pause(int) override {}
+};
+
+class PlainView : public IGenerationView
+{
+public:
+    QString title = QStringLiteral("Замер");
+    int position = 0;
+    QString TitleText() const override { return title; }
+    void SetTitleText(const QString& text) override { title = text; }
+    void ShowStatus(const QString&) override {}
+    int ProgressPosition() const override { return position; }
+    void SetProgressPosition(int p) override { position = p; }
+    void ShowInfoWindow() override {}
+};
+
+} // namespace
+
+bool CopyShell::ShellCopy(const QString& source, const QString& folder)
+{
+    return CopyIntoFolder(source, folder);
+}
+
+namespace
+{
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+// Milliseconds of one run of f, as the median of reps runs after one warm-up; prepare runs
+// untimed before each.
+double TimeMs(int reps, const std::function<void()>& f, const std::function<void()>& prepare = {})
+{
+    if (prepare)
+        prepare();
+    f();
+    std::vector<double> samples;
+    for (int i = 0; i < reps; ++i) {
+        if (prepare)
+            prepare();
+        QElapsedTimer t;
+        t.start();
+        f();
+        samples.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    return Median(samples);
+}
+
+void Spawn(const std::vector<std::string>& args)
+{
+    std::vector<char*> argv;
+    for (const std::string& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+        std::fprintf(stderr, "cannot start %s\n", argv[0]);
+        std::exit(2);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "%s failed\n", argv[0]);
+        std::exit(2);
+    }
+}
+
+qint64 StatusKb(const char* field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::string key = std::string(field) + ":";
+    while (std::getline(status, line))
+        if (line.rfind(key, 0) == 0)
+            return std::stoll(line.substr(key.size()));
+    return -1;
+}
+
+void ResetPeakMemory()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+int MakePicture(int width, int height, const char* out)
+{
+    // Gradients, a few soft waves and a little noise: compresses like a photograph, neither
+    // like a flat test card nor like pure noise.
+    std::FILE* f = std::fopen(out, "wb");
+    if (!f)
+        return 1;
+    std::fprintf(f, "P6\n%d %d\n255\n", width, height);
+    std::vector<unsigned char> row(size_t(width) * 3);
+    unsigned seed = 12345;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            seed = seed * 1103515245u + 12345u;
+            const int noise = int((seed >> 16) & 15) - 8;
+            const int wave = int(40 * ((x / 37 + y / 53) % 7) / 7);
+            const int r = x * 200 / width + wave + noise;
+            const int g = y * 180 / height + ((x * y / 4096) & 31) + noise;
+            const int b = 255 - (x + y) * 200 / (width + height) + wave / 2 + noise;
+            row[size_t(x) * 3] = (unsigned char)std::clamp(r, 0, 255);
+            row[size_t(x) * 3 + 1] = (unsigned char)std::clamp(g, 0, 255);
+            row[size_t(x) * 3 + 2] = (unsigned char)std::clamp(b, 0, 255);
+        }
+        std::fwrite(row.data(), 1, row.size(), f);
+    }
+    return std::fclose(f) == 0 ? 0 : 1;
+}
+
+const char* Verdict(double value, double goal)
+{
+    return value <= goal ? "ok" : "MISSED";
+}
+
+// Puts the file into the form's file list selection without running the handler.
+void SelectQuietly(TForm1& form, const QString& name)
+{
+    const QSignalBlocker quiet(form.FileListBox1);
+    const auto found = form.FileListBox1->findItems(name, Qt::MatchExactly);
+    if (found.size() != 1) {
+        std::fprintf(stderr, "%s is not in the file list\n", qPrintable(name));
+        std::exit(2);
+    }
+    form.FileListBox1->setCurrentItem(found.first());
+}
+
+int Run(const QString& pictures, const QString& decor, int reps)
+{
+    const char* names[] = {"b2", "p2", "b12", "p12", "b24", "p24"};
+    for (const char* n : names)
+        if (!QFile::exists(pictures + QLatin1Char('/') + QLatin1String(n) + ".jpg")) {
+            std::fprintf(stderr, "missing %s.jpg in %s\n", n, qPrintable(pictures));
+            return 2;
+        }
+
+    QTemporaryDir work;
+    const QString program = work.path() + QStringLiteral("/program/");
+    QDir().mkpath(program);
+    for (const QString& gif : QDir(decor).entryList({QStringLiteral("*.gif")}))
+        QFile::copy(decor + QLatin1Char('/') + gif, program + gif);
+
+    SilentDialogs dialogs;
+    CopyShell shell;
+    NoPauses pauser;
+    Services services{dialogs, shell, pauser};
+    TForm1 form(services, program);
+    form.show();
+    QApplication::processEvents();
+    form.FileListBox1->SetDirectory(pictures);
+
+    // Memory first, in a process that has not yet touched a big picture.
+    std::printf("Peak memory while choosing a 24-MP picture (fresh process state):\n");
+    const qint64 baselineKb = StatusKb("VmRSS");
+    struct MemoryRow {
+        const char* name;
+        qint64 peakKb;
+    };
+    std::vector<MemoryRow> memory;
+    for (const char* n : {"b24", "p24"}) {
+        SelectQuietly(form, QLatin1String(n) + QStringLiteral(".jpg"));
+        ResetPeakMemory();
+        form.FileListBox1Change();
+        memory.push_back({n, StatusKb("VmHWM")});
+    }
+    const QSize big = QImageReader(pictures + QStringLiteral("/b24.jpg")).size();
+    const double imageMb = double(big.width()) * big.height() * 3 / 1048576.0;
+    const double baselineMb = double(baselineKb) / 1024;
+    // The library's row buffers and the two small copies come on top of the image itself.
+    const double allowanceMb = 4;
+    std::printf("  baseline RSS %.1f MiB; one full-size decoded image %dx%d RGB = %.1f MiB\n",
+                baselineMb, big.width(), big.height(), imageMb);
+    for (const MemoryRow& m : memory) {
+        const double over = double(m.peakKb) / 1024 - baselineMb;
+        std::printf("  %-12s peak %.1f MiB = baseline + %.1f MiB (%.2f images)  goal <= baseline "
+                    "+ 1 image (+%.0f MiB): %s\n",
+                    m.name[0] == 'b' ? "baseline" : "progressive", double(m.peakKb) / 1024, over,
+                    over / imageMb, allowanceMb, Verdict(over, imageMb + allowanceMb));
+    }
+
+    std::printf("\nMedian of %d runs each, milliseconds; ratio = QUIRVEL / reference.\n", reps);
+    std::printf("%-18s %9s %10s %7s %6s %10s %7s %6s\n", "picture", "djpeg", "choose", "ratio",
+                "goal", "switch", "ratio", "goal");
+    bool allOk = true;
+    for (const char* n : names) {
+        const QString file = pictures + QLatin1Char('/') + QLatin1String(n) + ".jpg";
+        const std::string path = file.toStdString();
+        const QSize size = QImageReader(file).size();
+        const double djpeg = TimeMs(reps, [&] { Spawn({"djpeg", "-outfile", "/dev/null", path}); });
+
+        // The choice of a picture: the file list's change handler on the current slot.
+        form.Image1Click();
+        SelectQuietly(form, QFileInfo(file).fileName());
+        const double choose = TimeMs(reps, [&] { form.FileListBox1Change(); });
+        if (form.Setup.Slot(1).PicturePath != file) {
+            std::fprintf(stderr, "the choice did not take %s\n", qPrintable(file));
+            return 2;
+        }
+
+        // The slot switch back to slot 1 reloads its picture from disk into the preview; the
+        // switch away to the empty slot 2 before each run is not timed.
+        const double switchBack = TimeMs(
+            reps, [&] { form.Image1Click(); }, [&] { form.Image2Click(); });
+
+        const bool goalApplies = QByteArray(n).endsWith("24");
+        const double rc = choose / djpeg, rs = switchBack / djpeg;
+        if (goalApplies)
+            allOk = allOk && rc <= 1.15 && rs <= 1.15;
+        std::printf("%-18s %9.1f %10.1f %7.2f %6s %10.1f %7.2f %6s\n",
+                    qPrintable(QStringLiteral("%1 %2x%3")
+                                   .arg(n[0] == 'b' ? "base" : "prog")
+                                   .arg(size.width())
+                                   .arg(size.height())),
+                    djpeg, choose, rc, goalApplies ? Verdict(rc, 1.15) : "-", switchBack, rs,
+                    goalApplies ? Verdict(rs, 1.15) : "-");
+    }
+
+    // The generation without its pauses against cp of the same six 24-MP files.
+    std::vector<QString> six;
+    QDir().mkpath(work.path() + QStringLiteral("/six"));
+    for (int k = 1; k <= 6; ++k) {
+        const QString copy = work.path() + QStringLiteral("/six/picture%1.jpg").arg(k);
+        QFile::copy(pictures + (k % 2 ? QStringLiteral("/b24.jpg") : QStringLiteral("/p24.jpg")),
+                    copy);
+        six.push_back(copy);
+    }
+    TQuizSetup& setup = form.Setup;
+    for (int k = 1; k <= 6; ++k) {
+        setup.Slot(k).PicturePath = six[size_t(k - 1)];
+        setup.Slot(k).Chosen = true;
+        setup.Slot(k).Answer = QStringLiteral("Ответ %1").arg(k);
+    }
+    setup.FolderName = QStringLiteral("bench");
+    setup.FirstGeneration = false;
+    const QString quiz = setup.QuizFolder();
+    QDir().mkpath(quiz);
+    const QString cpTarget = work.path() + QStringLiteral("/cp-target");
+    QDir().mkpath(cpTarget);
+    auto emptyFolder = [](const QString& folder) {
+        for (const QString& f : QDir(folder).entryList(QDir::Files))
+            QFile::remove(folder + QLatin1Char('/') + f);
+    };
+
+    std::vector<std::string> cpArgs{"cp"};
+    for (const QString& s : six)
+        cpArgs.push_back(s.toStdString());
+    cpArgs.push_back(cpTarget.toStdString());
+    std::vector<double> cpRuns, genRuns;
+    PlainView view;
+    GenerationCommand command(setup, view, services);
+    const int before = dialogs.shown;
+    for (int i = 0; i <= reps; ++i) {
+        emptyFolder(cpTarget);
+        emptyFolder(quiz);
+        QElapsedTimer t;
+        t.start();
+        Spawn(cpArgs);
+        const double cpMs = double(t.nsecsElapsed()) / 1e6;
+        t.start();
+        command.Run();
+        const double genMs = double(t.nsecsElapsed()) / 1e6;
+        if (i > 0) {
+            cpRuns.push_back(cpMs);
+            genRuns.push_back(genMs);
+        }
+    }
+    if (dialogs.shown != before || !QFile::exists(quiz + QStringLiteral("/6.jpg")) ||
+        !QFile::exists(quiz + QStringLiteral("/start.htm"))) {
+        std::fprintf(stderr, "the generation did not complete cleanly\n");
+        return 2;
+    }
+    const double cpMs = Median(cpRuns), genMs = Median(genRuns), rg = genMs / cpMs;
+    allOk = allOk && rg <= 1.5;
+    std::printf("\n%-40s %9s %10s %7s %6s\n", "generation (pauses left out)", "cp", "QUIRVEL",
+                "ratio", "goal");
+    std::printf("%-40s %9.1f %10.1f %7.2f %6s\n", "six 24-MP pictures + page + decorations", cpMs,
+                genMs, rg, Verdict(rg, 1.5));
+    return allOk ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 5 && std::string(argv[1]) == "make-picture")
+        return MakePicture(std::atoi(argv[2]), std::atoi(argv[3]), argv[4]);
+    if (argc >= 4 && std::string(argv[1]) == "run") {
+        QApplication app(argc, argv);
+        return Run(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                   argc > 4 ? std::max(1, std::atoi(argv[4])) : 7);
+    }
+    std::fprintf(stderr, "usage: %s make-picture W H OUT.ppm | run PICTURES DECOR [REPS]\n",
+                 argv[0]);
+    return 2;
+}

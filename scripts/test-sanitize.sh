@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds QUIRVEL and its tests with AddressSanitizer + UndefinedBehaviorSanitizer in build-asan and
+# runs every test there through CTest; any sanitizer report fails its test, and so the script.
+# The browser tests are left out (QUIRVEL_SANITIZE_EXCLUDE, a CTest regex, says what else to
+# leave out): they time a real browser, and the page-writing code they run is covered here already.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="$root/build-asan"
+started=$(date +%s)
+
+cmake -S "$root" -B "$build" -DQUIRVEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j"$(nproc)"
+built=$(date +%s)
+
+# halt_on_error and a distinct exit code make the first report end the test with a failure;
+# leaks count too, except the ones the platform's own libraries make once per process.
+export ASAN_OPTIONS="halt_on_error=1:abort_on_error=0:exitcode=86:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:detect_invalid_pointer_pairs=0"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:report_error_type=1:exitcode=87"
+export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
+
+cd "$build"
+status=0
+ctest --output-on-failure -j"$(nproc)" -E "${QUIRVEL_SANITIZE_EXCLUDE:-^browser_}" || status=$?
+echo "Sanitized build and tests: build $((built - started)) s, tests $(($(date +%s) - built)) s."
+exit "$status"
