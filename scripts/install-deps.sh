@@ -14,7 +14,7 @@ packages=(
     xvfb xauth
     libjpeg-turbo-progs
     chromium
-    xdotool imagemagick
+    xdotool imagemagick openbox x11-utils
 )
 # Node.js for the browser tests; a machine that already has a node keeps it.
 if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then

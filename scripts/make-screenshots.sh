@@ -12,14 +12,25 @@ docs="$root/docs"
 
 # The window is driven at the pixel positions of its fixed layout (client-area coordinates).
 compose_main_window() {
-    local out=$1 app win X Y WIDTH HEIGHT SCREEN WINDOW
+    local out=$1 wm="" app win X Y WIDTH HEIGHT left right top bottom
+    # Russian letters in the keymap, so xdotool types them without remapping keys on the fly.
+    setxkbmap -layout us,ru
     cd "$root/samples"
     "$build/program/quirvel" >/dev/null 2>&1 &
     app=$!
-    trap 'kill "$app" 2>/dev/null || true' RETURN
+    trap 'kill "$app" $wm 2>/dev/null || true' RETURN
     win=$(timeout 30 xdotool search --sync --onlyvisible --name "QUIRVEL 1.1" | head -1)
-    eval "$(xdotool getwindowgeometry --shell "$win")"
     sleep 1
+    geometry() {
+        # xwininfo gives the client area's place on the screen, inside a manager's frame too.
+        local info
+        info=$(xwininfo -id "$win")
+        X=$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")
+        Y=$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")
+        WIDTH=$(sed -n 's/.*Width: *//p' <<<"$info")
+        HEIGHT=$(sed -n 's/.*Height: *//p' <<<"$info")
+    }
+    geometry
 
     at() { xdotool mousemove --sync $((X + $1)) $((Y + $2)) click 1; sleep 0.3; }
     type_text() { xdotool type --delay 40 "$1"; sleep 0.2; }
@@ -44,11 +55,21 @@ compose_main_window() {
         at 668 548
         type_text "$answer"
     done
+    # The title last, so slot 6 stays current with its texts in the fields.
     at 444 100
     type_text "Что на картинке?"
-    at ${thumbs[1]}
-    sleep 1
-    import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$out"
+
+    # Only now a window manager, for the title bar with the caption: with one running while
+    # xdotool clicks and types, clicks and keystrokes get lost now and then.
+    openbox >/dev/null 2>&1 &
+    wm=$!
+    sleep 2
+    geometry
+    IFS=', ' read -r left right top bottom < <(xprop -id "$win" _NET_FRAME_EXTENTS |
+        sed -n 's/.*= *//p') || true
+    left=${left:-0} right=${right:-0} top=${top:-0} bottom=${bottom:-0}
+    import -window root -crop "$((WIDTH + left + right))x$((HEIGHT + top + bottom))+$((X - left))+$((Y - top))" \
+        +repage "$out"
 }
 
 if [ "${1:-}" = "--compose-under-x" ]; then
