@@ -20,6 +20,7 @@ int main(int argc, char* argv[])
     TForm1 form1(services);
     TAboutBox about;
     TForm2 form2(form1.Setup.ProgramFolder);
+    form2.SetSetup(&form1.Setup);
     form1.SetAboutBox(&about);
     form1.SetInfoWindow(&form2);
 

@@ -2,17 +2,20 @@
 
 #include "about.h"
 #include "app/errors.h"
+#include "app/instructions.h"
 #include "browser.h"
 #include "gen.h"
 #include "jpegdecoder.h"
 #include "picturebox.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -21,6 +24,7 @@
 #include <QTextOption>
 
 #include <exception>
+#include <limits>
 
 // Outside any namespace, as the resource initialiser requires; the resources live in a static
 // library, so nothing would pull them in otherwise.
@@ -43,6 +47,35 @@ constexpr int FrameBorder = 4;
 constexpr int CaptionHeight = 19;
 
 const QString Caption = QStringLiteral("  Создание теста-викторины  QUIRVEL 1.1");
+const QString NewCaption = QStringLiteral(" Внимание! ");
+const QString NewQuestion = QStringLiteral(" Вы хотите создавать новую викторину?  ");
+const QString CrLf = QStringLiteral("\r\n");
+
+bool IsUserInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::InputMethod:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::TabletMove:
+        return true;
+    default:
+        return false;
+    }
+}
 
 QFont PixelFont(const QFont& base, int pixels, bool bold = false, bool italic = false)
 {
@@ -153,6 +186,7 @@ void TForm1::BuildLayout()
 
     Edit1 = place(new QLineEdit(this), "Edit1", 248, 88, 393, 24);
     Edit1->setFont(PixelFont(windowFont, 13, true));
+    Edit1->setMaxLength(std::numeric_limits<int>::max());
     Label3 = label("Label3", QStringLiteral("<- Название викторины"), 648, 88, 154, 16);
     Label3->setFont(PixelFont(windowFont, 13));
     sizedToText(Label3);
@@ -179,6 +213,7 @@ void TForm1::BuildLayout()
         auto* copy =
             place(new QPlainTextEdit(this), memoNames[i], 576 + 128 * column, top + 24, 97, 57);
         copy->setReadOnly(true);
+        copy->setTabChangesFocus(true);
         if (i < 2)
             copy->setFont(PixelFont(windowFont, 8));
         CentreText(copy);
@@ -207,6 +242,7 @@ void TForm1::BuildLayout()
 
     Edit2 = place(new QLineEdit(this), "Edit2", 312, 432, 201, 24);
     Edit2->setFont(PixelFont(windowFont, 13));
+    Edit2->setMaxLength(std::numeric_limits<int>::max());
     CheckBox1 =
         place(new QCheckBox(QStringLiteral("Один ко всем"), this), "CheckBox1", 528, 432, 97, 17);
     CheckBox1->setChecked(false);
@@ -221,6 +257,7 @@ void TForm1::BuildLayout()
     arial.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
                        QStringLiteral("DejaVu Sans")});
     Memo7->setFont(arial);
+    Memo7->setTabChangesFocus(true);
     CentreText(Memo7);
 
     // The title stays above the slot area's edges it overlaps.
@@ -263,6 +300,15 @@ void TForm1::ConnectHandlers()
             });
     connect(FileListBox1, &TFileListBox::selectionMoved, this, [this] { FileListBox1Change(); });
     connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+    connect(Button6, &QPushButton::clicked, this, [this] { Button6Click(); });
+    // textChanged fires for typing and for texts set by the program alike, and only when the text
+    // really changed, so both kinds of change take the same road.
+    connect(Memo7, &QPlainTextEdit::textChanged, this, [this] { Memo7Change(); });
+    connect(Edit2, &QLineEdit::textChanged, this, [this] { Edit2Change(); });
+    Memo7->viewport()->installEventFilter(this);
 }
 
 void TForm1::FormCreate(const QString& programFolder)
@@ -399,10 +445,138 @@ void TForm1::SetTextFromProgram(QLineEdit* edit, const QString& text)
 
 void TForm1::SetTextFromProgram(QPlainTextEdit* memo, const QString& crlfText)
 {
+    if (StoredText(memo) == crlfText)
+        return;
     QString shown = crlfText;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    if (memo->toPlainText() != shown)
-        memo->setPlainText(shown);
+    shown.replace(CrLf, QLatin1String("\n"));
+    memo->setPlainText(shown);
+}
+
+QString TForm1::StoredText(const QPlainTextEdit* memo)
+{
+    // The raw text keeps non-breaking spaces, which the plain-text form would turn into blanks.
+    QString text = memo->document()->toRawText();
+    text.replace(QChar(QChar::ParagraphSeparator), CrLf);
+    text.replace(QChar(QChar::LineSeparator), CrLf);
+    return text;
+}
+
+void TForm1::Memo7Change()
+{
+    Guarded(m_services.dialogs, [this] {
+        Setup.SetAnswer(StoredText(Memo7));
+        const std::array<QPlainTextEdit*, 6> copies{Memo1, Memo2, Memo3, Memo4, Memo5, Memo6};
+        SetTextFromProgram(copies[size_t(Setup.CurrentSlot - 1)], Setup.Current().Answer);
+    });
+}
+
+void TForm1::Edit2Change()
+{
+    Guarded(m_services.dialogs,
+            [this] { Setup.SetQuestion(Edit2->text(), CheckBox1->isChecked()); });
+}
+
+void TForm1::Memo7Click()
+{
+    Guarded(m_services.dialogs, [this] { SetTextFromProgram(Memo7, Setup.Current().Answer); });
+}
+
+void TForm1::Button6Click()
+{
+    Guarded(m_services.dialogs, [this] {
+        if (!m_services.dialogs.YesNo(NewCaption, NewQuestion))
+            return;
+        Setup.Reset();
+        ShowPlaceholders();
+        CleanThumb = Image1->Picture().copy();
+        DrawSlotFrame(1);
+        Label4->setText(QStringLiteral("N1"));
+        // Emptying Memo7 and Edit2 runs their handlers, which agree with the emptied quiz.
+        for (QPlainTextEdit* memo : {Memo1, Memo2, Memo3, Memo4, Memo5, Memo6, Memo7})
+            SetTextFromProgram(memo, QString());
+        SetTextFromProgram(Edit1, QString());
+        SetTextFromProgram(Edit2, QString());
+    });
+}
+
+void TForm1::Button2Click()
+{
+    Guarded(m_services.dialogs, [this] {
+        if (m_about)
+            m_about->exec();
+    });
+}
+
+void TForm1::Button3Click()
+{
+    Guarded(m_services.dialogs, [this] {
+        OpenInstructions(Setup.ProgramFolder, m_services.shell, m_services.dialogs);
+    });
+}
+
+void TForm1::Button1Click()
+{
+    // The pauses keep painting but hold user input back; the filter swallows that input, both
+    // what arrives during the run and what is still queued when it ends, so none of it acts later.
+    m_busy = true;
+    qApp->installEventFilter(this);
+    Guarded(m_services.dialogs, [this] { m_generation.Run(); });
+    QCoreApplication::processEvents();
+    qApp->removeEventFilter(this);
+    m_busy = false;
+}
+
+QString TForm1::TitleText() const
+{
+    return Edit1->text();
+}
+
+void TForm1::SetTitleText(const QString& text)
+{
+    SetTextFromProgram(Edit1, text);
+}
+
+void TForm1::ShowStatus(const QString& text)
+{
+    Label2->setText(text);
+    Label2->repaint();
+}
+
+int TForm1::ProgressPosition() const
+{
+    return ProgressBar1->value();
+}
+
+void TForm1::SetProgressPosition(int position)
+{
+    ProgressBar1->setValue(position);
+    ProgressBar1->repaint();
+}
+
+void TForm1::ShowInfoWindow()
+{
+    if (m_info)
+        m_info->exec();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_busy && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget->window() == this) {
+            if (IsUserInput(event->type()))
+                return true;
+            // The close box is input too; closing mid-run would pull the window from under it.
+            if (widget == this && event->type() == QEvent::Close) {
+                event->ignore();
+                return true;
+            }
+        }
+    }
+    if (watched == Memo7->viewport() && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+        Memo7Click();
+    return QWidget::eventFilter(watched, event);
 }
 
 void TForm1::DriveComboBox1Change()

@@ -9,6 +9,7 @@
 
 #include "app/quizsetup.h"
 #include "app/services.h"
+#include "generation/generationcommand.h"
 
 #include <QImage>
 #include <QWidget>
@@ -29,7 +30,7 @@ class TForm2;
 class TImage;
 class TShape;
 
-class TForm1 : public QWidget
+class TForm1 : public QWidget, public IGenerationView
 {
     Q_OBJECT
 public:
@@ -107,6 +108,24 @@ public:
     void DirectoryListBox1Change();
     void FileListBox1Change();
     void Button4Click();
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button6Click();
+    void Memo7Change();
+    void Edit2Change();
+    void Memo7Click();
+
+    // The generation command behind Button1, reachable so tests can fix its shuffle.
+    GenerationCommand& Generation() { return m_generation; }
+
+    // What the generation command sees of this window.
+    QString TitleText() const override;
+    void SetTitleText(const QString& text) override;
+    void ShowStatus(const QString& text) override;
+    int ProgressPosition() const override;
+    void SetProgressPosition(int position) override;
+    void ShowInfoWindow() override;
 
     // Window routines, also used by the text editing and the New command.
     void ShowPlaceholders();
@@ -119,6 +138,8 @@ public:
     // line breaks, while the widget holds bare LF.
     static void SetTextFromProgram(QLineEdit* edit, const QString& text);
     static void SetTextFromProgram(QPlainTextEdit* memo, const QString& crlfText);
+    // A multi-line field's whole text as stored: line breaks as CR LF, nothing else altered.
+    static QString StoredText(const QPlainTextEdit* memo);
 
     static constexpr int ThumbWidth = 113;
     static constexpr int ThumbHeight = 81;
@@ -128,6 +149,7 @@ public:
 protected:
     void FormCreate(const QString& programFolder);
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildLayout();
@@ -144,4 +166,7 @@ private:
     TForm2* m_info = nullptr;
     std::array<TImage*, 8> m_boxes{};
     bool m_shown = false;
+    // Set while the generation runs: the window then takes no input but still repaints.
+    bool m_busy = false;
+    GenerationCommand m_generation{Setup, *this, m_services};
 };
