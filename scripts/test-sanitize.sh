@@ -13,10 +13,9 @@ cmake --build "$build" -j"$(nproc)"
 built=$(date +%s)
 
 # halt_on_error and a distinct exit code make the first report end the test with a failure;
-# leaks count too, except the ones the platform's own libraries make once per process.
+# leaks count too.
 export ASAN_OPTIONS="halt_on_error=1:abort_on_error=0:exitcode=86:detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:detect_invalid_pointer_pairs=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:report_error_type=1:exitcode=87"
-export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp:print_suppressions=0"
 
 cd "$build"
 status=0
