@@ -57,6 +57,7 @@ private slots:
     void cleanup();
 
     void keystrokesMirrored();
+    void answerCopiesReadOnly();
     void storedForm_data();
     void storedForm();
     void oneForAll();
@@ -167,6 +168,23 @@ void TestSlotTexts::keystrokesMirrored()
     }
     QVERIFY(f.Setup.Slot(3).Answer.isEmpty());
     QVERIFY(m_dialogs.log.isEmpty());
+}
+
+void TestSlotTexts::answerCopiesReadOnly()
+{
+    TForm1& f = *m_form;
+    typeAnswer(3, QStringLiteral("ответ"));
+    TypeText(f.Memo3, QStringLiteral("x"));
+    QTest::keyClick(f.Memo3, Qt::Key_Backspace);
+    QCOMPARE(f.Memo3->toPlainText(), QStringLiteral("ответ"));
+    QCOMPARE(f.Setup.Slot(3).Answer, QStringLiteral("ответ"));
+    for (int k = 1; k <= 7; ++k) {
+        QPlainTextEdit* memo = copy(k);
+        QCOMPARE(memo->isReadOnly(), k < 7);
+        QVERIFY(memo->document()->defaultTextOption().alignment() & Qt::AlignHCenter);
+        QCOMPARE(memo->font().pixelSize(), k <= 2 ? 8 : k == 7 ? 16 : 11);
+    }
+    QVERIFY(f.Memo7->font().bold());
 }
 
 void TestSlotTexts::storedForm_data()
