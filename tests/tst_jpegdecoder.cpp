@@ -3,6 +3,7 @@
 #include "ui/jpegdecoder.h"
 
 #include <QTemporaryDir>
+#include <QElapsedTimer>
 #include <QtTest>
 
 #include <sys/resource.h>
@@ -27,6 +28,7 @@ private slots:
     void oversizedHeaderRefusedBeforeAllocating();
     void scanLimit_data();
     void scanLimit();
+    void scanLimitShrinksForLargePictures();
 };
 
 namespace
@@ -192,6 +194,18 @@ void TestJpegDecoder::scanLimit()
         QVERIFY2(text.contains(QStringLiteral("больше 500")), qPrintable(text));
     else
         QCOMPARE(text, QString());
+}
+
+void TestJpegDecoder::scanLimitShrinksForLargePictures()
+{
+    // 9 megapixels: the scans-times-pixels bound lets 455 scans through, not 500.
+    const QByteArray jpeg = EncodeJpeg(Quadrants(3000, 3000, TL, TR, BL, BR), true, 50);
+    QCOMPARE(ErrorText([&] { DecodeJpegData(WithRepeatedScans(jpeg, 455)); }), QString());
+    QElapsedTimer timer;
+    timer.start();
+    const QString text = ErrorText([&] { DecodeJpegData(WithRepeatedScans(jpeg, 480)); });
+    QVERIFY2(text.contains(QStringLiteral("больше 455")), qPrintable(text));
+    QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
 }
 
 QTEST_GUILESS_MAIN(TestJpegDecoder)

@@ -51,7 +51,9 @@ void WatchScans(j_common_ptr cinfo)
 {
     if (!cinfo->is_decompressor)
         return;
-    if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > MaxJpegScans) {
+    const auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    const qint64 scans = d->input_scan_number;
+    if (scans > MaxJpegScans || scans * d->image_width * d->image_height > MaxJpegScanPixels) {
         Owner(cinfo).failure = Failure::TooManyScans;
         std::longjmp(Owner(cinfo).escape, 1);
     }
@@ -119,7 +121,7 @@ struct DecoderGuard {
     if (d.failure == Failure::TooManyScans)
         throw QuirvelError(
             QStringLiteral("Файл JPEG содержит больше %1 проходов развёртки и не будет открыт")
-                .arg(MaxJpegScans));
+                .arg(d.cinfo.input_scan_number - 1));
     throw QuirvelError(QStringLiteral("JPEG error #%1").arg(d.code));
 }
 

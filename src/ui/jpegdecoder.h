@@ -15,3 +15,7 @@ QImage DecodeJpegData(const QByteArray& data);
 inline constexpr qint64 MaxJpegPixels = 120'000'000;
 // More scans than this means a hostile progressive file; the same limit as TurboJPEG's.
 inline constexpr int MaxJpegScans = 500;
+// Even an empty scan walks every block of the picture, so on a large picture far fewer scans
+// already freeze the window for seconds. Scans times pixels is bounded too: 64 scans of a
+// 64-megapixel picture; real progressive files have about ten.
+inline constexpr qint64 MaxJpegScanPixels = 64LL * 64'000'000;
