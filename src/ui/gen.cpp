@@ -46,11 +46,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const 
 }
 
 // Labels that follow their text keep only their top-left corner from the layout.
-void FitToText(QLabel* label)
-{
-    label->resize(label->sizeHint().width(), label->sizeHint().height());
-}
-
 } // namespace
 
 TForm2::TForm2(const QString& programFolder, QWidget* parent) : QDialog(parent)
@@ -71,8 +66,9 @@ TForm2::TForm2(const QString& programFolder, QWidget* parent) : QDialog(parent)
     Label1 = MakeLabel(this, "Label1",
                        QStringLiteral("Будет  произведена генерация WEB-страницы  -  викторины..."),
                        QRect(16, 24, 577, 33), {19, false, true, Navy});
+    // The asterisk rows are rules: they keep the width they were drawn for, because the substitute
+    // font's wider asterisks would otherwise run past the window's edge.
     Label2 = MakeLabel(this, "Label2", QString(143, QLatin1Char('*')), QRect(16, 64, 572, 13), {});
-    FitToText(Label2);
     Label5 = MakeLabel(this, "Label5", QStringLiteral("В Н И М А Н И Е !"), QRect(24, 80, 177, 25),
                        {19, true, false, Red});
     Label3 =
@@ -88,7 +84,6 @@ TForm2::TForm2(const QString& programFolder, QWidget* parent) : QDialog(parent)
         QStringLiteral("Вдальнейшем, для просмотра викторины нужно выбирать файл start.htm"),
         QRect(24, 224, 537, 17), {13, true, false, Navy});
     Label8 = MakeLabel(this, "Label8", QString(139, QLatin1Char('*')), QRect(24, 256, 556, 13), {});
-    FitToText(Label8);
     Label9 = MakeLabel(this, "Label9", QStringLiteral("Для начала генерации нажми кнопку  ->"),
                        QRect(32, 280, 313, 25), {16, false, true, {}});
 
