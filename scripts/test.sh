@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test through CTest; non-zero on any failure.
+# Installs what is missing, builds, and runs every test through CTest: first the normal build
+# (unit, GUI and browser tests), then an AddressSanitizer + UndefinedBehaviorSanitizer build of
+# the same suite. Non-zero on any failure.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-deps.sh"
 bash "$root/scripts/build.sh"
-cd "$root/build"
-ctest --output-on-failure -j"$(nproc)"
+status=0
+(cd "$root/build" && ctest --output-on-failure -j"$(nproc)") || status=$?
+bash "$root/scripts/test-sanitize.sh" || status=$?
+exit "$status"
