@@ -54,16 +54,16 @@ class TestQuizFolder : public QObject
     AnswerOrder order;
     QString Quiz(const QString& name = {}) const { return setup.QuizFolder() + '/' + name; }
     // "quiz/x" lies in the quiz folder (reached through the doubled separator), others below root.
-    QString Path(const QString& spec) const
+    QString Path(const QString& where) const
     {
-        return spec.startsWith("quiz/") ? Quiz(spec.mid(5)) : root->path() + '/' + spec;
+        return where.startsWith("quiz/") ? Quiz(where.mid(5)) : root->path() + '/' + where;
     }
-    void Choose(const QStringList& specs)
+    void Choose(const QStringList& places)
     {
         for (int k = 1; k <= 6; ++k) {
-            if (!QFileInfo::exists(Path(specs[k - 1])))
-                Write(Path(specs[k - 1]), Bytes(specs[k - 1]));
-            setup.Slot(k).PicturePath = Path(specs[k - 1]);
+            if (!QFileInfo::exists(Path(places[k - 1])))
+                Write(Path(places[k - 1]), Bytes(places[k - 1]));
+            setup.Slot(k).PicturePath = Path(places[k - 1]);
         }
     }
     QStringList Entries() const
@@ -155,8 +155,8 @@ private slots:
         Write(Quiz("old/7.jpg"), "kept");
         Choose(sources);
         QList<QByteArray> expected;
-        for (const QString& spec : sources)
-            expected << Read(Path(spec));
+        for (const QString& where : sources)
+            expected << Read(Path(where));
 
         RecordingShell shell;
         ScriptedDialogs dialogs;
@@ -170,8 +170,8 @@ private slots:
         QCOMPARE(Entries(), (QStringList{"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg", "6.jpg",
                                          "old", "start.htm", "заметки.txt"}));
         QCOMPARE(Read(Quiz("old/7.jpg")), QByteArray("kept"));
-        for (const QString& spec : sources) // sources elsewhere are read, never moved
-            QVERIFY(spec.startsWith("quiz/") || Read(Path(spec)) == Bytes(spec));
+        for (const QString& where : sources) // sources elsewhere are read, never moved
+            QVERIFY(where.startsWith("quiz/") || Read(Path(where)) == Bytes(where));
     }
 
     void failures_data()
