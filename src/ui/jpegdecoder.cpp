@@ -6,6 +6,9 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstring>
+#include <optional>
+#include <vector>
 
 #include <jpeglib.h>
 
@@ -85,7 +88,19 @@ bool ReadHeader(Decoder& d, std::FILE* file, const unsigned char* data, unsigned
     d.cinfo.scale_denom = 1;
     d.cinfo.do_block_smoothing = TRUE;
     d.cinfo.dct_method = JDCT_DEFAULT;
-    d.cinfo.out_color_space = d.cinfo.jpeg_color_space == JCS_GRAYSCALE ? JCS_GRAYSCALE : JCS_RGB;
+    switch (d.cinfo.jpeg_color_space) {
+    case JCS_GRAYSCALE:
+        d.cinfo.out_color_space = JCS_GRAYSCALE;
+        break;
+    case JCS_CMYK:
+    case JCS_YCCK:
+        // The library turns YCCK into CMYK but no further; the rows become RGB below.
+        d.cinfo.out_color_space = JCS_CMYK;
+        break;
+    default:
+        d.cinfo.out_color_space = JCS_RGB;
+        break;
+    }
     return true;
 }
 
@@ -97,14 +112,55 @@ bool StartDecompress(Decoder& d)
     return true;
 }
 
-// Phase two: the rows go straight into memory the caller owns.
-bool ReadRows(Decoder& d, uchar* bits, qsizetype stride)
+// Receives the decoded picture one row at a time, top to bottom: grey or RGB, `width` pixels.
+class RowSink
+{
+public:
+    // Where row y is to be written.
+    virtual uchar* Row(int y) = 0;
+    // Row y is complete.
+    virtual void Take(int y) = 0;
+
+protected:
+    ~RowSink() = default;
+};
+
+uchar Product(int a, int b)
+{
+    // a * b / 255, rounded.
+    const int t = a * b + 128;
+    return uchar((t + (t >> 8)) >> 8);
+}
+
+// Photoshop's Adobe-marked files store CMYK inverted (255 = no ink); plain CMYK files store ink.
+void InkToRgb(const uchar* cmyk, uchar* rgb, JDIMENSION width, bool inverted)
+{
+    for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, rgb += 3) {
+        const int flip = inverted ? 0 : 255;
+        const int k = cmyk[3] ^ flip;
+        rgb[0] = Product(cmyk[0] ^ flip, k);
+        rgb[1] = Product(cmyk[1] ^ flip, k);
+        rgb[2] = Product(cmyk[2] ^ flip, k);
+    }
+}
+
+// Phase two: every row goes to the sink as soon as it is decoded.
+bool ReadRows(Decoder& d, RowSink& sink)
 {
     if (setjmp(d.escape))
         return false;
+    // The library's own pool frees this row with the decompressor.
+    JSAMPARRAY ink = d.cinfo.out_color_space != JCS_CMYK
+                         ? nullptr
+                         : (*d.cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&d.cinfo),
+                                                        JPOOL_IMAGE, d.cinfo.output_width * 4, 1);
     while (d.cinfo.output_scanline < d.cinfo.output_height) {
-        JSAMPROW row = bits + stride * d.cinfo.output_scanline;
+        const int y = int(d.cinfo.output_scanline);
+        JSAMPROW row = ink ? ink[0] : sink.Row(y);
         jpeg_read_scanlines(&d.cinfo, &row, 1);
+        if (ink)
+            InkToRgb(ink[0], sink.Row(y), d.cinfo.output_width, d.cinfo.saw_Adobe_marker);
+        sink.Take(y);
     }
     jpeg_finish_decompress(&d.cinfo);
     return true;
@@ -125,12 +181,25 @@ struct DecoderGuard {
     throw QuirvelError(QStringLiteral("JPEG error #%1").arg(d.code));
 }
 
-QImage Decode(std::FILE* file, const unsigned char* data, unsigned long size)
+[[noreturn]] void OutOfMemory()
+{
+    throw QuirvelError(QStringLiteral("Не хватает памяти, чтобы открыть картинку"));
+}
+
+struct Source {
+    std::FILE* file = nullptr;
+    const unsigned char* data = nullptr;
+    unsigned long size = 0;
+};
+
+// The whole decode. Once the picture's size and kind are known, and only then, makeSink(width,
+// height, grey) sets up where the rows go and returns that RowSink.
+template <class MakeSink> void Decode(const Source& source, MakeSink&& makeSink)
 {
     Decoder d;
     Prepare(d);
     DecoderGuard guard{d};
-    if (!ReadHeader(d, file, data, size))
+    if (!ReadHeader(d, source.file, source.data, source.size))
         Fail(d);
 
     const qint64 width = d.cinfo.image_width;
@@ -144,25 +213,123 @@ QImage Decode(std::FILE* file, const unsigned char* data, unsigned long size)
 
     if (!StartDecompress(d))
         Fail(d);
-    const bool grey = d.cinfo.output_components == 1;
-    QImage image(int(d.cinfo.output_width), int(d.cinfo.output_height),
-                 grey ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
-    if (image.isNull())
-        throw QuirvelError(QStringLiteral("Не хватает памяти, чтобы открыть картинку"));
-    if (!ReadRows(d, image.bits(), image.bytesPerLine()))
+    RowSink& sink = makeSink(int(d.cinfo.output_width), int(d.cinfo.output_height),
+                             d.cinfo.out_color_space == JCS_GRAYSCALE);
+    if (!ReadRows(d, sink))
         Fail(d);
-    return image;
 }
 
-} // namespace
-
-QImage DecodeJpegData(const QByteArray& data)
+// Rows straight into one full-size image.
+class FullPicture final : public RowSink
 {
-    return Decode(nullptr, reinterpret_cast<const unsigned char*>(data.constData()),
-                  static_cast<unsigned long>(data.size()));
+public:
+    FullPicture(int width, int height, bool grey)
+        : image(width, height, grey ? QImage::Format_Grayscale8 : QImage::Format_RGB888)
+    {
+        if (image.isNull())
+            OutOfMemory();
+        m_bits = image.bits();
+        m_stride = image.bytesPerLine();
+    }
+    uchar* Row(int y) override { return m_bits + m_stride * y; }
+    void Take(int) override {}
+
+    QImage image;
+
+private:
+    uchar* m_bits = nullptr;
+    qsizetype m_stride = 0;
+};
+
+// Rows into one reused buffer; each copy takes the rows and columns it samples as they pass.
+class StretchedCopies final : public RowSink
+{
+public:
+    StretchedCopies(int width, int height, bool grey, const QList<QSize>& sizes)
+        : m_height(height), m_pixelBytes(grey ? 1 : 3), m_row(size_t(width) * m_pixelBytes)
+    {
+        const QImage::Format format = grey ? QImage::Format_Grayscale8 : QImage::Format_RGB888;
+        for (const QSize& size : sizes) {
+            Copy copy;
+            if (!size.isEmpty()) {
+                copy.image = QImage(size, format);
+                if (copy.image.isNull())
+                    OutOfMemory();
+                copy.columns.resize(size_t(size.width()));
+                for (int i = 0; i < size.width(); ++i)
+                    copy.columns[size_t(i)] = StretchSource(i, width, size.width()) * m_pixelBytes;
+            }
+            m_copies.push_back(std::move(copy));
+        }
+    }
+    uchar* Row(int) override { return m_row.data(); }
+    void Take(int y) override
+    {
+        for (Copy& copy : m_copies) {
+            const int rows = copy.image.height();
+            // Upward stretching repeats a row: copy the first pass and duplicate it.
+            const uchar* first = nullptr;
+            for (; copy.next < rows && StretchSource(copy.next, m_height, rows) == y; ++copy.next) {
+                uchar* out = copy.image.scanLine(copy.next);
+                if (first) {
+                    std::memcpy(out, first, size_t(copy.image.width()) * m_pixelBytes);
+                    continue;
+                }
+                if (m_pixelBytes == 1) {
+                    for (const int from : copy.columns)
+                        *out++ = m_row[size_t(from)];
+                } else {
+                    for (const int from : copy.columns) {
+                        const uchar* pixel = m_row.data() + from;
+                        *out++ = pixel[0];
+                        *out++ = pixel[1];
+                        *out++ = pixel[2];
+                    }
+                }
+                first = copy.image.constScanLine(copy.next);
+            }
+        }
+    }
+    QList<QImage> Images() const
+    {
+        QList<QImage> images;
+        for (const Copy& copy : m_copies)
+            images.append(copy.image);
+        return images;
+    }
+
+private:
+    struct Copy {
+        QImage image;
+        std::vector<int> columns; // byte offset of each column's source pixel in the row
+        int next = 0;             // the first row not yet filled
+    };
+    int m_height;
+    int m_pixelBytes;
+    std::vector<uchar> m_row;
+    std::vector<Copy> m_copies;
+};
+
+QImage DecodeFull(const Source& source)
+{
+    std::optional<FullPicture> picture;
+    Decode(source, [&](int width, int height, bool grey) -> RowSink& {
+        return picture.emplace(width, height, grey);
+    });
+    return picture->image;
 }
 
-QImage DecodeJpegFile(const QString& path)
+QList<QImage> DecodeStretched(const Source& source, const QList<QSize>& sizes)
+{
+    std::optional<StretchedCopies> copies;
+    Decode(source, [&](int width, int height, bool grey) -> RowSink& {
+        return copies.emplace(width, height, grey, sizes);
+    });
+    return copies->Images();
+}
+
+// Opens the file for the decode and closes it after, whatever happens.
+template <class F> auto WithFile(const QString& path, F&& decode)
 {
     const QByteArray name = QFile::encodeName(path);
     std::FILE* file = name.isEmpty() ? nullptr : std::fopen(name.constData(), "rb");
@@ -172,5 +339,33 @@ QImage DecodeJpegFile(const QString& path)
         std::FILE* f;
         ~Closer() { std::fclose(f); }
     } closer{file};
-    return Decode(file, nullptr, 0);
+    return decode(Source{file, nullptr, 0});
+}
+
+Source FromData(const QByteArray& data)
+{
+    return {nullptr, reinterpret_cast<const unsigned char*>(data.constData()),
+            static_cast<unsigned long>(data.size())};
+}
+
+} // namespace
+
+QImage DecodeJpegData(const QByteArray& data)
+{
+    return DecodeFull(FromData(data));
+}
+
+QImage DecodeJpegFile(const QString& path)
+{
+    return WithFile(path, [](const Source& source) { return DecodeFull(source); });
+}
+
+QList<QImage> DecodeJpegDataStretched(const QByteArray& data, const QList<QSize>& sizes)
+{
+    return DecodeStretched(FromData(data), sizes);
+}
+
+QList<QImage> DecodeJpegFileStretched(const QString& path, const QList<QSize>& sizes)
+{
+    return WithFile(path, [&](const Source& source) { return DecodeStretched(source, sizes); });
 }

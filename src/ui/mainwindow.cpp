@@ -423,7 +423,9 @@ void TForm1::SwitchSlot(int k)
     std::exception_ptr previewFailure;
     if (slot.Chosen) {
         try {
-            ShowInPreview(DecodeJpegFile(slot.PicturePath));
+            ShowInPreview(
+                DecodeJpegFileStretched(slot.PicturePath, {QSize(PreviewWidth, PreviewHeight)})
+                    .first());
         } catch (...) {
             Image7->SetPicture(Placeholder());
             previewFailure = std::current_exception();
@@ -611,8 +613,10 @@ void TForm1::ChoosePicture()
         return;
 
     // One decode serves the preview and the thumbnail; if it fails, the slot keeps everything.
-    const QImage picture = DecodeJpegFile(Setup.CurrentFile);
-    ShowInPreview(picture);
+    // Stretched while decoding, so the full-size picture is never held.
+    const QList<QImage> copies = DecodeJpegFileStretched(
+        Setup.CurrentFile, {QSize(PreviewWidth, PreviewHeight), QSize(ThumbWidth, ThumbHeight)});
+    ShowInPreview(copies[0]);
 
     TImage* thumb = PictureBox(Setup.CurrentSlot);
     QImage& bitmap = thumb->Canvas();
@@ -620,10 +624,8 @@ void TForm1::ChoosePicture()
         bitmap = Placeholder();
     {
         // Stretched to the box's full height; the bitmap is a row shorter, so the last row is cut.
-        const QImage stretched =
-            picture.scaled(ThumbWidth, ThumbHeight, Qt::IgnoreAspectRatio, Qt::FastTransformation);
         QPainter painter(&bitmap);
-        painter.drawImage(0, 0, stretched);
+        painter.drawImage(0, 0, copies[1]);
     }
     CleanThumb = bitmap.copy();
     DrawSlotFrame(Setup.CurrentSlot);
