@@ -8,8 +8,10 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include <jpeglib.h>
 
@@ -37,6 +39,55 @@ inline QByteArray EncodeJpeg(const QImage& source, bool progressive = false, int
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row = const_cast<uchar*>(image.constScanLine(int(cinfo.next_scanline)));
         jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    QByteArray out(reinterpret_cast<const char*>(buffer), qsizetype(size));
+    std::free(buffer);
+    return out;
+}
+
+// How a four-channel picture is stored: ink values without an Adobe marker, or the way
+// Photoshop writes them, inverted under an Adobe marker, as CMYK or as YCCK.
+enum class InkJpeg { PlainCmyk, AdobeCmyk, AdobeYcck };
+
+// The picture's colours as ink (black taken out first, so K carries the darkness) in a JPEG.
+inline QByteArray EncodeInkJpeg(const QImage& source, InkJpeg kind, bool progressive = false)
+{
+    const QImage image = source.convertToFormat(QImage::Format_RGB888);
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr jerr{};
+    cinfo.err = jpeg_std_error(&jerr);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = JDIMENSION(image.width());
+    cinfo.image_height = JDIMENSION(image.height());
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&cinfo);
+    if (kind == InkJpeg::AdobeYcck)
+        jpeg_set_colorspace(&cinfo, JCS_YCCK);
+    cinfo.write_Adobe_marker = kind != InkJpeg::PlainCmyk;
+    jpeg_set_quality(&cinfo, 95, TRUE);
+    if (progressive)
+        jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    const int flip = kind == InkJpeg::PlainCmyk ? 0 : 255;
+    std::vector<uchar> row(size_t(image.width()) * 4);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const uchar* rgb = image.constScanLine(int(cinfo.next_scanline));
+        for (int x = 0; x < image.width(); ++x, rgb += 3) {
+            const int light = std::max({rgb[0], rgb[1], rgb[2]});
+            const int k = 255 - light;
+            for (int c = 0; c < 3; ++c)
+                row[size_t(x) * 4 + size_t(c)] =
+                    uchar((light ? (light - rgb[c]) * 255 / light : 0) ^ flip);
+            row[size_t(x) * 4 + 3] = uchar(k ^ flip);
+        }
+        JSAMPROW r = row.data();
+        jpeg_write_scanlines(&cinfo, &r, 1);
     }
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);

@@ -1,9 +1,14 @@
 #include "app/errors.h"
+#include "fakes.h"
 #include "testjpeg.h"
+#include "ui/browser.h"
 #include "ui/jpegdecoder.h"
+#include "ui/mainwindow.h"
+#include "ui/picturebox.h"
 
-#include <QTemporaryDir>
 #include <QElapsedTimer>
+#include <QPainter>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/resource.h>
@@ -29,6 +34,13 @@ private slots:
     void scanLimit_data();
     void scanLimit();
     void scanLimitShrinksForLargePictures();
+    void stretchedEqualsScaledFullDecode_data();
+    void stretchedEqualsScaledFullDecode();
+    void stretchedNeverHoldsTheFullPicture_data();
+    void stretchedNeverHoldsTheFullPicture();
+    void inkPictures_data();
+    void inkPictures();
+    void windowShowsTheStretchedCopies();
 };
 
 namespace
@@ -44,6 +56,50 @@ QString ErrorText(const std::function<void()>& f)
         return e.text();
     }
     return QString();
+}
+
+// Every pixel differs from its neighbours, so a copy that samples one pixel off shows it.
+QImage Texture(int width, int height, bool grey = false)
+{
+    QImage image(width, height, QImage::Format_RGB888);
+    for (int y = 0; y < height; ++y) {
+        uchar* p = image.scanLine(y);
+        for (int x = 0; x < width; ++x, p += 3) {
+            p[0] = uchar(x * 37 + y * 11);
+            p[1] = uchar((x * 5) ^ (y * 3));
+            p[2] = uchar(x * y >> 3);
+        }
+    }
+    return grey ? image.convertToFormat(QImage::Format_Grayscale8) : image;
+}
+
+// A smooth picture that compresses like a photograph, for the large cases.
+QImage Gradient(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB888);
+    for (int y = 0; y < height; ++y) {
+        uchar* p = image.scanLine(y);
+        for (int x = 0; x < width; ++x, p += 3) {
+            p[0] = uchar(x * 255 / width);
+            p[1] = uchar(y * 255 / height);
+            p[2] = uchar((x + y) & 0xFF);
+        }
+    }
+    return image;
+}
+
+const QSize PreviewSize(TForm1::PreviewWidth, TForm1::PreviewHeight);
+const QSize ThumbSize(TForm1::ThumbWidth, TForm1::ThumbHeight);
+
+qint64 StatusKb(const char* field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    const std::string key = std::string(field) + ":";
+    while (std::getline(status, line))
+        if (line.rfind(key, 0) == 0)
+            return std::stoll(line.substr(key.size()));
+    return -1;
 }
 
 } // namespace
@@ -87,6 +143,11 @@ void TestJpegDecoder::fileAndDataAgree()
     const QString path = dir.filePath(QStringLiteral("картинка.jpg"));
     QVERIFY(WriteFile(path, jpeg));
     QCOMPARE(DecodeJpegFile(path), DecodeJpegData(jpeg));
+    QCOMPARE(DecodeJpegFileStretched(path, {PreviewSize, ThumbSize}),
+             DecodeJpegDataStretched(jpeg, {PreviewSize, ThumbSize}));
+    QVERIFY(ErrorText([&] {
+                DecodeJpegFileStretched(path + QLatin1Char('x'), {ThumbSize});
+            }).startsWith(QStringLiteral("Не удаётся открыть файл")));
 }
 
 void TestJpegDecoder::fatalErrorsCarryTheLibraryCode_data()
@@ -108,6 +169,8 @@ void TestJpegDecoder::fatalErrorsCarryTheLibraryCode()
     QFETCH(QByteArray, data);
     QFETCH(int, code);
     QCOMPARE(ErrorText([&] { DecodeJpegData(data); }), QStringLiteral("JPEG error #%1").arg(code));
+    QCOMPARE(ErrorText([&] { DecodeJpegDataStretched(data, {ThumbSize}); }),
+             QStringLiteral("JPEG error #%1").arg(code));
 }
 
 void TestJpegDecoder::truncatedPictureStillDecodes()
@@ -163,10 +226,14 @@ void TestJpegDecoder::oversizedHeaderRefusedBeforeAllocating()
         QVERIFY(setrlimit(RLIMIT_AS, &tight) == 0);
     }
     const QString text = ErrorText([&] { DecodeJpegData(jpeg); });
+    const QString stretchedText = ErrorText([&] {
+        DecodeJpegDataStretched(jpeg, {PreviewSize, ThumbSize});
+    });
     if (limitMemory)
         QVERIFY(setrlimit(RLIMIT_AS, &saved) == 0);
     QVERIFY2(text.startsWith(QStringLiteral("Картинка слишком велика")), qPrintable(text));
     QVERIFY(text.contains(QString::number(width)) && text.contains(QString::number(height)));
+    QCOMPARE(stretchedText, text);
 }
 
 void TestJpegDecoder::scanLimit_data()
@@ -194,6 +261,7 @@ void TestJpegDecoder::scanLimit()
         QVERIFY2(text.contains(QStringLiteral("больше 500")), qPrintable(text));
     else
         QCOMPARE(text, QString());
+    QCOMPARE(ErrorText([&] { DecodeJpegDataStretched(jpeg, {ThumbSize}); }), text);
 }
 
 void TestJpegDecoder::scanLimitShrinksForLargePictures()
@@ -208,5 +276,155 @@ void TestJpegDecoder::scanLimitShrinksForLargePictures()
     QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
 }
 
-QTEST_GUILESS_MAIN(TestJpegDecoder)
+void TestJpegDecoder::stretchedEqualsScaledFullDecode_data()
+{
+    QTest::addColumn<QByteArray>("jpeg");
+    auto row = [](const char* name, const QImage& picture, bool progressive = false) {
+        QTest::newRow(name) << EncodeJpeg(picture, progressive);
+    };
+    // 1728 x 1152 puts pixel centres of both copies on source pixel borders.
+    row("baseline, 1728 x 1152", Texture(1728, 1152));
+    row("baseline, every centre on a border", Texture(226, 338));
+    row("progressive", Texture(1000, 700), true);
+    row("grey", Texture(640, 480, true));
+    row("grey, progressive", Texture(333, 250, true), true);
+    row("smaller than the copies", Texture(64, 48));
+    row("odd size", Texture(333, 17));
+    row("1 x 1", Texture(1, 1));
+    row("3 x 7000", Texture(3, 7000));
+    row("7000 x 3", Texture(7000, 3));
+    QTest::newRow("CMYK") << EncodeInkJpeg(Texture(300, 200), InkJpeg::AdobeCmyk);
+}
+
+// The copies equal what QImage::scaled() without smoothing makes of the full decode.
+void TestJpegDecoder::stretchedEqualsScaledFullDecode()
+{
+    QFETCH(QByteArray, jpeg);
+    const QImage full = DecodeJpegData(jpeg);
+    const QList<QSize> sizes{PreviewSize, ThumbSize, QSize(), full.size(), QSize(5, 300)};
+    const QList<QImage> copies = DecodeJpegDataStretched(jpeg, sizes);
+    QCOMPARE(copies.size(), sizes.size());
+    for (qsizetype i = 0; i < sizes.size(); ++i) {
+        if (sizes[i].isEmpty()) {
+            QVERIFY(copies[i].isNull());
+            continue;
+        }
+        const QImage expected =
+            full.scaled(sizes[i], Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        QCOMPARE(copies[i].format(), full.format());
+        QCOMPARE(copies[i], expected);
+        // The rule is the one written down, not only what this Qt happens to do.
+        const int x = sizes[i].width() / 2, y = sizes[i].height() - 1;
+        QCOMPARE(copies[i].pixel(x, y),
+                 full.pixel(StretchSource(x, full.width(), sizes[i].width()),
+                            StretchSource(y, full.height(), sizes[i].height())));
+    }
+}
+
+void TestJpegDecoder::stretchedNeverHoldsTheFullPicture_data()
+{
+    QTest::addColumn<bool>("progressive");
+    QTest::addColumn<double>("imagesAllowed");
+    // The library keeps a progressive picture's coefficients, about one decoded image's worth.
+    QTest::newRow("baseline") << false << 0.25;
+    QTest::newRow("progressive") << true << 1.25;
+}
+
+void TestJpegDecoder::stretchedNeverHoldsTheFullPicture()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    QSKIP("the sanitizer's own memory would dominate the reading");
+#endif
+    QFETCH(bool, progressive);
+    QFETCH(double, imagesAllowed);
+    const int width = 4000, height = 3000;
+    const QByteArray jpeg = EncodeJpeg(Gradient(width, height), progressive, 80);
+    std::ofstream clear("/proc/self/clear_refs");
+    clear << "5";
+    clear.close();
+    if (!clear)
+        QSKIP("the kernel's high-water mark cannot be reset here");
+    const qint64 before = StatusKb("VmRSS");
+    const QList<QImage> copies = DecodeJpegDataStretched(jpeg, {PreviewSize, ThumbSize});
+    const double grownMb = double(StatusKb("VmHWM") - before) / 1024;
+    const double imageMb = double(width) * height * 3 / 1048576;
+    QCOMPARE(copies.size(), 2);
+    QVERIFY2(grownMb < imageMb * imagesAllowed,
+             qPrintable(QStringLiteral("grew %1 MiB, a full image is %2 MiB")
+                            .arg(grownMb, 0, 'f', 1)
+                            .arg(imageMb, 0, 'f', 1)));
+}
+
+void TestJpegDecoder::inkPictures_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("progressive");
+    QTest::newRow("CMYK, ink values") << int(InkJpeg::PlainCmyk) << false;
+    QTest::newRow("CMYK, Adobe inverted") << int(InkJpeg::AdobeCmyk) << false;
+    QTest::newRow("YCCK, Adobe inverted") << int(InkJpeg::AdobeYcck) << false;
+    QTest::newRow("YCCK, progressive") << int(InkJpeg::AdobeYcck) << true;
+}
+
+// Print-shop pictures come out in the colours they were made from.
+void TestJpegDecoder::inkPictures()
+{
+    QFETCH(int, kind);
+    QFETCH(bool, progressive);
+    // Dark, light, saturated and grey, so both K and the inks matter.
+    const QColor dark(90, 20, 30), light(250, 240, 160), vivid(20, 200, 90), grey(128, 128, 128);
+    const QImage source = Quadrants(96, 64, dark, light, vivid, grey);
+    const QByteArray jpeg = EncodeInkJpeg(source, InkJpeg(kind), progressive);
+    const QImage image = DecodeJpegData(jpeg);
+    QCOMPARE(image.format(), QImage::Format_RGB888);
+    QCOMPARE(image.size(), source.size());
+    for (const QPoint p : {QPoint(24, 16), QPoint(72, 16), QPoint(24, 48), QPoint(72, 48)})
+        QVERIFY2(
+            Near(image.pixel(p), source.pixel(p), 8),
+            qPrintable(QStringLiteral("at %1,%2: %3 for %4")
+                           .arg(p.x())
+                           .arg(p.y())
+                           .arg(QColor(image.pixel(p)).name(), QColor(source.pixel(p)).name())));
+    QCOMPARE(DecodeJpegDataStretched(jpeg, {ThumbSize}).first(),
+             image.scaled(ThumbSize, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+}
+
+// The window's preview and thumbnail, from the choice and from a slot switch's reload, are
+// exactly the full picture scaled without smoothing, the thumbnail cut to the bitmap's 80 rows.
+void TestJpegDecoder::windowShowsTheStretchedCopies()
+{
+    QTemporaryDir dir;
+    const QByteArray jpeg = EncodeJpeg(Texture(1728, 1152), true);
+    QVERIFY(WriteFile(dir.filePath(QStringLiteral("picture.jpg")), jpeg));
+    const QImage full = DecodeJpegData(jpeg);
+    const QImage preview = full.scaled(PreviewSize, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    QImage thumb = TForm1::Placeholder();
+    QPainter(&thumb).drawImage(
+        0, 0, full.scaled(ThumbSize, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+
+    ScriptedDialogs dialogs;
+    RecordingShell shell;
+    CountingPauser pauser;
+    Services services{dialogs, shell, pauser};
+    TForm1 form(services, dir.path() + QStringLiteral("/program/"));
+    form.show();
+    form.FileListBox1->SetDirectory(dir.path());
+    form.Image4Click();
+    const auto found =
+        form.FileListBox1->findItems(QStringLiteral("picture.jpg"), Qt::MatchExactly);
+    QCOMPARE(found.size(), 1);
+    form.FileListBox1->setCurrentItem(found.first());
+    QVERIFY2(dialogs.log.isEmpty(), qPrintable(dialogs.log.join('\n')));
+    QVERIFY(form.Setup.Slot(4).Chosen);
+    QCOMPARE(form.Image7->Picture(), preview);
+    QCOMPARE(form.CleanThumb, thumb);
+
+    form.Image1Click();
+    QVERIFY(form.Image7->Picture() != preview);
+    form.Image4Click();
+    QVERIFY(dialogs.log.isEmpty());
+    QCOMPARE(form.Image7->Picture(), preview);
+    QCOMPARE(form.CleanThumb, thumb);
+}
+
+QTEST_MAIN(TestJpegDecoder)
 #include "tst_jpegdecoder.moc"
