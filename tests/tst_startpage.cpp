@@ -46,7 +46,7 @@ static void FillQuiz(const QString& name, TQuizSetup& setup, AnswerOrder& order)
 // The files carry the default build constants; a build configured otherwise expects its own.
 static QByteArray ExpectedPage(const QString& name)
 {
-    QFile file(qEnvironmentVariable("QUIRVEL_TEST_DATA") + "/start_" + name + ".htm");
+    QFile file(QStringLiteral(QUIRVEL_TEST_DATA "/start_") + name + ".htm");
     if (!file.open(QIODevice::ReadOnly))
         return {};
     QByteArray page = file.readAll();
