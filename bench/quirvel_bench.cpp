@@ -11,6 +11,7 @@
 #include "app/quizsetup.h"
 #include "app/services.h"
 #include "generation/generationcommand.h"
+#include "processmemory.h"
 #include "ui/browser.h"
 #include "ui/mainwindow.h"
 
@@ -165,22 +166,6 @@ void Spawn(const std::vector<std::string>& args)
         std::fprintf(stderr, "%s failed\n", argv[0]);
         std::exit(2);
     }
-}
-
-qint64 StatusKb(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string key = std::string(field) + ":";
-    while (std::getline(status, line))
-        if (line.rfind(key, 0) == 0)
-            return std::stoll(line.substr(key.size()));
-    return -1;
-}
-
-void ResetPeakMemory()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
 }
 
 int MakePicture(int width, int height, const char* out)

@@ -5,6 +5,7 @@
 
 #include "app/errors.h"
 #include "fakes.h"
+#include "processmemory.h"
 #include "testjpeg.h"
 #include "ui/browser.h"
 #include "ui/jpegdecoder.h"
@@ -36,28 +37,11 @@ constexpr qint64 TimeLimitMs = 2000;
 #endif
 constexpr qint64 MemoryLimitKb = 1024 * 1024;
 
-qint64 StatusKb(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string key = std::string(field) + ":";
-    while (std::getline(status, line))
-        if (line.rfind(key, 0) == 0)
-            return std::stoll(line.substr(key.size()));
-    return -1;
-}
-
 // Peak memory of whatever runs between Start() and Peak(); the kernel's high-water mark is reset
 // first, so earlier cases do not count.
 struct MemoryProbe {
     bool resettable = false;
-    void Start()
-    {
-        std::ofstream clear("/proc/self/clear_refs");
-        clear << "5";
-        clear.close();
-        resettable = bool(clear);
-    }
+    void Start() { resettable = ResetPeakMemory(); }
     qint64 PeakKb() const { return StatusKb("VmHWM"); }
 };
 

@@ -1,5 +1,6 @@
 #include "app/errors.h"
 #include "fakes.h"
+#include "processmemory.h"
 #include "testjpeg.h"
 #include "ui/browser.h"
 #include "ui/jpegdecoder.h"
@@ -75,17 +76,6 @@ QImage Texture(int width, int height, bool grey = false)
 
 const QSize PreviewSize(TForm1::PreviewWidth, TForm1::PreviewHeight);
 const QSize ThumbSize(TForm1::ThumbWidth, TForm1::ThumbHeight);
-
-qint64 StatusKb(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    const std::string key = std::string(field) + ":";
-    while (std::getline(status, line))
-        if (line.rfind(key, 0) == 0)
-            return std::stoll(line.substr(key.size()));
-    return -1;
-}
 
 } // namespace
 
@@ -324,10 +314,7 @@ void TestJpegDecoder::stretchedNeverHoldsTheFullPicture()
     QFETCH(double, imagesAllowed);
     const int width = 4000, height = 3000;
     const QByteArray jpeg = EncodeJpeg(Texture(width, height), progressive, 80);
-    std::ofstream clear("/proc/self/clear_refs");
-    clear << "5";
-    clear.close();
-    if (!clear)
+    if (!ResetPeakMemory())
         QSKIP("the kernel's high-water mark cannot be reset here");
     const qint64 before = StatusKb("VmRSS");
     const QList<QImage> copies = DecodeJpegDataStretched(jpeg, {PreviewSize, ThumbSize});
