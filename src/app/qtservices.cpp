@@ -16,22 +16,38 @@
 #include <QThread>
 #include <QUrl>
 
-
 namespace {
 
 void CentreOnScreen(QWidget& w)
 {
-    w.adjustSize();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    if (const QScreen* screen = w.screen() ? w.screen() : QGuiApplication::primaryScreen()) {
         QRect r = w.frameGeometry();
         r.moveCenter(screen->availableGeometry().center());
         w.move(r.topLeft());
     }
 }
 
-int RunBox(QMessageBox& box)
+// A box settles its size only while it is being shown, so it is centred after that.
+template <class Dialog>
+class Centred : public Dialog
 {
-    CentreOnScreen(box);
+public:
+    using Dialog::Dialog;
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        Dialog::showEvent(event);
+        CentreOnScreen(*this);
+    }
+};
+
+using Box = Centred<QMessageBox>;
+
+// Texts carry user input (titles, folder names): never let the box read them as markup.
+int RunBox(Box& box)
+{
+    box.setTextFormat(Qt::PlainText);
     return box.exec();
 }
 
@@ -44,13 +60,13 @@ QString ApplicationTitle()
 
 void QtDialogs::Message(const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok);
+    Box box(QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok);
     RunBox(box);
 }
 
 bool QtDialogs::Confirm(const QString& text)
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("Confirm"), text,
+    Box box(QMessageBox::Question, QStringLiteral("Confirm"), text,
                     QMessageBox::Ok | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Cancel);
@@ -59,14 +75,14 @@ bool QtDialogs::Confirm(const QString& text)
 
 bool QtDialogs::YesNo(const QString& caption, const QString& text)
 {
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No);
+    Box box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::Yes);
     return RunBox(box) == QMessageBox::Yes;
 }
 
 QString QtDialogs::Input(const QString& caption, const QString& prompt, const QString& preset)
 {
-    QInputDialog dialog;
+    Centred<QInputDialog> dialog;
     dialog.setWindowTitle(caption);
     dialog.setLabelText(prompt);
     dialog.setTextValue(preset);
@@ -77,7 +93,6 @@ QString QtDialogs::Input(const QString& caption, const QString& prompt, const QS
         edit->setText(preset.left(255));
         edit->selectAll();
     }
-    CentreOnScreen(dialog);
     if (dialog.exec() != QDialog::Accepted)
         return preset;
     return dialog.textValue();
@@ -85,7 +100,7 @@ QString QtDialogs::Input(const QString& caption, const QString& prompt, const QS
 
 void QtDialogs::Error(const QString& text)
 {
-    QMessageBox box(QMessageBox::Critical, ApplicationTitle(), text, QMessageBox::Ok);
+    Box box(QMessageBox::Critical, ApplicationTitle(), text, QMessageBox::Ok);
     RunBox(box);
 }
 

@@ -1,0 +1,194 @@
+#include "app/qtservices.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+// The real dialogs, answered by a timer that inspects the box while it is up.
+class TestQtDialogs : public QObject
+{
+    Q_OBJECT
+private slots:
+    void plainBoxes_data();
+    void plainBoxes();
+    void confirm_data();
+    void confirm();
+    void yesNo();
+    void input_data();
+    void input();
+
+private:
+    // Runs `inspect` on the modal dialog once it is shown; fails the test if none comes up.
+    void WhenShown(std::function<void(QWidget*)> inspect)
+    {
+        m_inspected = false;
+        QTimer::singleShot(0, this, [this, inspect] { Poll(inspect, 100); });
+    }
+    void Poll(std::function<void(QWidget*)> inspect, int triesLeft)
+    {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (dialog && dialog->isVisible()) {
+            m_inspected = true;
+            inspect(dialog);
+            // A failed check leaves the dialog up; close it so the test fails instead of hanging.
+            if (dialog->isVisible())
+                dialog->close();
+        } else if (triesLeft > 0) {
+            QTimer::singleShot(10, this,
+                               [this, inspect, triesLeft] { Poll(inspect, triesLeft - 1); });
+        }
+    }
+    static bool Centred(const QWidget* w)
+    {
+        const QPoint delta =
+            w->frameGeometry().center() - w->screen()->availableGeometry().center();
+        return qAbs(delta.x()) <= 1 && qAbs(delta.y()) <= 1;
+    }
+    static QAbstractButton* Button(QWidget* dialog, const QString& text)
+    {
+        for (auto* b : dialog->findChildren<QAbstractButton*>())
+            if (b->text().remove(QLatin1Char('&')) == text)
+                return b;
+        return nullptr;
+    }
+
+    bool m_inspected = false;
+    QtDialogs m_dialogs;
+};
+
+void TestQtDialogs::plainBoxes_data()
+{
+    QTest::addColumn<bool>("error");
+    QTest::addColumn<QString>("text");
+    const QString longText = QStringLiteral(
+        "Будьте внимательны при названии папки для викторины. В названии не должно быть "
+        "запрещенных символов (Точек, звездочек, кавычек, знаков прямой и обр.дробей и некоторых "
+        "других. Могут возникнуть проблемы при ее создании или при доступе к ней.");
+    QTest::newRow("message, long text") << false << longText;
+    QTest::newRow("message with markup") << false << QStringLiteral("Путь: /p//<b>Квиз/start.htm");
+    QTest::newRow("error with markup") << true << QStringLiteral("<i>JPEG error #42</i>.");
+}
+
+void TestQtDialogs::plainBoxes()
+{
+    QFETCH(bool, error);
+    QFETCH(QString, text);
+    WhenShown([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        QVERIFY(box);
+        QCOMPARE(box->windowTitle(), ApplicationTitle());
+        QCOMPARE(box->icon(), error ? QMessageBox::Critical : QMessageBox::NoIcon);
+        QCOMPARE(box->textFormat(), Qt::PlainText);
+        QCOMPARE(box->text(), text);
+        QCOMPARE(box->buttons().size(), 1);
+        QVERIFY(Button(box, QStringLiteral("OK")));
+        QVERIFY2(Centred(box), qPrintable(QStringLiteral("box at %1,%2")
+                                              .arg(box->frameGeometry().center().x())
+                                              .arg(box->frameGeometry().center().y())));
+        Button(box, QStringLiteral("OK"))->click();
+    });
+    if (error)
+        m_dialogs.Error(text);
+    else
+        m_dialogs.Message(text);
+    QVERIFY(m_inspected);
+}
+
+void TestQtDialogs::confirm_data()
+{
+    QTest::addColumn<QString>("answer"); // a button's text, or "Escape"
+    QTest::addColumn<bool>("result");
+    QTest::newRow("OK") << "OK" << true;
+    QTest::newRow("Cancel") << "Cancel" << false;
+    QTest::newRow("Escape") << "Escape" << false;
+    QTest::newRow("Enter takes the default") << "Enter" << true;
+}
+
+void TestQtDialogs::confirm()
+{
+    QFETCH(QString, answer);
+    QFETCH(bool, result);
+    WhenShown([&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        QVERIFY(box);
+        QCOMPARE(box->windowTitle(), QStringLiteral("Confirm"));
+        QCOMPARE(box->icon(), QMessageBox::Question);
+        QCOMPARE(box->text(), QStringLiteral("Просматривать будете?"));
+        QVERIFY(Button(box, QStringLiteral("OK")) && Button(box, QStringLiteral("Cancel")));
+        QVERIFY(Centred(box));
+        if (answer == QLatin1String("Escape"))
+            QTest::keyClick(box, Qt::Key_Escape);
+        else if (answer == QLatin1String("Enter"))
+            QTest::keyClick(box, Qt::Key_Return);
+        else
+            Button(box, answer)->click();
+    });
+    QCOMPARE(m_dialogs.Confirm(QStringLiteral("Просматривать будете?")), result);
+    QVERIFY(m_inspected);
+}
+
+void TestQtDialogs::yesNo()
+{
+    for (const bool yes : {true, false}) {
+        WhenShown([&](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            QVERIFY(box);
+            QCOMPARE(box->windowTitle(), QStringLiteral(" Внимание! "));
+            QCOMPARE(box->icon(), QMessageBox::NoIcon);
+            QCOMPARE(box->buttons().size(), 2);
+            Button(box, yes ? QStringLiteral("Yes") : QStringLiteral("No"))->click();
+        });
+        QCOMPARE(m_dialogs.YesNo(QStringLiteral(" Внимание! "), QStringLiteral(" Новая?  ")), yes);
+        QVERIFY(m_inspected);
+    }
+}
+
+void TestQtDialogs::input_data()
+{
+    QTest::addColumn<QString>("preset");
+    QTest::addColumn<QString>("typed"); // empty: keep the preset
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("result");
+    QTest::newRow("OK keeps the preset") << "Звери"
+                                         << "" << true << "Звери";
+    QTest::newRow("typing replaces the selected preset") << "Звери"
+                                                         << "Ptitsy" << true << "Ptitsy";
+    QTest::newRow("Cancel returns the preset") << "Звери"
+                                               << "Ptitsy" << false << "Звери";
+    QTest::newRow("at most 255 characters")
+        << "" << QString(300, QLatin1Char('z')) << true << QString(255, QLatin1Char('z'));
+}
+
+void TestQtDialogs::input()
+{
+    QFETCH(QString, preset);
+    QFETCH(QString, typed);
+    QFETCH(bool, ok);
+    QFETCH(QString, result);
+    WhenShown([&](QWidget* w) {
+        QCOMPARE(w->windowTitle(), QStringLiteral("Внимание!"));
+        auto* edit = w->findChild<QLineEdit*>();
+        QVERIFY(edit);
+        QCOMPARE(edit->text(), preset);
+        QCOMPARE(edit->selectedText(), preset);
+        QVERIFY(Centred(w));
+        if (!typed.isEmpty())
+            QTest::keyClicks(edit, typed);
+        Button(w, ok ? QStringLiteral("OK") : QStringLiteral("Cancel"))->click();
+    });
+    QCOMPARE(m_dialogs.Input(QStringLiteral("Внимание!"), QStringLiteral("Имя папки"), preset),
+             result);
+    QVERIFY(m_inspected);
+}
+
+QTEST_MAIN(TestQtDialogs)
+#include "tst_qtdialogs.moc"
