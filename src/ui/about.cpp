@@ -24,9 +24,12 @@ namespace
 constexpr int ClientWidth = 393 - 2 * 4;
 constexpr int ClientHeight = 293 - 19 - 2 * 4;
 
+// The same substitutes as the main window, so both windows read alike.
 QFont PixelFont(const QString& family, int pixels, QFont::StyleHint hint = QFont::SansSerif)
 {
-    QFont font(family);
+    QFont font;
+    font.setFamilies({family, QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
+                      QStringLiteral("Sans Serif")});
     font.setStyleHint(hint);
     font.setPixelSize(pixels);
     return font;

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -295,6 +296,12 @@ void TForm1::ConnectHandlers()
                     if (path.isEmpty() || path == DirectoryListBox1->Directory())
                         return;
                     DirectoryListBox1->SetDirectory(path);
+                    // A folder may lie on another mounted volume: the drive box shows where the
+                    // browser is, without running its own handler.
+                    {
+                        const QSignalBlocker quiet(DriveComboBox1);
+                        DriveComboBox1->SetDriveOf(path);
+                    }
                     FollowFolder();
                 });
             });
