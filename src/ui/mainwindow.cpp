@@ -17,11 +17,11 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSignalBlocker>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QTextOption>
 
 #include <exception>
