@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -25,6 +26,8 @@ private slots:
     void yesNo();
     void input_data();
     void input();
+    void openDocument_data();
+    void openDocument();
 
 private:
     // Runs `inspect` on the modal dialog once it is shown; fails the test if none comes up.
@@ -188,6 +191,55 @@ void TestQtDialogs::input()
     QCOMPARE(m_dialogs.Input(QStringLiteral("Внимание!"), QStringLiteral("Имя папки"), preset),
              result);
     QVERIFY(m_inspected);
+}
+
+void TestQtDialogs::openDocument_data()
+{
+    QTest::addColumn<bool>("exists");
+    QTest::addColumn<int>("openerExit");
+    QTest::addColumn<bool>("opened");
+    QTest::newRow("a program opens it") << true << 0 << true;
+    QTest::newRow("no program for this kind of file") << true << 3 << false;
+    QTest::newRow("the opener fails") << true << 4 << false;
+    QTest::newRow("missing file, opener not asked") << false << 0 << false;
+}
+
+void TestQtDialogs::openDocument()
+{
+    QFETCH(bool, exists);
+    QFETCH(int, openerExit);
+    QFETCH(bool, opened);
+    // A stand-in for the desktop's opener, first on PATH, that logs what it was asked to open.
+    QTemporaryDir bin;
+    const QString log = bin.filePath(QStringLiteral("asked"));
+    QFile opener(bin.filePath(QStringLiteral("xdg-open")));
+    QVERIFY(opener.open(QIODevice::WriteOnly));
+    opener.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1'\nexit %2\n")
+                     .arg(log)
+                     .arg(openerExit)
+                     .toUtf8());
+    opener.close();
+    opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
+
+    QTemporaryDir folder;
+    const QString document = folder.filePath(QStringLiteral("инструкция.chm"));
+    if (exists) {
+        QFile f(document);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    QtShell shell;
+    const bool result = shell.OpenDocument(document);
+    qputenv("PATH", path);
+    QCOMPARE(result, opened);
+    QFile asked(log);
+    if (exists) {
+        QVERIFY(asked.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(asked.readAll()), document);
+    } else {
+        QVERIFY(!asked.exists());
+    }
 }
 
 QTEST_MAIN(TestQtDialogs)

@@ -11,12 +11,17 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QThread>
 #include <QUrl>
 
-namespace {
+namespace
+{
+
+constexpr int OpenerAnswerMs = 2000;
 
 void CentreOnScreen(QWidget& w)
 {
@@ -28,8 +33,7 @@ void CentreOnScreen(QWidget& w)
 }
 
 // A box settles its size only while it is being shown, so it is centred after that.
-template <class Dialog>
-class Centred : public Dialog
+template <class Dialog> class Centred : public Dialog
 {
 public:
     using Dialog::Dialog;
@@ -67,7 +71,7 @@ void QtDialogs::Message(const QString& text)
 bool QtDialogs::Confirm(const QString& text)
 {
     Box box(QMessageBox::Question, QStringLiteral("Confirm"), text,
-                    QMessageBox::Ok | QMessageBox::Cancel);
+            QMessageBox::Ok | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Cancel);
     return RunBox(box) == QMessageBox::Ok;
@@ -115,8 +119,24 @@ bool QtShell::OpenDocument(const QString& path)
     const QFileInfo document(path);
     if (!document.isFile())
         return false;
-    // A relative path would become a relative URL that no launcher can resolve.
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(document.absoluteFilePath()));
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty()) {
+        // A relative path would become a relative URL that no launcher can resolve.
+        return QDesktopServices::openUrl(QUrl::fromLocalFile(document.absoluteFilePath()));
+    }
+    // xdg-open answers at once, with a failure, when no program on the machine opens this kind of
+    // file; that is the case the user must hear about. One that is still busy after a moment has
+    // handed the file to its viewer and is left to it.
+    auto* process = new QProcess;
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    process->start(opener, {document.absoluteFilePath()});
+    if (!process->waitForStarted()) {
+        delete process;
+        return false;
+    }
+    if (!process->waitForFinished(OpenerAnswerMs))
+        return true;
+    return process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
 }
 
 void QtPauser::Pause(int milliseconds)
