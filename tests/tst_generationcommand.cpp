@@ -5,6 +5,7 @@
 
 #include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <unistd.h>
@@ -297,25 +298,33 @@ void TestGenerationCommand::viewQuestion()
 
 void TestGenerationCommand::unwritablePageStopsBeforeDecorations_data()
 {
-    QTest::addColumn<bool>("readOnlyFolder");
-    QTest::newRow("read-only folder") << true;
-    QTest::newRow("start.htm is a folder") << false;
+    QTest::addColumn<QString>("breakage");
+    QTest::addColumn<QString>("error"); // empty: any text
+    QTest::newRow("read-only folder") << "read-only"
+                                      << "";
+    QTest::newRow("start.htm is a folder") << "folder"
+                                           << "";
+    QTest::newRow("quiz folder deleted since") << "gone"
+                                               << "No such file or directory.";
 }
 
 void TestGenerationCommand::unwritablePageStopsBeforeDecorations()
 {
-    QFETCH(bool, readOnlyFolder);
-    if (readOnlyFolder && geteuid() == 0)
+    QFETCH(QString, breakage);
+    QFETCH(QString, error);
+    if (breakage == "read-only" && geteuid() == 0)
         QSKIP("root writes into read-only folders");
     Rig rig;
     rig.command.Run();
     QFile folder(rig.setup.QuizFolder());
     const auto permissions = folder.permissions();
     QFile::remove(rig.setup.QuizFolder() + "/start.htm");
-    if (readOnlyFolder)
+    if (breakage == "read-only")
         QVERIFY(folder.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-    else
+    else if (breakage == "folder")
         QVERIFY(QDir().mkdir(rig.setup.QuizFolder() + "/start.htm"));
+    else
+        QVERIFY(QDir(rig.setup.QuizFolder()).removeRecursively());
     rig.dialogs.log.clear();
     rig.shell.copies.clear();
     rig.dialogs.confirmAnswers << true;
@@ -324,11 +333,15 @@ void TestGenerationCommand::unwritablePageStopsBeforeDecorations()
     folder.setPermissions(permissions);
 
     QCOMPARE(rig.dialogs.errors().size(), 1);
-    QVERIFY(!rig.dialogs.errors().first().isEmpty());
+    if (error.isEmpty())
+        QVERIFY(!rig.dialogs.errors().first().isEmpty());
+    else
+        QCOMPARE(rig.dialogs.errors().first(), error);
     QVERIFY(!rig.dialogs.log.contains(ViewQuestion));
     QVERIFY(rig.shell.copies.filter(".gif").isEmpty());
     QCOMPARE(rig.window.status, Generating);
     QCOMPARE(rig.window.progress, 100);
+    QVERIFY(breakage != "gone" || !QFileInfo::exists(rig.setup.QuizFolder()));
 }
 
 QTEST_GUILESS_MAIN(TestGenerationCommand)
