@@ -15,11 +15,12 @@
 
 #include <jpeglib.h>
 
-// Grayscale8 images become grey JPEGs, everything else colour ones.
-inline QByteArray EncodeJpeg(const QImage& source, bool progressive = false, int quality = 92)
+// Compresses width x height pixels into memory: `configure` sets colour space and coding on the
+// defaults, `row(y)` gives each row's samples.
+template <class Configure, class Row>
+QByteArray Compress(int width, int height, int components, J_COLOR_SPACE space, Configure configure,
+                    Row row)
 {
-    const bool grey = source.format() == QImage::Format_Grayscale8;
-    const QImage image = grey ? source : source.convertToFormat(QImage::Format_RGB888);
     jpeg_compress_struct cinfo{};
     jpeg_error_mgr jerr{};
     cinfo.err = jpeg_std_error(&jerr);
@@ -27,24 +28,37 @@ inline QByteArray EncodeJpeg(const QImage& source, bool progressive = false, int
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = JDIMENSION(image.width());
-    cinfo.image_height = JDIMENSION(image.height());
-    cinfo.input_components = grey ? 1 : 3;
-    cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
+    cinfo.input_components = components;
+    cinfo.in_color_space = space;
     jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, quality, TRUE);
-    if (progressive)
-        jpeg_simple_progression(&cinfo);
+    configure(cinfo);
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row = const_cast<uchar*>(image.constScanLine(int(cinfo.next_scanline)));
-        jpeg_write_scanlines(&cinfo, &row, 1);
+        JSAMPROW samples = row(int(cinfo.next_scanline));
+        jpeg_write_scanlines(&cinfo, &samples, 1);
     }
     jpeg_finish_compress(&cinfo);
     jpeg_destroy_compress(&cinfo);
     QByteArray out(reinterpret_cast<const char*>(buffer), qsizetype(size));
     std::free(buffer);
     return out;
+}
+
+// Grayscale8 images become grey JPEGs, everything else colour ones.
+inline QByteArray EncodeJpeg(const QImage& source, bool progressive = false, int quality = 92)
+{
+    const bool grey = source.format() == QImage::Format_Grayscale8;
+    const QImage image = grey ? source : source.convertToFormat(QImage::Format_RGB888);
+    return Compress(
+        image.width(), image.height(), grey ? 1 : 3, grey ? JCS_GRAYSCALE : JCS_RGB,
+        [&](jpeg_compress_struct& cinfo) {
+            jpeg_set_quality(&cinfo, quality, TRUE);
+            if (progressive)
+                jpeg_simple_progression(&cinfo);
+        },
+        [&](int y) { return const_cast<uchar*>(image.constScanLine(y)); });
 }
 
 // How a four-channel picture is stored: ink values without an Adobe marker, or the way
@@ -55,45 +69,29 @@ enum class InkJpeg { PlainCmyk, AdobeCmyk, AdobeYcck };
 inline QByteArray EncodeInkJpeg(const QImage& source, InkJpeg kind, bool progressive = false)
 {
     const QImage image = source.convertToFormat(QImage::Format_RGB888);
-    jpeg_compress_struct cinfo{};
-    jpeg_error_mgr jerr{};
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_compress(&cinfo);
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = JDIMENSION(image.width());
-    cinfo.image_height = JDIMENSION(image.height());
-    cinfo.input_components = 4;
-    cinfo.in_color_space = JCS_CMYK;
-    jpeg_set_defaults(&cinfo);
-    if (kind == InkJpeg::AdobeYcck)
-        jpeg_set_colorspace(&cinfo, JCS_YCCK);
-    cinfo.write_Adobe_marker = kind != InkJpeg::PlainCmyk;
-    jpeg_set_quality(&cinfo, 95, TRUE);
-    if (progressive)
-        jpeg_simple_progression(&cinfo);
-    jpeg_start_compress(&cinfo, TRUE);
     const int flip = kind == InkJpeg::PlainCmyk ? 0 : 255;
     std::vector<uchar> row(size_t(image.width()) * 4);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        const uchar* rgb = image.constScanLine(int(cinfo.next_scanline));
-        for (int x = 0; x < image.width(); ++x, rgb += 3) {
-            const int light = std::max({rgb[0], rgb[1], rgb[2]});
-            const int k = 255 - light;
-            for (int c = 0; c < 3; ++c)
-                row[size_t(x) * 4 + size_t(c)] =
-                    uchar((light ? (light - rgb[c]) * 255 / light : 0) ^ flip);
-            row[size_t(x) * 4 + 3] = uchar(k ^ flip);
-        }
-        JSAMPROW r = row.data();
-        jpeg_write_scanlines(&cinfo, &r, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    QByteArray out(reinterpret_cast<const char*>(buffer), qsizetype(size));
-    std::free(buffer);
-    return out;
+    return Compress(
+        image.width(), image.height(), 4, JCS_CMYK,
+        [&](jpeg_compress_struct& cinfo) {
+            if (kind == InkJpeg::AdobeYcck)
+                jpeg_set_colorspace(&cinfo, JCS_YCCK);
+            cinfo.write_Adobe_marker = kind != InkJpeg::PlainCmyk;
+            jpeg_set_quality(&cinfo, 95, TRUE);
+            if (progressive)
+                jpeg_simple_progression(&cinfo);
+        },
+        [&](int y) {
+            const uchar* rgb = image.constScanLine(y);
+            for (int x = 0; x < image.width(); ++x, rgb += 3) {
+                const int light = std::max({rgb[0], rgb[1], rgb[2]});
+                for (int c = 0; c < 3; ++c)
+                    row[size_t(x) * 4 + size_t(c)] =
+                        uchar((light ? (light - rgb[c]) * 255 / light : 0) ^ flip);
+                row[size_t(x) * 4 + 3] = uchar((255 - light) ^ flip);
+            }
+            return row.data();
+        });
 }
 
 inline bool WriteFile(const QString& path, const QByteArray& bytes)
