@@ -7,10 +7,10 @@
 //                                                     b24/p24.jpg (baseline/progressive,
 //                                                     megapixels)
 
-#include "app/filecopy.h"
-#include "app/quizsetup.h"
-#include "app/services.h"
-#include "generation/generationcommand.h"
+#include "core/filecopy.h"
+#include "core/quizsetup.h"
+#include "core/services.h"
+#include "core/generationcommand.h"
 #include "processmemory.h"
 #include "ui/browser.h"
 #include "ui/mainwindow.h"

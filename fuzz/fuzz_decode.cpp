@@ -1,8 +1,8 @@
 // libFuzzer entry: every input goes through the same decode call a chosen picture takes. A refused
 // picture throws QuirvelError, which is the expected way out; anything else is a finding.
 
-#include "app/errors.h"
-#include "ui/jpegdecoder.h"
+#include "core/quirvelerror.h"
+#include "jpeg/jpegdecoder.h"
 
 #include <QByteArray>
 #include <QImage>

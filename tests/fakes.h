@@ -3,8 +3,8 @@
 // Test doubles for the seams: dialogs answered in advance, a shell that really copies but can be
 // told to fail, and pauses that only count.
 
-#include "app/filecopy.h"
-#include "app/services.h"
+#include "core/filecopy.h"
+#include "core/services.h"
 
 #include <QQueue>
 #include <QSet>

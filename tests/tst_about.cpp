@@ -1,7 +1,7 @@
-#include "app/buildinfo.h"
-#include "app/instructions.h"
+#include "core/buildinfo.h"
+#include "core/instructions.h"
 #include "fakes.h"
-#include "ui/about.h"
+#include "ui/aboutdialog.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "fakes.h"
-#include "generation/cp1251.h"
-#include "generation/quizfolder.h"
-#include "ui/about.h"
+#include "core/cp1251.h"
+#include "core/quizfolder.h"
+#include "ui/aboutdialog.h"
 #include "ui/browser.h"
-#include "ui/gen.h"
+#include "ui/generationinfodialog.h"
 #include "ui/mainwindow.h"
 #include "ui/picturebox.h"
 

@@ -1,7 +1,7 @@
-#include "app/errors.h"
+#include "core/quirvelerror.h"
 #include "fakes.h"
-#include "generation/generationcommand.h"
-#include "generation/quizfolder.h"
+#include "core/generationcommand.h"
+#include "core/quizfolder.h"
 
 #include <QDirIterator>
 #include <QFile>

@@ -3,12 +3,12 @@
 // file must decode or be refused with a readable message, quickly, within bounded memory, and a
 // refused file must leave the slot exactly as it was.
 
-#include "app/errors.h"
+#include "core/quirvelerror.h"
 #include "fakes.h"
 #include "processmemory.h"
 #include "testjpeg.h"
 #include "ui/browser.h"
-#include "ui/jpegdecoder.h"
+#include "jpeg/jpegdecoder.h"
 #include "ui/mainwindow.h"
 #include "ui/picturebox.h"
 

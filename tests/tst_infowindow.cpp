@@ -1,5 +1,5 @@
-#include "app/quizsetup.h"
-#include "ui/gen.h"
+#include "core/quizsetup.h"
+#include "ui/generationinfodialog.h"
 
 #include <QLabel>
 #include <QPushButton>

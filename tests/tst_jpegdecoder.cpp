@@ -1,9 +1,9 @@
-#include "app/errors.h"
+#include "core/quirvelerror.h"
 #include "fakes.h"
 #include "processmemory.h"
 #include "testjpeg.h"
 #include "ui/browser.h"
-#include "ui/jpegdecoder.h"
+#include "jpeg/jpegdecoder.h"
 #include "ui/mainwindow.h"
 #include "ui/picturebox.h"
 

@@ -1,4 +1,4 @@
-#include "app/qtservices.h"
+#include "ui/qtservices.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

@@ -1,6 +1,6 @@
-#include "app/errors.h"
+#include "core/quirvelerror.h"
 #include "fakes.h"
-#include "generation/quizfolder.h"
+#include "core/quizfolder.h"
 
 #include <QTemporaryDir>
 #include <QtTest>

@@ -1,5 +1,5 @@
-#include "app/errors.h"
-#include "app/quizsetup.h"
+#include "core/quirvelerror.h"
+#include "core/quizsetup.h"
 
 #include <QtTest>
 

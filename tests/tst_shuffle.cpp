@@ -1,4 +1,4 @@
-#include "generation/shuffle.h"
+#include "core/shuffle.h"
 
 #include <QtTest>
 #include <algorithm>

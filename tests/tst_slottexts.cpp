@@ -1,9 +1,9 @@
-#include "app/buildinfo.h"
+#include "core/buildinfo.h"
 #include "fakes.h"
 #include "testjpeg.h"
-#include "ui/about.h"
+#include "ui/aboutdialog.h"
 #include "ui/browser.h"
-#include "ui/gen.h"
+#include "ui/generationinfodialog.h"
 #include "ui/mainwindow.h"
 #include "ui/picturebox.h"
 

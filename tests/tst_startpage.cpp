@@ -1,8 +1,8 @@
-#include "app/buildinfo.h"
-#include "app/errors.h"
+#include "core/buildinfo.h"
+#include "core/quirvelerror.h"
 #include "faildevice.h"
-#include "generation/cp1251.h"
-#include "generation/startpage.h"
+#include "core/cp1251.h"
+#include "core/startpage.h"
 
 #include <QStringDecoder>
 #include <QtTest>

@@ -1,6 +1,6 @@
-#include "app/qtservices.h"
-#include "ui/about.h"
-#include "ui/gen.h"
+#include "ui/qtservices.h"
+#include "ui/aboutdialog.h"
+#include "ui/generationinfodialog.h"
 #include "ui/mainwindow.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
-#include "browser.h"
+#include "ui/browser.h"
 
-#include "app/errors.h"
+#include "core/quirvelerror.h"
 
 #include <QCollator>
 #include <QDir>

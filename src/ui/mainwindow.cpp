@@ -1,12 +1,12 @@
-#include "mainwindow.h"
+#include "ui/mainwindow.h"
 
-#include "about.h"
-#include "app/errors.h"
-#include "app/instructions.h"
-#include "browser.h"
-#include "gen.h"
-#include "jpegdecoder.h"
-#include "picturebox.h"
+#include "ui/aboutdialog.h"
+#include "core/quirvelerror.h"
+#include "core/instructions.h"
+#include "ui/browser.h"
+#include "ui/generationinfodialog.h"
+#include "jpeg/jpegdecoder.h"
+#include "ui/picturebox.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -7,9 +7,9 @@
 //   folder through the shell seam and offers to open the page. Every dialog, shell call and pause
 //   goes through the injected Services, so tests script the user's answers.
 
-#include "app/quizsetup.h"
-#include "app/services.h"
-#include "generation/generationcommand.h"
+#include "core/quizsetup.h"
+#include "core/services.h"
+#include "core/generationcommand.h"
 
 #include <QImage>
 #include <QWidget>

@@ -11,12 +11,12 @@
 // the title. On success prints {"quizFolder", "page", "order"} as JSON; any message the program
 // would have shown makes it fail, so a half-made quiz never passes for a good one.
 
-#include "app/errors.h"
-#include "app/filecopy.h"
-#include "app/quizsetup.h"
-#include "app/services.h"
-#include "generation/quizfolder.h"
-#include "generation/shuffle.h"
+#include "core/quirvelerror.h"
+#include "core/filecopy.h"
+#include "core/quizsetup.h"
+#include "core/services.h"
+#include "core/quizfolder.h"
+#include "core/shuffle.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "about.h"
+#include "ui/aboutdialog.h"
 
 #include <QFont>
 #include <QFrame>

@@ -1,6 +1,6 @@
-#include "gen.h"
+#include "ui/generationinfodialog.h"
 
-#include "app/quizsetup.h"
+#include "core/quizsetup.h"
 
 #include <QKeyEvent>
 #include <QLabel>

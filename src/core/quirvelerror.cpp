@@ -1,6 +1,6 @@
-#include "errors.h"
+#include "core/quirvelerror.h"
 
-#include "services.h"
+#include "core/services.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
-#include "shuffle.h"
+#include "core/shuffle.h"
 
-#include "app/errors.h"
+#include "core/quirvelerror.h"
 
 #include <QStringList>
 #include <chrono>

@@ -1,6 +1,6 @@
-#include "jpegdecoder.h"
+#include "jpeg/jpegdecoder.h"
 
-#include "app/errors.h"
+#include "core/quirvelerror.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
-#include "quizfolder.h"
+#include "core/quizfolder.h"
 
-#include "generation/startpage.h"
+#include "core/startpage.h"
 
 #include <QFile>
 #include <QFileInfo>

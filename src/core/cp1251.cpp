@@ -1,6 +1,6 @@
-#include "cp1251.h"
+#include "core/cp1251.h"
 
-#include "app/errors.h"
+#include "core/quirvelerror.h"
 
 #include <QHash>
 #include <array>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/quizsetup.h"
-#include "generation/shuffle.h"
+#include "core/quizsetup.h"
+#include "core/shuffle.h"
 
 #include <QIODevice>
 #include <QString>

@@ -1,7 +1,7 @@
-#include "qtservices.h"
+#include "ui/qtservices.h"
 
-#include "errors.h"
-#include "filecopy.h"
+#include "core/quirvelerror.h"
+#include "core/filecopy.h"
 
 #include <QApplication>
 #include <QDesktopServices>

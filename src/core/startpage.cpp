@@ -1,8 +1,8 @@
-#include "startpage.h"
+#include "core/startpage.h"
 
-#include "app/buildinfo.h"
-#include "app/errors.h"
-#include "generation/cp1251.h"
+#include "core/buildinfo.h"
+#include "core/quirvelerror.h"
+#include "core/cp1251.h"
 
 #include <QSaveFile>
 #include <iterator>

@@ -1,6 +1,6 @@
-#include "instructions.h"
+#include "core/instructions.h"
 
-#include "buildinfo.h"
+#include "core/buildinfo.h"
 
 #include <QFileInfo>
 

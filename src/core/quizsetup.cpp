@@ -1,6 +1,6 @@
-#include "quizsetup.h"
+#include "core/quizsetup.h"
 
-#include "errors.h"
+#include "core/quirvelerror.h"
 
 #include <QCoreApplication>
 

@@ -1,4 +1,4 @@
-#include "filecopy.h"
+#include "core/filecopy.h"
 
 #include <QFile>
 #include <QFileInfo>

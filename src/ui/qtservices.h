@@ -1,6 +1,6 @@
 #pragma once
 
-#include "services.h"
+#include "core/services.h"
 
 // The real dialogs, shell and pauses of the running program.
 

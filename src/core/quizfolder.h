@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/quizsetup.h"
-#include "app/services.h"
-#include "generation/shuffle.h"
+#include "core/quizsetup.h"
+#include "core/services.h"
+#include "core/shuffle.h"
 
 #include <QStringList>
 

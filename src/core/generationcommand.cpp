@@ -1,6 +1,6 @@
-#include "generationcommand.h"
+#include "core/generationcommand.h"
 
-#include "generation/quizfolder.h"
+#include "core/quizfolder.h"
 
 #include <QDir>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "buildinfo.h"
+#include "core/buildinfo.h"
 
 QString AuthorCredit()
 {
