@@ -8,11 +8,11 @@
 //                                                     megapixels)
 
 #include "core/filecopy.h"
+#include "core/generationcommand.h"
 #include "core/quizsetup.h"
 #include "core/services.h"
-#include "core/generationcommand.h"
 #include "processmemory.h"
-#include "ui/browser.h"
+#include "ui/filelistbox.h"
 #include "ui/mainwindow.h"
 
 #include <QApplication>
@@ -46,11 +46,11 @@ class SilentDialogs : public IDialogs
 {
 public:
     int shown = 0;
-    void Message(const QString&) override { ++shown; }
-    bool Confirm(const QString&) override { return false; }
-    bool YesNo(const QString&, const QString&) override { return false; }
-    QString Input(const QString&, const QString&, const QString& preset) override { return preset; }
-    void Error(const QString& text) override
+    void message(const QString&) override { ++shown; }
+    bool confirm(const QString&) override { return false; }
+    bool yesNo(const QString&, const QString&) override { return false; }
+    QString input(const QString&, const QString&, const QString& preset) override { return preset; }
+    void error(const QString& text) override
     {
         ++shown;
         std::fprintf(stderr, "error box: %s\n", qPrintable(text));
@@ -60,14 +60,14 @@ public:
 class CopyShell : public IShell
 {
 public:
-    bool ShellCopy(const QString& source, const QString& folder) override;
-    bool OpenDocument(const QString&) override { return true; }
+    bool copyIntoFolder(const QString& source, const QString& folder) override;
+    bool openDocument(const QString&) override { return true; }
 };
 
 class NoPauses : public IPauser
 {
 public:
-    void Pause(int) override {}
+    void pause(int) override {}
 };
 
 class PlainView : public IGenerationView
@@ -75,31 +75,31 @@ class PlainView : public IGenerationView
 public:
     QString title = QStringLiteral("Замер");
     int position = 0;
-    QString TitleText() const override { return title; }
-    void SetTitleText(const QString& text) override { title = text; }
-    void ShowStatus(const QString&) override {}
-    int ProgressPosition() const override { return position; }
-    void SetProgressPosition(int p) override { position = p; }
-    void ShowInfoWindow() override {}
+    QString titleText() const override { return title; }
+    void setTitleText(const QString& text) override { title = text; }
+    void showStatus(const QString&) override {}
+    int progressPosition() const override { return position; }
+    void setProgressPosition(int p) override { position = p; }
+    void showInfoWindow() override {}
 };
 
 } // namespace
 
-bool CopyShell::ShellCopy(const QString& source, const QString& folder)
+bool CopyShell::copyIntoFolder(const QString& source, const QString& folder)
 {
-    return CopyIntoFolder(source, folder);
+    return ::copyIntoFolder(source, folder);
 }
 
 namespace
 {
 
-double Median(std::vector<double> v)
+double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
-double Ms(const timeval& t)
+double ms(const timeval& t)
 {
     return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3;
 }
@@ -107,11 +107,11 @@ double Ms(const timeval& t)
 // CPU time of the tools this process started and waited for.
 double g_childCpuMs = 0;
 
-double CpuMs()
+double cpuMs()
 {
     rusage self{};
     getrusage(RUSAGE_SELF, &self);
-    return Ms(self.ru_utime) + Ms(self.ru_stime) + g_childCpuMs;
+    return ms(self.ru_utime) + ms(self.ru_stime) + g_childCpuMs;
 }
 
 // Wall time and CPU time (user + system, ours plus the started tool's). CPU time is what the
@@ -121,17 +121,17 @@ struct Cost {
     double cpu = 0;
 };
 
-template <class F> Cost Measure(F&& f)
+template <class F> Cost measure(F&& f)
 {
     QElapsedTimer t;
-    const double cpu = CpuMs();
+    const double cpu = cpuMs();
     t.start();
     f();
-    return {double(t.nsecsElapsed()) / 1e6, CpuMs() - cpu};
+    return {double(t.nsecsElapsed()) / 1e6, cpuMs() - cpu};
 }
 
 // The median cost of reps runs of f after one warm-up; prepare runs untimed before each.
-Cost Median(int reps, const std::function<void()>& f, const std::function<void()>& prepare = {})
+Cost median(int reps, const std::function<void()>& f, const std::function<void()>& prepare = {})
 {
     if (prepare)
         prepare();
@@ -140,14 +140,14 @@ Cost Median(int reps, const std::function<void()>& f, const std::function<void()
     for (int i = 0; i < reps; ++i) {
         if (prepare)
             prepare();
-        const Cost c = Measure(f);
+        const Cost c = measure(f);
         wall.push_back(c.wall);
         cpu.push_back(c.cpu);
     }
-    return {Median(wall), Median(cpu)};
+    return {median(wall), median(cpu)};
 }
 
-void Spawn(const std::vector<std::string>& args)
+void spawn(const std::vector<std::string>& args)
 {
     std::vector<char*> argv;
     for (const std::string& a : args)
@@ -161,14 +161,14 @@ void Spawn(const std::vector<std::string>& args)
     int status = 0;
     rusage usage{};
     wait4(pid, &status, 0, &usage);
-    g_childCpuMs += Ms(usage.ru_utime) + Ms(usage.ru_stime);
+    g_childCpuMs += ms(usage.ru_utime) + ms(usage.ru_stime);
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::fprintf(stderr, "%s failed\n", argv[0]);
         std::exit(2);
     }
 }
 
-int MakePicture(int width, int height, const char* out)
+int makePicture(int width, int height, const char* out)
 {
     // Gradients, a few soft waves and a little noise: compresses like a photograph, neither
     // like a flat test card nor like pure noise.
@@ -195,24 +195,35 @@ int MakePicture(int width, int height, const char* out)
     return std::fclose(f) == 0 ? 0 : 1;
 }
 
-const char* Verdict(double value, double goal)
+const char* verdict(double value, double goal)
 {
     return value <= goal ? "ok" : "MISSED";
 }
 
-// Puts the file into the form's file list selection without running the handler.
-void SelectQuietly(TForm1& form, const QString& name)
+// The window's file list, found the way the tests find it: by its object name.
+FileListBox& fileList(MainWindow& form)
 {
-    const QSignalBlocker quiet(form.FileListBox1);
-    const auto found = form.FileListBox1->findItems(name, Qt::MatchExactly);
+    auto* list = form.findChild<FileListBox*>(QStringLiteral("fileList"));
+    if (!list) {
+        std::fprintf(stderr, "the window has no file list\n");
+        std::exit(2);
+    }
+    return *list;
+}
+
+// Puts the file into the form's file list selection without running the handler.
+void selectQuietly(MainWindow& form, const QString& name)
+{
+    const QSignalBlocker quiet(&fileList(form));
+    const auto found = fileList(form).findItems(name, Qt::MatchExactly);
     if (found.size() != 1) {
         std::fprintf(stderr, "%s is not in the file list\n", qPrintable(name));
         std::exit(2);
     }
-    form.FileListBox1->setCurrentItem(found.first());
+    fileList(form).setCurrentItem(found.first());
 }
 
-int Run(const QString& pictures, const QString& decor, int reps)
+int run(const QString& pictures, const QString& decor, int reps)
 {
     const char* names[] = {"b2", "p2", "b12", "p12", "b24", "p24"};
     for (const char* n : names)
@@ -231,24 +242,24 @@ int Run(const QString& pictures, const QString& decor, int reps)
     CopyShell shell;
     NoPauses pauser;
     Services services{dialogs, shell, pauser};
-    TForm1 form(services, program);
+    MainWindow form(services, program);
     form.show();
     QApplication::processEvents();
-    form.FileListBox1->SetDirectory(pictures);
+    fileList(form).setDirectory(pictures);
 
     // Memory first, in a process that has not yet touched a big picture.
     std::printf("Peak memory while choosing a 24-MP picture (fresh process state):\n");
-    const qint64 baselineKb = StatusKb("VmRSS");
+    const qint64 baselineKb = statusKb("VmRSS");
     struct MemoryRow {
         const char* name;
         qint64 peakKb;
     };
     std::vector<MemoryRow> memory;
     for (const char* n : {"b24", "p24"}) {
-        SelectQuietly(form, QLatin1String(n) + QStringLiteral(".jpg"));
-        ResetPeakMemory();
-        form.FileListBox1Change();
-        memory.push_back({n, StatusKb("VmHWM")});
+        selectQuietly(form, QLatin1String(n) + QStringLiteral(".jpg"));
+        resetPeakMemory();
+        form.choosePicture();
+        memory.push_back({n, statusKb("VmHWM")});
     }
     const QSize big = QImageReader(pictures + QStringLiteral("/b24.jpg")).size();
     const double imageMb = double(big.width()) * big.height() * 3 / 1048576.0;
@@ -262,7 +273,7 @@ int Run(const QString& pictures, const QString& decor, int reps)
         std::printf("  %-12s peak %.1f MiB = baseline + %.1f MiB (%.2f images)  goal <= baseline "
                     "+ 1 image (+%.0f MiB): %s\n",
                     m.name[0] == 'b' ? "baseline" : "progressive", double(m.peakKb) / 1024, over,
-                    over / imageMb, allowanceMb, Verdict(over, imageMb + allowanceMb));
+                    over / imageMb, allowanceMb, verdict(over, imageMb + allowanceMb));
     }
 
     std::printf("\nMedian of %d runs each, milliseconds of CPU time (wall time in brackets);\n"
@@ -278,21 +289,21 @@ int Run(const QString& pictures, const QString& decor, int reps)
         const QString file = pictures + QLatin1Char('/') + QLatin1String(n) + ".jpg";
         const std::string path = file.toStdString();
         const QSize size = QImageReader(file).size();
-        const Cost djpeg = Median(reps, [&] { Spawn({"djpeg", "-outfile", "/dev/null", path}); });
+        const Cost djpeg = median(reps, [&] { spawn({"djpeg", "-outfile", "/dev/null", path}); });
 
         // The choice of a picture: the file list's change handler on the current slot.
-        form.Image1Click();
-        SelectQuietly(form, QFileInfo(file).fileName());
-        const Cost choose = Median(reps, [&] { form.FileListBox1Change(); });
-        if (form.Setup.Slot(1).PicturePath != file) {
+        form.chooseSlot(1);
+        selectQuietly(form, QFileInfo(file).fileName());
+        const Cost choose = median(reps, [&] { form.choosePicture(); });
+        if (form.setup().slot(1).picturePath != file) {
             std::fprintf(stderr, "the choice did not take %s\n", qPrintable(file));
             return 2;
         }
 
         // The slot switch back to slot 1 reloads its picture from disk into the preview; the
         // switch away to the empty slot 2 before each run is not timed.
-        const Cost switchBack = Median(
-            reps, [&] { form.Image1Click(); }, [&] { form.Image2Click(); });
+        const Cost switchBack = median(
+            reps, [&] { form.chooseSlot(1); }, [&] { form.chooseSlot(2); });
 
         const bool goalApplies = QByteArray(n).endsWith("24");
         const double rc = choose.cpu / djpeg.cpu, rs = switchBack.cpu / djpeg.cpu;
@@ -304,8 +315,8 @@ int Run(const QString& pictures, const QString& decor, int reps)
                                    .arg(size.width())
                                    .arg(size.height())),
                     qPrintable(cell(djpeg)), qPrintable(cell(choose)), rc,
-                    goalApplies ? Verdict(rc, 1.15) : "-", qPrintable(cell(switchBack)), rs,
-                    goalApplies ? Verdict(rs, 1.15) : "-");
+                    goalApplies ? verdict(rc, 1.15) : "-", qPrintable(cell(switchBack)), rs,
+                    goalApplies ? verdict(rs, 1.15) : "-");
     }
 
     // The generation without its pauses against cp of the same six 24-MP files.
@@ -317,15 +328,15 @@ int Run(const QString& pictures, const QString& decor, int reps)
                     copy);
         six.push_back(copy);
     }
-    TQuizSetup& setup = form.Setup;
+    QuizSetup& setup = form.setup();
     for (int k = 1; k <= 6; ++k) {
-        setup.Slot(k).PicturePath = six[size_t(k - 1)];
-        setup.Slot(k).Chosen = true;
-        setup.Slot(k).Answer = QStringLiteral("Ответ %1").arg(k);
+        setup.slot(k).picturePath = six[size_t(k - 1)];
+        setup.slot(k).chosen = true;
+        setup.slot(k).answer = QStringLiteral("Ответ %1").arg(k);
     }
-    setup.FolderName = QStringLiteral("bench");
-    setup.FirstGeneration = false;
-    const QString quiz = setup.QuizFolder();
+    setup.folderName = QStringLiteral("bench");
+    setup.firstGeneration = false;
+    const QString quiz = setup.quizFolder();
     QDir().mkpath(quiz);
     const QString cpTarget = work.path() + QStringLiteral("/cp-target");
     QDir().mkpath(cpTarget);
@@ -345,8 +356,8 @@ int Run(const QString& pictures, const QString& decor, int reps)
     for (int i = 0; i <= reps; ++i) {
         emptyFolder(cpTarget);
         emptyFolder(quiz);
-        const Cost cp = Measure([&] { Spawn(cpArgs); });
-        const Cost gen = Measure([&] { command.Run(); });
+        const Cost cp = measure([&] { spawn(cpArgs); });
+        const Cost gen = measure([&] { command.run(); });
         if (i > 0) { // the first round only warms up
             cpWall.push_back(cp.wall);
             cpCpu.push_back(cp.cpu);
@@ -359,13 +370,13 @@ int Run(const QString& pictures, const QString& decor, int reps)
         std::fprintf(stderr, "the generation did not complete cleanly\n");
         return 2;
     }
-    const Cost cp{Median(cpWall), Median(cpCpu)}, gen{Median(genWall), Median(genCpu)};
+    const Cost cp{median(cpWall), median(cpCpu)}, gen{median(genWall), median(genCpu)};
     const double rg = gen.cpu / cp.cpu;
     allOk = allOk && rg <= 1.5;
     std::printf("\n%-40s %16s %16s %6s %6s\n", "generation, pauses left out", "cp", "QUIRVEL",
                 "ratio", "goal");
     std::printf("%-40s %16s %16s %6.2f %6s\n", "six 24-MP pictures, page, decorations",
-                qPrintable(cell(cp)), qPrintable(cell(gen)), rg, Verdict(rg, 1.5));
+                qPrintable(cell(cp)), qPrintable(cell(gen)), rg, verdict(rg, 1.5));
     return allOk ? 0 : 1;
 }
 
@@ -374,10 +385,10 @@ int Run(const QString& pictures, const QString& decor, int reps)
 int main(int argc, char** argv)
 {
     if (argc == 5 && std::string(argv[1]) == "make-picture")
-        return MakePicture(std::atoi(argv[2]), std::atoi(argv[3]), argv[4]);
+        return makePicture(std::atoi(argv[2]), std::atoi(argv[3]), argv[4]);
     if (argc >= 4 && std::string(argv[1]) == "run") {
         QApplication app(argc, argv);
-        return Run(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+        return run(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
                    argc > 4 ? std::max(1, std::atoi(argv[4])) : 7);
     }
     std::fprintf(stderr, "usage: %s make-picture W H OUT.ppm | run PICTURES DECOR [REPS]\n",

@@ -18,7 +18,7 @@ namespace
 // header anywhere in the input that declares more than this skips the input.
 constexpr std::uint64_t MaxFuzzPixels = 1u << 20;
 
-bool DeclaresBigFrame(const std::uint8_t* data, std::size_t size)
+bool declaresBigFrame(const std::uint8_t* data, std::size_t size)
 {
     for (std::size_t i = 0; i + 9 <= size; ++i) {
         if (data[i] != 0xFF)
@@ -39,12 +39,12 @@ bool DeclaresBigFrame(const std::uint8_t* data, std::size_t size)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (DeclaresBigFrame(data, size))
+    if (declaresBigFrame(data, size))
         return -1; // keep it out of the working corpus
     const QByteArray bytes =
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     try {
-        const QImage image = DecodeJpegData(bytes);
+        const QImage image = decodeJpegData(bytes);
         if (image.isNull() || (image.format() != QImage::Format_RGB888 &&
                                image.format() != QImage::Format_Grayscale8))
             __builtin_trap();

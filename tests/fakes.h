@@ -16,28 +16,28 @@ public:
     // Every call is logged as "Message: text", "Confirm: text", "YesNo: caption|text",
     // "Input: caption|prompt|preset", "Error: text".
     QStringList log;
-    QQueue<bool> confirmAnswers; // empty queue: Cancel
-    QQueue<bool> yesNoAnswers;   // empty queue: No
+    QQueue<bool> confirmAnswers;  // empty queue: Cancel
+    QQueue<bool> yesNoAnswers;    // empty queue: No
     QQueue<QString> inputAnswers; // empty queue: Cancel, the preset comes back
 
-    void Message(const QString& text) override { log << QStringLiteral("Message: ") + text; }
-    bool Confirm(const QString& text) override
+    void message(const QString& text) override { log << QStringLiteral("Message: ") + text; }
+    bool confirm(const QString& text) override
     {
         log << QStringLiteral("Confirm: ") + text;
         return !confirmAnswers.isEmpty() && confirmAnswers.dequeue();
     }
-    bool YesNo(const QString& caption, const QString& text) override
+    bool yesNo(const QString& caption, const QString& text) override
     {
         log << QStringLiteral("YesNo: ") + caption + QLatin1Char('|') + text;
         return !yesNoAnswers.isEmpty() && yesNoAnswers.dequeue();
     }
-    QString Input(const QString& caption, const QString& prompt, const QString& preset) override
+    QString input(const QString& caption, const QString& prompt, const QString& preset) override
     {
         log << QStringLiteral("Input: ") + caption + QLatin1Char('|') + prompt + QLatin1Char('|') +
                    preset;
-        return inputAnswers.isEmpty() ? preset : inputAnswers.dequeue().left(255);
+        return inputAnswers.isEmpty() ? preset : inputAnswers.dequeue().left(InputMaxLength);
     }
-    void Error(const QString& text) override { log << QStringLiteral("Error: ") + text; }
+    void error(const QString& text) override { log << QStringLiteral("Error: ") + text; }
 
     QStringList messages() const { return filtered(QStringLiteral("Message: ")); }
     QStringList errors() const { return filtered(QStringLiteral("Error: ")); }
@@ -56,19 +56,19 @@ private:
 class RecordingShell : public IShell
 {
 public:
-    QStringList copies;          // "source -> folder"
-    QStringList opened;          // documents asked to open
+    QStringList copies;           // "source -> folder"
+    QStringList opened;           // documents asked to open
     QSet<QString> failingSources; // copies of these sources fail without touching anything
     bool openResult = true;
 
-    bool ShellCopy(const QString& source, const QString& folder) override
+    bool copyIntoFolder(const QString& source, const QString& folder) override
     {
         copies << source + QStringLiteral(" -> ") + folder;
         if (failingSources.contains(source))
             return false;
-        return CopyIntoFolder(source, folder);
+        return ::copyIntoFolder(source, folder);
     }
-    bool OpenDocument(const QString& path) override
+    bool openDocument(const QString& path) override
     {
         opened << path;
         return openResult;
@@ -80,7 +80,7 @@ class CountingPauser : public IPauser
 public:
     int calls = 0;
     qint64 totalMilliseconds = 0;
-    void Pause(int milliseconds) override
+    void pause(int milliseconds) override
     {
         ++calls;
         totalMilliseconds += milliseconds;

@@ -6,7 +6,7 @@
 #include <string>
 
 // A "<field>: <n> kB" line of /proc/self/status (VmRSS, VmHWM ...), or -1.
-inline long long StatusKb(const char* field)
+inline long long statusKb(const char* field)
 {
     std::ifstream status("/proc/self/status");
     std::string line;
@@ -18,7 +18,7 @@ inline long long StatusKb(const char* field)
 }
 
 // Resets the high-water mark (VmHWM) to the current size; false where the kernel does not allow it.
-inline bool ResetPeakMemory()
+inline bool resetPeakMemory()
 {
     std::ofstream clear("/proc/self/clear_refs");
     clear << "5";

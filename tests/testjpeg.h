@@ -18,7 +18,7 @@
 // Compresses width x height pixels into memory: `configure` sets colour space and coding on the
 // defaults, `row(y)` gives each row's samples.
 template <class Configure, class Row>
-QByteArray Compress(int width, int height, int components, J_COLOR_SPACE space, Configure configure,
+QByteArray compress(int width, int height, int components, J_COLOR_SPACE space, Configure configure,
                     Row row)
 {
     jpeg_compress_struct cinfo{};
@@ -47,11 +47,11 @@ QByteArray Compress(int width, int height, int components, J_COLOR_SPACE space, 
 }
 
 // Grayscale8 images become grey JPEGs, everything else colour ones.
-inline QByteArray EncodeJpeg(const QImage& source, bool progressive = false, int quality = 92)
+inline QByteArray encodeJpeg(const QImage& source, bool progressive = false, int quality = 92)
 {
     const bool grey = source.format() == QImage::Format_Grayscale8;
     const QImage image = grey ? source : source.convertToFormat(QImage::Format_RGB888);
-    return Compress(
+    return compress(
         image.width(), image.height(), grey ? 1 : 3, grey ? JCS_GRAYSCALE : JCS_RGB,
         [&](jpeg_compress_struct& cinfo) {
             jpeg_set_quality(&cinfo, quality, TRUE);
@@ -66,12 +66,12 @@ inline QByteArray EncodeJpeg(const QImage& source, bool progressive = false, int
 enum class InkJpeg { PlainCmyk, AdobeCmyk, AdobeYcck };
 
 // The picture's colours as ink (black taken out first, so K carries the darkness) in a JPEG.
-inline QByteArray EncodeInkJpeg(const QImage& source, InkJpeg kind, bool progressive = false)
+inline QByteArray encodeInkJpeg(const QImage& source, InkJpeg kind, bool progressive = false)
 {
     const QImage image = source.convertToFormat(QImage::Format_RGB888);
     const int flip = kind == InkJpeg::PlainCmyk ? 0 : 255;
     std::vector<uchar> row(size_t(image.width()) * 4);
-    return Compress(
+    return compress(
         image.width(), image.height(), 4, JCS_CMYK,
         [&](jpeg_compress_struct& cinfo) {
             if (kind == InkJpeg::AdobeYcck)
@@ -94,14 +94,14 @@ inline QByteArray EncodeInkJpeg(const QImage& source, InkJpeg kind, bool progres
         });
 }
 
-inline bool WriteFile(const QString& path, const QByteArray& bytes)
+inline bool writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 // Four flat quadrants, so a stretched copy can be checked at a glance.
-inline QImage Quadrants(int width, int height, const QColor& tl, const QColor& tr, const QColor& bl,
+inline QImage quadrants(int width, int height, const QColor& tl, const QColor& tr, const QColor& bl,
                         const QColor& br, bool grey = false)
 {
     QImage image(width, height, QImage::Format_RGB32);
@@ -115,7 +115,7 @@ inline QImage Quadrants(int width, int height, const QColor& tl, const QColor& t
     return grey ? image.convertToFormat(QImage::Format_Grayscale8) : image;
 }
 
-inline bool Near(QRgb a, QRgb b, int tolerance = 24)
+inline bool near(QRgb a, QRgb b, int tolerance = 24)
 {
     return std::abs(qRed(a) - qRed(b)) <= tolerance &&
            std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
@@ -123,7 +123,7 @@ inline bool Near(QRgb a, QRgb b, int tolerance = 24)
 }
 
 // Position of the first SOFn marker's height field, or -1.
-inline qsizetype FrameHeaderAt(const QByteArray& jpeg)
+inline qsizetype frameHeaderAt(const QByteArray& jpeg)
 {
     for (qsizetype i = 2; i + 9 < jpeg.size();) {
         if (uchar(jpeg[i]) != 0xFF)
@@ -138,9 +138,9 @@ inline qsizetype FrameHeaderAt(const QByteArray& jpeg)
 }
 
 // The same file claiming another size in its frame header.
-inline QByteArray WithClaimedSize(QByteArray jpeg, int width, int height)
+inline QByteArray withClaimedSize(QByteArray jpeg, int width, int height)
 {
-    const qsizetype at = FrameHeaderAt(jpeg);
+    const qsizetype at = frameHeaderAt(jpeg);
     jpeg[at] = char(height >> 8);
     jpeg[at + 1] = char(height & 0xFF);
     jpeg[at + 2] = char(width >> 8);
@@ -150,7 +150,7 @@ inline QByteArray WithClaimedSize(QByteArray jpeg, int width, int height)
 
 // A progressive file whose first scan (with the tables before it) is repeated until the file
 // holds `scans` scans: what a hostile file does to make a decoder loop.
-inline QByteArray WithRepeatedScans(const QByteArray& progressive, int scans)
+inline QByteArray withRepeatedScans(const QByteArray& progressive, int scans)
 {
     // Find the first SOS and the marker that ends its entropy-coded data.
     qsizetype i = 2, firstTables = -1;

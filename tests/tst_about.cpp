@@ -1,6 +1,7 @@
 #include "core/buildinfo.h"
 #include "core/instructions.h"
 #include "fakes.h"
+#include "findchild.h"
 #include "ui/aboutdialog.h"
 
 #include <QDir>
@@ -33,12 +34,12 @@ void TestAbout::layout_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<bool>("sizedToText"); // the text decides the size, at least where it grows
-    QTest::newRow("Image1") << "Image1" << QRect(16, 16, 41, 41) << false;
-    QTest::newRow("Label1") << "Label1" << QRect(88, 16, 145, 22) << true;
-    QTest::newRow("Label2") << "Label2" << QRect(88, 48, 69, 16) << true;
-    QTest::newRow("Label3") << "Label3" << QRect(88, 88, 233, 57) << true;
-    QTest::newRow("Shape1") << "Shape1" << QRect(16, 160, 353, 1) << false;
-    QTest::newRow("Button1") << "Button1" << QRect(272, 192, 97, 25) << false;
+    QTest::newRow("logo") << "logo" << QRect(16, 16, 41, 41) << false;
+    QTest::newRow("titleLabel") << "titleLabel" << QRect(88, 16, 145, 22) << true;
+    QTest::newRow("versionLabel") << "versionLabel" << QRect(88, 48, 69, 16) << true;
+    QTest::newRow("descriptionLabel") << "descriptionLabel" << QRect(88, 88, 233, 57) << true;
+    QTest::newRow("rule") << "rule" << QRect(16, 160, 353, 1) << false;
+    QTest::newRow("okButton") << "okButton" << QRect(272, 192, 97, 25) << false;
 }
 
 void TestAbout::layout()
@@ -46,7 +47,7 @@ void TestAbout::layout()
     QFETCH(QString, name);
     QFETCH(QRect, geometry);
     QFETCH(bool, sizedToText);
-    TAboutBox about;
+    AboutDialog about;
     auto* widget = about.findChild<QWidget*>(name);
     QVERIFY(widget);
     QCOMPARE(widget->parentWidget(), &about);
@@ -59,7 +60,7 @@ void TestAbout::layout()
             QCOMPARE(widget->width(), geometry.width());
             QVERIFY(widget->height() >= geometry.height());
             QVERIFY(widget->height() >= label->heightForWidth(widget->width()));
-            QVERIFY(widget->geometry().bottom() < about.Shape1->y());
+            QVERIFY(widget->geometry().bottom() < child<QFrame>(about, "rule")->y());
         } else {
             QVERIFY(widget->width() >= label->fontMetrics().horizontalAdvance(label->text()));
         }
@@ -73,23 +74,23 @@ void TestAbout::layout()
 
 void TestAbout::textsAndFonts()
 {
-    TAboutBox about;
+    AboutDialog about;
     QCOMPARE(about.windowTitle(), QStringLiteral("О программе"));
     QCOMPARE(about.font().pixelSize(), 11);
-    QCOMPARE(about.Label1->text(), QStringLiteral("Тест - викторина"));
-    QCOMPARE(about.Label1->font().family(), QStringLiteral("Arial"));
-    QCOMPARE(about.Label1->font().pixelSize(), 19);
-    QCOMPARE(about.Label2->text(), QStringLiteral("Version  1.1"));
-    QCOMPARE(about.Label2->font().pixelSize(), 13);
-    QCOMPARE(about.Label3->text(),
+    QCOMPARE(child<QLabel>(about, "titleLabel")->text(), QStringLiteral("Тест - викторина"));
+    QCOMPARE(child<QLabel>(about, "titleLabel")->font().family(), QStringLiteral("Arial"));
+    QCOMPARE(child<QLabel>(about, "titleLabel")->font().pixelSize(), 19);
+    QCOMPARE(child<QLabel>(about, "versionLabel")->text(), QStringLiteral("Version  1.1"));
+    QCOMPARE(child<QLabel>(about, "versionLabel")->font().pixelSize(), 13);
+    QCOMPARE(child<QLabel>(about, "descriptionLabel")->text(),
              QStringLiteral("    Программа для досуга и обучения. Генерирует WEB-страничку "
                             "тест-викторину , в которой  нужно выбрать соответствие картинки и "
                             "описания к ней. "));
-    QCOMPARE(about.Label3->font().pixelSize(), 11);
-    QVERIFY(about.Label3->wordWrap());
-    QVERIFY(about.Label3->alignment() & Qt::AlignHCenter);
-    QCOMPARE(about.Button1->text(), QStringLiteral("Ok"));
-    QCOMPARE(about.Shape1->frameShape(), QFrame::HLine);
+    QCOMPARE(child<QLabel>(about, "descriptionLabel")->font().pixelSize(), 11);
+    QVERIFY(child<QLabel>(about, "descriptionLabel")->wordWrap());
+    QVERIFY(child<QLabel>(about, "descriptionLabel")->alignment() & Qt::AlignHCenter);
+    QCOMPARE(child<QPushButton>(about, "okButton")->text(), QStringLiteral("Ok"));
+    QCOMPARE(child<QFrame>(about, "rule")->frameShape(), QFrame::HLine);
 }
 
 void TestAbout::logo()
@@ -104,8 +105,8 @@ void TestAbout::logo()
     const QColor centre = icon.pixelColor(16, 20);
     QVERIFY(centre.green() >= 128 && centre.red() == 0 && centre.blue() == 0);
 
-    TAboutBox about;
-    const QImage shown = about.Image1->pixmap().toImage();
+    AboutDialog about;
+    const QImage shown = child<QLabel>(about, "logo")->pixmap().toImage();
     QCOMPARE(shown.size(), QSize(41, 41));
     QCOMPARE(shown.pixel(0, 0), red);
     QCOMPARE(shown.pixel(40, 40), red);
@@ -122,13 +123,13 @@ void TestAbout::closes_data()
 void TestAbout::closes()
 {
     QFETCH(bool, byButton);
-    TAboutBox about;
+    AboutDialog about;
     bool wasShown = false;
     bool gaveUp = false;
     QTimer::singleShot(0, &about, [&] {
         wasShown = about.isVisible() && about.isModal();
         if (byButton)
-            QTest::mouseClick(about.Button1, Qt::LeftButton);
+            QTest::mouseClick(child<QPushButton>(about, "okButton"), Qt::LeftButton);
         else
             about.close();
     });
@@ -174,7 +175,7 @@ void TestAbout::instructions()
     ScriptedDialogs dialogs;
     RecordingShell shell;
     shell.openResult = shellOpens;
-    OpenInstructions(programFolder, shell, dialogs);
+    openInstructions(programFolder, shell, dialogs);
 
     QVERIFY(shell.copies.isEmpty());
     // A file that is not there never reaches the shell, whatever the shell would say.
@@ -182,11 +183,11 @@ void TestAbout::instructions()
     if (opened) {
         QVERIFY(dialogs.log.isEmpty());
     } else {
-        QVERIFY(!SiteHost().isEmpty());
+        QVERIFY(!siteHost().isEmpty());
         QCOMPARE(dialogs.log,
                  QStringList{QStringLiteral("Message: Файл инструкции instr.chm - недоступен! "
                                             "Обращайьесь на сайт: ") +
-                             SiteHost()});
+                             siteHost()});
     }
 }
 
@@ -204,7 +205,7 @@ void TestAbout::suppliedHelpFile()
 
     ScriptedDialogs dialogs;
     RecordingShell shell;
-    OpenInstructions(programFolder, shell, dialogs);
+    openInstructions(programFolder, shell, dialogs);
     QCOMPARE(shell.opened, QStringList{programFolder + QStringLiteral("/instr.chm")});
     QVERIFY(dialogs.log.isEmpty());
 }

@@ -1,8 +1,9 @@
-#include "fakes.h"
 #include "core/cp1251.h"
 #include "core/quizfolder.h"
+#include "fakes.h"
+#include "findchild.h"
 #include "ui/aboutdialog.h"
-#include "ui/browser.h"
+#include "ui/filelistbox.h"
 #include "ui/generationinfodialog.h"
 #include "ui/mainwindow.h"
 #include "ui/picturebox.h"
@@ -27,13 +28,13 @@ namespace
 const QStringList Samples{"car.jpg", "fish.jpg", "flower.jpg", "house.jpg", "sun.jpg", "tree.jpg"};
 
 // QTest::keyClicks takes Latin-1 only; these are key presses carrying any character.
-void TypeText(QWidget* widget, const QString& text)
+void typeText(QWidget* widget, const QString& text)
 {
     for (const QChar ch : text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
 }
 
-QByteArray Contents(const QString& path)
+QByteArray contents(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
@@ -45,7 +46,7 @@ class ActingPauser : public IPauser
 public:
     std::function<void()> onFirst;
     int calls = 0;
-    void Pause(int) override
+    void pause(int) override
     {
         if (calls++ == 0 && onFirst)
             onFirst();
@@ -87,37 +88,40 @@ void TestEndToEnd::composeAndGenerate()
     RecordingShell shell;
     CountingPauser pauser;
     Services services{dialogs, shell, pauser};
-    TForm1 form(services, m_programFolder);
-    TAboutBox about;
-    TForm2 info(m_programFolder);
-    info.SetSetup(&form.Setup);
-    form.SetAboutBox(&about);
-    form.SetInfoWindow(&info);
+    MainWindow form(services, m_programFolder);
+    AboutDialog about;
+    GenerationInfoDialog info(m_programFolder);
+    info.setSetup(&form.setup());
+    form.setAboutDialog(&about);
+    form.setInfoWindow(&info);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
 
     // Slot k gets the picture Samples[6 - k], so slot and list order differ.
     QStringList answers;
     for (int k = 1; k <= 6; ++k) {
-        QTest::mouseClick(form.PictureBox(k), Qt::LeftButton);
-        QCOMPARE(form.Setup.CurrentSlot, k);
-        const auto found = form.FileListBox1->findItems(Samples[6 - k], Qt::MatchExactly);
+        QTest::mouseClick(child<PictureBox>(form, numbered("thumbnail", k)), Qt::LeftButton);
+        QCOMPARE(form.setup().currentSlot, k);
+        const auto found =
+            child<FileListBox>(form, "fileList")->findItems(Samples[6 - k], Qt::MatchExactly);
         QCOMPARE(found.size(), 1);
-        QTest::mouseClick(form.FileListBox1->viewport(), Qt::LeftButton, {},
-                          form.FileListBox1->visualItemRect(found.first()).center());
-        QCOMPARE(form.Setup.Slot(k).PicturePath, m_pictures.filePath(Samples[6 - k]));
+        QTest::mouseClick(
+            child<FileListBox>(form, "fileList")->viewport(), Qt::LeftButton, {},
+            child<FileListBox>(form, "fileList")->visualItemRect(found.first()).center());
+        QCOMPARE(form.setup().slot(k).picturePath, m_pictures.filePath(Samples[6 - k]));
 
-        TypeText(form.Edit2, QStringLiteral("Вопрос %1?").arg(k));
-        TypeText(form.Memo7, QStringLiteral("Ответ номер %1").arg(k));
+        typeText(child<QLineEdit>(form, "questionEdit"), QStringLiteral("Вопрос %1?").arg(k));
+        typeText(child<QPlainTextEdit>(form, "answerEdit"),
+                 QStringLiteral("Ответ номер %1").arg(k));
         QString answer = QStringLiteral("Ответ номер %1").arg(k);
         if (k == 6) {
-            QTest::keyClick(form.Memo7, Qt::Key_Return);
-            TypeText(form.Memo7, QStringLiteral("вторая строка"));
+            QTest::keyClick(child<QPlainTextEdit>(form, "answerEdit"), Qt::Key_Return);
+            typeText(child<QPlainTextEdit>(form, "answerEdit"), QStringLiteral("вторая строка"));
             answer += QStringLiteral("\r\nвторая строка");
         }
         answers << answer;
     }
-    TypeText(form.Edit1, QStringLiteral("  Моя викторина "));
+    typeText(child<QLineEdit>(form, "titleEdit"), QStringLiteral("  Моя викторина "));
 
     dialogs.inputAnswers.enqueue(QStringLiteral("quiz1"));
     dialogs.confirmAnswers.enqueue(true);
@@ -125,15 +129,15 @@ void TestEndToEnd::composeAndGenerate()
     int infoShowings = 0;
     QTimer watcher;
     connect(&watcher, &QTimer::timeout, this, [&] {
-        auto* modal = qobject_cast<TForm2*>(QApplication::activeModalWidget());
+        auto* modal = qobject_cast<GenerationInfoDialog*>(QApplication::activeModalWidget());
         if (!modal)
             return;
         ++infoShowings;
-        infoFolderName = modal->Label4->text();
-        QTest::mouseClick(modal->Button1, Qt::LeftButton);
+        infoFolderName = child<QLabel>(*modal, "folderNameLabel")->text();
+        QTest::mouseClick(child<QPushButton>(*modal, "createButton"), Qt::LeftButton);
     });
     watcher.start(0);
-    QTest::mouseClick(form.Button1, Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(form, "generateButton"), Qt::LeftButton);
     watcher.stop();
 
     QCOMPARE(infoShowings, 1);
@@ -143,31 +147,31 @@ void TestEndToEnd::composeAndGenerate()
     QCOMPARE(dialogs.log[1], QStringLiteral("Input: Внимание!|Укажите название папки для "
                                             "размещения викторины.   )|Моя викторина"));
     QCOMPARE(dialogs.log[2], QStringLiteral("Confirm: Просматривать будете?"));
-    QCOMPARE(form.Edit1->text(), QStringLiteral("Моя викторина"));
-    QCOMPARE(form.Label2->text(),
+    QCOMPARE(child<QLineEdit>(form, "titleEdit")->text(), QStringLiteral("Моя викторина"));
+    QCOMPARE(child<QLabel>(form, "statusLabel")->text(),
              QStringLiteral("Выбирай картинки, делай подписи, жми генерацию..."));
-    QCOMPARE(form.ProgressBar1->value(), 0);
+    QCOMPARE(child<QProgressBar>(form, "progressBar")->value(), 0);
     QCOMPARE(pauser.calls, 102);
     QCOMPARE(pauser.totalMilliseconds, 101 * 50 + 2000);
 
     const QString folder = m_programFolder + QStringLiteral("/quiz1");
     QVERIFY(QFileInfo(folder).isDir());
     for (int k = 1; k <= 6; ++k)
-        QVERIFY2(Contents(folder + QStringLiteral("/%1.jpg").arg(k)) ==
-                     Contents(m_pictures.filePath(Samples[6 - k])),
+        QVERIFY2(contents(folder + QStringLiteral("/%1.jpg").arg(k)) ==
+                     contents(m_pictures.filePath(Samples[6 - k])),
                  qPrintable(QString::number(k)));
     for (const QString& name : DecorationNames)
-        QVERIFY2(Contents(folder + QLatin1Char('/') + name) == Contents(m_program.filePath(name)),
+        QVERIFY2(contents(folder + QLatin1Char('/') + name) == contents(m_program.filePath(name)),
                  qPrintable(name));
 
-    const QString page = FromWindows1251(Contents(folder + QStringLiteral("/start.htm")));
+    const QString page = fromWindows1251(contents(folder + QStringLiteral("/start.htm")));
     const QStringList lines = page.split(QStringLiteral("\r\n"));
     const QRegularExpression orderLine(
         QStringLiteral(R"(^var potv=new Array\(([1-6](, [1-6]){5})\)$)"));
     const auto orderMatch = orderLine.match(lines.value(8));
     QVERIFY2(orderMatch.hasMatch(), qPrintable(lines.value(8)));
     const QStringList order = orderMatch.captured(1).split(QStringLiteral(", "));
-    QCOMPARE(orderMatch.captured(1), form.Generation().LastOrder().Text);
+    QCOMPARE(orderMatch.captured(1), form.generation().lastOrder().text);
 
     const QRegularExpression cell(QStringLiteral(R"(^<b><font size="5">(.*?)</font></b>)"),
                                   QRegularExpression::DotMatchesEverythingOption |
@@ -190,34 +194,34 @@ void TestEndToEnd::inputHeldBackWhileGenerating()
     RecordingShell shell;
     ActingPauser pauser;
     Services services{dialogs, shell, pauser};
-    TForm1 form(services, m_programFolder);
+    MainWindow form(services, m_programFolder);
     form.show();
     for (int k = 1; k <= 6; ++k) {
-        form.Setup.SelectSlot(k);
-        form.Setup.SetPicture(m_pictures.filePath(Samples[k - 1]));
+        form.setup().selectSlot(k);
+        form.setup().setPicture(m_pictures.filePath(Samples[k - 1]));
     }
-    form.Setup.SelectSlot(1);
-    form.Edit1->setText(QStringLiteral("held"));
+    form.setup().selectSlot(1);
+    child<QLineEdit>(form, "titleEdit")->setText(QStringLiteral("held"));
     dialogs.inputAnswers.enqueue(QStringLiteral("held"));
 
     // Typing, the New button and the close box, all in the middle of the progress display.
     pauser.onFirst = [&] {
-        TypeText(form.Edit1, QStringLiteral("xyz"));
-        QTest::mouseClick(form.Button6, Qt::LeftButton);
+        typeText(child<QLineEdit>(form, "titleEdit"), QStringLiteral("xyz"));
+        QTest::mouseClick(child<QPushButton>(form, "newButton"), Qt::LeftButton);
         form.close();
         QCoreApplication::processEvents();
     };
-    form.Button1Click();
+    form.generateQuiz();
 
     QCOMPARE(pauser.calls, 102);
-    QCOMPARE(form.Edit1->text(), QStringLiteral("held"));
+    QCOMPARE(child<QLineEdit>(form, "titleEdit")->text(), QStringLiteral("held"));
     QVERIFY(form.isVisible());
     QVERIFY(!dialogs.log.join(QLatin1Char('\n')).contains(QStringLiteral("YesNo")));
     QVERIFY(QFileInfo(m_programFolder + QStringLiteral("/held/start.htm")).isFile());
 
     // Once the command is over, the window listens again.
-    TypeText(form.Edit1, QStringLiteral("!"));
-    QCOMPARE(form.Edit1->text(), QStringLiteral("held!"));
+    typeText(child<QLineEdit>(form, "titleEdit"), QStringLiteral("!"));
+    QCOMPARE(child<QLineEdit>(form, "titleEdit")->text(), QStringLiteral("held!"));
 }
 
 QTEST_MAIN(TestEndToEnd)

@@ -1,7 +1,7 @@
-#include "core/quirvelerror.h"
-#include "fakes.h"
 #include "core/generationcommand.h"
+#include "core/quirvelerror.h"
 #include "core/quizfolder.h"
+#include "fakes.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -31,11 +31,11 @@ const QString CannotShow =
 
 // The folder loop has no way out but a good name: a script that runs dry must fail, not hang.
 struct BoundedDialogs : ScriptedDialogs {
-    QString Input(const QString& caption, const QString& prompt, const QString& preset) override
+    QString input(const QString& caption, const QString& prompt, const QString& preset) override
     {
         if (log.filter(QStringLiteral("Input: ")).size() >= 20)
             throw std::runtime_error("the folder name is asked for without end");
-        return ScriptedDialogs::Input(caption, prompt, preset);
+        return ScriptedDialogs::input(caption, prompt, preset);
     }
 };
 
@@ -43,45 +43,45 @@ struct BoundedDialogs : ScriptedDialogs {
 class FakeWindow : public IGenerationView, public IPauser
 {
 public:
-    FakeWindow(QStringList& log, const TQuizSetup& setup) : m_log(log), m_setup(setup) {}
+    FakeWindow(QStringList& log, const QuizSetup& setup) : m_log(log), m_setup(setup) {}
     QString title = QStringLiteral("Quiz");
     QString status;
     int progress = 0;
     QStringList pauses; // "ms@position status"
 
-    QString TitleText() const override { return title; }
-    void SetTitleText(const QString& text) override
+    QString titleText() const override { return title; }
+    void setTitleText(const QString& text) override
     {
         if (text != title)
             m_log << QStringLiteral("Title: ") + text;
         title = text;
     }
-    void ShowStatus(const QString& text) override { m_log << "Status: " + (status = text); }
-    int ProgressPosition() const override { return progress; }
-    void SetProgressPosition(int position) override { progress = position; }
-    void ShowInfoWindow() override { m_log << QStringLiteral("Info: ") + m_setup.FolderName; }
-    void Pause(int ms) override
+    void showStatus(const QString& text) override { m_log << "Status: " + (status = text); }
+    int progressPosition() const override { return progress; }
+    void setProgressPosition(int position) override { progress = position; }
+    void showInfoWindow() override { m_log << QStringLiteral("Info: ") + m_setup.folderName; }
+    void pause(int ms) override
     {
         pauses << QStringLiteral("%1@%2 ").arg(ms).arg(progress) + status;
     }
 
 private:
     QStringList& m_log;
-    const TQuizSetup& m_setup;
+    const QuizSetup& m_setup;
 };
 
-AnswerOrder Order(const std::array<int, 6>& entries)
+AnswerOrder orderOf(const std::array<int, 6>& entries)
 {
     AnswerOrder order;
-    order.Entries = entries;
+    order.entries = entries;
     QStringList parts;
     for (int e : entries)
         parts << QString::number(e);
-    order.Text = parts.join(QStringLiteral(", "));
+    order.text = parts.join(QStringLiteral(", "));
     return order;
 }
 
-void WriteFile(const QString& path, const QByteArray& bytes)
+void writeFile(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
@@ -91,13 +91,13 @@ void WriteFile(const QString& path, const QByteArray& bytes)
 struct Rig {
     QTemporaryDir root;
     QString programFolder = root.path() + QStringLiteral("/program/");
-    TQuizSetup setup;
+    QuizSetup setup;
     BoundedDialogs dialogs;
     RecordingShell shell;
     FakeWindow window{dialogs.log, setup};
     Services services{dialogs, shell, window};
     GenerationCommand command{setup, window, services};
-    const QList<AnswerOrder> orders{Order({2, 1, 3, 4, 5, 6}), Order({6, 5, 4, 3, 2, 1})};
+    const QList<AnswerOrder> orders{orderOf({2, 1, 3, 4, 5, 6}), orderOf({6, 5, 4, 3, 2, 1})};
     int shuffles = 0;
 
     explicit Rig(bool withPictures = true)
@@ -105,27 +105,27 @@ struct Rig {
         QDir().mkpath(programFolder);
         QDir().mkpath(root.path() + QStringLiteral("/pictures"));
         for (const QString& name : DecorationNames)
-            WriteFile(programFolder + name, name.toLatin1());
-        setup.Initialise(programFolder);
+            writeFile(programFolder + name, name.toLatin1());
+        setup.initialise(programFolder);
         if (withPictures)
-            ChoosePictures();
-        command.SetShuffle([this] { return orders.at(shuffles++ % orders.size()); });
+            choosePictures();
+        command.setShuffle([this] { return orders.at(shuffles++ % orders.size()); });
     }
-    void ChoosePictures()
+    void choosePictures()
     {
         for (int k = 1; k <= 6; ++k) {
             const QString path = root.path() + QStringLiteral("/pictures/p%1.jpg").arg(k);
-            WriteFile(path, "picture " + QByteArray::number(k));
-            setup.SelectSlot(k);
-            setup.SetPicture(path);
+            writeFile(path, "picture " + QByteArray::number(k));
+            setup.selectSlot(k);
+            setup.setPicture(path);
         }
     }
-    QByteArray Page() const
+    QByteArray page() const
     {
-        QFile f(setup.QuizFolder() + QStringLiteral("/start.htm"));
+        QFile f(setup.quizFolder() + QStringLiteral("/start.htm"));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
-    QStringList Folders() const
+    QStringList folders() const
     {
         QStringList out;
         QDirIterator it(root.path(), QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
@@ -174,30 +174,30 @@ void TestGenerationCommand::titleIsTrimmedBeforePictureCheck()
     QFETCH(QStringList, log);
     Rig rig(false);
     rig.window.title = typed;
-    rig.command.Run();
+    rig.command.run();
     QCOMPARE(rig.dialogs.log, log);
-    QCOMPARE(rig.Folders(), QStringList({"/pictures", "/program"}));
+    QCOMPARE(rig.folders(), QStringList({"/pictures", "/program"}));
 }
 
 void TestGenerationCommand::firstRunAsksThenSecondReusesFolder()
 {
     Rig rig;
-    rig.command.Run(); // the input box is cancelled: its preset, the title, names the folder
+    rig.command.run(); // the input box is cancelled: its preset, the title, names the folder
     const QStringList first{
         Warning,           AskPrefix + "Quiz", "Info: Quiz", "Status: " + Generating,
         "Status: " + Done, "Status: " + Rest,  ViewQuestion};
     QCOMPARE(rig.dialogs.log, first);
-    QCOMPARE(rig.setup.QuizFolder(), rig.programFolder + "/Quiz");
-    const QStringList files = QDir(rig.setup.QuizFolder()).entryList(QDir::Files);
+    QCOMPARE(rig.setup.quizFolder(), rig.programFolder + "/Quiz");
+    const QStringList files = QDir(rig.setup.quizFolder()).entryList(QDir::Files);
     QCOMPARE(files.size(), 6 + DecorationNames.size() + 1);
-    QVERIFY(rig.Page().contains("var potv=new Array(2, 1, 3, 4, 5, 6)\r\n"));
+    QVERIFY(rig.page().contains("var potv=new Array(2, 1, 3, 4, 5, 6)\r\n"));
 
     rig.dialogs.log.clear();
-    rig.command.Run();
+    rig.command.run();
     QCOMPARE(rig.dialogs.log, first.mid(2));
     QCOMPARE(rig.shuffles, 2);
-    QCOMPARE(rig.command.LastOrder().Text, QStringLiteral("6, 5, 4, 3, 2, 1"));
-    QVERIFY(rig.Page().contains("var potv=new Array(6, 5, 4, 3, 2, 1)\r\n"));
+    QCOMPARE(rig.command.lastOrder().text, QStringLiteral("6, 5, 4, 3, 2, 1"));
+    QVERIFY(rig.page().contains("var potv=new Array(6, 5, 4, 3, 2, 1)\r\n"));
 }
 
 void TestGenerationCommand::progressDisplay_data()
@@ -212,7 +212,7 @@ void TestGenerationCommand::progressDisplay()
     QFETCH(int, start);
     Rig rig;
     rig.window.progress = start;
-    rig.command.Run();
+    rig.command.run();
     QStringList expected;
     for (int step = 1; step <= 101; ++step)
         expected << QStringLiteral("50@%1 ").arg(qMin(start + step, 100)) + Generating;
@@ -255,21 +255,21 @@ void TestGenerationCommand::refusedNameIsAskedForAgain()
     QFETCH(bool, usedBefore);
     Rig rig;
     if (usedBefore) {
-        rig.command.Run();
-        rig.setup.Reset();
-        rig.ChoosePictures();
+        rig.command.run();
+        rig.setup.reset();
+        rig.choosePictures();
     }
-    const QStringList before = rig.Folders();
+    const QStringList before = rig.folders();
     rig.window.title = title;
     rig.dialogs.log.clear();
     rig.dialogs.inputAnswers << name.replace(QStringLiteral("<root>"), rig.root.path()) << "Good";
-    rig.command.Run();
+    rig.command.run();
     const QString ask = AskPrefix + title.trimmed();
     QCOMPARE(rig.dialogs.log.filter(QRegularExpression("^(Message|Input|Info)")),
              QStringList({Warning, ask, FolderFailed, Warning, ask, "Info: Good"}));
     QStringList expected = QStringList(before) << "/program/Good";
     expected.sort();
-    const QStringList after = rig.Folders().filter(QRegularExpression("^(?!/program/Good/)"));
+    const QStringList after = rig.folders().filter(QRegularExpression("^(?!/program/Good/)"));
     QCOMPARE(after, expected);
 }
 
@@ -289,7 +289,7 @@ void TestGenerationCommand::viewQuestion()
     Rig rig;
     rig.dialogs.confirmAnswers << view;
     rig.shell.openResult = opens;
-    rig.command.Run();
+    rig.command.run();
     const QString page = rig.programFolder + "/Quiz/start.htm";
     QVERIFY(QFile::exists(page));
     QCOMPARE(rig.shell.opened, view ? QStringList{page} : QStringList{});
@@ -315,21 +315,21 @@ void TestGenerationCommand::unwritablePageStopsBeforeDecorations()
     if (breakage == "read-only" && geteuid() == 0)
         QSKIP("root writes into read-only folders");
     Rig rig;
-    rig.command.Run();
-    QFile folder(rig.setup.QuizFolder());
+    rig.command.run();
+    QFile folder(rig.setup.quizFolder());
     const auto permissions = folder.permissions();
-    QFile::remove(rig.setup.QuizFolder() + "/start.htm");
+    QFile::remove(rig.setup.quizFolder() + "/start.htm");
     if (breakage == "read-only")
         QVERIFY(folder.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     else if (breakage == "folder")
-        QVERIFY(QDir().mkdir(rig.setup.QuizFolder() + "/start.htm"));
+        QVERIFY(QDir().mkdir(rig.setup.quizFolder() + "/start.htm"));
     else
-        QVERIFY(QDir(rig.setup.QuizFolder()).removeRecursively());
+        QVERIFY(QDir(rig.setup.quizFolder()).removeRecursively());
     rig.dialogs.log.clear();
     rig.shell.copies.clear();
     rig.dialogs.confirmAnswers << true;
 
-    Guarded(rig.dialogs, [&] { rig.command.Run(); }); // as the window runs it
+    guarded(rig.dialogs, [&] { rig.command.run(); }); // as the window runs it
     folder.setPermissions(permissions);
 
     QCOMPARE(rig.dialogs.errors().size(), 1);
@@ -341,7 +341,7 @@ void TestGenerationCommand::unwritablePageStopsBeforeDecorations()
     QVERIFY(rig.shell.copies.filter(".gif").isEmpty());
     QCOMPARE(rig.window.status, Generating);
     QCOMPARE(rig.window.progress, 100);
-    QVERIFY(breakage != "gone" || !QFileInfo::exists(rig.setup.QuizFolder()));
+    QVERIFY(breakage != "gone" || !QFileInfo::exists(rig.setup.quizFolder()));
 }
 
 QTEST_GUILESS_MAIN(TestGenerationCommand)

@@ -5,10 +5,11 @@
 
 #include "core/quirvelerror.h"
 #include "fakes.h"
+#include "findchild.h"
+#include "jpeg/jpegdecoder.h"
 #include "processmemory.h"
 #include "testjpeg.h"
-#include "ui/browser.h"
-#include "jpeg/jpegdecoder.h"
+#include "ui/filelistbox.h"
 #include "ui/mainwindow.h"
 #include "ui/picturebox.h"
 
@@ -37,12 +38,12 @@ constexpr qint64 TimeLimitMs = 2000;
 #endif
 constexpr qint64 MemoryLimitKb = 1024 * 1024;
 
-// Peak memory of whatever runs between Start() and Peak(); the kernel's high-water mark is reset
+// Peak memory of whatever runs between start() and peakKb(); the kernel's high-water mark is reset
 // first, so earlier cases do not count.
 struct MemoryProbe {
     bool resettable = false;
-    void Start() { resettable = ResetPeakMemory(); }
-    qint64 PeakKb() const { return StatusKb("VmHWM"); }
+    void start() { resettable = resetPeakMemory(); }
+    qint64 peakKb() const { return statusKb("VmHWM"); }
 };
 
 struct Measured {
@@ -50,17 +51,17 @@ struct Measured {
     qint64 peakKb = 0;
 };
 
-template <class F> Measured Measure(F&& f)
+template <class F> Measured measure(F&& f)
 {
     MemoryProbe probe;
-    probe.Start();
+    probe.start();
     QElapsedTimer timer;
     timer.start();
     f();
-    return {timer.elapsed(), probe.PeakKb()};
+    return {timer.elapsed(), probe.peakKb()};
 }
 
-void CheckBounds(const Measured& m)
+void checkBounds(const Measured& m)
 {
     if (qEnvironmentVariableIsSet("QUIRVEL_HOSTILE_VERBOSE"))
         qInfo("%lld ms, peak %lld MiB", m.ms, m.peakKb / 1024);
@@ -71,26 +72,26 @@ void CheckBounds(const Measured& m)
 }
 
 // What the user reads must say something: the library's numbered message or a Russian sentence.
-bool IsClearMessage(const QString& text)
+bool isClearMessage(const QString& text)
 {
     static const QRegularExpression library(QStringLiteral("^JPEG error #\\d+$"));
     static const QRegularExpression russian(QStringLiteral("[А-Яа-яЁё]{3,}"));
     return library.match(text).hasMatch() || russian.match(text).hasMatch();
 }
 
-QByteArray ReadAll(const QString& path)
+QByteArray readAll(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-bool Write(const QString& path, const QByteArray& bytes)
+bool writeBytes(const QString& path, const QByteArray& bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-QByteArray Segment(uchar marker, const QByteArray& payload)
+QByteArray segment(uchar marker, const QByteArray& payload)
 {
     const int length = int(payload.size()) + 2;
     QByteArray out;
@@ -102,21 +103,21 @@ QByteArray Segment(uchar marker, const QByteArray& payload)
 }
 
 // A good picture behind 256 full-size Exif blocks: 16 MB the library has to skip.
-QByteArray WithHugeExif(const QByteArray& picture)
+QByteArray withHugeExif(const QByteArray& picture)
 {
     QByteArray exif("Exif\0\0MM\0*\0\0\0\x08\xFF\xFF", 16);
     exif.append(65533 - 2 - exif.size(), '\x5A');
     QByteArray out = picture.left(2);
     for (int i = 0; i < 256; ++i)
-        out += Segment(0xE1, exif);
+        out += segment(0xE1, exif);
     return out + picture.mid(2);
 }
 
 // A good picture whose comment segments are hundreds of thousands of tiny ones.
-QByteArray WithManyComments(const QByteArray& picture)
+QByteArray withManyComments(const QByteArray& picture)
 {
     QByteArray out = picture.left(2);
-    const QByteArray comment = Segment(0xFE, QByteArray("x"));
+    const QByteArray comment = segment(0xFE, QByteArray("x"));
     out.reserve(picture.size() + 400000 * comment.size());
     for (int i = 0; i < 400000; ++i)
         out += comment;
@@ -188,10 +189,11 @@ struct SlotState {
     bool operator==(const SlotState&) const = default;
 };
 
-SlotState StateOf(TForm1& form, int k)
+SlotState stateOf(MainWindow& form, int k)
 {
-    return {form.Setup.Slot(k).PicturePath, form.Setup.Slot(k).Chosen,
-            form.PictureBox(k)->Picture(), form.CleanThumb, form.PictureBox(7)->Picture()};
+    return {form.setup().slot(k).picturePath, form.setup().slot(k).chosen,
+            child<PictureBox>(form, numbered("thumbnail", k))->picture(), form.cleanThumbnail(),
+            child<PictureBox>(form, "preview")->picture()};
 }
 
 } // namespace
@@ -212,7 +214,7 @@ private:
     QTemporaryDir m_dir;
     QString m_folder;
 
-    bool Select(TForm1& form, const QString& name);
+    bool selectFile(MainWindow& form, const QString& name);
 };
 
 void TestHostile::initTestCase()
@@ -231,14 +233,14 @@ void TestHostile::initTestCase()
                      QByteArray(c.file) == "comments-400k.jpg",
                  c.file);
 
-    const QByteArray good = ReadAll(corpus.filePath(QStringLiteral("control-baseline.jpg")));
-    QVERIFY(Write(m_folder + QStringLiteral("/exif-16mb.jpg"), WithHugeExif(good)));
-    QVERIFY(Write(m_folder + QStringLiteral("/comments-400k.jpg"), WithManyComments(good)));
+    const QByteArray good = readAll(corpus.filePath(QStringLiteral("control-baseline.jpg")));
+    QVERIFY(writeBytes(m_folder + QStringLiteral("/exif-16mb.jpg"), withHugeExif(good)));
+    QVERIFY(writeBytes(m_folder + QStringLiteral("/comments-400k.jpg"), withManyComments(good)));
 
     // A plain black picture fills the slot before each case, so any picture taken instead shows.
     QImage black(40, 30, QImage::Format_RGB888);
     black.fill(Qt::black);
-    QVERIFY(Write(m_folder + QStringLiteral("/0-good.jpg"), EncodeJpeg(black)));
+    QVERIFY(writeBytes(m_folder + QStringLiteral("/0-good.jpg"), encodeJpeg(black)));
 }
 
 void TestHostile::decoder_data()
@@ -256,14 +258,14 @@ void TestHostile::decoder()
 
     std::optional<QImage> image;
     QString refusal;
-    const Measured m = Measure([&] {
+    const Measured m = measure([&] {
         try {
-            image = DecodeJpegFile(m_folder + QLatin1Char('/') + name);
+            image = decodeJpegFile(m_folder + QLatin1Char('/') + name);
         } catch (const QuirvelError& e) {
             refusal = e.text();
         }
     });
-    CheckBounds(m);
+    checkBounds(m);
 
     if (image) {
         QVERIFY2(Expect(expect) != Expect::Refused, "decoded a file that must be refused");
@@ -272,16 +274,17 @@ void TestHostile::decoder()
                 image->format() == QImage::Format_Grayscale8);
     } else {
         QVERIFY2(Expect(expect) != Expect::Decodes, qPrintable(refusal));
-        QVERIFY2(IsClearMessage(refusal), qPrintable(refusal));
+        QVERIFY2(isClearMessage(refusal), qPrintable(refusal));
     }
 }
 
-bool TestHostile::Select(TForm1& form, const QString& name)
+bool TestHostile::selectFile(MainWindow& form, const QString& name)
 {
-    const QList<QListWidgetItem*> found = form.FileListBox1->findItems(name, Qt::MatchExactly);
+    const QList<QListWidgetItem*> found =
+        child<FileListBox>(form, "fileList")->findItems(name, Qt::MatchExactly);
     if (found.size() != 1)
         return false;
-    form.FileListBox1->setCurrentItem(found.first());
+    child<FileListBox>(form, "fileList")->setCurrentItem(found.first());
     return true;
 }
 
@@ -294,44 +297,44 @@ void TestHostile::choice()
     RecordingShell shell;
     CountingPauser pauser;
     Services services{dialogs, shell, pauser};
-    TForm1 form(services, m_dir.path() + QStringLiteral("/program/"));
+    MainWindow form(services, m_dir.path() + QStringLiteral("/program/"));
     form.show();
-    form.FileListBox1->SetDirectory(m_folder);
-    form.Image3Click();
-    QVERIFY(Select(form, QStringLiteral("0-good.jpg")));
-    QCOMPARE(form.Setup.Slot(3).PicturePath, m_folder + QStringLiteral("/0-good.jpg"));
+    child<FileListBox>(form, "fileList")->setDirectory(m_folder);
+    form.chooseSlot(3);
+    QVERIFY(selectFile(form, QStringLiteral("0-good.jpg")));
+    QCOMPARE(form.setup().slot(3).picturePath, m_folder + QStringLiteral("/0-good.jpg"));
     QVERIFY(dialogs.log.isEmpty());
-    const SlotState before = StateOf(form, 3);
+    const SlotState before = stateOf(form, 3);
 
     const QString path = m_folder + QLatin1Char('/') + name;
     QString refusal;
     try {
-        DecodeJpegFile(path);
+        decodeJpegFile(path);
     } catch (const QuirvelError& e) {
         refusal = e.text();
     }
 
-    const Measured m = Measure([&] { QVERIFY(Select(form, name)); });
-    CheckBounds(m);
-    QCOMPARE(form.Setup.CurrentFile, path);
-    QCOMPARE(form.Setup.CurrentSlot, 3);
+    const Measured m = measure([&] { QVERIFY(selectFile(form, name)); });
+    checkBounds(m);
+    QCOMPARE(form.setup().currentFile, path);
+    QCOMPARE(form.setup().currentSlot, 3);
 
     if (dialogs.log.isEmpty()) {
         QVERIFY2(Expect(expect) != Expect::Refused, "the window took a file that must be refused");
-        QCOMPARE(form.Setup.Slot(3).PicturePath, path);
-        QVERIFY(form.Setup.Slot(3).Chosen);
-        QVERIFY(form.PictureBox(3)->Picture() != before.thumb);
+        QCOMPARE(form.setup().slot(3).picturePath, path);
+        QVERIFY(form.setup().slot(3).chosen);
+        QVERIFY(child<PictureBox>(form, numbered("thumbnail", 3))->picture() != before.thumb);
     } else {
         QVERIFY2(Expect(expect) != Expect::Decodes, qPrintable(dialogs.log.join('\n')));
         QCOMPARE(dialogs.log.size(), 1);
         QCOMPARE(dialogs.errors().size(), 1);
-        QVERIFY2(IsClearMessage(refusal), qPrintable(refusal));
-        QCOMPARE(dialogs.errors().first(), StandardErrorText(refusal));
-        QVERIFY(StateOf(form, 3) == before);
+        QVERIFY2(isClearMessage(refusal), qPrintable(refusal));
+        QCOMPARE(dialogs.errors().first(), standardErrorText(refusal));
+        QVERIFY(stateOf(form, 3) == before);
     }
     // No other slot was touched either way.
     for (int k : {1, 2, 4, 5, 6})
-        QVERIFY(!form.Setup.Slot(k).Chosen && form.Setup.Slot(k).PicturePath.isEmpty());
+        QVERIFY(!form.setup().slot(k).chosen && form.setup().slot(k).picturePath.isEmpty());
 }
 
 void TestHostile::slotSwitchToSpoiledPicture_data()
@@ -355,32 +358,32 @@ void TestHostile::slotSwitchToSpoiledPicture()
     RecordingShell shell;
     CountingPauser pauser;
     Services services{dialogs, shell, pauser};
-    TForm1 form(services, m_dir.path() + QStringLiteral("/program/"));
+    MainWindow form(services, m_dir.path() + QStringLiteral("/program/"));
     form.show();
-    form.FileListBox1->SetDirectory(m_dir.path() + QStringLiteral("/spoiled"));
-    form.Image2Click();
-    QVERIFY(Select(form, spoiler));
-    QCOMPARE(form.Setup.Slot(2).PicturePath, picture);
-    form.Image5Click();
+    child<FileListBox>(form, "fileList")->setDirectory(m_dir.path() + QStringLiteral("/spoiled"));
+    form.chooseSlot(2);
+    QVERIFY(selectFile(form, spoiler));
+    QCOMPARE(form.setup().slot(2).picturePath, picture);
+    form.chooseSlot(5);
     QVERIFY(dialogs.log.isEmpty());
 
     QFile::remove(picture);
     QVERIFY(QFile::copy(m_folder + QLatin1Char('/') + spoiler, picture));
-    const Measured m = Measure([&] { form.Image2Click(); });
-    CheckBounds(m);
+    const Measured m = measure([&] { form.chooseSlot(2); });
+    checkBounds(m);
 
     QCOMPARE(dialogs.errors().size(), 1);
     QString refusal;
     try {
-        DecodeJpegFile(picture);
+        decodeJpegFile(picture);
     } catch (const QuirvelError& e) {
         refusal = e.text();
     }
-    QVERIFY2(IsClearMessage(refusal), qPrintable(refusal));
-    QCOMPARE(dialogs.errors().first(), StandardErrorText(refusal));
-    QCOMPARE(form.Setup.CurrentSlot, 2);
-    QCOMPARE(form.Setup.Slot(2).PicturePath, picture);
-    QCOMPARE(form.PictureBox(7)->Picture(), TForm1::Placeholder());
+    QVERIFY2(isClearMessage(refusal), qPrintable(refusal));
+    QCOMPARE(dialogs.errors().first(), standardErrorText(refusal));
+    QCOMPARE(form.setup().currentSlot, 2);
+    QCOMPARE(form.setup().slot(2).picturePath, picture);
+    QCOMPARE(child<PictureBox>(form, "preview")->picture(), MainWindow::placeholder());
 }
 
 QTEST_MAIN(TestHostile)

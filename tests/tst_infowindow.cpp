@@ -1,4 +1,5 @@
 #include "core/quizsetup.h"
+#include "findchild.h"
 #include "ui/generationinfodialog.h"
 
 #include <QLabel>
@@ -18,38 +19,43 @@ private slots:
 
 void TestInfoWindow::fixedTexts()
 {
-    TForm2 form(QStringLiteral("/opt/q/"));
+    GenerationInfoDialog form(QStringLiteral("/opt/q/"));
     QCOMPARE(form.windowTitle(), QStringLiteral("  Для сведения"));
-    QCOMPARE(form.Label1->text(),
+    QCOMPARE(child<QLabel>(form, "headingLabel")->text(),
              QStringLiteral("Будет  произведена генерация WEB-страницы  -  викторины..."));
-    QCOMPARE(form.Label2->text(), QString(143, QLatin1Char('*')));
-    QCOMPARE(form.Label8->text(), QString(139, QLatin1Char('*')));
-    QCOMPARE(form.Label5->text(), QStringLiteral("В Н И М А Н И Е !"));
-    QCOMPARE(form.Label3->text(),
+    QCOMPARE(child<QLabel>(form, "upperRule")->text(), QString(143, QLatin1Char('*')));
+    QCOMPARE(child<QLabel>(form, "lowerRule")->text(), QString(139, QLatin1Char('*')));
+    QCOMPARE(child<QLabel>(form, "attentionLabel")->text(), QStringLiteral("В Н И М А Н И Е !"));
+    QCOMPARE(child<QLabel>(form, "folderIntroLabel")->text(),
              QStringLiteral("Викторина будет находитья в папке с названием :"));
-    QCOMPARE(form.Label4->text(), QStringLiteral("Название викторины"));
-    QCOMPARE(form.Label6->text(), QStringLiteral("Там, где расположена программа QUIRVEL"));
-    QCOMPARE(form.Label10->text(),
+    QCOMPARE(child<QLabel>(form, "folderNameLabel")->text(), QStringLiteral("Название викторины"));
+    QCOMPARE(child<QLabel>(form, "locationLabel")->text(),
+             QStringLiteral("Там, где расположена программа QUIRVEL"));
+    QCOMPARE(child<QLabel>(form, "laterViewingLabel")->text(),
              QStringLiteral("Вдальнейшем, для просмотра викторины нужно выбирать файл "
                             "start.htm"));
-    QCOMPARE(form.Label9->text(), QStringLiteral("Для начала генерации нажми кнопку  ->"));
-    QCOMPARE(form.Button1->text(), QStringLiteral("Создать викторину"));
-    QCOMPARE(form.Label11->text(),
+    QCOMPARE(child<QLabel>(form, "startPromptLabel")->text(),
+             QStringLiteral("Для начала генерации нажми кнопку  ->"));
+    QCOMPARE(child<QPushButton>(form, "createButton")->text(), QStringLiteral("Создать викторину"));
+    QCOMPARE(child<QLabel>(form, "correctionsLabel")->text(),
              QStringLiteral("После просмотра можно вернуться и внести коррективы в заготовку"));
-    QCOMPARE(form.Button1->geometry(), QRect(376, 280, 201, 33));
-    QCOMPARE(form.Label5->palette().color(QPalette::WindowText), QColor(Qt::red));
-    QVERIFY(form.Label5->font().bold());
-    QCOMPARE(form.Label1->font().pixelSize(), 19);
-    QVERIFY(form.Label1->font().italic());
+    QCOMPARE(child<QPushButton>(form, "createButton")->geometry(), QRect(376, 280, 201, 33));
+    QCOMPARE(child<QLabel>(form, "attentionLabel")->palette().color(QPalette::WindowText),
+             QColor(Qt::red));
+    QVERIFY(child<QLabel>(form, "attentionLabel")->font().bold());
+    QCOMPARE(child<QLabel>(form, "headingLabel")->font().pixelSize(), 19);
+    QVERIFY(child<QLabel>(form, "headingLabel")->font().italic());
 }
 
 void TestInfoWindow::programFolderEndsWithSeparator()
 {
-    TForm2 form(QStringLiteral("/opt/quirvel/bin/"));
-    QCOMPARE(form.Label7->text(), QStringLiteral("/opt/quirvel/bin/"));
-    TForm2 bare(QStringLiteral("/opt/quirvel/bin"));
-    QCOMPARE(bare.Label7->text(), QStringLiteral("/opt/quirvel/bin/"));
-    QCOMPARE(form.Label7->geometry().topLeft(), QPoint(24, 192));
+    GenerationInfoDialog form(QStringLiteral("/opt/quirvel/bin/"));
+    QCOMPARE(child<QLabel>(form, "programFolderLabel")->text(),
+             QStringLiteral("/opt/quirvel/bin/"));
+    GenerationInfoDialog bare(QStringLiteral("/opt/quirvel/bin"));
+    QCOMPARE(child<QLabel>(bare, "programFolderLabel")->text(),
+             QStringLiteral("/opt/quirvel/bin/"));
+    QCOMPARE(child<QLabel>(form, "programFolderLabel")->geometry().topLeft(), QPoint(24, 192));
 }
 
 void TestInfoWindow::closingLetsTheCallerGoOn_data()
@@ -59,22 +65,22 @@ void TestInfoWindow::closingLetsTheCallerGoOn_data()
     QTest::newRow("close box") << false;
 }
 
-// Each showing is closed from inside the modal loop; exec() must return and Label4 follow the
-// folder name as it is at that showing.
+// Each showing is closed from inside the modal loop; exec() must return and the folder name label
+// follow the folder name as it is at that showing.
 void TestInfoWindow::closingLetsTheCallerGoOn()
 {
     QFETCH(bool, byButton);
-    TQuizSetup setup;
-    TForm2 form(QStringLiteral("/p/"));
-    form.SetSetup(&setup);
+    QuizSetup setup;
+    GenerationInfoDialog form(QStringLiteral("/p/"));
+    form.setSetup(&setup);
     for (const QString& name : {QStringLiteral("Первая"), QStringLiteral("Вторая")}) {
-        setup.FolderName = name;
+        setup.folderName = name;
         QString shown;
         bool stuck = false;
         QTimer::singleShot(0, &form, [&] {
-            shown = form.Label4->text();
+            shown = child<QLabel>(form, "folderNameLabel")->text();
             if (byButton)
-                QTest::mouseClick(form.Button1, Qt::LeftButton);
+                QTest::mouseClick(child<QPushButton>(form, "createButton"), Qt::LeftButton);
             else
                 form.close();
         });

@@ -1,9 +1,10 @@
 #include "core/quirvelerror.h"
 #include "fakes.h"
+#include "findchild.h"
+#include "jpeg/jpegdecoder.h"
 #include "processmemory.h"
 #include "testjpeg.h"
-#include "ui/browser.h"
-#include "jpeg/jpegdecoder.h"
+#include "ui/filelistbox.h"
 #include "ui/mainwindow.h"
 #include "ui/picturebox.h"
 
@@ -49,7 +50,7 @@ namespace
 
 const QColor TL(200, 60, 60), TR(60, 200, 60), BL(60, 60, 200), BR(220, 220, 60);
 
-QString ErrorText(const std::function<void()>& f)
+QString errorText(const std::function<void()>& f)
 {
     try {
         f();
@@ -60,7 +61,7 @@ QString ErrorText(const std::function<void()>& f)
 }
 
 // Every pixel differs from its neighbours, so a copy that samples one pixel off shows it.
-QImage Texture(int width, int height, bool grey = false)
+QImage texture(int width, int height, bool grey = false)
 {
     QImage image(width, height, QImage::Format_RGB888);
     for (int y = 0; y < height; ++y) {
@@ -74,8 +75,8 @@ QImage Texture(int width, int height, bool grey = false)
     return grey ? image.convertToFormat(QImage::Format_Grayscale8) : image;
 }
 
-const QSize PreviewSize(TForm1::PreviewWidth, TForm1::PreviewHeight);
-const QSize ThumbSize(TForm1::ThumbWidth, TForm1::ThumbHeight);
+constexpr QSize PreviewSize = MainWindow::PreviewSize;
+constexpr QSize ThumbSize = MainWindow::ThumbnailSize;
 
 } // namespace
 
@@ -99,29 +100,29 @@ void TestJpegDecoder::decodes()
     QFETCH(int, height);
     QFETCH(bool, grey);
     QFETCH(bool, progressive);
-    const QImage source = Quadrants(width, height, TL, TR, BL, BR, grey);
-    const QImage image = DecodeJpegData(EncodeJpeg(source, progressive));
+    const QImage source = quadrants(width, height, TL, TR, BL, BR, grey);
+    const QImage image = decodeJpegData(encodeJpeg(source, progressive));
     QCOMPARE(image.size(), QSize(width, height));
     QCOMPARE(image.format(), grey ? QImage::Format_Grayscale8 : QImage::Format_RGB888);
     // Sample the middle of each quadrant, away from the blurred borders.
     for (const QPoint p :
          {QPoint(width / 4, height / 4), QPoint(3 * width / 4, height / 4),
           QPoint(width / 4, 3 * height / 4), QPoint(3 * width / 4, 3 * height / 4)})
-        QVERIFY2(Near(image.pixel(p), source.pixel(p)),
+        QVERIFY2(near(image.pixel(p), source.pixel(p)),
                  qPrintable(QStringLiteral("at %1,%2").arg(p.x()).arg(p.y())));
 }
 
 void TestJpegDecoder::fileAndDataAgree()
 {
     QTemporaryDir dir;
-    const QByteArray jpeg = EncodeJpeg(Quadrants(90, 70, TL, TR, BL, BR), true);
+    const QByteArray jpeg = encodeJpeg(quadrants(90, 70, TL, TR, BL, BR), true);
     const QString path = dir.filePath(QStringLiteral("картинка.jpg"));
-    QVERIFY(WriteFile(path, jpeg));
-    QCOMPARE(DecodeJpegFile(path), DecodeJpegData(jpeg));
-    QCOMPARE(DecodeJpegFileStretched(path, {PreviewSize, ThumbSize}),
-             DecodeJpegDataStretched(jpeg, {PreviewSize, ThumbSize}));
-    QVERIFY(ErrorText([&] {
-                DecodeJpegFileStretched(path + QLatin1Char('x'), {ThumbSize});
+    QVERIFY(writeFile(path, jpeg));
+    QCOMPARE(decodeJpegFile(path), decodeJpegData(jpeg));
+    QCOMPARE(decodeJpegFileStretched(path, {PreviewSize, ThumbSize}),
+             decodeJpegDataStretched(jpeg, {PreviewSize, ThumbSize}));
+    QVERIFY(errorText([&] {
+                decodeJpegFileStretched(path + QLatin1Char('x'), {ThumbSize});
             }).startsWith(QStringLiteral("Не удаётся открыть файл")));
 }
 
@@ -129,13 +130,13 @@ void TestJpegDecoder::fatalErrorsCarryTheLibraryCode_data()
 {
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<int>("code");
-    const QByteArray good = EncodeJpeg(Quadrants(32, 32, TL, TR, BL, BR));
+    const QByteArray good = encodeJpeg(quadrants(32, 32, TL, TR, BL, BR));
     QTest::newRow("empty") << QByteArray() << int(JERR_INPUT_EMPTY);
     QTest::newRow("not a JPEG") << QByteArray("GIF89a, not a JPEG at all") << int(JERR_NO_SOI);
-    QByteArray zeroWidth = WithClaimedSize(good, 0, 32);
+    QByteArray zeroWidth = withClaimedSize(good, 0, 32);
     QTest::newRow("zero width") << zeroWidth << int(JERR_EMPTY_IMAGE);
     QByteArray badPrecision = good;
-    badPrecision[FrameHeaderAt(good) - 1] = 12;
+    badPrecision[frameHeaderAt(good) - 1] = 12;
     QTest::newRow("12-bit samples") << badPrecision << int(JERR_BAD_PRECISION);
 }
 
@@ -143,28 +144,28 @@ void TestJpegDecoder::fatalErrorsCarryTheLibraryCode()
 {
     QFETCH(QByteArray, data);
     QFETCH(int, code);
-    QCOMPARE(ErrorText([&] { DecodeJpegData(data); }), QStringLiteral("JPEG error #%1").arg(code));
-    QCOMPARE(ErrorText([&] { DecodeJpegDataStretched(data, {ThumbSize}); }),
+    QCOMPARE(errorText([&] { decodeJpegData(data); }), QStringLiteral("JPEG error #%1").arg(code));
+    QCOMPARE(errorText([&] { decodeJpegDataStretched(data, {ThumbSize}); }),
              QStringLiteral("JPEG error #%1").arg(code));
 }
 
 void TestJpegDecoder::truncatedPictureStillDecodes()
 {
     // The library warns about the missing end and fills in the rest; that is not a failure.
-    const QByteArray jpeg = EncodeJpeg(Quadrants(160, 160, TL, TR, BL, BR));
-    const QImage image = DecodeJpegData(jpeg.left(jpeg.size() * 2 / 3));
+    const QByteArray jpeg = encodeJpeg(quadrants(160, 160, TL, TR, BL, BR));
+    const QImage image = decodeJpegData(jpeg.left(jpeg.size() * 2 / 3));
     QCOMPARE(image.size(), QSize(160, 160));
-    QVERIFY(Near(image.pixel(40, 40), TL.rgb()));
+    QVERIFY(near(image.pixel(40, 40), TL.rgb()));
 }
 
 void TestJpegDecoder::missingFile()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("нет.jpg"));
-    const QString text = ErrorText([&] { DecodeJpegFile(path); });
+    const QString text = errorText([&] { decodeJpegFile(path); });
     QVERIFY2(text.startsWith(QStringLiteral("Не удаётся открыть файл")), qPrintable(text));
     QVERIFY(text.contains(path));
-    QVERIFY(ErrorText([] { DecodeJpegFile(QString()); }).startsWith(QStringLiteral("Не удаётся")));
+    QVERIFY(errorText([] { decodeJpegFile(QString()); }).startsWith(QStringLiteral("Не удаётся")));
 }
 
 void TestJpegDecoder::oversizedHeaderRefusedBeforeAllocating_data()
@@ -181,7 +182,7 @@ void TestJpegDecoder::oversizedHeaderRefusedBeforeAllocating()
     QFETCH(int, width);
     QFETCH(int, height);
     const QByteArray jpeg =
-        WithClaimedSize(EncodeJpeg(Quadrants(16, 16, TL, TR, BL, BR)), width, height);
+        withClaimedSize(encodeJpeg(quadrants(16, 16, TL, TR, BL, BR)), width, height);
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
     const bool limitMemory = false; // the sanitizers reserve far more address space than this
 #else
@@ -200,9 +201,9 @@ void TestJpegDecoder::oversizedHeaderRefusedBeforeAllocating()
         tight.rlim_cur = rlim_t(pages) * rlim_t(getpagesize()) + 200ul * 1024 * 1024;
         QVERIFY(setrlimit(RLIMIT_AS, &tight) == 0);
     }
-    const QString text = ErrorText([&] { DecodeJpegData(jpeg); });
-    const QString stretchedText = ErrorText([&] {
-        DecodeJpegDataStretched(jpeg, {PreviewSize, ThumbSize});
+    const QString text = errorText([&] { decodeJpegData(jpeg); });
+    const QString stretchedText = errorText([&] {
+        decodeJpegDataStretched(jpeg, {PreviewSize, ThumbSize});
     });
     if (limitMemory)
         QVERIFY(setrlimit(RLIMIT_AS, &saved) == 0);
@@ -225,28 +226,28 @@ void TestJpegDecoder::scanLimit()
 {
     QFETCH(int, scans);
     QFETCH(bool, refused);
-    QByteArray jpeg = EncodeJpeg(Quadrants(48, 48, TL, TR, BL, BR), true);
+    QByteArray jpeg = encodeJpeg(quadrants(48, 48, TL, TR, BL, BR), true);
     if (scans > 0)
-        jpeg = WithRepeatedScans(jpeg, scans);
-    const QString text = ErrorText([&] {
-        const QImage image = DecodeJpegData(jpeg);
+        jpeg = withRepeatedScans(jpeg, scans);
+    const QString text = errorText([&] {
+        const QImage image = decodeJpegData(jpeg);
         QCOMPARE(image.size(), QSize(48, 48));
     });
     if (refused)
         QVERIFY2(text.contains(QStringLiteral("больше 500")), qPrintable(text));
     else
         QCOMPARE(text, QString());
-    QCOMPARE(ErrorText([&] { DecodeJpegDataStretched(jpeg, {ThumbSize}); }), text);
+    QCOMPARE(errorText([&] { decodeJpegDataStretched(jpeg, {ThumbSize}); }), text);
 }
 
 void TestJpegDecoder::scanLimitShrinksForLargePictures()
 {
     // 9 megapixels: the scans-times-pixels bound lets 455 scans through, not 500.
-    const QByteArray jpeg = EncodeJpeg(Quadrants(3000, 3000, TL, TR, BL, BR), true, 50);
-    QCOMPARE(ErrorText([&] { DecodeJpegData(WithRepeatedScans(jpeg, 455)); }), QString());
+    const QByteArray jpeg = encodeJpeg(quadrants(3000, 3000, TL, TR, BL, BR), true, 50);
+    QCOMPARE(errorText([&] { decodeJpegData(withRepeatedScans(jpeg, 455)); }), QString());
     QElapsedTimer timer;
     timer.start();
-    const QString text = ErrorText([&] { DecodeJpegData(WithRepeatedScans(jpeg, 480)); });
+    const QString text = errorText([&] { decodeJpegData(withRepeatedScans(jpeg, 480)); });
     QVERIFY2(text.contains(QStringLiteral("больше 455")), qPrintable(text));
     QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
 }
@@ -255,29 +256,29 @@ void TestJpegDecoder::stretchedEqualsScaledFullDecode_data()
 {
     QTest::addColumn<QByteArray>("jpeg");
     auto row = [](const char* name, const QImage& picture, bool progressive = false) {
-        QTest::newRow(name) << EncodeJpeg(picture, progressive);
+        QTest::newRow(name) << encodeJpeg(picture, progressive);
     };
     // 1728 x 1152 puts some pixel centres of both copies on source pixel borders.
-    row("baseline, 1728 x 1152", Texture(1728, 1152));
-    row("baseline, every centre on a border", Texture(226, 338));
-    row("progressive", Texture(1000, 700), true);
-    row("grey", Texture(640, 480, true));
-    row("grey, progressive", Texture(333, 250, true), true);
-    row("smaller than the copies", Texture(64, 48));
-    row("odd size", Texture(333, 17));
-    row("1 x 1", Texture(1, 1));
-    row("3 x 7000", Texture(3, 7000));
-    row("7000 x 3", Texture(7000, 3));
-    QTest::newRow("CMYK") << EncodeInkJpeg(Texture(300, 200), InkJpeg::AdobeCmyk);
+    row("baseline, 1728 x 1152", texture(1728, 1152));
+    row("baseline, every centre on a border", texture(226, 338));
+    row("progressive", texture(1000, 700), true);
+    row("grey", texture(640, 480, true));
+    row("grey, progressive", texture(333, 250, true), true);
+    row("smaller than the copies", texture(64, 48));
+    row("odd size", texture(333, 17));
+    row("1 x 1", texture(1, 1));
+    row("3 x 7000", texture(3, 7000));
+    row("7000 x 3", texture(7000, 3));
+    QTest::newRow("CMYK") << encodeInkJpeg(texture(300, 200), InkJpeg::AdobeCmyk);
 }
 
 // The copies equal what QImage::scaled() without smoothing makes of the full decode.
 void TestJpegDecoder::stretchedEqualsScaledFullDecode()
 {
     QFETCH(QByteArray, jpeg);
-    const QImage full = DecodeJpegData(jpeg);
+    const QImage full = decodeJpegData(jpeg);
     const QList<QSize> sizes{PreviewSize, ThumbSize, QSize(), full.size(), QSize(5, 300)};
-    const QList<QImage> copies = DecodeJpegDataStretched(jpeg, sizes);
+    const QList<QImage> copies = decodeJpegDataStretched(jpeg, sizes);
     QCOMPARE(copies.size(), sizes.size());
     for (qsizetype i = 0; i < sizes.size(); ++i) {
         if (sizes[i].isEmpty()) {
@@ -291,8 +292,8 @@ void TestJpegDecoder::stretchedEqualsScaledFullDecode()
         // The rule is the one written down, not only what this Qt happens to do.
         const int x = sizes[i].width() / 2, y = sizes[i].height() - 1;
         QCOMPARE(copies[i].pixel(x, y),
-                 full.pixel(StretchSource(x, full.width(), sizes[i].width()),
-                            StretchSource(y, full.height(), sizes[i].height())));
+                 full.pixel(stretchSource(x, full.width(), sizes[i].width()),
+                            stretchSource(y, full.height(), sizes[i].height())));
     }
 }
 
@@ -313,12 +314,12 @@ void TestJpegDecoder::stretchedNeverHoldsTheFullPicture()
     QFETCH(bool, progressive);
     QFETCH(double, imagesAllowed);
     const int width = 4000, height = 3000;
-    const QByteArray jpeg = EncodeJpeg(Texture(width, height), progressive, 80);
-    if (!ResetPeakMemory())
+    const QByteArray jpeg = encodeJpeg(texture(width, height), progressive, 80);
+    if (!resetPeakMemory())
         QSKIP("the kernel's high-water mark cannot be reset here");
-    const qint64 before = StatusKb("VmRSS");
-    const QList<QImage> copies = DecodeJpegDataStretched(jpeg, {PreviewSize, ThumbSize});
-    const double grownMb = double(StatusKb("VmHWM") - before) / 1024;
+    const qint64 before = statusKb("VmRSS");
+    const QList<QImage> copies = decodeJpegDataStretched(jpeg, {PreviewSize, ThumbSize});
+    const double grownMb = double(statusKb("VmHWM") - before) / 1024;
     const double imageMb = double(width) * height * 3 / 1048576;
     QCOMPARE(copies.size(), 2);
     QVERIFY2(grownMb < imageMb * imagesAllowed,
@@ -344,13 +345,13 @@ void TestJpegDecoder::inkPictures()
     QFETCH(bool, progressive);
     // Dark, light, saturated and grey, so both K and the inks matter.
     const QColor dark(90, 20, 30), light(250, 240, 160), vivid(20, 200, 90), grey(128, 128, 128);
-    const QImage source = Quadrants(96, 64, dark, light, vivid, grey);
-    const QByteArray jpeg = EncodeInkJpeg(source, InkJpeg(kind), progressive);
-    const QImage image = DecodeJpegData(jpeg);
+    const QImage source = quadrants(96, 64, dark, light, vivid, grey);
+    const QByteArray jpeg = encodeInkJpeg(source, InkJpeg(kind), progressive);
+    const QImage image = decodeJpegData(jpeg);
     QCOMPARE(image.format(), QImage::Format_RGB888);
     QCOMPARE(image.size(), source.size());
     for (const QPoint p : {QPoint(24, 16), QPoint(72, 16), QPoint(24, 48), QPoint(72, 48)})
-        QVERIFY2(Near(image.pixel(p), source.pixel(p), 8),
+        QVERIFY2(near(image.pixel(p), source.pixel(p), 8),
                  qPrintable(QColor(image.pixel(p)).name()));
 }
 
@@ -359,11 +360,11 @@ void TestJpegDecoder::inkPictures()
 void TestJpegDecoder::windowShowsTheStretchedCopies()
 {
     QTemporaryDir dir;
-    const QByteArray jpeg = EncodeJpeg(Texture(1728, 1152), true);
-    QVERIFY(WriteFile(dir.filePath(QStringLiteral("picture.jpg")), jpeg));
-    const QImage full = DecodeJpegData(jpeg);
+    const QByteArray jpeg = encodeJpeg(texture(1728, 1152), true);
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("picture.jpg")), jpeg));
+    const QImage full = decodeJpegData(jpeg);
     const QImage preview = full.scaled(PreviewSize, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    QImage thumb = TForm1::Placeholder();
+    QImage thumb = MainWindow::placeholder();
     QPainter(&thumb).drawImage(
         0, 0, full.scaled(ThumbSize, Qt::IgnoreAspectRatio, Qt::FastTransformation));
 
@@ -371,25 +372,25 @@ void TestJpegDecoder::windowShowsTheStretchedCopies()
     RecordingShell shell;
     CountingPauser pauser;
     Services services{dialogs, shell, pauser};
-    TForm1 form(services, dir.path() + QStringLiteral("/program/"));
+    MainWindow form(services, dir.path() + QStringLiteral("/program/"));
     form.show();
-    form.FileListBox1->SetDirectory(dir.path());
-    form.Image4Click();
-    const auto found =
-        form.FileListBox1->findItems(QStringLiteral("picture.jpg"), Qt::MatchExactly);
+    child<FileListBox>(form, "fileList")->setDirectory(dir.path());
+    form.chooseSlot(4);
+    const auto found = child<FileListBox>(form, "fileList")
+                           ->findItems(QStringLiteral("picture.jpg"), Qt::MatchExactly);
     QCOMPARE(found.size(), 1);
-    form.FileListBox1->setCurrentItem(found.first());
+    child<FileListBox>(form, "fileList")->setCurrentItem(found.first());
     QVERIFY2(dialogs.log.isEmpty(), qPrintable(dialogs.log.join('\n')));
-    QVERIFY(form.Setup.Slot(4).Chosen);
-    QCOMPARE(form.Image7->Picture(), preview);
-    QCOMPARE(form.CleanThumb, thumb);
+    QVERIFY(form.setup().slot(4).chosen);
+    QCOMPARE(child<PictureBox>(form, "preview")->picture(), preview);
+    QCOMPARE(form.cleanThumbnail(), thumb);
 
-    form.Image1Click();
-    QVERIFY(form.Image7->Picture() != preview);
-    form.Image4Click();
+    form.chooseSlot(1);
+    QVERIFY(child<PictureBox>(form, "preview")->picture() != preview);
+    form.chooseSlot(4);
     QVERIFY(dialogs.log.isEmpty());
-    QCOMPARE(form.Image7->Picture(), preview);
-    QCOMPARE(form.CleanThumb, thumb);
+    QCOMPARE(child<PictureBox>(form, "preview")->picture(), preview);
+    QCOMPARE(form.cleanThumbnail(), thumb);
 }
 
 QTEST_MAIN(TestJpegDecoder)

@@ -1,6 +1,9 @@
 #include "fakes.h"
+#include "findchild.h"
 #include "testjpeg.h"
-#include "ui/browser.h"
+#include "ui/drivecombobox.h"
+#include "ui/filelistbox.h"
+#include "ui/folderlistbox.h"
 #include "ui/mainwindow.h"
 #include "ui/picturebox.h"
 
@@ -26,12 +29,12 @@ const QColor Flat(30, 140, 200), Other(210, 120, 40);
 // Points on each of the frame's four strokes.
 const QPoint FramePoints[] = {{2, 40}, {56, 78}, {110, 40}, {56, 2}};
 
-QRgb Masked(QRgb c)
+QRgb masked(QRgb c)
 {
     return qRgb(qRed(c), 0, 0);
 }
 
-bool FramedAt(const QImage& thumb)
+bool framedAt(const QImage& thumb)
 {
     for (const QPoint p : FramePoints)
         if (qGreen(thumb.pixel(p)) != 0 || qBlue(thumb.pixel(p)) != 0)
@@ -40,17 +43,17 @@ bool FramedAt(const QImage& thumb)
 }
 
 // thumb must be clean with the frame ANDed over it, and nothing else changed.
-bool FramedOver(const QImage& thumb, const QImage& clean)
+bool framedOver(const QImage& thumb, const QImage& clean)
 {
     if (thumb.size() != QSize(113, 80) || clean.size() != thumb.size())
         return false;
     for (const QPoint p : FramePoints)
-        if (thumb.pixel(p) != Masked(clean.pixel(p)))
+        if (thumb.pixel(p) != masked(clean.pixel(p)))
             return false;
     for (int y = 0; y < thumb.height(); ++y)
         for (int x = 0; x < thumb.width(); ++x) {
             const QRgb t = thumb.pixel(x, y), c = clean.pixel(x, y);
-            if (t != c && t != Masked(c))
+            if (t != c && t != masked(c))
                 return false;
         }
     return thumb.pixel(56, 40) == clean.pixel(56, 40);
@@ -95,25 +98,25 @@ private:
     std::unique_ptr<RecordingShell> m_shell;
     std::unique_ptr<CountingPauser> m_pauser;
     std::unique_ptr<Services> m_services;
-    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<MainWindow> m_form;
 };
 
 void TestMainWindow::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    QVERIFY(WriteFile(path("a.jpg"), EncodeJpeg(Quadrants(640, 480, TL, TR, BL, BR))));
-    QVERIFY(WriteFile(path("b.JPG"), EncodeJpeg(Quadrants(57, 200, TL, TR, BL, BR, true), true)));
-    QVERIFY(WriteFile(path("c.Jpg"), EncodeJpeg(Quadrants(64, 64, TL, TR, BL, BR))));
+    QVERIFY(writeFile(path("a.jpg"), encodeJpeg(quadrants(640, 480, TL, TR, BL, BR))));
+    QVERIFY(writeFile(path("b.JPG"), encodeJpeg(quadrants(57, 200, TL, TR, BL, BR, true), true)));
+    QVERIFY(writeFile(path("c.Jpg"), encodeJpeg(quadrants(64, 64, TL, TR, BL, BR))));
     QVERIFY(
-        WriteFile(path("d.jpg"), EncodeJpeg(Quadrants(300, 150, Flat, Flat, Flat, Flat), true)));
-    QVERIFY(WriteFile(path("e.jpg"), EncodeJpeg(Quadrants(1, 1, Other, Other, Other, Other))));
-    QVERIFY(WriteFile(path("x.jpgx"), EncodeJpeg(Quadrants(64, 64, TL, TR, BL, BR))));
-    QVERIFY(WriteFile(path("bad.jpg"), QByteArray("this is no picture")));
-    QVERIFY(WriteFile(path("empty.jpg"), QByteArray()));
+        writeFile(path("d.jpg"), encodeJpeg(quadrants(300, 150, Flat, Flat, Flat, Flat), true)));
+    QVERIFY(writeFile(path("e.jpg"), encodeJpeg(quadrants(1, 1, Other, Other, Other, Other))));
+    QVERIFY(writeFile(path("x.jpgx"), encodeJpeg(quadrants(64, 64, TL, TR, BL, BR))));
+    QVERIFY(writeFile(path("bad.jpg"), QByteArray("this is no picture")));
+    QVERIFY(writeFile(path("empty.jpg"), QByteArray()));
     QVERIFY(QDir(m_dir.path()).mkdir("sub"));
-    QVERIFY(WriteFile(path("sub/s.jpg"), EncodeJpeg(Quadrants(20, 20, Flat, Flat, Flat, Flat))));
+    QVERIFY(writeFile(path("sub/s.jpg"), encodeJpeg(quadrants(20, 20, Flat, Flat, Flat, Flat))));
     QVERIFY(QDir::setCurrent(m_dir.path()));
-    m_placeholder = TForm1::Placeholder();
+    m_placeholder = MainWindow::placeholder();
     QCOMPARE(m_placeholder.size(), QSize(113, 80));
 }
 
@@ -123,7 +126,7 @@ void TestMainWindow::init()
     m_shell = std::make_unique<RecordingShell>();
     m_pauser = std::make_unique<CountingPauser>();
     m_services = std::make_unique<Services>(Services{*m_dialogs, *m_shell, *m_pauser});
-    m_form = std::make_unique<TForm1>(*m_services, m_dir.path());
+    m_form = std::make_unique<MainWindow>(*m_services, m_dir.path());
     m_form->show();
 }
 
@@ -134,50 +137,57 @@ void TestMainWindow::cleanup()
 
 void TestMainWindow::choose(const QString& name)
 {
-    const auto found = m_form->FileListBox1->findItems(name, Qt::MatchExactly);
+    const auto found = child<FileListBox>(*m_form, "fileList")->findItems(name, Qt::MatchExactly);
     QVERIFY2(found.size() == 1, qPrintable(name));
-    m_form->FileListBox1->setCurrentItem(found.first());
+    child<FileListBox>(*m_form, "fileList")->setCurrentItem(found.first());
 }
 
 void TestMainWindow::checkInvariants()
 {
-    TForm1& f = *m_form;
+    MainWindow& f = *m_form;
     for (int k = 1; k <= 6; ++k)
-        QVERIFY2(FramedAt(f.PictureBox(k)->Picture()) == (k == f.Setup.CurrentSlot),
+        QVERIFY2(framedAt(child<PictureBox>(f, numbered("thumbnail", k))->picture()) ==
+                     (k == f.setup().currentSlot),
                  qPrintable(QStringLiteral("frame on thumbnail %1").arg(k)));
-    QVERIFY(FramedOver(f.PictureBox(f.Setup.CurrentSlot)->Picture(), f.CleanThumb));
-    if (f.Setup.Current().Chosen)
-        QCOMPARE(f.Image7->Picture().size(), QSize(249, 169));
+    QVERIFY(
+        framedOver(child<PictureBox>(f, numbered("thumbnail", f.setup().currentSlot))->picture(),
+                   f.cleanThumbnail()));
+    if (f.setup().current().chosen)
+        QCOMPARE(child<PictureBox>(f, "preview")->picture().size(), QSize(249, 169));
     else
-        QCOMPARE(f.Image7->Picture(), m_placeholder);
+        QCOMPARE(child<PictureBox>(f, "preview")->picture(), m_placeholder);
 }
 
 void TestMainWindow::startUp()
 {
-    TForm1& f = *m_form;
+    MainWindow& f = *m_form;
     QCOMPARE(f.windowTitle(), QStringLiteral("  Создание теста-викторины  QUIRVEL 1.1"));
-    QCOMPARE(f.Setup.CurrentSlot, 1);
-    QCOMPARE(f.Label4->text(), QStringLiteral("N1"));
-    QCOMPARE(f.CleanThumb, m_placeholder);
-    QVERIFY(FramedOver(f.Image1->Picture(), m_placeholder));
-    for (int k = 2; k <= 7; ++k)
-        QCOMPARE(f.PictureBox(k)->Picture(), m_placeholder);
+    QCOMPARE(f.setup().currentSlot, 1);
+    QCOMPARE(child<QLabel>(f, "slotNumberLabel")->text(), QStringLiteral("N1"));
+    QCOMPARE(f.cleanThumbnail(), m_placeholder);
+    QVERIFY(framedOver(child<PictureBox>(f, "thumbnail1")->picture(), m_placeholder));
+    for (int k = 2; k <= MainWindow::SlotCount; ++k)
+        QCOMPARE(child<PictureBox>(f, numbered("thumbnail", k))->picture(), m_placeholder);
+    QCOMPARE(child<PictureBox>(f, "preview")->picture(), m_placeholder);
     checkInvariants();
-    QVERIFY(f.Edit1->text().isEmpty() && f.Edit2->text().isEmpty());
-    QVERIFY(f.Memo7->toPlainText().isEmpty() && !f.CheckBox1->isChecked());
-    QCOMPARE(f.ProgressBar1->value(), 0);
-    QCOMPARE(f.Label2->text(), QStringLiteral("Выбирай картинки, делай подписи, жми генерацию..."));
+    QVERIFY(child<QLineEdit>(f, "titleEdit")->text().isEmpty() &&
+            child<QLineEdit>(f, "questionEdit")->text().isEmpty());
+    QVERIFY(child<QPlainTextEdit>(f, "answerEdit")->toPlainText().isEmpty() &&
+            !child<QCheckBox>(f, "oneForAllCheck")->isChecked());
+    QCOMPARE(child<QProgressBar>(f, "progressBar")->value(), 0);
+    QCOMPARE(child<QLabel>(f, "statusLabel")->text(),
+             QStringLiteral("Выбирай картинки, делай подписи, жми генерацию..."));
 
     // The browser starts on the current folder, with nothing picked.
-    QCOMPARE(f.DirectoryListBox1->Directory(), QDir::currentPath());
-    QCOMPARE(f.FileListBox1->Directory(), QDir::currentPath());
-    QVERIFY(QDir::currentPath().startsWith(f.DriveComboBox1->Drive()));
+    QCOMPARE(child<FolderListBox>(f, "folderList")->directory(), QDir::currentPath());
+    QCOMPARE(child<FileListBox>(f, "fileList")->directory(), QDir::currentPath());
+    QVERIFY(QDir::currentPath().startsWith(child<DriveComboBox>(f, "driveCombo")->drive()));
     QStringList listed;
-    for (int i = 0; i < f.FileListBox1->count(); ++i)
-        listed << f.FileListBox1->item(i)->text();
+    for (int i = 0; i < child<FileListBox>(f, "fileList")->count(); ++i)
+        listed << child<FileListBox>(f, "fileList")->item(i)->text();
     QCOMPARE(listed,
              QStringList({"a.jpg", "b.JPG", "bad.jpg", "c.Jpg", "d.jpg", "e.jpg", "empty.jpg"}));
-    QVERIFY(f.Setup.CurrentFile.isEmpty());
+    QVERIFY(f.setup().currentFile.isEmpty());
 
     // The client area holds every widget.
     for (const QWidget* w : f.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
@@ -199,10 +209,10 @@ void TestMainWindow::frameOverColours()
 {
     QFETCH(QColor, under);
     QFETCH(QColor, frame);
-    TImage* thumb = m_form->Image3;
-    thumb->Canvas().fill(under);
-    m_form->DrawSlotFrame(3);
-    const QImage& bitmap = thumb->Picture();
+    PictureBox* thumb = child<PictureBox>(*m_form, "thumbnail3");
+    thumb->canvas().fill(under);
+    m_form->drawSlotFrame(3);
+    const QImage& bitmap = thumb->picture();
     QCOMPARE(bitmap.size(), QSize(113, 80));
     // The path (2,0)-(2,78)-(110,78)-(110,2)-(0,2), three pixels wide.
     for (const QPoint p :
@@ -219,28 +229,29 @@ void TestMainWindow::frameOverColours()
 
 void TestMainWindow::switchingSlots()
 {
-    TForm1& f = *m_form;
-    const QImage framed1 = f.Image1->Picture();
-    QTest::mouseClick(f.Image4, Qt::LeftButton);
-    QCOMPARE(f.Setup.CurrentSlot, 4);
-    QCOMPARE(f.Label4->text(), QStringLiteral("N4"));
-    QCOMPARE(f.Image1->Picture(), m_placeholder);
-    QVERIFY(FramedOver(f.Image4->Picture(), m_placeholder));
+    MainWindow& f = *m_form;
+    const QImage framed1 = child<PictureBox>(f, "thumbnail1")->picture();
+    QTest::mouseClick(child<PictureBox>(f, "thumbnail4"), Qt::LeftButton);
+    QCOMPARE(f.setup().currentSlot, 4);
+    QCOMPARE(child<QLabel>(f, "slotNumberLabel")->text(), QStringLiteral("N4"));
+    QCOMPARE(child<PictureBox>(f, "thumbnail1")->picture(), m_placeholder);
+    QVERIFY(framedOver(child<PictureBox>(f, "thumbnail4")->picture(), m_placeholder));
     checkInvariants();
 
-    f.Image1Click();
-    QCOMPARE(f.Image1->Picture(), framed1);
-    QCOMPARE(f.Image4->Picture(), m_placeholder);
-    QCOMPARE(f.CleanThumb, m_placeholder);
+    f.chooseSlot(1);
+    QCOMPARE(child<PictureBox>(f, "thumbnail1")->picture(), framed1);
+    QCOMPARE(child<PictureBox>(f, "thumbnail4")->picture(), m_placeholder);
+    QCOMPARE(f.cleanThumbnail(), m_placeholder);
     checkInvariants();
 
     // The current slot again: everything stays.
-    f.Image1Click();
-    QCOMPARE(f.Setup.CurrentSlot, 1);
-    QCOMPARE(f.Image1->Picture(), framed1);
-    QCOMPARE(f.CleanThumb, m_placeholder);
-    for (int k = 2; k <= 7; ++k)
-        QCOMPARE(f.PictureBox(k)->Picture(), m_placeholder);
+    f.chooseSlot(1);
+    QCOMPARE(f.setup().currentSlot, 1);
+    QCOMPARE(child<PictureBox>(f, "thumbnail1")->picture(), framed1);
+    QCOMPARE(f.cleanThumbnail(), m_placeholder);
+    for (int k = 2; k <= MainWindow::SlotCount; ++k)
+        QCOMPARE(child<PictureBox>(f, numbered("thumbnail", k))->picture(), m_placeholder);
+    QCOMPARE(child<PictureBox>(f, "preview")->picture(), m_placeholder);
     QVERIFY(m_dialogs->log.isEmpty());
 }
 
@@ -250,7 +261,7 @@ void TestMainWindow::choosePicture_data()
     QTest::addColumn<int>("slot");
     QTest::addColumn<QList<QColor>>("quadrants");
     QTest::newRow("large colour into 2") << "a.jpg" << 2 << QList<QColor>{TL, TR, BL, BR};
-    const QImage grey = Quadrants(4, 4, TL, TR, BL, BR, true);
+    const QImage grey = quadrants(4, 4, TL, TR, BL, BR, true);
     QTest::newRow("grey progressive .JPG into 5")
         << "b.JPG" << 5
         << QList<QColor>{grey.pixel(0, 0), grey.pixel(3, 0), grey.pixel(0, 3), grey.pixel(3, 3)};
@@ -264,58 +275,58 @@ void TestMainWindow::choosePicture()
     QFETCH(QString, file);
     QFETCH(int, slot);
     QFETCH(QList<QColor>, quadrants);
-    TForm1& f = *m_form;
-    f.ImageClick(slot);
+    MainWindow& f = *m_form;
+    f.chooseSlot(slot);
     choose(file);
 
-    QCOMPARE(f.Setup.CurrentFile, path(file));
-    QCOMPARE(f.Setup.CurrentSlot, slot);
-    QCOMPARE(f.Setup.Slot(slot).PicturePath, path(file));
-    QVERIFY(f.Setup.Slot(slot).Chosen);
+    QCOMPARE(f.setup().currentFile, path(file));
+    QCOMPARE(f.setup().currentSlot, slot);
+    QCOMPARE(f.setup().slot(slot).picturePath, path(file));
+    QVERIFY(f.setup().slot(slot).chosen);
     QVERIFY(m_dialogs->log.isEmpty());
     checkInvariants();
 
     // Stretched over all 113 x 81 without keeping proportions, so the quadrants meet at the
     // middle of the box; the frame lies over it.
-    const QImage& clean = f.CleanThumb;
+    const QImage& clean = f.cleanThumbnail();
     const QPoint centres[] = {{28, 20}, {85, 20}, {28, 60}, {85, 60}};
     for (int q = 0; q < 4; ++q)
-        QVERIFY2(Near(clean.pixel(centres[q]), quadrants[q].rgb()), qPrintable(QString::number(q)));
-    QVERIFY(Near(clean.pixel(2, 20), quadrants[0].rgb()));
-    QVERIFY(Near(clean.pixel(28, 79), quadrants[2].rgb()));
+        QVERIFY2(near(clean.pixel(centres[q]), quadrants[q].rgb()), qPrintable(QString::number(q)));
+    QVERIFY(near(clean.pixel(2, 20), quadrants[0].rgb()));
+    QVERIFY(near(clean.pixel(28, 79), quadrants[2].rgb()));
     // The preview, already at its box's size.
-    const QImage& preview = f.Image7->Picture();
+    const QImage& preview = child<PictureBox>(f, "preview")->picture();
     const QPoint previewCentres[] = {{62, 42}, {186, 42}, {62, 126}, {186, 126}};
     for (int q = 0; q < 4; ++q)
-        QVERIFY(Near(preview.pixel(previewCentres[q]), quadrants[q].rgb()));
+        QVERIFY(near(preview.pixel(previewCentres[q]), quadrants[q].rgb()));
 
     for (int k = 1; k <= 6; ++k)
         if (k != slot) {
-            QVERIFY(!f.Setup.Slot(k).Chosen);
-            QCOMPARE(f.PictureBox(k)->Picture(), m_placeholder);
+            QVERIFY(!f.setup().slot(k).chosen);
+            QCOMPARE(child<PictureBox>(f, numbered("thumbnail", k))->picture(), m_placeholder);
         }
 }
 
 void TestMainWindow::previewReloadedOnSwitch()
 {
-    TForm1& f = *m_form;
+    MainWindow& f = *m_form;
     const QString file = path("reload.jpg");
-    QVERIFY(WriteFile(file, EncodeJpeg(Quadrants(80, 60, TL, TR, BL, BR))));
-    f.FileListBox1->addItem(QStringLiteral("reload.jpg"));
-    f.Image2Click();
+    QVERIFY(writeFile(file, encodeJpeg(quadrants(80, 60, TL, TR, BL, BR))));
+    child<FileListBox>(f, "fileList")->addItem(QStringLiteral("reload.jpg"));
+    f.chooseSlot(2);
     choose("reload.jpg");
-    const QImage thumb = f.Image2->Picture();
+    const QImage thumb = child<PictureBox>(f, "thumbnail2")->picture();
 
-    f.Image3Click();
-    QCOMPARE(f.Image7->Picture(), m_placeholder);
-    QVERIFY(!FramedAt(f.Image2->Picture()));
+    f.chooseSlot(3);
+    QCOMPARE(child<PictureBox>(f, "preview")->picture(), m_placeholder);
+    QVERIFY(!framedAt(child<PictureBox>(f, "thumbnail2")->picture()));
     checkInvariants();
 
     // The preview comes from the disk again; the thumbnail keeps what was painted.
-    QVERIFY(WriteFile(file, EncodeJpeg(Quadrants(80, 60, Other, Other, Other, Other))));
-    f.Image2Click();
-    QVERIFY(Near(f.Image7->Picture().pixel(62, 42), Other.rgb()));
-    QCOMPARE(f.Image2->Picture(), thumb);
+    QVERIFY(writeFile(file, encodeJpeg(quadrants(80, 60, Other, Other, Other, Other))));
+    f.chooseSlot(2);
+    QVERIFY(near(child<PictureBox>(f, "preview")->picture().pixel(62, 42), Other.rgb()));
+    QCOMPARE(child<PictureBox>(f, "thumbnail2")->picture(), thumb);
     checkInvariants();
     QVERIFY(m_dialogs->log.isEmpty());
     QFile::remove(file);
@@ -335,72 +346,76 @@ void TestMainWindow::extensionTest()
 {
     QFETCH(QString, file);
     QFETCH(bool, taken);
-    TForm1& f = *m_form;
+    MainWindow& f = *m_form;
     // As a list with a looser mask would show it.
-    if (f.FileListBox1->findItems(file, Qt::MatchExactly).isEmpty())
-        f.FileListBox1->addItem(file);
-    const QImage framed1 = f.Image1->Picture();
+    if (child<FileListBox>(f, "fileList")->findItems(file, Qt::MatchExactly).isEmpty())
+        child<FileListBox>(f, "fileList")->addItem(file);
+    const QImage framed1 = child<PictureBox>(f, "thumbnail1")->picture();
     choose(file);
-    QCOMPARE(f.Setup.CurrentFile, path(file));
-    QCOMPARE(f.Setup.Slot(1).Chosen, taken);
-    QCOMPARE(f.Setup.Slot(1).PicturePath, taken ? path(file) : QString());
-    QCOMPARE(f.Image1->Picture() != framed1, taken);
-    QCOMPARE(f.Image7->Picture() != m_placeholder, taken);
+    QCOMPARE(f.setup().currentFile, path(file));
+    QCOMPARE(f.setup().slot(1).chosen, taken);
+    QCOMPARE(f.setup().slot(1).picturePath, taken ? path(file) : QString());
+    QCOMPARE(child<PictureBox>(f, "thumbnail1")->picture() != framed1, taken);
+    QCOMPARE(child<PictureBox>(f, "preview")->picture() != m_placeholder, taken);
     QVERIFY(m_dialogs->log.isEmpty());
     checkInvariants();
 }
 
 void TestMainWindow::folderChange()
 {
-    TForm1& f = *m_form;
+    MainWindow& f = *m_form;
     choose("a.jpg");
-    const QImage framed1 = f.Image1->Picture();
-    const QImage preview = f.Image7->Picture();
+    const QImage framed1 = child<PictureBox>(f, "thumbnail1")->picture();
+    const QImage preview = child<PictureBox>(f, "preview")->picture();
 
-    const auto sub = f.DirectoryListBox1->findItems(QStringLiteral("sub"), Qt::MatchEndsWith);
+    const auto sub =
+        child<FolderListBox>(f, "folderList")->findItems(QStringLiteral("sub"), Qt::MatchEndsWith);
     QCOMPARE(sub.size(), 1);
-    emit f.DirectoryListBox1->itemActivated(sub.first());
-    QCOMPARE(f.DirectoryListBox1->Directory(), path("sub"));
-    QCOMPARE(f.FileListBox1->Directory(), path("sub"));
-    QCOMPARE(f.FileListBox1->count(), 1);
-    QVERIFY(f.FileListBox1->selectedItems().isEmpty());
-    QVERIFY(f.Setup.CurrentFile.isEmpty());
-    QCOMPARE(f.Setup.Slot(1).PicturePath, path("a.jpg"));
-    QCOMPARE(f.Image1->Picture(), framed1);
-    QCOMPARE(f.Image7->Picture(), preview);
+    emit child<FolderListBox>(f, "folderList")->itemActivated(sub.first());
+    QCOMPARE(child<FolderListBox>(f, "folderList")->directory(), path("sub"));
+    QCOMPARE(child<FileListBox>(f, "fileList")->directory(), path("sub"));
+    QCOMPARE(child<FileListBox>(f, "fileList")->count(), 1);
+    QVERIFY(child<FileListBox>(f, "fileList")->selectedItems().isEmpty());
+    QVERIFY(f.setup().currentFile.isEmpty());
+    QCOMPARE(f.setup().slot(1).picturePath, path("a.jpg"));
+    QCOMPARE(child<PictureBox>(f, "thumbnail1")->picture(), framed1);
+    QCOMPARE(child<PictureBox>(f, "preview")->picture(), preview);
 
     // Opening the folder already open changes nothing.
     choose("s.jpg");
-    emit f.DirectoryListBox1->itemActivated(f.DirectoryListBox1->currentItem());
-    QCOMPARE(f.Setup.CurrentFile, path("sub/s.jpg"));
-    QCOMPARE(f.FileListBox1->selectedItems().size(), 1);
+    emit child<FolderListBox>(f, "folderList")
+        ->itemActivated(child<FolderListBox>(f, "folderList")->currentItem());
+    QCOMPARE(f.setup().currentFile, path("sub/s.jpg"));
+    QCOMPARE(child<FileListBox>(f, "fileList")->selectedItems().size(), 1);
 
     // A folder that cannot be read is reported and the browser stays where it was.
-    emit f.DirectoryListBox1->openRequested(path("gone"));
+    emit child<FolderListBox>(f, "folderList")->openRequested(path("gone"));
     QCOMPARE(m_dialogs->errors(),
              QStringList{QStringLiteral("Не удаётся открыть папку «%1».").arg(path("gone"))});
-    QCOMPARE(f.DirectoryListBox1->Directory(), path("sub"));
+    QCOMPARE(child<FolderListBox>(f, "folderList")->directory(), path("sub"));
 
     // A drive goes to its root.
-    f.DriveComboBox1Change();
-    QCOMPARE(f.DirectoryListBox1->Directory(), QDir(f.DriveComboBox1->Drive()).absolutePath());
-    QCOMPARE(f.FileListBox1->Directory(), f.DirectoryListBox1->Directory());
+    f.openChosenDrive();
+    QCOMPARE(child<FolderListBox>(f, "folderList")->directory(),
+             QDir(child<DriveComboBox>(f, "driveCombo")->drive()).absolutePath());
+    QCOMPARE(child<FileListBox>(f, "fileList")->directory(),
+             child<FolderListBox>(f, "folderList")->directory());
     QCOMPARE(m_dialogs->errors().size(), 1);
     checkInvariants();
 }
 
 void TestMainWindow::reselectAfterSwitch()
 {
-    TForm1& f = *m_form;
+    MainWindow& f = *m_form;
     choose("a.jpg");
-    f.Image3Click();
+    f.chooseSlot(3);
     choose("a.jpg"); // already selected: the list reports nothing
-    QVERIFY(!f.Setup.Slot(3).Chosen);
+    QVERIFY(!f.setup().slot(3).chosen);
     choose("d.jpg");
     choose("a.jpg");
-    QCOMPARE(f.Setup.Slot(3).PicturePath, path("a.jpg"));
-    QCOMPARE(f.Setup.Slot(1).PicturePath, path("a.jpg"));
-    QVERIFY(Near(f.CleanThumb.pixel(28, 20), TL.rgb()));
+    QCOMPARE(f.setup().slot(3).picturePath, path("a.jpg"));
+    QCOMPARE(f.setup().slot(1).picturePath, path("a.jpg"));
+    QVERIFY(near(f.cleanThumbnail().pixel(28, 20), TL.rgb()));
     checkInvariants();
 }
 
@@ -416,48 +431,52 @@ void TestMainWindow::undecodableChoiceChangesOnlyCurrentFile()
 {
     QFETCH(QString, file);
     QFETCH(int, code);
-    TForm1& f = *m_form;
+    MainWindow& f = *m_form;
     choose("d.jpg");
-    const QImage thumb = f.Image1->Picture(), clean = f.CleanThumb, preview = f.Image7->Picture();
+    const QImage thumb = child<PictureBox>(f, "thumbnail1")->picture(), clean = f.cleanThumbnail(),
+                 preview = child<PictureBox>(f, "preview")->picture();
     choose(file);
     QCOMPARE(m_dialogs->errors(), QStringList{QStringLiteral("JPEG error #%1.").arg(code)});
-    QCOMPARE(f.Setup.CurrentFile, path(file));
-    QCOMPARE(f.Setup.Slot(1).PicturePath, path("d.jpg"));
-    QVERIFY(f.Setup.Slot(1).Chosen);
-    QCOMPARE(f.Image1->Picture(), thumb);
-    QCOMPARE(f.CleanThumb, clean);
-    QCOMPARE(f.Image7->Picture(), preview);
+    QCOMPARE(f.setup().currentFile, path(file));
+    QCOMPARE(f.setup().slot(1).picturePath, path("d.jpg"));
+    QVERIFY(f.setup().slot(1).chosen);
+    QCOMPARE(child<PictureBox>(f, "thumbnail1")->picture(), thumb);
+    QCOMPARE(f.cleanThumbnail(), clean);
+    QCOMPARE(child<PictureBox>(f, "preview")->picture(), preview);
     checkInvariants();
 }
 
 void TestMainWindow::switchToVanishedPicture()
 {
-    TForm1& f = *m_form;
+    MainWindow& f = *m_form;
     const QString file = path("vanishing.jpg");
-    QVERIFY(WriteFile(file, EncodeJpeg(Quadrants(40, 40, Flat, Flat, Flat, Flat))));
-    f.FileListBox1->addItem(QStringLiteral("vanishing.jpg"));
-    f.Image2Click();
+    QVERIFY(writeFile(file, encodeJpeg(quadrants(40, 40, Flat, Flat, Flat, Flat))));
+    child<FileListBox>(f, "fileList")->addItem(QStringLiteral("vanishing.jpg"));
+    f.chooseSlot(2);
     choose("vanishing.jpg");
-    f.Setup.Slot(2).Answer = QStringLiteral("первая\r\nвторая");
-    f.Setup.Slot(2).Question = QStringLiteral("вопрос");
-    f.Image3Click();
+    f.setup().slot(2).answer = QStringLiteral("первая\r\nвторая");
+    f.setup().slot(2).question = QStringLiteral("вопрос");
+    f.chooseSlot(3);
     QVERIFY(QFile::remove(file));
 
     // The texts arrive before the failure is reported.
-    connect(f.Memo7, &QPlainTextEdit::textChanged, this, [&] { m_dialogs->log << "Memo7"; });
-    connect(f.Edit2, &QLineEdit::textChanged, this, [&] { m_dialogs->log << "Edit2"; });
-    f.Image2Click();
+    connect(child<QPlainTextEdit>(f, "answerEdit"), &QPlainTextEdit::textChanged, this,
+            [&] { m_dialogs->log << "answer"; });
+    connect(child<QLineEdit>(f, "questionEdit"), &QLineEdit::textChanged, this,
+            [&] { m_dialogs->log << "question"; });
+    f.chooseSlot(2);
     QCOMPARE(m_dialogs->log,
-             QStringList({"Memo7", "Edit2",
+             QStringList({"answer", "question",
                           QStringLiteral("Error: Не удаётся открыть файл «%1».").arg(file)}));
-    QCOMPARE(f.Setup.CurrentSlot, 2);
-    QCOMPARE(f.Label4->text(), QStringLiteral("N2"));
-    QVERIFY(FramedAt(f.Image2->Picture()));
-    QVERIFY(!FramedAt(f.Image3->Picture()));
-    QVERIFY(FramedOver(f.Image2->Picture(), f.CleanThumb));
-    QCOMPARE(f.Image7->Picture(), m_placeholder);
-    QCOMPARE(f.Memo7->toPlainText(), QStringLiteral("первая\nвторая"));
-    QCOMPARE(f.Edit2->text(), QStringLiteral("вопрос"));
+    QCOMPARE(f.setup().currentSlot, 2);
+    QCOMPARE(child<QLabel>(f, "slotNumberLabel")->text(), QStringLiteral("N2"));
+    QVERIFY(framedAt(child<PictureBox>(f, "thumbnail2")->picture()));
+    QVERIFY(!framedAt(child<PictureBox>(f, "thumbnail3")->picture()));
+    QVERIFY(framedOver(child<PictureBox>(f, "thumbnail2")->picture(), f.cleanThumbnail()));
+    QCOMPARE(child<PictureBox>(f, "preview")->picture(), m_placeholder);
+    QCOMPARE(child<QPlainTextEdit>(f, "answerEdit")->toPlainText(),
+             QStringLiteral("первая\nвторая"));
+    QCOMPARE(child<QLineEdit>(f, "questionEdit")->text(), QStringLiteral("вопрос"));
 }
 
 void TestMainWindow::textsSetOnlyWhenDifferent_data()
@@ -494,28 +513,28 @@ void TestMainWindow::textsSetOnlyWhenDifferent()
     QFETCH(QString, storedQuestion);
     QFETCH(int, answerChanges);
     QFETCH(int, questionChanges);
-    TForm1& f = *m_form;
-    f.Memo7->setPlainText(shownAnswer);
-    f.Edit2->setText(shownQuestion);
-    f.Setup.Slot(4).Answer = storedAnswer;
-    f.Setup.Slot(4).Question = storedQuestion;
-    QSignalSpy answerSpy(f.Memo7, &QPlainTextEdit::textChanged);
-    QSignalSpy questionSpy(f.Edit2, &QLineEdit::textChanged);
-    f.Image4Click();
+    MainWindow& f = *m_form;
+    child<QPlainTextEdit>(f, "answerEdit")->setPlainText(shownAnswer);
+    child<QLineEdit>(f, "questionEdit")->setText(shownQuestion);
+    f.setup().slot(4).answer = storedAnswer;
+    f.setup().slot(4).question = storedQuestion;
+    QSignalSpy answerSpy(child<QPlainTextEdit>(f, "answerEdit"), &QPlainTextEdit::textChanged);
+    QSignalSpy questionSpy(child<QLineEdit>(f, "questionEdit"), &QLineEdit::textChanged);
+    f.chooseSlot(4);
     QCOMPARE(answerSpy.count(), answerChanges);
     QCOMPARE(questionSpy.count(), questionChanges);
     QString shown = storedAnswer;
-    QCOMPARE(f.Memo7->toPlainText(), shown.replace("\r\n", "\n"));
-    QCOMPARE(f.Edit2->text(), storedQuestion);
+    QCOMPARE(child<QPlainTextEdit>(f, "answerEdit")->toPlainText(), shown.replace("\r\n", "\n"));
+    QCOMPARE(child<QLineEdit>(f, "questionEdit")->text(), storedQuestion);
 }
 
 void TestMainWindow::exitButton()
 {
-    TForm1& f = *m_form;
+    MainWindow& f = *m_form;
     QVERIFY(f.isVisible());
-    QTest::mouseClick(f.Button4, Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(f, "exitButton"), Qt::LeftButton);
     QVERIFY(!f.isVisible());
-    QVERIFY(f.CleanThumb.isNull());
+    QVERIFY(f.cleanThumbnail().isNull());
     QVERIFY(m_dialogs->log.isEmpty());
 }
 

@@ -1,4 +1,5 @@
-#include "ui/qtservices.h"
+#include "ui/qtdialogs.h"
+#include "ui/qtshell.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -31,12 +32,12 @@ private slots:
 
 private:
     // Runs `inspect` on the modal dialog once it is shown; fails the test if none comes up.
-    void WhenShown(std::function<void(QWidget*)> inspect)
+    void whenShown(std::function<void(QWidget*)> inspect)
     {
         m_inspected = false;
-        QTimer::singleShot(0, this, [this, inspect] { Poll(inspect, 100); });
+        QTimer::singleShot(0, this, [this, inspect] { poll(inspect, 100); });
     }
-    void Poll(std::function<void(QWidget*)> inspect, int triesLeft)
+    void poll(std::function<void(QWidget*)> inspect, int triesLeft)
     {
         QWidget* dialog = QApplication::activeModalWidget();
         if (dialog && dialog->isVisible()) {
@@ -47,16 +48,16 @@ private:
                 dialog->close();
         } else if (triesLeft > 0) {
             QTimer::singleShot(10, this,
-                               [this, inspect, triesLeft] { Poll(inspect, triesLeft - 1); });
+                               [this, inspect, triesLeft] { poll(inspect, triesLeft - 1); });
         }
     }
-    static bool Centred(const QWidget* w)
+    static bool centred(const QWidget* w)
     {
         const QPoint delta =
             w->frameGeometry().center() - w->screen()->availableGeometry().center();
         return qAbs(delta.x()) <= 1 && qAbs(delta.y()) <= 1;
     }
-    static QAbstractButton* Button(QWidget* dialog, const QString& text)
+    static QAbstractButton* button(QWidget* dialog, const QString& text)
     {
         for (auto* b : dialog->findChildren<QAbstractButton*>())
             if (b->text().remove(QLatin1Char('&')) == text)
@@ -85,24 +86,24 @@ void TestQtDialogs::plainBoxes()
 {
     QFETCH(bool, error);
     QFETCH(QString, text);
-    WhenShown([&](QWidget* w) {
+    whenShown([&](QWidget* w) {
         auto* box = qobject_cast<QMessageBox*>(w);
         QVERIFY(box);
-        QCOMPARE(box->windowTitle(), ApplicationTitle());
+        QCOMPARE(box->windowTitle(), applicationTitle());
         QCOMPARE(box->icon(), error ? QMessageBox::Critical : QMessageBox::NoIcon);
         QCOMPARE(box->textFormat(), Qt::PlainText);
         QCOMPARE(box->text(), text);
         QCOMPARE(box->buttons().size(), 1);
-        QVERIFY(Button(box, QStringLiteral("OK")));
-        QVERIFY2(Centred(box), qPrintable(QStringLiteral("box at %1,%2")
+        QVERIFY(button(box, QStringLiteral("OK")));
+        QVERIFY2(centred(box), qPrintable(QStringLiteral("box at %1,%2")
                                               .arg(box->frameGeometry().center().x())
                                               .arg(box->frameGeometry().center().y())));
-        Button(box, QStringLiteral("OK"))->click();
+        button(box, QStringLiteral("OK"))->click();
     });
     if (error)
-        m_dialogs.Error(text);
+        m_dialogs.error(text);
     else
-        m_dialogs.Message(text);
+        m_dialogs.message(text);
     QVERIFY(m_inspected);
 }
 
@@ -120,37 +121,37 @@ void TestQtDialogs::confirm()
 {
     QFETCH(QString, answer);
     QFETCH(bool, result);
-    WhenShown([&](QWidget* w) {
+    whenShown([&](QWidget* w) {
         auto* box = qobject_cast<QMessageBox*>(w);
         QVERIFY(box);
         QCOMPARE(box->windowTitle(), QStringLiteral("Confirm"));
         QCOMPARE(box->icon(), QMessageBox::Question);
         QCOMPARE(box->text(), QStringLiteral("Просматривать будете?"));
-        QVERIFY(Button(box, QStringLiteral("OK")) && Button(box, QStringLiteral("Cancel")));
-        QVERIFY(Centred(box));
+        QVERIFY(button(box, QStringLiteral("OK")) && button(box, QStringLiteral("Cancel")));
+        QVERIFY(centred(box));
         if (answer == QLatin1String("Escape"))
             QTest::keyClick(box, Qt::Key_Escape);
         else if (answer == QLatin1String("Enter"))
             QTest::keyClick(box, Qt::Key_Return);
         else
-            Button(box, answer)->click();
+            button(box, answer)->click();
     });
-    QCOMPARE(m_dialogs.Confirm(QStringLiteral("Просматривать будете?")), result);
+    QCOMPARE(m_dialogs.confirm(QStringLiteral("Просматривать будете?")), result);
     QVERIFY(m_inspected);
 }
 
 void TestQtDialogs::yesNo()
 {
     for (const bool yes : {true, false}) {
-        WhenShown([&](QWidget* w) {
+        whenShown([&](QWidget* w) {
             auto* box = qobject_cast<QMessageBox*>(w);
             QVERIFY(box);
             QCOMPARE(box->windowTitle(), QStringLiteral(" Внимание! "));
             QCOMPARE(box->icon(), QMessageBox::NoIcon);
             QCOMPARE(box->buttons().size(), 2);
-            Button(box, yes ? QStringLiteral("Yes") : QStringLiteral("No"))->click();
+            button(box, yes ? QStringLiteral("Yes") : QStringLiteral("No"))->click();
         });
-        QCOMPARE(m_dialogs.YesNo(QStringLiteral(" Внимание! "), QStringLiteral(" Новая?  ")), yes);
+        QCOMPARE(m_dialogs.yesNo(QStringLiteral(" Внимание! "), QStringLiteral(" Новая?  ")), yes);
         QVERIFY(m_inspected);
     }
 }
@@ -177,18 +178,18 @@ void TestQtDialogs::input()
     QFETCH(QString, typed);
     QFETCH(bool, ok);
     QFETCH(QString, result);
-    WhenShown([&](QWidget* w) {
+    whenShown([&](QWidget* w) {
         QCOMPARE(w->windowTitle(), QStringLiteral("Внимание!"));
         auto* edit = w->findChild<QLineEdit*>();
         QVERIFY(edit);
         QCOMPARE(edit->text(), preset);
         QCOMPARE(edit->selectedText(), preset);
-        QVERIFY(Centred(w));
+        QVERIFY(centred(w));
         if (!typed.isEmpty())
             QTest::keyClicks(edit, typed);
-        Button(w, ok ? QStringLiteral("OK") : QStringLiteral("Cancel"))->click();
+        button(w, ok ? QStringLiteral("OK") : QStringLiteral("Cancel"))->click();
     });
-    QCOMPARE(m_dialogs.Input(QStringLiteral("Внимание!"), QStringLiteral("Имя папки"), preset),
+    QCOMPARE(m_dialogs.input(QStringLiteral("Внимание!"), QStringLiteral("Имя папки"), preset),
              result);
     QVERIFY(m_inspected);
 }
@@ -230,7 +231,7 @@ void TestQtDialogs::openDocument()
         QVERIFY(f.open(QIODevice::WriteOnly));
     }
     QtShell shell;
-    const bool result = shell.OpenDocument(document);
+    const bool result = shell.openDocument(document);
     qputenv("PATH", path);
     QCOMPARE(result, opened);
     QFile asked(log);

@@ -1,6 +1,6 @@
 #include "core/quirvelerror.h"
-#include "fakes.h"
 #include "core/quizfolder.h"
+#include "fakes.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -11,19 +11,19 @@ const QString DeleteFailed = QStringLiteral("Ошибка при удалени�
 const QString CopyFailed = QStringLiteral("Ошибка при копировании");
 const QString DecorFailed = QStringLiteral("Ошибка при копировании дополнений");
 
-void Write(const QString& path, const QByteArray& bytes)
+void writeBytes(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
     QVERIFY2(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size(), qPrintable(path));
 }
-QByteArray Read(const QString& path)
+QByteArray readBytes(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 // Distinct bytes per name, with a zero byte so that no text handling slips through.
-QByteArray Bytes(const QString& name)
+QByteArray bytesOf(const QString& name)
 {
     return QByteArray("\xff\xd8\0", 3) + name.toUtf8() + QByteArray(200, char(name.size()));
 }
@@ -33,14 +33,15 @@ class BrokenShell : public RecordingShell
 {
 public:
     QString halfWay, throwing;
-    bool ShellCopy(const QString& source, const QString& folder) override
+    bool copyIntoFolder(const QString& source, const QString& folder) override
     {
         if (source == throwing)
             throw QuirvelError(QStringLiteral("Устройство не готово"));
         if (source != halfWay)
-            return RecordingShell::ShellCopy(source, folder);
+            return RecordingShell::copyIntoFolder(source, folder);
         copies << source;
-        Write(folder + QLatin1Char('/') + QFileInfo(source).fileName(), Read(source).left(50));
+        writeBytes(folder + QLatin1Char('/') + QFileInfo(source).fileName(),
+                   readBytes(source).left(50));
         return false;
     }
 };
@@ -50,51 +51,51 @@ class TestQuizFolder : public QObject
 {
     Q_OBJECT
     std::unique_ptr<QTemporaryDir> root;
-    TQuizSetup setup;
+    QuizSetup setup;
     AnswerOrder order;
-    QString Quiz(const QString& name = {}) const { return setup.QuizFolder() + '/' + name; }
+    QString quizPath(const QString& name = {}) const { return setup.quizFolder() + '/' + name; }
     // "quiz/x" lies in the quiz folder (reached through the doubled separator), others below root.
-    QString Path(const QString& where) const
+    QString pathOf(const QString& where) const
     {
-        return where.startsWith("quiz/") ? Quiz(where.mid(5)) : root->path() + '/' + where;
+        return where.startsWith("quiz/") ? quizPath(where.mid(5)) : root->path() + '/' + where;
     }
-    void Choose(const QStringList& places)
+    void choose(const QStringList& places)
     {
         for (int k = 1; k <= 6; ++k) {
-            if (!QFileInfo::exists(Path(places[k - 1])))
-                Write(Path(places[k - 1]), Bytes(places[k - 1]));
-            setup.Slot(k).PicturePath = Path(places[k - 1]);
+            if (!QFileInfo::exists(pathOf(places[k - 1])))
+                writeBytes(pathOf(places[k - 1]), bytesOf(places[k - 1]));
+            setup.slot(k).picturePath = pathOf(places[k - 1]);
         }
     }
-    QStringList Entries() const
+    QStringList entries() const
     {
-        return QDir(Quiz()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        return QDir(quizPath()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     }
 
 private slots:
     void init()
     {
         root = std::make_unique<QTemporaryDir>();
-        setup.Initialise(root->path() + "/program");
-        setup.FolderName = QStringLiteral("Викторина 1");
-        QVERIFY(QDir().mkpath(Quiz()));
-        order.Entries = {3, 1, 2, 6, 4, 5};
+        setup.initialise(root->path() + "/program");
+        setup.folderName = QStringLiteral("Викторина 1");
+        QVERIFY(QDir().mkpath(quizPath()));
+        order.entries = {3, 1, 2, 6, 4, 5};
     }
 
     void copyReplacesWithoutAsking()
     {
-        Write(Path("a/Ёлка.JPG"), "new");
-        Write(Path("b/Ёлка.JPG"), QByteArray(300, 'x'));
-        QVERIFY(QFile::setPermissions(Path("a/Ёлка.JPG"), QFile::ReadOwner)); // read-only source
-        QVERIFY(QFile::setPermissions(Path("b/Ёлка.JPG"), QFile::ReadOwner)); // and target
-        QVERIFY(CopyIntoFolder(Path("a//Ёлка.JPG"), Path("b/")));
-        QCOMPARE(Read(Path("b/Ёлка.JPG")), QByteArray("new"));
+        writeBytes(pathOf("a/Ёлка.JPG"), "new");
+        writeBytes(pathOf("b/Ёлка.JPG"), QByteArray(300, 'x'));
+        QVERIFY(QFile::setPermissions(pathOf("a/Ёлка.JPG"), QFile::ReadOwner)); // read-only source
+        QVERIFY(QFile::setPermissions(pathOf("b/Ёлка.JPG"), QFile::ReadOwner)); // and target
+        QVERIFY(copyIntoFolder(pathOf("a//Ёлка.JPG"), pathOf("b/")));
+        QCOMPARE(readBytes(pathOf("b/Ёлка.JPG")), QByteArray("new"));
         // The copy stays replaceable in place by later generations.
-        QVERIFY(QFileInfo(Path("b/Ёлка.JPG")).permissions() & QFile::WriteOwner);
-        QCOMPARE(QDir(Path("b")).entryList(QDir::Files | QDir::Hidden), QStringList{"Ёлка.JPG"});
+        QVERIFY(QFileInfo(pathOf("b/Ёлка.JPG")).permissions() & QFile::WriteOwner);
+        QCOMPARE(QDir(pathOf("b")).entryList(QDir::Files | QDir::Hidden), QStringList{"Ёлка.JPG"});
         // A file copied onto itself keeps its content.
-        QVERIFY(CopyIntoFolder(Path("b/./Ёлка.JPG"), Path("b//")));
-        QCOMPARE(Read(Path("b/Ёлка.JPG")), QByteArray("new"));
+        QVERIFY(copyIntoFolder(pathOf("b/./Ёлка.JPG"), pathOf("b//")));
+        QCOMPARE(readBytes(pathOf("b/Ёлка.JPG")), QByteArray("new"));
     }
 
     void copyFailures_data()
@@ -116,13 +117,14 @@ private slots:
     {
         QFETCH(QString, source);
         QFETCH(QString, folder);
-        Write(Path("a/x.jpg"), "picture");
-        Write(Path("b/keep.txt"), "other");
-        Write(Path("c/x.jpg/inner"), "");
-        QVERIFY(!CopyIntoFolder(Path(source), Path(folder)));
-        QCOMPARE(QDir(Path("b")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList{"keep.txt"});
-        QCOMPARE(Read(Path("a/x.jpg")), QByteArray("picture"));
+        writeBytes(pathOf("a/x.jpg"), "picture");
+        writeBytes(pathOf("b/keep.txt"), "other");
+        writeBytes(pathOf("c/x.jpg/inner"), "");
+        QVERIFY(!copyIntoFolder(pathOf(source), pathOf(folder)));
+        QCOMPARE(
+            QDir(pathOf("b")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList{"keep.txt"});
+        QCOMPARE(readBytes(pathOf("a/x.jpg")), QByteArray("picture"));
     }
 
     void placement_data()
@@ -150,28 +152,29 @@ private slots:
         QFETCH(QStringList, sources);
         // An earlier generation left every numbered file and the user added some of his own.
         for (int k = 1; k <= 6; ++k)
-            Write(Quiz(QString::number(k) + ".jpg"), Bytes("earlier " + QString::number(k)));
-        Write(Quiz("заметки.txt"), "notes");
-        Write(Quiz("old/7.jpg"), "kept");
-        Choose(sources);
+            writeBytes(quizPath(QString::number(k) + ".jpg"),
+                       bytesOf("earlier " + QString::number(k)));
+        writeBytes(quizPath("заметки.txt"), "notes");
+        writeBytes(quizPath("old/7.jpg"), "kept");
+        choose(sources);
         QList<QByteArray> expected;
         for (const QString& where : sources)
-            expected << Read(Path(where));
+            expected << readBytes(pathOf(where));
 
         RecordingShell shell;
         ScriptedDialogs dialogs;
-        WriteQuizPage(setup, order, shell, dialogs);
+        writeQuizPage(setup, order, shell, dialogs);
 
         QCOMPARE(dialogs.log, QStringList());
         QCOMPARE(shell.copies.size(), 6);
         for (int k = 1; k <= 6; ++k)
-            QVERIFY2(Read(Quiz(QString::number(k) + ".jpg")) == expected[k - 1],
+            QVERIFY2(readBytes(quizPath(QString::number(k) + ".jpg")) == expected[k - 1],
                      QByteArray::number(k));
-        QCOMPARE(Entries(), (QStringList{"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg", "6.jpg",
+        QCOMPARE(entries(), (QStringList{"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg", "6.jpg",
                                          "old", "start.htm", "заметки.txt"}));
-        QCOMPARE(Read(Quiz("old/7.jpg")), QByteArray("kept"));
+        QCOMPARE(readBytes(quizPath("old/7.jpg")), QByteArray("kept"));
         for (const QString& where : sources) // sources elsewhere are read, never moved
-            QVERIFY(where.startsWith("quiz/") || Read(Path(where)) == Bytes(where));
+            QVERIFY(where.startsWith("quiz/") || readBytes(pathOf(where)) == bytesOf(where));
     }
 
     void failures_data()
@@ -193,10 +196,10 @@ private slots:
         QFETCH(QString, how);
         QFETCH(int, slot);
         QFETCH(QStringList, messages);
-        Choose({"p/a.jpg", "p/b.jpg", "p/c.jpg", "p/d.jpg", "p/e.jpg", "p/f.jpg"});
-        const QString source = setup.Slot(slot).PicturePath;
-        const QString target = Quiz(QString::number(slot) + ".jpg");
-        Write(target + (how.contains("blocked") ? "/inside" : ""), "earlier picture");
+        choose({"p/a.jpg", "p/b.jpg", "p/c.jpg", "p/d.jpg", "p/e.jpg", "p/f.jpg"});
+        const QString source = setup.slot(slot).picturePath;
+        const QString target = quizPath(QString::number(slot) + ".jpg");
+        writeBytes(target + (how.contains("blocked") ? "/inside" : ""), "earlier picture");
         BrokenShell shell;
         if (how.contains("missing") || how == "folder")
             QVERIFY(QFile::remove(source) && (how != "folder" || QDir().mkpath(source)));
@@ -206,7 +209,7 @@ private slots:
             shell.halfWay = source;
 
         ScriptedDialogs dialogs;
-        WriteQuizPage(setup, order, shell, dialogs);
+        writeQuizPage(setup, order, shell, dialogs);
 
         QCOMPARE(dialogs.log.size(), messages.size());
         QCOMPARE(dialogs.messages(), messages);
@@ -215,22 +218,22 @@ private slots:
         QVERIFY(!QFileInfo(target).isFile());
         QCOMPARE(QFileInfo(target).isDir(), how.contains("blocked"));
         for (int k = 1; k <= 6; ++k)
-            QVERIFY(k == slot ||
-                    Read(Quiz(QString::number(k) + ".jpg")) == Read(setup.Slot(k).PicturePath));
-        QVERIFY(QFileInfo(Quiz("start.htm")).size() > 0);
-        QCOMPARE(Entries().filter(QRegularExpression("^\\.")), QStringList());
+            QVERIFY(k == slot || readBytes(quizPath(QString::number(k) + ".jpg")) ==
+                                     readBytes(setup.slot(k).picturePath));
+        QVERIFY(QFileInfo(quizPath("start.htm")).size() > 0);
+        QCOMPARE(entries().filter(QRegularExpression("^\\.")), QStringList());
     }
 
     void exceptionLeavesFolderUntouched()
     {
-        Choose({"p/a.jpg", "p/b.jpg", "p/c.jpg", "p/d.jpg", "p/e.jpg", "p/f.jpg"});
-        Write(Quiz("1.jpg"), "earlier");
+        choose({"p/a.jpg", "p/b.jpg", "p/c.jpg", "p/d.jpg", "p/e.jpg", "p/f.jpg"});
+        writeBytes(quizPath("1.jpg"), "earlier");
         BrokenShell shell;
-        shell.throwing = setup.Slot(4).PicturePath;
+        shell.throwing = setup.slot(4).picturePath;
         ScriptedDialogs dialogs;
-        QVERIFY_THROWS_EXCEPTION(QuirvelError, WriteQuizPage(setup, order, shell, dialogs));
-        QCOMPARE(Entries(), QStringList{"1.jpg"});
-        QCOMPARE(Read(Quiz("1.jpg")), QByteArray("earlier"));
+        QVERIFY_THROWS_EXCEPTION(QuirvelError, writeQuizPage(setup, order, shell, dialogs));
+        QCOMPARE(entries(), QStringList{"1.jpg"});
+        QCOMPARE(readBytes(quizPath("1.jpg")), QByteArray("earlier"));
     }
 
     void quizFolderCannotBeWritten_data()
@@ -242,16 +245,17 @@ private slots:
     void quizFolderCannotBeWritten()
     {
         QFETCH(bool, fileInTheWay);
-        Choose({"p/a.jpg", "p/b.jpg", "p/c.jpg", "p/d.jpg", "p/e.jpg", "p/f.jpg"});
-        QVERIFY(QDir(Quiz()).removeRecursively());
+        choose({"p/a.jpg", "p/b.jpg", "p/c.jpg", "p/d.jpg", "p/e.jpg", "p/f.jpg"});
+        QVERIFY(QDir(quizPath()).removeRecursively());
         if (fileInTheWay)
-            Write(setup.QuizFolder(), "not a folder");
+            writeBytes(setup.quizFolder(), "not a folder");
         RecordingShell shell;
         ScriptedDialogs dialogs;
-        QVERIFY_THROWS_EXCEPTION(QuirvelError, WriteQuizPage(setup, order, shell, dialogs));
-        CopyDecorations(setup, shell, dialogs);
+        QVERIFY_THROWS_EXCEPTION(QuirvelError, writeQuizPage(setup, order, shell, dialogs));
+        copyDecorations(setup, shell, dialogs);
         QCOMPARE(dialogs.messages(), QStringList(6, CopyFailed) + QStringList(8, DecorFailed));
-        QCOMPARE(Read(setup.QuizFolder()), QByteArray(fileInTheWay ? "not a folder" : "<missing>"));
+        QCOMPARE(readBytes(setup.quizFolder()),
+                 QByteArray(fileInTheWay ? "not a folder" : "<missing>"));
     }
 
     void decorations_data()
@@ -267,25 +271,25 @@ private slots:
         QStringList expectedCopies;
         for (const QString& name : DecorationNames) {
             if (!missing.contains(name))
-                Write(setup.ProgramFolder + name, Bytes(name));
-            expectedCopies << setup.ProgramFolder + '/' + name + " -> " + setup.QuizFolder();
+                writeBytes(setup.programFolder + name, bytesOf(name));
+            expectedCopies << setup.programFolder + '/' + name + " -> " + setup.quizFolder();
         }
-        Write(Quiz("11.gif"), "an older icon");
+        writeBytes(quizPath("11.gif"), "an older icon");
         RecordingShell shell;
         ScriptedDialogs dialogs;
-        CopyDecorations(setup, shell, dialogs);
+        copyDecorations(setup, shell, dialogs);
         QCOMPARE(dialogs.log, QStringList(missing.size(), "Message: " + DecorFailed));
         QCOMPARE(shell.copies, expectedCopies);
         for (const QString& name : DecorationNames)
-            QCOMPARE(Read(Quiz(name)), !missing.contains(name) ? Bytes(name)
-                                       : name == "11.gif"      ? QByteArray("an older icon")
-                                                               : "<missing>");
+            QCOMPARE(readBytes(quizPath(name)), !missing.contains(name) ? bytesOf(name)
+                                                : name == "11.gif" ? QByteArray("an older icon")
+                                                                   : "<missing>");
     }
 
     void suppliedDecorationsFitThePage()
     {
         for (const QString& name : DecorationNames) {
-            const QByteArray gif = Read(QStringLiteral(QUIRVEL_DECOR_DIR "/") + name);
+            const QByteArray gif = readBytes(QStringLiteral(QUIRVEL_DECOR_DIR "/") + name);
             QVERIFY2(gif.startsWith("GIF8"), qPrintable(name));
             const QSize size(uchar(gif[6]) | uchar(gif[7]) << 8, uchar(gif[8]) | uchar(gif[9])
                                                                                      << 8);

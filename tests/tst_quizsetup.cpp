@@ -21,137 +21,151 @@ private slots:
 
 void TestQuizSetup::freshSetup()
 {
-    TQuizSetup setup;
-    setup.Initialise(QStringLiteral("/opt/quirvel"));
-    QCOMPARE(setup.ProgramFolder, QStringLiteral("/opt/quirvel/"));
-    QCOMPARE(setup.QuizFolder(), QStringLiteral("/opt/quirvel//"));
-    QVERIFY(setup.FirstGeneration);
-    QCOMPARE(setup.CurrentSlot, 1);
+    QuizSetup setup;
+    setup.initialise(QStringLiteral("/opt/quirvel"));
+    QCOMPARE(setup.programFolder, QStringLiteral("/opt/quirvel/"));
+    QCOMPARE(setup.quizFolder(), QStringLiteral("/opt/quirvel//"));
+    QVERIFY(setup.firstGeneration);
+    QCOMPARE(setup.currentSlot, 1);
     for (int k = 1; k <= 6; ++k) {
-        QVERIFY(!setup.Slot(k).Chosen);
-        QVERIFY(setup.Slot(k).PicturePath.isEmpty());
-        QCOMPARE(setup.Slot(k).Extension, QStringLiteral("jpg"));
+        QVERIFY(!setup.slot(k).chosen);
+        QVERIFY(setup.slot(k).picturePath.isEmpty());
+        QCOMPARE(setup.slot(k).extension, QStringLiteral("jpg"));
     }
 }
 
 void TestQuizSetup::completeOnlyWithSixPictures()
 {
-    TQuizSetup setup;
-    QVERIFY(!setup.IsComplete());
+    QuizSetup setup;
+    QVERIFY(!setup.isComplete());
     for (int k = 1; k <= 5; ++k) {
-        setup.SelectSlot(k);
-        setup.SetPicture(QStringLiteral("/p/%1.jpg").arg(k));
-        QVERIFY(setup.Slot(k).Chosen);
-        QVERIFY(!setup.IsComplete());
+        setup.selectSlot(k);
+        setup.setPicture(QStringLiteral("/p/%1.jpg").arg(k));
+        QVERIFY(setup.slot(k).chosen);
+        QVERIFY(!setup.isComplete());
     }
-    setup.SelectSlot(6);
-    setup.SetPicture(QStringLiteral("/p/6.jpg"));
-    QVERIFY(setup.IsComplete());
+    setup.selectSlot(6);
+    setup.setPicture(QStringLiteral("/p/6.jpg"));
+    QVERIFY(setup.isComplete());
 }
 
 void TestQuizSetup::questionForOneOrAll()
 {
-    TQuizSetup setup;
-    setup.SelectSlot(2);
-    setup.SetQuestion(QStringLiteral("Кто это?"), false);
-    setup.SetAnswer(QStringLiteral("Кот\r\nрыжий"));
-    QCOMPARE(setup.Slot(2).Question, QStringLiteral("Кто это?"));
-    QCOMPARE(setup.Slot(2).Answer, QStringLiteral("Кот\r\nрыжий"));
-    QVERIFY(setup.Slot(1).Question.isEmpty());
+    QuizSetup setup;
+    setup.selectSlot(2);
+    setup.setQuestion(QStringLiteral("Кто это?"), false);
+    setup.setAnswer(QStringLiteral("Кот\r\nрыжий"));
+    QCOMPARE(setup.slot(2).question, QStringLiteral("Кто это?"));
+    QCOMPARE(setup.slot(2).answer, QStringLiteral("Кот\r\nрыжий"));
+    QVERIFY(setup.slot(1).question.isEmpty());
 
-    setup.SelectSlot(4);
-    setup.SetQuestion(QStringLiteral("Что это?"), true);
+    setup.selectSlot(4);
+    setup.setQuestion(QStringLiteral("Что это?"), true);
     for (int k = 1; k <= 6; ++k)
-        QCOMPARE(setup.Slot(k).Question, QStringLiteral("Что это?"));
-    QCOMPARE(setup.Slot(2).Answer, QStringLiteral("Кот\r\nрыжий"));
+        QCOMPARE(setup.slot(k).question, QStringLiteral("Что это?"));
+    QCOMPARE(setup.slot(2).answer, QStringLiteral("Кот\r\nрыжий"));
 }
 
 void TestQuizSetup::resetKeepsNamesAndExtension()
 {
-    TQuizSetup setup;
-    setup.Initialise(QStringLiteral("/prog/"));
-    setup.Title = QStringLiteral("Звери");
-    setup.FolderName = QStringLiteral("zveri");
-    setup.FirstGeneration = false;
-    setup.CurrentFile = QStringLiteral("/p/a.jpg");
+    QuizSetup setup;
+    setup.initialise(QStringLiteral("/prog/"));
+    setup.title = QStringLiteral("Звери");
+    setup.folderName = QStringLiteral("zveri");
+    setup.firstGeneration = false;
+    setup.currentFile = QStringLiteral("/p/a.jpg");
     for (int k = 1; k <= 6; ++k) {
-        setup.SelectSlot(k);
-        setup.SetPicture(QStringLiteral("/p/a.jpg"));
-        setup.SetQuestion(QStringLiteral("q"), false);
-        setup.SetAnswer(QStringLiteral("a"));
+        setup.selectSlot(k);
+        setup.setPicture(QStringLiteral("/p/a.jpg"));
+        setup.setQuestion(QStringLiteral("q"), false);
+        setup.setAnswer(QStringLiteral("a"));
     }
-    setup.Reset();
-    QVERIFY(setup.FirstGeneration);
-    QCOMPARE(setup.CurrentSlot, 1);
-    QCOMPARE(setup.FolderName, QStringLiteral("zveri"));
-    QCOMPARE(setup.Title, QStringLiteral("Звери"));
-    QCOMPARE(setup.CurrentFile, QStringLiteral("/p/a.jpg"));
+    setup.reset();
+    QVERIFY(setup.firstGeneration);
+    QCOMPARE(setup.currentSlot, 1);
+    QCOMPARE(setup.folderName, QStringLiteral("zveri"));
+    QCOMPARE(setup.title, QStringLiteral("Звери"));
+    QCOMPARE(setup.currentFile, QStringLiteral("/p/a.jpg"));
     for (int k = 1; k <= 6; ++k) {
-        const TQuizSlot& slot = setup.Slot(k);
-        QVERIFY(!slot.Chosen);
-        QVERIFY(slot.PicturePath.isEmpty() && slot.Question.isEmpty() && slot.Answer.isEmpty());
-        QCOMPARE(slot.Extension, QStringLiteral("jpg"));
+        const QuizSlot& slot = setup.slot(k);
+        QVERIFY(!slot.chosen);
+        QVERIFY(slot.picturePath.isEmpty() && slot.question.isEmpty() && slot.answer.isEmpty());
+        QCOMPARE(slot.extension, QStringLiteral("jpg"));
     }
-    QVERIFY(!setup.IsComplete());
+    QVERIFY(!setup.isComplete());
 }
 
 void TestQuizSetup::samePictureForTwoSlots()
 {
-    TQuizSetup setup;
-    setup.SelectSlot(1);
-    setup.SetPicture(QStringLiteral("/p/cat.jpg"));
-    setup.SelectSlot(3);
-    setup.SetPicture(QStringLiteral("/p/cat.jpg"));
-    QCOMPARE(setup.Slot(1).PicturePath, setup.Slot(3).PicturePath);
-    QCOMPARE(setup.CurrentSlot, 3);
+    QuizSetup setup;
+    setup.selectSlot(1);
+    setup.setPicture(QStringLiteral("/p/cat.jpg"));
+    setup.selectSlot(3);
+    setup.setPicture(QStringLiteral("/p/cat.jpg"));
+    QCOMPARE(setup.slot(1).picturePath, setup.slot(3).picturePath);
+    QCOMPARE(setup.currentSlot, 3);
 }
 
 void TestQuizSetup::slotOutOfRangeIsAnError()
 {
-    TQuizSetup setup;
-    QVERIFY_THROWS_EXCEPTION(QuirvelError, setup.SelectSlot(0));
-    QVERIFY_THROWS_EXCEPTION(QuirvelError, setup.SelectSlot(7));
-    QCOMPARE(setup.CurrentSlot, 1);
+    QuizSetup setup;
+    QVERIFY_THROWS_EXCEPTION(QuirvelError, setup.selectSlot(0));
+    QVERIFY_THROWS_EXCEPTION(QuirvelError, setup.selectSlot(7));
+    QCOMPARE(setup.currentSlot, 1);
 }
 
 void TestQuizSetup::errorBoxText_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("letter") << "JPEG error #42" << "JPEG error #42.";
-    QTest::newRow("cyrillic") << "Нет файла" << "Нет файла.";
-    QTest::newRow("question") << "Где?" << "Где?.";
-    QTest::newRow("full stop") << "Готово." << "Готово.";
-    QTest::newRow("bang") << "Стоп!" << "Стоп!";
-    QTest::newRow("paren") << "(x)" << "(x)";
-    QTest::newRow("comma") << "a," << "a,";
-    QTest::newRow("blank") << "a " << "a ";
-    QTest::newRow("slash") << "a/" << "a/.";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("letter") << "JPEG error #42"
+                            << "JPEG error #42.";
+    QTest::newRow("cyrillic") << "Нет файла"
+                              << "Нет файла.";
+    QTest::newRow("question") << "Где?"
+                              << "Где?.";
+    QTest::newRow("full stop") << "Готово."
+                               << "Готово.";
+    QTest::newRow("bang") << "Стоп!"
+                          << "Стоп!";
+    QTest::newRow("paren") << "(x)"
+                           << "(x)";
+    QTest::newRow("comma") << "a,"
+                           << "a,";
+    QTest::newRow("blank") << "a "
+                           << "a ";
+    QTest::newRow("slash") << "a/"
+                           << "a/.";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestQuizSetup::errorBoxText()
 {
     QFETCH(QString, text);
     QFETCH(QString, shown);
-    QCOMPARE(StandardErrorText(text), shown);
+    QCOMPARE(standardErrorText(text), shown);
 }
 
 void TestQuizSetup::applicationTitle_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("title");
-    QTest::newRow("plain") << "/usr/bin/quirvel" << "quirvel";
-    QTest::newRow("capitals") << "/x/QUIRVEL" << "Quirvel";
-    QTest::newRow("dots") << "/x/Quirvel.Test.bin" << "Quirvel";
-    QTest::newRow("dotted folder") << "/a.b/QuIrVeL" << "Quirvel";
+    QTest::newRow("plain") << "/usr/bin/quirvel"
+                           << "quirvel";
+    QTest::newRow("capitals") << "/x/QUIRVEL"
+                              << "Quirvel";
+    QTest::newRow("dots") << "/x/Quirvel.Test.bin"
+                          << "Quirvel";
+    QTest::newRow("dotted folder") << "/a.b/QuIrVeL"
+                                   << "Quirvel";
 }
 
 void TestQuizSetup::applicationTitle()
 {
     QFETCH(QString, path);
     QFETCH(QString, title);
-    QCOMPARE(ApplicationTitleFrom(path), title);
+    QCOMPARE(applicationTitleFrom(path), title);
 }
 
 QTEST_GUILESS_MAIN(TestQuizSetup)

@@ -33,13 +33,13 @@ void TestShuffle::scriptedDraws()
     QFETCH(QString, text);
     QList<int> ranges;
     int partnerCalls = 0;
-    const AnswerOrder order = ShuffleAnswers([&](int n) {
+    const AnswerOrder order = shuffleAnswers([&](int n) {
         ranges << n;
         if (ranges.size() == 1)
             return passes;
         return partnerDraws.at(partnerCalls++ % partnerDraws.size());
     });
-    QCOMPARE(order.Text, text);
+    QCOMPARE(order.text, text);
     const QStringList numbers = text.split(QStringLiteral(", "));
     for (int k = 1; k <= 6; ++k)
         QCOMPARE(order[k], numbers.at(k - 1).toInt());
@@ -54,15 +54,15 @@ void TestShuffle::clockSeededOrdersArePermutations()
 {
     QSet<QString> seen;
     for (int run = 0; run < 500; ++run) {
-        const AnswerOrder order = ShuffleAnswers();
+        const AnswerOrder order = shuffleAnswers();
         QStringList numbers;
         for (int k = 1; k <= 6; ++k)
             numbers << QString::number(order[k]);
-        QCOMPARE(order.Text, numbers.join(QStringLiteral(", ")));
-        std::array<int, 6> sorted = order.Entries;
+        QCOMPARE(order.text, numbers.join(QStringLiteral(", ")));
+        std::array<int, 6> sorted = order.entries;
         std::sort(sorted.begin(), sorted.end());
-        QVERIFY2((sorted == std::array<int, 6>{1, 2, 3, 4, 5, 6}), qPrintable(order.Text));
-        seen.insert(order.Text);
+        QVERIFY2((sorted == std::array<int, 6>{1, 2, 3, 4, 5, 6}), qPrintable(order.text));
+        seen.insert(order.text);
     }
     // Re-seeded at every call: a run of equal orders would mean a stuck seed.
     QVERIFY(seen.size() > 50);

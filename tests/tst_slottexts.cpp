@@ -1,8 +1,9 @@
 #include "core/buildinfo.h"
 #include "fakes.h"
+#include "findchild.h"
 #include "testjpeg.h"
 #include "ui/aboutdialog.h"
-#include "ui/browser.h"
+#include "ui/filelistbox.h"
 #include "ui/generationinfodialog.h"
 #include "ui/mainwindow.h"
 #include "ui/picturebox.h"
@@ -24,7 +25,7 @@ namespace
 {
 
 // A point on the left stroke of the selection frame: the frame keeps only red there.
-bool Framed(const QImage& thumb)
+bool framed(const QImage& thumb)
 {
     const QRgb p = thumb.pixel(2, 40);
     return qGreen(p) == 0 && qBlue(p) == 0;
@@ -40,7 +41,7 @@ struct Snapshot {
 };
 
 // QTest::keyClicks takes Latin-1 only; these are key presses carrying any character.
-void TypeText(QWidget* widget, const QString& text)
+void typeText(QWidget* widget, const QString& text)
 {
     for (const QChar ch : text)
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
@@ -82,14 +83,14 @@ private:
     RecordingShell m_shell;
     CountingPauser m_pauser;
     Services m_services{m_dialogs, m_shell, m_pauser};
-    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<MainWindow> m_form;
 };
 
 void TestSlotTexts::initTestCase()
 {
     QVERIFY(m_pictures.isValid());
-    QVERIFY(WriteFile(m_pictures.filePath("p.jpg"),
-                      EncodeJpeg(Quadrants(80, 60, Qt::red, Qt::green, Qt::blue, Qt::yellow))));
+    QVERIFY(writeFile(m_pictures.filePath("p.jpg"),
+                      encodeJpeg(quadrants(80, 60, Qt::red, Qt::green, Qt::blue, Qt::yellow))));
     QVERIFY(QDir::setCurrent(m_pictures.path()));
 }
 
@@ -98,7 +99,7 @@ void TestSlotTexts::init()
     m_dialogs = ScriptedDialogs();
     m_shell = RecordingShell();
     m_program = std::make_unique<QTemporaryDir>();
-    m_form = std::make_unique<TForm1>(m_services, m_program->path() + QLatin1Char('/'));
+    m_form = std::make_unique<MainWindow>(m_services, m_program->path() + QLatin1Char('/'));
     m_form->show();
 }
 
@@ -109,82 +110,85 @@ void TestSlotTexts::cleanup()
 
 QPlainTextEdit* TestSlotTexts::copy(int k) const
 {
-    return m_form->findChild<QPlainTextEdit*>(QStringLiteral("Memo%1").arg(k));
+    return child<QPlainTextEdit>(*m_form, numbered("answerCopy", k));
 }
 
 void TestSlotTexts::typeQuestion(int slot, const QString& text)
 {
-    m_form->ImageClick(slot);
-    m_form->Edit2->selectAll();
-    QTest::keyClick(m_form->Edit2, Qt::Key_Delete);
-    TypeText(m_form->Edit2, text);
+    m_form->chooseSlot(slot);
+    child<QLineEdit>(*m_form, "questionEdit")->selectAll();
+    QTest::keyClick(child<QLineEdit>(*m_form, "questionEdit"), Qt::Key_Delete);
+    typeText(child<QLineEdit>(*m_form, "questionEdit"), text);
 }
 
 void TestSlotTexts::typeAnswer(int slot, const QString& text)
 {
-    m_form->ImageClick(slot);
-    m_form->Memo7->selectAll();
-    QTest::keyClick(m_form->Memo7, Qt::Key_Delete);
-    TypeText(m_form->Memo7, text);
+    m_form->chooseSlot(slot);
+    child<QPlainTextEdit>(*m_form, "answerEdit")->selectAll();
+    QTest::keyClick(child<QPlainTextEdit>(*m_form, "answerEdit"), Qt::Key_Delete);
+    typeText(child<QPlainTextEdit>(*m_form, "answerEdit"), text);
 }
 
 Snapshot TestSlotTexts::snapshot() const
 {
-    const TForm1& f = *m_form;
+    const MainWindow& f = *m_form;
     Snapshot s;
     for (int k = 1; k <= 6; ++k) {
-        s.questions << f.Setup.Slot(k).Question;
-        s.answers << f.Setup.Slot(k).Answer;
-        s.pictures << f.Setup.Slot(k).PicturePath;
+        s.questions << f.setup().slot(k).question;
+        s.answers << f.setup().slot(k).answer;
+        s.pictures << f.setup().slot(k).picturePath;
         s.copies << copy(k)->toPlainText();
     }
-    for (int k = 1; k <= 7; ++k)
-        s.boxes << f.PictureBox(k)->Picture();
-    s.edit1 = f.Edit1->text();
-    s.edit2 = f.Edit2->text();
-    s.memo7 = f.Memo7->toPlainText();
-    s.label4 = f.Label4->text();
-    s.current = f.Setup.CurrentSlot;
-    s.first = f.Setup.FirstGeneration;
+    for (int k = 1; k <= MainWindow::SlotCount; ++k)
+        s.boxes << child<PictureBox>(f, numbered("thumbnail", k))->picture();
+    s.boxes << child<PictureBox>(f, "preview")->picture();
+    s.edit1 = child<QLineEdit>(f, "titleEdit")->text();
+    s.edit2 = child<QLineEdit>(f, "questionEdit")->text();
+    s.memo7 = child<QPlainTextEdit>(f, "answerEdit")->toPlainText();
+    s.label4 = child<QLabel>(f, "slotNumberLabel")->text();
+    s.current = f.setup().currentSlot;
+    s.first = f.setup().firstGeneration;
     return s;
 }
 
 void TestSlotTexts::keystrokesMirrored()
 {
-    TForm1& f = *m_form;
-    f.ImageClick(3);
+    MainWindow& f = *m_form;
+    f.chooseSlot(3);
     const QString typed = QStringLiteral("Кот ест");
     for (qsizetype i = 0; i < typed.size(); ++i) {
-        TypeText(f.Memo7, typed.mid(i, 1));
-        QCOMPARE(f.Memo3->toPlainText(), typed.left(i + 1));
-        QCOMPARE(f.Setup.Slot(3).Answer, typed.left(i + 1));
+        typeText(child<QPlainTextEdit>(f, "answerEdit"), typed.mid(i, 1));
+        QCOMPARE(child<QPlainTextEdit>(f, "answerCopy3")->toPlainText(), typed.left(i + 1));
+        QCOMPARE(f.setup().slot(3).answer, typed.left(i + 1));
     }
     for (int k : {1, 2, 4, 5, 6})
-        QVERIFY(copy(k)->toPlainText().isEmpty() && f.Setup.Slot(k).Answer.isEmpty());
+        QVERIFY(copy(k)->toPlainText().isEmpty() && f.setup().slot(k).answer.isEmpty());
 
     for (qsizetype i = typed.size() - 1; i >= 0; --i) {
-        QTest::keyClick(f.Memo7, Qt::Key_Backspace);
-        QCOMPARE(f.Memo3->toPlainText(), typed.left(i));
+        QTest::keyClick(child<QPlainTextEdit>(f, "answerEdit"), Qt::Key_Backspace);
+        QCOMPARE(child<QPlainTextEdit>(f, "answerCopy3")->toPlainText(), typed.left(i));
     }
-    QVERIFY(f.Setup.Slot(3).Answer.isEmpty());
+    QVERIFY(f.setup().slot(3).answer.isEmpty());
     QVERIFY(m_dialogs.log.isEmpty());
 }
 
 void TestSlotTexts::answerCopiesReadOnly()
 {
-    TForm1& f = *m_form;
+    MainWindow& f = *m_form;
     typeAnswer(3, QStringLiteral("ответ"));
-    TypeText(f.Memo3, QStringLiteral("x"));
-    QTest::keyClick(f.Memo3, Qt::Key_Backspace);
-    QCOMPARE(f.Memo3->toPlainText(), QStringLiteral("ответ"));
-    QCOMPARE(f.Setup.Slot(3).Answer, QStringLiteral("ответ"));
+    typeText(child<QPlainTextEdit>(f, "answerCopy3"), QStringLiteral("x"));
+    QTest::keyClick(child<QPlainTextEdit>(f, "answerCopy3"), Qt::Key_Backspace);
+    QCOMPARE(child<QPlainTextEdit>(f, "answerCopy3")->toPlainText(), QStringLiteral("ответ"));
+    QCOMPARE(f.setup().slot(3).answer, QStringLiteral("ответ"));
+    // The six copies, then the answer field itself as number 7.
     for (int k = 1; k <= 7; ++k) {
-        QPlainTextEdit* memo = copy(k);
+        QPlainTextEdit* memo =
+            k <= MainWindow::SlotCount ? copy(k) : child<QPlainTextEdit>(f, "answerEdit");
         QCOMPARE(memo->isReadOnly(), k < 7);
         QVERIFY(memo->document()->defaultTextOption().alignment() & Qt::AlignHCenter);
         QCOMPARE(memo->font().pixelSize(), k <= 2 ? 8 : k == 7 ? 16 : 11);
     }
-    QVERIFY(f.Memo7->font().bold());
+    QVERIFY(child<QPlainTextEdit>(f, "answerEdit")->font().bold());
 }
 
 void TestSlotTexts::storedForm_data()
@@ -206,44 +210,46 @@ void TestSlotTexts::storedForm()
     QFETCH(int, key);
     QFETCH(int, modifiers);
     QFETCH(QString, stored);
-    TForm1& f = *m_form;
-    f.ImageClick(2);
-    TypeText(f.Memo7, before);
+    MainWindow& f = *m_form;
+    f.chooseSlot(2);
+    typeText(child<QPlainTextEdit>(f, "answerEdit"), before);
     if (key)
-        QTest::keyClick(f.Memo7, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    TypeText(f.Memo7, QStringLiteral("b"));
-    QCOMPARE(f.Setup.Slot(2).Answer, stored);
-    QCOMPARE(f.Memo2->document()->blockCount(), int(stored.count(QStringLiteral("\r\n")) + 1));
+        QTest::keyClick(child<QPlainTextEdit>(f, "answerEdit"), Qt::Key(key),
+                        Qt::KeyboardModifiers(modifiers));
+    typeText(child<QPlainTextEdit>(f, "answerEdit"), QStringLiteral("b"));
+    QCOMPARE(f.setup().slot(2).answer, stored);
+    QCOMPARE(child<QPlainTextEdit>(f, "answerCopy2")->document()->blockCount(),
+             int(stored.count(QStringLiteral("\r\n")) + 1));
 
     // Clicking into the field changes nothing, and a switch away and back loads the same text.
-    QSignalSpy changes(f.Memo7, &QPlainTextEdit::textChanged);
-    QTest::mouseClick(f.Memo7->viewport(), Qt::LeftButton);
-    f.ImageClick(5);
-    f.ImageClick(2);
+    QSignalSpy changes(child<QPlainTextEdit>(f, "answerEdit"), &QPlainTextEdit::textChanged);
+    QTest::mouseClick(child<QPlainTextEdit>(f, "answerEdit")->viewport(), Qt::LeftButton);
+    f.chooseSlot(5);
+    f.chooseSlot(2);
     QCOMPARE(changes.count(), 2);
-    QCOMPARE(TForm1::StoredText(f.Memo7), stored);
-    QCOMPARE(f.Setup.Slot(2).Answer, stored);
-    QVERIFY(f.Setup.Slot(5).Answer.isEmpty());
+    QCOMPARE(MainWindow::storedText(child<QPlainTextEdit>(f, "answerEdit")), stored);
+    QCOMPARE(f.setup().slot(2).answer, stored);
+    QVERIFY(f.setup().slot(5).answer.isEmpty());
 }
 
 void TestSlotTexts::oneForAll()
 {
-    TForm1& f = *m_form;
+    MainWindow& f = *m_form;
     typeQuestion(2, QStringLiteral("only two"));
     for (int k = 1; k <= 6; ++k)
-        QCOMPARE(f.Setup.Slot(k).Question, k == 2 ? QStringLiteral("only two") : QString());
+        QCOMPARE(f.setup().slot(k).question, k == 2 ? QStringLiteral("only two") : QString());
 
-    f.CheckBox1->setChecked(true);
+    child<QCheckBox>(f, "oneForAllCheck")->setChecked(true);
     typeQuestion(4, QStringLiteral("Что это?"));
     for (int k = 1; k <= 6; ++k)
-        QCOMPARE(f.Setup.Slot(k).Question, QStringLiteral("Что это?"));
-    f.ImageClick(6);
-    QCOMPARE(f.Edit2->text(), QStringLiteral("Что это?"));
+        QCOMPARE(f.setup().slot(k).question, QStringLiteral("Что это?"));
+    f.chooseSlot(6);
+    QCOMPARE(child<QLineEdit>(f, "questionEdit")->text(), QStringLiteral("Что это?"));
 
-    f.CheckBox1->setChecked(false);
-    TypeText(f.Edit2, QStringLiteral("!"));
-    QCOMPARE(f.Setup.Slot(6).Question, QStringLiteral("Что это?!"));
-    QCOMPARE(f.Setup.Slot(1).Question, QStringLiteral("Что это?"));
+    child<QCheckBox>(f, "oneForAllCheck")->setChecked(false);
+    typeText(child<QLineEdit>(f, "questionEdit"), QStringLiteral("!"));
+    QCOMPARE(f.setup().slot(6).question, QStringLiteral("Что это?!"));
+    QCOMPARE(f.setup().slot(1).question, QStringLiteral("Что это?"));
 }
 
 void TestSlotTexts::tickingWaitsForNextChange_data()
@@ -264,37 +270,38 @@ void TestSlotTexts::tickingWaitsForNextChange()
     QFETCH(QString, fifth);
     QFETCH(QString, sixth);
     QFETCH(QStringList, expected);
-    TForm1& f = *m_form;
+    MainWindow& f = *m_form;
     for (int k = 1; k <= 4; ++k)
         typeQuestion(k, QStringLiteral("q%1").arg(k));
     typeQuestion(5, fifth);
     typeQuestion(6, sixth);
 
-    f.CheckBox1->setChecked(true);
+    child<QCheckBox>(f, "oneForAllCheck")->setChecked(true);
     QStringList now;
     for (int k = 1; k <= 6; ++k)
-        now << f.Setup.Slot(k).Question;
+        now << f.setup().slot(k).question;
     QCOMPARE(now, (QStringList{"q1", "q2", "q3", "q4", fifth, sixth}));
 
-    f.ImageClick(5);
+    f.chooseSlot(5);
     now.clear();
     for (int k = 1; k <= 6; ++k)
-        now << f.Setup.Slot(k).Question;
+        now << f.setup().slot(k).question;
     QCOMPARE(now, expected);
 }
 
 void TestSlotTexts::switchesLoadTextsWithoutSideEffects()
 {
-    TForm1& f = *m_form;
+    MainWindow& f = *m_form;
     for (int k = 1; k <= 6; ++k) {
         typeQuestion(k, QStringLiteral("вопрос %1").arg(k));
         typeAnswer(k, QStringLiteral("ответ %1").arg(k));
     }
     const Snapshot before = snapshot();
     for (int k : {3, 1, 6, 6, 2, 5, 4, 6}) {
-        f.ImageClick(k);
-        QCOMPARE(f.Edit2->text(), QStringLiteral("вопрос %1").arg(k));
-        QCOMPARE(f.Memo7->toPlainText(), QStringLiteral("ответ %1").arg(k));
+        f.chooseSlot(k);
+        QCOMPARE(child<QLineEdit>(f, "questionEdit")->text(), QStringLiteral("вопрос %1").arg(k));
+        QCOMPARE(child<QPlainTextEdit>(f, "answerEdit")->toPlainText(),
+                 QStringLiteral("ответ %1").arg(k));
     }
     Snapshot after = snapshot();
     QCOMPARE(after.questions, before.questions);
@@ -305,71 +312,78 @@ void TestSlotTexts::switchesLoadTextsWithoutSideEffects()
 
 void TestSlotTexts::newAnsweredYes()
 {
-    TForm1& f = *m_form;
-    f.CheckBox1->setChecked(true);
+    MainWindow& f = *m_form;
+    child<QCheckBox>(f, "oneForAllCheck")->setChecked(true);
     typeQuestion(4, QStringLiteral("общий"));
     for (int k : {1, 4}) {
         typeAnswer(k, QStringLiteral("ответ\n%1").arg(k));
-        const auto found = f.FileListBox1->findItems(QStringLiteral("p.jpg"), Qt::MatchExactly);
+        const auto found =
+            child<FileListBox>(f, "fileList")->findItems(QStringLiteral("p.jpg"), Qt::MatchExactly);
         QCOMPARE(found.size(), 1);
-        f.FileListBox1->setCurrentItem(nullptr);
-        f.FileListBox1->setCurrentItem(found.first());
-        QVERIFY(f.Setup.Slot(k).Chosen);
+        child<FileListBox>(f, "fileList")->setCurrentItem(nullptr);
+        child<FileListBox>(f, "fileList")->setCurrentItem(found.first());
+        QVERIFY(f.setup().slot(k).chosen);
     }
-    TypeText(f.Edit1, QStringLiteral("Викторина"));
-    f.Setup.FirstGeneration = false;
-    const QString currentFile = f.Setup.CurrentFile;
-    const QImage placeholder = TForm1::Placeholder();
-    QVERIFY(f.Image4->Picture() != placeholder && f.Image1->Picture() != placeholder);
+    typeText(child<QLineEdit>(f, "titleEdit"), QStringLiteral("Викторина"));
+    f.setup().firstGeneration = false;
+    const QString currentFile = f.setup().currentFile;
+    const QImage placeholder = MainWindow::placeholder();
+    QVERIFY(child<PictureBox>(f, "thumbnail4")->picture() != placeholder &&
+            child<PictureBox>(f, "thumbnail1")->picture() != placeholder);
 
     m_dialogs.yesNoAnswers.enqueue(true);
-    QTest::mouseClick(f.Button6, Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(f, "newButton"), Qt::LeftButton);
     QCOMPARE(m_dialogs.log, QStringList{QStringLiteral(
                                 "YesNo:  Внимание! | Вы хотите создавать новую викторину?  ")});
 
-    QVERIFY(f.Setup.FirstGeneration);
-    QCOMPARE(f.Setup.CurrentSlot, 1);
-    QCOMPARE(f.Label4->text(), QStringLiteral("N1"));
+    QVERIFY(f.setup().firstGeneration);
+    QCOMPARE(f.setup().currentSlot, 1);
+    QCOMPARE(child<QLabel>(f, "slotNumberLabel")->text(), QStringLiteral("N1"));
     for (int k = 1; k <= 6; ++k) {
-        const TQuizSlot& slot = f.Setup.Slot(k);
-        QVERIFY(!slot.Chosen && slot.PicturePath.isEmpty());
-        QVERIFY(slot.Question.isEmpty() && slot.Answer.isEmpty());
+        const QuizSlot& slot = f.setup().slot(k);
+        QVERIFY(!slot.chosen && slot.picturePath.isEmpty());
+        QVERIFY(slot.question.isEmpty() && slot.answer.isEmpty());
         QVERIFY(copy(k)->toPlainText().isEmpty());
     }
-    for (int k = 2; k <= 7; ++k)
-        QCOMPARE(f.PictureBox(k)->Picture(), placeholder);
-    QVERIFY(Framed(f.Image1->Picture()));
-    QCOMPARE(f.CleanThumb, placeholder);
-    QVERIFY(f.Edit1->text().isEmpty() && f.Edit2->text().isEmpty());
-    QVERIFY(f.Memo7->toPlainText().isEmpty());
-    QVERIFY(f.CheckBox1->isChecked());
-    QCOMPARE(f.Setup.CurrentFile, currentFile);
+    for (int k = 2; k <= MainWindow::SlotCount; ++k)
+        QCOMPARE(child<PictureBox>(f, numbered("thumbnail", k))->picture(), placeholder);
+    QCOMPARE(child<PictureBox>(f, "preview")->picture(), placeholder);
+    QVERIFY(framed(child<PictureBox>(f, "thumbnail1")->picture()));
+    QCOMPARE(f.cleanThumbnail(), placeholder);
+    QVERIFY(child<QLineEdit>(f, "titleEdit")->text().isEmpty() &&
+            child<QLineEdit>(f, "questionEdit")->text().isEmpty());
+    QVERIFY(child<QPlainTextEdit>(f, "answerEdit")->toPlainText().isEmpty());
+    QVERIFY(child<QCheckBox>(f, "oneForAllCheck")->isChecked());
+    QCOMPARE(f.setup().currentFile, currentFile);
 
     // The frame goes with the next switch, and the box still sends a question to every slot.
-    f.ImageClick(3);
-    QCOMPARE(f.Image1->Picture(), placeholder);
-    QVERIFY(Framed(f.Image3->Picture()));
-    TypeText(f.Edit2, QStringLiteral("новый"));
+    f.chooseSlot(3);
+    QCOMPARE(child<PictureBox>(f, "thumbnail1")->picture(), placeholder);
+    QVERIFY(framed(child<PictureBox>(f, "thumbnail3")->picture()));
+    typeText(child<QLineEdit>(f, "questionEdit"), QStringLiteral("новый"));
     for (int k = 1; k <= 6; ++k)
-        QCOMPARE(f.Setup.Slot(k).Question, QStringLiteral("новый"));
+        QCOMPARE(f.setup().slot(k).question, QStringLiteral("новый"));
 }
 
 void TestSlotTexts::newAnsweredNo()
 {
-    TForm1& f = *m_form;
+    MainWindow& f = *m_form;
     typeQuestion(4, QStringLiteral("вопрос"));
     typeAnswer(4, QStringLiteral("ответ"));
-    f.FileListBox1->setCurrentItem(
-        f.FileListBox1->findItems(QStringLiteral("p.jpg"), Qt::MatchExactly).value(0));
-    QVERIFY(f.Setup.Slot(4).Chosen);
-    TypeText(f.Edit1, QStringLiteral("Название"));
-    f.Setup.FirstGeneration = false;
+    child<FileListBox>(f, "fileList")
+        ->setCurrentItem(child<FileListBox>(f, "fileList")
+                             ->findItems(QStringLiteral("p.jpg"), Qt::MatchExactly)
+                             .value(0));
+    QVERIFY(f.setup().slot(4).chosen);
+    typeText(child<QLineEdit>(f, "titleEdit"), QStringLiteral("Название"));
+    f.setup().firstGeneration = false;
     const Snapshot before = snapshot();
 
-    QTest::mouseClick(f.Button6, Qt::LeftButton); // the empty script answers No
+    QTest::mouseClick(child<QPushButton>(f, "newButton"),
+                      Qt::LeftButton); // the empty script answers No
     QCOMPARE(m_dialogs.log.size(), 1);
     QVERIFY(snapshot() == before);
-    QCOMPARE(f.Label4->text(), QStringLiteral("N4"));
+    QCOMPARE(child<QLabel>(f, "slotNumberLabel")->text(), QStringLiteral("N4"));
 }
 
 void TestSlotTexts::instructions_data()
@@ -382,13 +396,13 @@ void TestSlotTexts::instructions_data()
 void TestSlotTexts::instructions()
 {
     QFETCH(bool, present);
-    TForm1& f = *m_form;
-    const QString path = f.Setup.ProgramFolder + QStringLiteral("/instr.chm");
+    MainWindow& f = *m_form;
+    const QString path = f.setup().programFolder + QStringLiteral("/instr.chm");
     if (present)
-        QVERIFY(WriteFile(path, QByteArray("ITSF")));
+        QVERIFY(writeFile(path, QByteArray("ITSF")));
     const Snapshot before = snapshot();
 
-    QTest::mouseClick(f.Button3, Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(f, "instructionsButton"), Qt::LeftButton);
     if (present) {
         QCOMPARE(m_shell.opened, QStringList{path});
         QVERIFY(m_dialogs.log.isEmpty());
@@ -398,19 +412,19 @@ void TestSlotTexts::instructions()
                  QStringList{
                      QStringLiteral(
                          "Message: Файл инструкции instr.chm - недоступен! Обращайьесь на сайт: ") +
-                     SiteHost()});
-        QVERIFY(!SiteHost().isEmpty());
+                     siteHost()});
+        QVERIFY(!siteHost().isEmpty());
     }
     QVERIFY(snapshot() == before);
 }
 
 void TestSlotTexts::infoShowsAboutWindow()
 {
-    TForm1& f = *m_form;
-    TAboutBox about;
-    TForm2 info(f.Setup.ProgramFolder);
-    f.SetAboutBox(&about);
-    f.SetInfoWindow(&info);
+    MainWindow& f = *m_form;
+    AboutDialog about;
+    GenerationInfoDialog info(f.setup().programFolder);
+    f.setAboutDialog(&about);
+    f.setInfoWindow(&info);
     QSignalSpy infoShown(&info, &QDialog::finished);
 
     QWidget* seen = nullptr;
@@ -419,7 +433,7 @@ void TestSlotTexts::infoShowsAboutWindow()
         if (seen)
             seen->close();
     });
-    QTest::mouseClick(f.Button2, Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(f, "infoButton"), Qt::LeftButton);
     QCOMPARE(seen, static_cast<QWidget*>(&about));
     QVERIFY(!about.isVisible());
     QCOMPARE(infoShown.count(), 0);

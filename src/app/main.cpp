@@ -1,7 +1,9 @@
-#include "ui/qtservices.h"
 #include "ui/aboutdialog.h"
 #include "ui/generationinfodialog.h"
 #include "ui/mainwindow.h"
+#include "ui/qtdialogs.h"
+#include "ui/qtpauser.h"
+#include "ui/qtshell.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -17,13 +19,13 @@ int main(int argc, char* argv[])
     Services services{dialogs, shell, pauser};
 
     // Created in this order; the two others stay hidden until called.
-    TForm1 form1(services);
-    TAboutBox about;
-    TForm2 form2(form1.Setup.ProgramFolder);
-    form2.SetSetup(&form1.Setup);
-    form1.SetAboutBox(&about);
-    form1.SetInfoWindow(&form2);
+    MainWindow window(services);
+    AboutDialog about;
+    GenerationInfoDialog info(window.setup().programFolder);
+    info.setSetup(&window.setup());
+    window.setAboutDialog(&about);
+    window.setInfoWindow(&info);
 
-    form1.show();
+    window.show();
     return app.exec();
 }

@@ -1,16 +1,16 @@
 #include "core/buildinfo.h"
 
-QString AuthorCredit()
+QString authorCredit()
 {
     return QStringLiteral(QUIRVEL_AUTHOR_CREDIT);
 }
 
-QString SiteUrl()
+QString siteUrl()
 {
     return QStringLiteral(QUIRVEL_SITE_URL);
 }
 
-QString SiteHost()
+QString siteHost()
 {
     return QStringLiteral(QUIRVEL_SITE_HOST);
 }

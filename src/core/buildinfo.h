@@ -3,6 +3,6 @@
 #include <QString>
 
 // Constants chosen when the program is built (see the CMake cache variables of the same names).
-QString AuthorCredit();
-QString SiteUrl();
-QString SiteHost();
+QString authorCredit();
+QString siteUrl();
+QString siteHost();

@@ -42,7 +42,7 @@ struct CodePage {
     }
 };
 
-const CodePage& Table()
+const CodePage& codePage()
 {
     static const CodePage table;
     return table;
@@ -50,9 +50,9 @@ const CodePage& Table()
 
 } // namespace
 
-QByteArray ToWindows1251(const QString& text)
+QByteArray toWindows1251(const QString& text)
 {
-    const CodePage& table = Table();
+    const CodePage& table = codePage();
     QByteArray out;
     out.reserve(text.size());
     const qsizetype n = text.size();
@@ -71,9 +71,9 @@ QByteArray ToWindows1251(const QString& text)
     return out;
 }
 
-QString FromWindows1251(const QByteArray& bytes)
+QString fromWindows1251(const QByteArray& bytes)
 {
-    const CodePage& table = Table();
+    const CodePage& table = codePage();
     QString out;
     out.reserve(bytes.size());
     for (const char b : bytes)

@@ -6,7 +6,7 @@
 // The quiz page is written in Windows-1251. A character that code page cannot hold is written as
 // an HTML numeric character reference ("&#8364;"-style, one per code point) so that nothing the
 // user typed is lost or turned into "?".
-QByteArray ToWindows1251(const QString& text);
+QByteArray toWindows1251(const QString& text);
 
 // Bytes that the code page leaves undefined come back as U+FFFD.
-QString FromWindows1251(const QByteArray& bytes);
+QString fromWindows1251(const QByteArray& bytes);

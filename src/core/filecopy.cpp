@@ -9,21 +9,21 @@
 
 namespace
 {
-std::filesystem::path FsPath(const QString& path)
+std::filesystem::path fsPath(const QString& path)
 {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 } // namespace
 
-bool CopyIntoFolder(const QString& source, const QString& folder)
+bool copyIntoFolder(const QString& source, const QString& folder)
 {
     namespace fs = std::filesystem;
     const QFileInfo src(source);
     if (!src.isFile())
         return false;
     std::error_code ec;
-    const auto from = FsPath(source);
-    const auto to = FsPath(folder + QLatin1Char('/') + src.fileName());
+    const auto from = fsPath(source);
+    const auto to = fsPath(folder + QLatin1Char('/') + src.fileName());
     // Copying a file onto itself would truncate it; it is already where it should be.
     if (fs::exists(to, ec) && fs::equivalent(from, to, ec))
         return true;
@@ -32,7 +32,7 @@ bool CopyIntoFolder(const QString& source, const QString& folder)
     QTemporaryFile staging(folder + QStringLiteral("/.quirvel-copy-XXXXXX"));
     if (!staging.open())
         return false;
-    const auto temp = FsPath(staging.fileName());
+    const auto temp = fsPath(staging.fileName());
     staging.close();
     ec.clear();
     if (!fs::copy_file(from, temp, fs::copy_options::overwrite_existing, ec) || ec)

@@ -26,16 +26,16 @@ const QString CannotShowText =
 
 // Fails, like the system call, when the folder already exists; a name that would reach outside
 // the program folder fails the same way without touching the disk.
-bool CreateQuizFolder(const TQuizSetup& setup)
+bool createQuizFolder(const QuizSetup& setup)
 {
-    if (!IsPlainFolderName(setup.FolderName))
+    if (!isPlainFolderName(setup.folderName))
         return false;
-    return QDir().mkdir(setup.QuizFolder());
+    return QDir().mkdir(setup.quizFolder());
 }
 
 } // namespace
 
-QString TrimBlanksAndControls(const QString& text)
+QString trimBlanksAndControls(const QString& text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -46,7 +46,7 @@ QString TrimBlanksAndControls(const QString& text)
     return text.mid(begin, end - begin);
 }
 
-bool IsPlainFolderName(const QString& name)
+bool isPlainFolderName(const QString& name)
 {
     if (name == QLatin1String(".") || name == QLatin1String(".."))
         return false;
@@ -56,67 +56,67 @@ bool IsPlainFolderName(const QString& name)
            !name.contains(QChar(0));
 }
 
-GenerationCommand::GenerationCommand(TQuizSetup& setup, IGenerationView& view, Services& services)
+GenerationCommand::GenerationCommand(QuizSetup& setup, IGenerationView& view, Services& services)
     : m_setup(setup), m_view(view), m_services(services)
 {
 }
 
-void GenerationCommand::Run()
+void GenerationCommand::run()
 {
     IDialogs& dialogs = m_services.dialogs;
 
     // A title of blanks passes here on purpose; it only becomes empty after trimming.
-    if (m_view.TitleText().isEmpty()) {
-        dialogs.Message(NoTitleText);
+    if (m_view.titleText().isEmpty()) {
+        dialogs.message(NoTitleText);
         return;
     }
-    m_setup.Title = TrimBlanksAndControls(m_view.TitleText());
-    m_view.SetTitleText(m_setup.Title);
+    m_setup.title = trimBlanksAndControls(m_view.titleText());
+    m_view.setTitleText(m_setup.title);
 
-    if (!m_setup.IsComplete()) {
-        dialogs.Message(NoPicturesText);
+    if (!m_setup.isComplete()) {
+        dialogs.message(NoPicturesText);
         return;
     }
 
-    if (m_setup.FirstGeneration)
-        AskForQuizFolder();
+    if (m_setup.firstGeneration)
+        askForQuizFolder();
 
-    m_view.ShowInfoWindow();
+    m_view.showInfoWindow();
 
-    m_order = m_shuffle ? m_shuffle() : ShuffleAnswers();
+    m_order = m_shuffle ? m_shuffle() : shuffleAnswers();
 
-    m_view.ShowStatus(GeneratingText);
+    m_view.showStatus(GeneratingText);
     for (int step = 0; step < ProgressSteps; ++step) {
-        m_view.SetProgressPosition(std::min(m_view.ProgressPosition() + 1, ProgressMaximum));
-        m_services.pauser.Pause(ProgressStepMilliseconds);
+        m_view.setProgressPosition(std::min(m_view.progressPosition() + 1, ProgressMaximum));
+        m_services.pauser.pause(ProgressStepMilliseconds);
     }
 
     // A page that cannot be written ends the command here, leaving status and bar as they are.
-    WriteQuizPage(m_setup, m_order, m_services.shell, dialogs);
-    CopyDecorations(m_setup, m_services.shell, dialogs);
+    writeQuizPage(m_setup, m_order, m_services.shell, dialogs);
+    copyDecorations(m_setup, m_services.shell, dialogs);
 
-    m_view.ShowStatus(DoneText);
-    m_services.pauser.Pause(DonePauseMilliseconds);
-    m_view.SetProgressPosition(0);
-    m_view.ShowStatus(RestText);
+    m_view.showStatus(DoneText);
+    m_services.pauser.pause(DonePauseMilliseconds);
+    m_view.setProgressPosition(0);
+    m_view.showStatus(RestText);
 
-    if (!dialogs.Confirm(ViewQuestion))
+    if (!dialogs.confirm(ViewQuestion))
         return;
-    m_lastPagePath = m_setup.QuizFolder() + QStringLiteral("/start.htm");
-    if (!m_services.shell.OpenDocument(m_lastPagePath))
-        dialogs.Message(CannotShowText + m_lastPagePath);
+    m_lastPagePath = m_setup.quizFolder() + QStringLiteral("/start.htm");
+    if (!m_services.shell.openDocument(m_lastPagePath))
+        dialogs.message(CannotShowText + m_lastPagePath);
 }
 
 // Only a newly made folder ends the loop: an existing one could hold another quiz.
-void GenerationCommand::AskForQuizFolder()
+void GenerationCommand::askForQuizFolder()
 {
     IDialogs& dialogs = m_services.dialogs;
     for (;;) {
-        dialogs.Message(FolderWarningText);
-        m_setup.FolderName = dialogs.Input(FolderCaption, FolderPrompt, m_setup.Title);
-        if (CreateQuizFolder(m_setup))
+        dialogs.message(FolderWarningText);
+        m_setup.folderName = dialogs.input(FolderCaption, FolderPrompt, m_setup.title);
+        if (createQuizFolder(m_setup))
             break;
-        dialogs.Message(FolderFailedText);
+        dialogs.message(FolderFailedText);
     }
-    m_setup.FirstGeneration = false;
+    m_setup.firstGeneration = false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/igenerationview.h"
 #include "core/quizsetup.h"
 #include "core/services.h"
 #include "core/shuffle.h"
@@ -7,28 +8,9 @@
 #include <QString>
 #include <functional>
 
-// What the generation command needs of the main window. The window implements it on its own
-// widgets; tests implement it on plain fields.
-class IGenerationView
-{
-public:
-    virtual ~IGenerationView() = default;
-
-    // The quiz title field. Setting a text that differs from the one shown acts like typing it.
-    virtual QString TitleText() const = 0;
-    virtual void SetTitleText(const QString& text) = 0;
-    // The status caption; it must be repainted at once, since the window is blocked meanwhile.
-    virtual void ShowStatus(const QString& text) = 0;
-    // The progress bar, range 0 to 100.
-    virtual int ProgressPosition() const = 0;
-    virtual void SetProgressPosition(int position) = 0;
-    // Shows the info window modally and returns however it was closed.
-    virtual void ShowInfoWindow() = 0;
-};
-
 // The body of the "Генерация - просмотр" button: checks the quiz, creates its folder the first
 // time, writes the folder's contents and offers to open the page. A failure to write the page
-// leaves Run() as a QuirvelError for the caller's error box.
+// leaves run() as a QuirvelError for the caller's error box.
 class GenerationCommand
 {
 public:
@@ -39,20 +21,20 @@ public:
     static constexpr int ProgressStepMilliseconds = 50;
     static constexpr int DonePauseMilliseconds = 2000;
 
-    GenerationCommand(TQuizSetup& setup, IGenerationView& view, Services& services);
+    GenerationCommand(QuizSetup& setup, IGenerationView& view, Services& services);
 
-    void Run();
+    void run();
 
-    const AnswerOrder& LastOrder() const { return m_order; }
+    const AnswerOrder& lastOrder() const { return m_order; }
     // The page the command last tried to open.
-    const QString& LastPagePath() const { return m_lastPagePath; }
+    const QString& lastPagePath() const { return m_lastPagePath; }
     // Replaces the clock-seeded shuffle; an empty function restores it.
-    void SetShuffle(Shuffle shuffle) { m_shuffle = std::move(shuffle); }
+    void setShuffle(Shuffle shuffle) { m_shuffle = std::move(shuffle); }
 
 private:
-    void AskForQuizFolder();
+    void askForQuizFolder();
 
-    TQuizSetup& m_setup;
+    QuizSetup& m_setup;
     IGenerationView& m_view;
     Services& m_services;
     Shuffle m_shuffle;
@@ -61,8 +43,8 @@ private:
 };
 
 // Blanks and control characters (everything up to U+0020) removed at both ends.
-QString TrimBlanksAndControls(const QString& text);
+QString trimBlanksAndControls(const QString& text);
 
 // A folder name that stays directly below the program folder: not "." or "..", and without a
 // path separator or NUL character.
-bool IsPlainFolderName(const QString& name);
+bool isPlainFolderName(const QString& name);

@@ -4,15 +4,15 @@
 
 #include <QFileInfo>
 
-void OpenInstructions(const QString& programFolder, IShell& shell, IDialogs& dialogs)
+void openInstructions(const QString& programFolder, IShell& shell, IDialogs& dialogs)
 {
     // programFolder ends with a separator already; the doubled one is harmless and kept.
     const QString path = programFolder + QStringLiteral("/instr.chm");
     // Desktop launchers happily "open" a file that is not there; the user must hear about it.
     const QFileInfo file(path);
-    if (file.isFile() && file.isReadable() && shell.OpenDocument(path))
+    if (file.isFile() && file.isReadable() && shell.openDocument(path))
         return;
-    dialogs.Message(
+    dialogs.message(
         QStringLiteral("Файл инструкции instr.chm - недоступен! Обращайьесь на сайт: ") +
-        SiteHost());
+        siteHost());
 }

@@ -6,4 +6,4 @@
 
 // The "Инструкция" button: asks the desktop to open instr.chm from the program's folder and tells
 // the user where else to look when that is not possible.
-void OpenInstructions(const QString& programFolder, IShell& shell, IDialogs& dialogs);
+void openInstructions(const QString& programFolder, IShell& shell, IDialogs& dialogs);

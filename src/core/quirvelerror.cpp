@@ -4,18 +4,19 @@
 
 #include <QFileInfo>
 
-QuirvelError::QuirvelError(const QString& text) : std::runtime_error(text.toStdString()), m_text(text)
+QuirvelError::QuirvelError(const QString& text)
+    : std::runtime_error(text.toStdString()), m_text(text)
 {
 }
 
-QString StandardErrorText(const QString& text)
+QString standardErrorText(const QString& text)
 {
     if (!text.isEmpty() && text.back().unicode() > u'.')
         return text + QLatin1Char('.');
     return text;
 }
 
-QString ApplicationTitleFrom(const QString& executablePath)
+QString applicationTitleFrom(const QString& executablePath)
 {
     QString name = QFileInfo(executablePath).fileName();
     const qsizetype dot = name.indexOf(QLatin1Char('.'));
@@ -26,7 +27,7 @@ QString ApplicationTitleFrom(const QString& executablePath)
     return name;
 }
 
-void ShowStandardError(IDialogs& dialogs, const QString& text)
+void showStandardError(IDialogs& dialogs, const QString& text)
 {
-    dialogs.Error(StandardErrorText(text));
+    dialogs.error(standardErrorText(text));
 }

@@ -19,27 +19,25 @@ private:
 };
 
 // The error box adds a full stop unless the text already ends in one or in punctuation below it.
-QString StandardErrorText(const QString& text);
+QString standardErrorText(const QString& text);
 
 // "QUIRVEL.bin" -> "Quirvel"-style title: file name without folder and from the first dot on,
 // every character after the first in lower case.
-QString ApplicationTitleFrom(const QString& executablePath);
+QString applicationTitleFrom(const QString& executablePath);
 
 // Runs one event handler; whatever ends it early is shown in the standard error box and the
 // program goes on with the steps already done.
-template <class Handler>
-void Guarded(IDialogs& dialogs, Handler&& handler);
+template <class Handler> void guarded(IDialogs& dialogs, Handler&& handler);
 
-void ShowStandardError(IDialogs& dialogs, const QString& text);
+void showStandardError(IDialogs& dialogs, const QString& text);
 
-template <class Handler>
-void Guarded(IDialogs& dialogs, Handler&& handler)
+template <class Handler> void guarded(IDialogs& dialogs, Handler&& handler)
 {
     try {
         handler();
     } catch (const QuirvelError& e) {
-        ShowStandardError(dialogs, e.text());
+        showStandardError(dialogs, e.text());
     } catch (const std::exception& e) {
-        ShowStandardError(dialogs, QString::fromLocal8Bit(e.what()));
+        showStandardError(dialogs, QString::fromLocal8Bit(e.what()));
     }
 }

@@ -20,22 +20,22 @@ const QStringList DecorationNames = {
 namespace
 {
 
-std::filesystem::path FsPath(const QString& path)
+std::filesystem::path fsPath(const QString& path)
 {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
-bool AnythingAt(const QString& path)
+bool anythingAt(const QString& path)
 {
     std::error_code ec;
-    return std::filesystem::symlink_status(FsPath(path), ec).type() !=
+    return std::filesystem::symlink_status(fsPath(path), ec).type() !=
            std::filesystem::file_type::not_found;
 }
 
-bool RenameOnto(const QString& from, const QString& to)
+bool renameOnto(const QString& from, const QString& to)
 {
     std::error_code ec;
-    std::filesystem::rename(FsPath(from), FsPath(to), ec);
+    std::filesystem::rename(fsPath(from), fsPath(to), ec);
     return !ec;
 }
 
@@ -48,50 +48,50 @@ struct StagedPicture {
 
 } // namespace
 
-void WriteQuizPage(const TQuizSetup& setup, const AnswerOrder& order, IShell& shell,
+void writeQuizPage(const QuizSetup& setup, const AnswerOrder& order, IShell& shell,
                    IDialogs& dialogs)
 {
-    const QString quizFolder = setup.QuizFolder();
+    const QString quizFolder = setup.quizFolder();
     {
         // Every source is read before anything in the quiz folder is deleted: a source may be one
         // of the numbered files about to be replaced. The staging folders go away with this block,
         // whatever ends it.
-        std::array<StagedPicture, TQuizSetup::SlotCount> staged;
-        for (int k = 1; k <= TQuizSetup::SlotCount; ++k) {
-            const QString source = setup.Slot(k).PicturePath;
+        std::array<StagedPicture, QuizSetup::SlotCount> staged;
+        for (int k = 1; k <= QuizSetup::SlotCount; ++k) {
+            const QString source = setup.slot(k).picturePath;
             StagedPicture& picture = staged[static_cast<size_t>(k - 1)];
             picture.folder =
                 std::make_unique<QTemporaryDir>(quizFolder + QStringLiteral("/.quirvel-XXXXXX"));
             if (!picture.folder->isValid())
                 continue;
-            if (shell.ShellCopy(source, picture.folder->path()))
+            if (shell.copyIntoFolder(source, picture.folder->path()))
                 picture.file =
                     picture.folder->path() + QLatin1Char('/') + QFileInfo(source).fileName();
         }
 
-        for (int k = 1; k <= TQuizSetup::SlotCount; ++k) {
+        for (int k = 1; k <= QuizSetup::SlotCount; ++k) {
             const QString target = quizFolder + QLatin1Char('/') + QString::number(k) +
-                                   QLatin1Char('.') + setup.Slot(k).Extension;
-            if (AnythingAt(target) && !QFile::remove(target))
-                dialogs.Message(QStringLiteral("Ошибка при удалении файла"));
+                                   QLatin1Char('.') + setup.slot(k).extension;
+            if (anythingAt(target) && !QFile::remove(target))
+                dialogs.message(QStringLiteral("Ошибка при удалении файла"));
             const StagedPicture& picture = staged[static_cast<size_t>(k - 1)];
             // A failed copy is reported at its slot's turn, so the boxes come in slot order.
             if (picture.file.isEmpty()) {
-                dialogs.Message(QStringLiteral("Ошибка при копировании"));
+                dialogs.message(QStringLiteral("Ошибка при копировании"));
                 continue;
             }
             // A failed rename leaves no numbered file; the page then shows a broken picture.
-            RenameOnto(picture.file, target);
+            renameOnto(picture.file, target);
         }
     }
-    WriteStartPage(setup, order, quizFolder);
+    writeStartPage(setup, order, quizFolder);
 }
 
-void CopyDecorations(const TQuizSetup& setup, IShell& shell, IDialogs& dialogs)
+void copyDecorations(const QuizSetup& setup, IShell& shell, IDialogs& dialogs)
 {
-    const QString quizFolder = setup.QuizFolder();
+    const QString quizFolder = setup.quizFolder();
     for (const QString& name : DecorationNames) {
-        if (!shell.ShellCopy(setup.ProgramFolder + QLatin1Char('/') + name, quizFolder))
-            dialogs.Message(QStringLiteral("Ошибка при копировании дополнений"));
+        if (!shell.copyIntoFolder(setup.programFolder + QLatin1Char('/') + name, quizFolder))
+            dialogs.message(QStringLiteral("Ошибка при копировании дополнений"));
     }
 }

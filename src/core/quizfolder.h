@@ -12,8 +12,8 @@ extern const QStringList DecorationNames;
 // Places slot k's picture as k.jpg in the quiz folder for every slot, then writes the page.
 // Failed deletions and copies are reported one box each and the work goes on; a failure while
 // writing the page throws QuirvelError.
-void WriteQuizPage(const TQuizSetup& setup, const AnswerOrder& order, IShell& shell,
+void writeQuizPage(const QuizSetup& setup, const AnswerOrder& order, IShell& shell,
                    IDialogs& dialogs);
 
 // Copies the decoration images from the program folder into the quiz folder, one box per failure.
-void CopyDecorations(const TQuizSetup& setup, IShell& shell, IDialogs& dialogs);
+void copyDecorations(const QuizSetup& setup, IShell& shell, IDialogs& dialogs);

@@ -4,86 +4,86 @@
 
 #include <QCoreApplication>
 
-TQuizSetup::TQuizSetup() = default;
+QuizSetup::QuizSetup() = default;
 
-void TQuizSetup::Initialise(const QString& programFolder)
+void QuizSetup::initialise(const QString& folder)
 {
     for (auto& slot : m_slots)
-        slot = TQuizSlot{};
-    CurrentFile.clear();
-    ProgramFolder = programFolder;
-    if (!ProgramFolder.endsWith(QLatin1Char('/')))
-        ProgramFolder += QLatin1Char('/');
-    FirstGeneration = true;
-    CurrentSlot = 1;
+        slot = QuizSlot{};
+    currentFile.clear();
+    programFolder = folder;
+    if (!programFolder.endsWith(QLatin1Char('/')))
+        programFolder += QLatin1Char('/');
+    firstGeneration = true;
+    currentSlot = 1;
 }
 
-void TQuizSetup::SelectSlot(int k)
+void QuizSetup::selectSlot(int k)
 {
     if (k < 1 || k > SlotCount)
         throw QuirvelError(QStringLiteral("Нет ячейки с номером %1").arg(k));
-    CurrentSlot = k;
+    currentSlot = k;
 }
 
-void TQuizSetup::SetPicture(const QString& path)
+void QuizSetup::setPicture(const QString& path)
 {
-    Current().PicturePath = path;
-    Current().Chosen = true;
+    current().picturePath = path;
+    current().chosen = true;
 }
 
-void TQuizSetup::SetAnswer(const QString& text)
+void QuizSetup::setAnswer(const QString& text)
 {
-    Current().Answer = text;
+    current().answer = text;
 }
 
-void TQuizSetup::SetQuestion(const QString& text, bool oneForAll)
+void QuizSetup::setQuestion(const QString& text, bool oneForAll)
 {
     if (oneForAll) {
         for (auto& slot : m_slots)
-            slot.Question = text;
+            slot.question = text;
     } else {
-        Current().Question = text;
+        current().question = text;
     }
 }
 
-void TQuizSetup::Reset()
+void QuizSetup::reset()
 {
     for (auto& slot : m_slots) {
-        slot.PicturePath.clear();
-        slot.Question.clear();
-        slot.Answer.clear();
-        slot.Chosen = false;
+        slot.picturePath.clear();
+        slot.question.clear();
+        slot.answer.clear();
+        slot.chosen = false;
     }
-    CurrentSlot = 1;
-    FirstGeneration = true;
+    currentSlot = 1;
+    firstGeneration = true;
 }
 
-bool TQuizSetup::IsComplete() const
+bool QuizSetup::isComplete() const
 {
     for (const auto& slot : m_slots)
-        if (slot.PicturePath.isEmpty())
+        if (slot.picturePath.isEmpty())
             return false;
     return true;
 }
 
-TQuizSlot& TQuizSetup::Slot(int k)
+QuizSlot& QuizSetup::slot(int k)
 {
     if (k < 1 || k > SlotCount)
         throw QuirvelError(QStringLiteral("Нет ячейки с номером %1").arg(k));
     return m_slots[static_cast<size_t>(k - 1)];
 }
 
-const TQuizSlot& TQuizSetup::Slot(int k) const
+const QuizSlot& QuizSetup::slot(int k) const
 {
-    return const_cast<TQuizSetup*>(this)->Slot(k);
+    return const_cast<QuizSetup*>(this)->slot(k);
 }
 
-QString TQuizSetup::QuizFolder() const
+QString QuizSetup::quizFolder() const
 {
-    return ProgramFolder + QLatin1Char('/') + FolderName;
+    return programFolder + QLatin1Char('/') + folderName;
 }
 
-QString ApplicationProgramFolder()
+QString applicationProgramFolder()
 {
     return QCoreApplication::applicationDirPath() + QLatin1Char('/');
 }

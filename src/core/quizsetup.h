@@ -1,53 +1,45 @@
 #pragma once
 
+#include "core/quizslot.h"
+
 #include <QString>
 #include <array>
 
-// One picture of the quiz with its two texts. Texts are kept exactly as typed; an answer's
-// line breaks are CR LF pairs so that they reach the page as physical lines.
-struct TQuizSlot {
-    QString PicturePath;
-    bool Chosen = false;
-    QString Question;
-    QString Answer;
-    QString Extension = QStringLiteral("jpg");
-};
-
 // The one quiz being edited. Slots are numbered 1 to 6 in every operation.
-class TQuizSetup
+class QuizSetup
 {
 public:
     static constexpr int SlotCount = 6;
 
-    TQuizSetup();
+    QuizSetup();
     // Start values taken when the main window is created.
-    void Initialise(const QString& programFolder);
+    void initialise(const QString& programFolder);
 
-    void SelectSlot(int k);
-    void SetPicture(const QString& path);
-    void SetAnswer(const QString& text);
-    void SetQuestion(const QString& text, bool oneForAll);
-    void Reset();
-    bool IsComplete() const;
+    void selectSlot(int k);
+    void setPicture(const QString& path);
+    void setAnswer(const QString& text);
+    void setQuestion(const QString& text, bool oneForAll);
+    void reset();
+    bool isComplete() const;
 
-    TQuizSlot& Slot(int k);
-    const TQuizSlot& Slot(int k) const;
-    TQuizSlot& Current() { return Slot(CurrentSlot); }
-    const TQuizSlot& Current() const { return Slot(CurrentSlot); }
+    QuizSlot& slot(int k);
+    const QuizSlot& slot(int k) const;
+    QuizSlot& current() { return slot(currentSlot); }
+    const QuizSlot& current() const { return slot(currentSlot); }
 
-    // ProgramFolder + "/" + FolderName: the doubled separator is kept on purpose, as everywhere.
-    QString QuizFolder() const;
+    // programFolder + "/" + folderName: the doubled separator is kept on purpose, as everywhere.
+    QString quizFolder() const;
 
-    QString Title;
-    QString FolderName;
-    bool FirstGeneration = true;
-    int CurrentSlot = 1;
-    QString CurrentFile;
-    QString ProgramFolder;
+    QString title;
+    QString folderName;
+    bool firstGeneration = true;
+    int currentSlot = 1;
+    QString currentFile;
+    QString programFolder;
 
 private:
-    std::array<TQuizSlot, SlotCount> m_slots;
+    std::array<QuizSlot, SlotCount> m_slots;
 };
 
 // The folder of the running executable with its trailing separator.
-QString ApplicationProgramFolder();
+QString applicationProgramFolder();

@@ -1,8 +1,8 @@
 #include "core/startpage.h"
 
 #include "core/buildinfo.h"
-#include "core/quirvelerror.h"
 #include "core/cp1251.h"
+#include "core/quirvelerror.h"
 
 #include <QSaveFile>
 #include <iterator>
@@ -13,12 +13,12 @@ namespace
 enum class Insert { None, Title, OrderText, Question, Extension, Answer, Credit, SiteLink };
 
 // One line of the page: fixed text, the value inserted after it, fixed text after that.
-// Slot is the slot number for questions and extensions, the answer cell (1..6) for answers.
+// slot is the slot number for questions and extensions, the answer cell (1..6) for answers.
 struct TemplateLine {
-    const char* Before;
-    Insert What;
-    int Slot;
-    const char* After;
+    const char* before;
+    Insert what;
+    int slot;
+    const char* after;
 };
 
 // Every blank below is part of the page; the tabs of lines 18, 19, 22 and 23 are written as "\t".
@@ -196,25 +196,25 @@ constexpr TemplateLine PageTemplate[] = {
 // clang-format on
 static_assert(std::size(PageTemplate) == 166);
 
-QString InsertedValue(const TemplateLine& line, const TQuizSetup& setup, const AnswerOrder& order)
+QString insertedValue(const TemplateLine& line, const QuizSetup& setup, const AnswerOrder& order)
 {
-    switch (line.What) {
+    switch (line.what) {
     case Insert::None:
         return {};
     case Insert::Title:
-        return setup.Title;
+        return setup.title;
     case Insert::OrderText:
-        return order.Text;
+        return order.text;
     case Insert::Question:
-        return setup.Slot(line.Slot).Question;
+        return setup.slot(line.slot).question;
     case Insert::Extension:
-        return setup.Slot(line.Slot).Extension;
+        return setup.slot(line.slot).extension;
     case Insert::Answer:
-        return setup.Slot(order[line.Slot]).Answer;
+        return setup.slot(order[line.slot]).answer;
     case Insert::Credit:
-        return QLatin1Char(' ') + AuthorCredit();
+        return QLatin1Char(' ') + authorCredit();
     case Insert::SiteLink:
-        return QStringLiteral("<a href=\"") + SiteUrl() + QStringLiteral("\">") + SiteHost() +
+        return QStringLiteral("<a href=\"") + siteUrl() + QStringLiteral("\">") + siteHost() +
                QStringLiteral("</a>");
     }
     return {};
@@ -222,12 +222,12 @@ QString InsertedValue(const TemplateLine& line, const TQuizSetup& setup, const A
 
 } // namespace
 
-void WriteStartPage(QIODevice& out, const TQuizSetup& setup, const AnswerOrder& order)
+void writeStartPage(QIODevice& out, const QuizSetup& setup, const AnswerOrder& order)
 {
     for (const TemplateLine& line : PageTemplate) {
         QByteArray bytes =
-            ToWindows1251(QString::fromUtf8(line.Before) + InsertedValue(line, setup, order) +
-                          QString::fromUtf8(line.After));
+            toWindows1251(QString::fromUtf8(line.before) + insertedValue(line, setup, order) +
+                          QString::fromUtf8(line.after));
         bytes += "\r\n";
         // A short write (full disk, size limit) is continued until the device either takes the
         // rest or fails with the system's reason; the page never silently loses its tail.
@@ -240,14 +240,14 @@ void WriteStartPage(QIODevice& out, const TQuizSetup& setup, const AnswerOrder& 
     }
 }
 
-void WriteStartPage(const TQuizSetup& setup, const AnswerOrder& order, const QString& quizFolder)
+void writeStartPage(const QuizSetup& setup, const AnswerOrder& order, const QString& quizFolder)
 {
     // The page goes to a temporary file beside start.htm and replaces it only when complete.
     // Unbuffered, because a buffered flush at commit() can drop a partly written tail unnoticed.
     QSaveFile file(quizFolder + QStringLiteral("/start.htm"));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw QuirvelError(file.errorString());
-    WriteStartPage(file, setup, order);
+    writeStartPage(file, setup, order);
     if (!file.commit())
         throw QuirvelError(file.errorString());
 }

@@ -9,8 +9,8 @@
 // Writes the quiz page (start.htm) to an open device: 166 template lines, each ended by CR LF,
 // in Windows-1251, the user's texts inserted exactly as typed. Stops at the first failed write
 // and throws QuirvelError with the device's error text.
-void WriteStartPage(QIODevice& out, const TQuizSetup& setup, const AnswerOrder& order);
+void writeStartPage(QIODevice& out, const QuizSetup& setup, const AnswerOrder& order);
 
 // Writes quizFolder + "/start.htm" whole or not at all: a failure leaves any earlier page as it
 // was and throws QuirvelError with the system's error text.
-void WriteStartPage(const TQuizSetup& setup, const AnswerOrder& order, const QString& quizFolder);
+void writeStartPage(const QuizSetup& setup, const AnswerOrder& order, const QString& quizFolder);

@@ -31,15 +31,15 @@ struct Decoder {
     int code = 0;
 };
 
-Decoder& Owner(j_common_ptr cinfo)
+Decoder& owner(j_common_ptr cinfo)
 {
     // cinfo is the first member, so the struct starts where the library's object starts.
     return *reinterpret_cast<Decoder*>(cinfo);
 }
 
-[[noreturn]] void ErrorExit(j_common_ptr cinfo)
+[[noreturn]] void errorExit(j_common_ptr cinfo)
 {
-    Decoder& d = Owner(cinfo);
+    Decoder& d = owner(cinfo);
     if (d.failure == Failure::None) {
         d.failure = Failure::Library;
         d.code = cinfo->err->msg_code;
@@ -47,32 +47,32 @@ Decoder& Owner(j_common_ptr cinfo)
     std::longjmp(d.escape, 1);
 }
 
-void IgnoreMessage(j_common_ptr, int) {}
-void IgnoreOutput(j_common_ptr) {}
+void ignoreMessage(j_common_ptr, int) {}
+void ignoreOutput(j_common_ptr) {}
 
-void WatchScans(j_common_ptr cinfo)
+void watchScans(j_common_ptr cinfo)
 {
     if (!cinfo->is_decompressor)
         return;
     const auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
     const qint64 scans = d->input_scan_number;
     if (scans > MaxJpegScans || scans * d->image_width * d->image_height > MaxJpegScanPixels) {
-        Owner(cinfo).failure = Failure::TooManyScans;
-        std::longjmp(Owner(cinfo).escape, 1);
+        owner(cinfo).failure = Failure::TooManyScans;
+        std::longjmp(owner(cinfo).escape, 1);
     }
 }
 
-void Prepare(Decoder& d)
+void prepare(Decoder& d)
 {
     d.cinfo.err = jpeg_std_error(&d.jerr);
-    d.jerr.error_exit = ErrorExit;
-    d.jerr.emit_message = IgnoreMessage;
-    d.jerr.output_message = IgnoreOutput;
-    d.progress.progress_monitor = WatchScans;
+    d.jerr.error_exit = errorExit;
+    d.jerr.emit_message = ignoreMessage;
+    d.jerr.output_message = ignoreOutput;
+    d.progress.progress_monitor = watchScans;
 }
 
 // Phase one: create, attach the source, read the header and set the output parameters.
-bool ReadHeader(Decoder& d, std::FILE* file, const unsigned char* data, unsigned long size)
+bool readHeader(Decoder& d, std::FILE* file, const unsigned char* data, unsigned long size)
 {
     if (setjmp(d.escape))
         return false;
@@ -104,7 +104,7 @@ bool ReadHeader(Decoder& d, std::FILE* file, const unsigned char* data, unsigned
     return true;
 }
 
-bool StartDecompress(Decoder& d)
+bool startDecompress(Decoder& d)
 {
     if (setjmp(d.escape))
         return false;
@@ -117,15 +117,15 @@ class RowSink
 {
 public:
     // Where row y is to be written.
-    virtual uchar* Row(int y) = 0;
+    virtual uchar* row(int y) = 0;
     // Row y is complete.
-    virtual void Take(int y) = 0;
+    virtual void take(int y) = 0;
 
 protected:
     ~RowSink() = default;
 };
 
-uchar Product(int a, int b)
+uchar product(int a, int b)
 {
     // a * b / 255, rounded.
     const int t = a * b + 128;
@@ -133,19 +133,19 @@ uchar Product(int a, int b)
 }
 
 // Photoshop's Adobe-marked files store CMYK inverted (255 = no ink); plain CMYK files store ink.
-void InkToRgb(const uchar* cmyk, uchar* rgb, JDIMENSION width, bool inverted)
+void inkToRgb(const uchar* cmyk, uchar* rgb, JDIMENSION width, bool inverted)
 {
     for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, rgb += 3) {
         const int flip = inverted ? 0 : 255;
         const int k = cmyk[3] ^ flip;
-        rgb[0] = Product(cmyk[0] ^ flip, k);
-        rgb[1] = Product(cmyk[1] ^ flip, k);
-        rgb[2] = Product(cmyk[2] ^ flip, k);
+        rgb[0] = product(cmyk[0] ^ flip, k);
+        rgb[1] = product(cmyk[1] ^ flip, k);
+        rgb[2] = product(cmyk[2] ^ flip, k);
     }
 }
 
 // Phase two: every row goes to the sink as soon as it is decoded.
-bool ReadRows(Decoder& d, RowSink& sink)
+bool readRows(Decoder& d, RowSink& sink)
 {
     if (setjmp(d.escape))
         return false;
@@ -156,11 +156,11 @@ bool ReadRows(Decoder& d, RowSink& sink)
                                                         JPOOL_IMAGE, d.cinfo.output_width * 4, 1);
     while (d.cinfo.output_scanline < d.cinfo.output_height) {
         const int y = int(d.cinfo.output_scanline);
-        JSAMPROW row = ink ? ink[0] : sink.Row(y);
+        JSAMPROW row = ink ? ink[0] : sink.row(y);
         jpeg_read_scanlines(&d.cinfo, &row, 1);
         if (ink)
-            InkToRgb(ink[0], sink.Row(y), d.cinfo.output_width, d.cinfo.saw_Adobe_marker);
-        sink.Take(y);
+            inkToRgb(ink[0], sink.row(y), d.cinfo.output_width, d.cinfo.saw_Adobe_marker);
+        sink.take(y);
     }
     jpeg_finish_decompress(&d.cinfo);
     return true;
@@ -172,7 +172,7 @@ struct DecoderGuard {
     ~DecoderGuard() { jpeg_destroy_decompress(&d.cinfo); }
 };
 
-[[noreturn]] void Fail(const Decoder& d)
+[[noreturn]] void fail(const Decoder& d)
 {
     if (d.failure == Failure::TooManyScans)
         throw QuirvelError(
@@ -194,13 +194,13 @@ struct Source {
 
 // The whole decode. Once the picture's size and kind are known, and only then, makeSink(width,
 // height, grey) sets up where the rows go and returns that RowSink.
-template <class MakeSink> void Decode(const Source& source, MakeSink&& makeSink)
+template <class MakeSink> void decode(const Source& source, MakeSink&& makeSink)
 {
     Decoder d;
-    Prepare(d);
+    prepare(d);
     DecoderGuard guard{d};
-    if (!ReadHeader(d, source.file, source.data, source.size))
-        Fail(d);
+    if (!readHeader(d, source.file, source.data, source.size))
+        fail(d);
 
     const qint64 width = d.cinfo.image_width;
     const qint64 height = d.cinfo.image_height;
@@ -211,12 +211,12 @@ template <class MakeSink> void Decode(const Source& source, MakeSink&& makeSink)
                                .arg(height)
                                .arg(MaxJpegPixels / 1'000'000));
 
-    if (!StartDecompress(d))
-        Fail(d);
+    if (!startDecompress(d))
+        fail(d);
     RowSink& sink = makeSink(int(d.cinfo.output_width), int(d.cinfo.output_height),
                              d.cinfo.out_color_space == JCS_GRAYSCALE);
-    if (!ReadRows(d, sink))
-        Fail(d);
+    if (!readRows(d, sink))
+        fail(d);
 }
 
 // Rows straight into one full-size image.
@@ -231,8 +231,8 @@ public:
         m_bits = image.bits();
         m_stride = image.bytesPerLine();
     }
-    uchar* Row(int y) override { return m_bits + m_stride * y; }
-    void Take(int) override {}
+    uchar* row(int y) override { return m_bits + m_stride * y; }
+    void take(int) override {}
 
     QImage image;
 
@@ -257,19 +257,19 @@ public:
                     OutOfMemory();
                 copy.columns.resize(size_t(size.width()));
                 for (int i = 0; i < size.width(); ++i)
-                    copy.columns[size_t(i)] = StretchSource(i, width, size.width()) * m_pixelBytes;
+                    copy.columns[size_t(i)] = stretchSource(i, width, size.width()) * m_pixelBytes;
             }
             m_copies.push_back(std::move(copy));
         }
     }
-    uchar* Row(int) override { return m_row.data(); }
-    void Take(int y) override
+    uchar* row(int) override { return m_row.data(); }
+    void take(int y) override
     {
         for (Copy& copy : m_copies) {
             const int rows = copy.image.height();
             // Upward stretching repeats a row: copy the first pass and duplicate it.
             const uchar* first = nullptr;
-            for (; copy.next < rows && StretchSource(copy.next, m_height, rows) == y; ++copy.next) {
+            for (; copy.next < rows && stretchSource(copy.next, m_height, rows) == y; ++copy.next) {
                 uchar* out = copy.image.scanLine(copy.next);
                 if (first) {
                     std::memcpy(out, first, size_t(copy.image.width()) * m_pixelBytes);
@@ -290,7 +290,7 @@ public:
             }
         }
     }
-    QList<QImage> Images() const
+    QList<QImage> images() const
     {
         QList<QImage> images;
         for (const Copy& copy : m_copies)
@@ -310,26 +310,26 @@ private:
     std::vector<Copy> m_copies;
 };
 
-QImage DecodeFull(const Source& source)
+QImage decodeFull(const Source& source)
 {
     std::optional<FullPicture> picture;
-    Decode(source, [&](int width, int height, bool grey) -> RowSink& {
+    decode(source, [&](int width, int height, bool grey) -> RowSink& {
         return picture.emplace(width, height, grey);
     });
     return picture->image;
 }
 
-QList<QImage> DecodeStretched(const Source& source, const QList<QSize>& sizes)
+QList<QImage> decodeStretched(const Source& source, const QList<QSize>& sizes)
 {
     std::optional<StretchedCopies> copies;
-    Decode(source, [&](int width, int height, bool grey) -> RowSink& {
+    decode(source, [&](int width, int height, bool grey) -> RowSink& {
         return copies.emplace(width, height, grey, sizes);
     });
-    return copies->Images();
+    return copies->images();
 }
 
 // Opens the file for the decode and closes it after, whatever happens.
-template <class F> auto WithFile(const QString& path, F&& decode)
+template <class F> auto withFile(const QString& path, F&& decode)
 {
     const QByteArray name = QFile::encodeName(path);
     std::FILE* file = name.isEmpty() ? nullptr : std::fopen(name.constData(), "rb");
@@ -342,7 +342,7 @@ template <class F> auto WithFile(const QString& path, F&& decode)
     return decode(Source{file, nullptr, 0});
 }
 
-Source FromData(const QByteArray& data)
+Source fromData(const QByteArray& data)
 {
     return {nullptr, reinterpret_cast<const unsigned char*>(data.constData()),
             static_cast<unsigned long>(data.size())};
@@ -350,22 +350,22 @@ Source FromData(const QByteArray& data)
 
 } // namespace
 
-QImage DecodeJpegData(const QByteArray& data)
+QImage decodeJpegData(const QByteArray& data)
 {
-    return DecodeFull(FromData(data));
+    return decodeFull(fromData(data));
 }
 
-QImage DecodeJpegFile(const QString& path)
+QImage decodeJpegFile(const QString& path)
 {
-    return WithFile(path, [](const Source& source) { return DecodeFull(source); });
+    return withFile(path, [](const Source& source) { return decodeFull(source); });
 }
 
-QList<QImage> DecodeJpegDataStretched(const QByteArray& data, const QList<QSize>& sizes)
+QList<QImage> decodeJpegDataStretched(const QByteArray& data, const QList<QSize>& sizes)
 {
-    return DecodeStretched(FromData(data), sizes);
+    return decodeStretched(fromData(data), sizes);
 }
 
-QList<QImage> DecodeJpegFileStretched(const QString& path, const QList<QSize>& sizes)
+QList<QImage> decodeJpegFileStretched(const QString& path, const QList<QSize>& sizes)
 {
-    return WithFile(path, [&](const Source& source) { return DecodeStretched(source, sizes); });
+    return withFile(path, [&](const Source& source) { return decodeStretched(source, sizes); });
 }

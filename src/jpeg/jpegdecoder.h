@@ -10,20 +10,20 @@
 // YCCK pictures come out as RGB. A fatal library error throws QuirvelError "JPEG error #<message
 // code>"; an unreadable file, a picture over MaxJpegPixels and a hostile progressive file throw a
 // Russian message. Warnings (corrupt but still decodable data) are ignored.
-QImage DecodeJpegFile(const QString& path);
-QImage DecodeJpegData(const QByteArray& data);
+QImage decodeJpegFile(const QString& path);
+QImage decodeJpegData(const QByteArray& data);
 
 // Decodes a picture once, row by row, into one copy per requested size, stretched without
 // smoothing, and never holds the full-size picture: a large photo then costs no more memory than
-// its small copies. Pixels follow StretchSource, which is what QImage::scaled() with
+// its small copies. Pixels follow stretchSource, which is what QImage::scaled() with
 // Qt::FastTransformation picks, so a copy equals the full decode scaled that way. Formats, errors
-// and limits are DecodeJpegFile's; an empty size gives a null image.
-QList<QImage> DecodeJpegFileStretched(const QString& path, const QList<QSize>& sizes);
-QList<QImage> DecodeJpegDataStretched(const QByteArray& data, const QList<QSize>& sizes);
+// and limits are decodeJpegFile's; an empty size gives a null image.
+QList<QImage> decodeJpegFileStretched(const QString& path, const QList<QSize>& sizes);
+QList<QImage> decodeJpegDataStretched(const QByteArray& data, const QList<QSize>& sizes);
 
 // The source pixel (column or row) that pixel i of a `to`-pixel copy of a `from`-pixel line takes:
 // the one under i's centre, and of two the upper or left one when the centre lies on their border.
-constexpr int StretchSource(int i, int from, int to)
+constexpr int stretchSource(int i, int from, int to)
 {
     return int(((2 * qint64(i) + 1) * from - 1) / (2 * qint64(to)));
 }

@@ -24,7 +24,7 @@ struct LabelLook {
     QColor colour;
 };
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry,
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry,
                   const LabelLook& look)
 {
     auto* label = new QLabel(text, parent);
@@ -48,9 +48,10 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const 
 // Labels that follow their text keep only their top-left corner from the layout.
 } // namespace
 
-TForm2::TForm2(const QString& programFolder, QWidget* parent) : QDialog(parent)
+GenerationInfoDialog::GenerationInfoDialog(const QString& programFolder, QWidget* parent)
+    : QDialog(parent)
 {
-    setObjectName(QStringLiteral("Form2"));
+    setObjectName(QStringLiteral("GenerationInfoDialog"));
     setWindowTitle(QStringLiteral("  Для сведения"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
@@ -63,75 +64,61 @@ TForm2::TForm2(const QString& programFolder, QWidget* parent) : QDialog(parent)
     move(246, 210);
     resize(ClientWidth, ClientHeight);
 
-    Label1 = MakeLabel(this, "Label1",
-                       QStringLiteral("Будет  произведена генерация WEB-страницы  -  викторины..."),
-                       QRect(16, 24, 577, 33), {19, false, true, Navy});
+    makeLabel(this, "headingLabel",
+              QStringLiteral("Будет  произведена генерация WEB-страницы  -  викторины..."),
+              QRect(16, 24, 577, 33), {19, false, true, Navy});
     // The asterisk rows are rules: they keep the width they were drawn for, because the substitute
     // font's wider asterisks would otherwise run past the window's edge.
-    Label2 = MakeLabel(this, "Label2", QString(143, QLatin1Char('*')), QRect(16, 64, 572, 13), {});
-    Label5 = MakeLabel(this, "Label5", QStringLiteral("В Н И М А Н И Е !"), QRect(24, 80, 177, 25),
-                       {19, true, false, Red});
-    Label3 =
-        MakeLabel(this, "Label3", QStringLiteral("Викторина будет находитья в папке с названием :"),
-                  QRect(216, 80, 393, 25), {16, false, false, {}});
-    Label4 = MakeLabel(this, "Label4", QStringLiteral("Название викторины"),
-                       QRect(24, 112, 537, 25), {16, true, false, {}});
-    Label6 = MakeLabel(this, "Label6", QStringLiteral("Там, где расположена программа QUIRVEL"),
-                       QRect(24, 152, 337, 25), {13, true, false, {}});
-    Label7 = MakeLabel(this, "Label7", QStringLiteral("Label7"), QRect(24, 192, 0, 13), {});
-    Label10 = MakeLabel(
-        this, "Label10",
-        QStringLiteral("Вдальнейшем, для просмотра викторины нужно выбирать файл start.htm"),
-        QRect(24, 224, 537, 17), {13, true, false, Navy});
-    Label8 = MakeLabel(this, "Label8", QString(139, QLatin1Char('*')), QRect(24, 256, 556, 13), {});
-    Label9 = MakeLabel(this, "Label9", QStringLiteral("Для начала генерации нажми кнопку  ->"),
-                       QRect(32, 280, 313, 25), {16, false, true, {}});
+    makeLabel(this, "upperRule", QString(143, QLatin1Char('*')), QRect(16, 64, 572, 13), {});
+    makeLabel(this, "attentionLabel", QStringLiteral("В Н И М А Н И Е !"), QRect(24, 80, 177, 25),
+              {19, true, false, Red});
+    makeLabel(this, "folderIntroLabel",
+              QStringLiteral("Викторина будет находитья в папке с названием :"),
+              QRect(216, 80, 393, 25), {16, false, false, {}});
+    folderNameLabel = makeLabel(this, "folderNameLabel", QStringLiteral("Название викторины"),
+                                QRect(24, 112, 537, 25), {16, true, false, {}});
+    makeLabel(this, "locationLabel", QStringLiteral("Там, где расположена программа QUIRVEL"),
+              QRect(24, 152, 337, 25), {13, true, false, {}});
+    QLabel* programFolderLabel =
+        makeLabel(this, "programFolderLabel", QString(), QRect(24, 192, 0, 13), {});
+    makeLabel(this, "laterViewingLabel",
+              QStringLiteral("Вдальнейшем, для просмотра викторины нужно выбирать файл start.htm"),
+              QRect(24, 224, 537, 17), {13, true, false, Navy});
+    makeLabel(this, "lowerRule", QString(139, QLatin1Char('*')), QRect(24, 256, 556, 13), {});
+    makeLabel(this, "startPromptLabel", QStringLiteral("Для начала генерации нажми кнопку  ->"),
+              QRect(32, 280, 313, 25), {16, false, true, {}});
 
-    Button1 = new QPushButton(QStringLiteral("Создать викторину"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
+    auto* create = new QPushButton(QStringLiteral("Создать викторину"), this);
+    create->setObjectName(QStringLiteral("createButton"));
     QFont buttonFont = font();
     buttonFont.setPixelSize(16);
     buttonFont.setBold(true);
-    Button1->setFont(buttonFont);
-    Button1->setGeometry(376, 280, 201, 33);
-    connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
+    create->setFont(buttonFont);
+    create->setGeometry(376, 280, 201, 33);
+    connect(create, &QPushButton::clicked, this, &QDialog::close);
 
-    Label11 =
-        MakeLabel(this, "Label11",
-                  QStringLiteral("После просмотра можно вернуться и внести коррективы в заготовку"),
-                  QRect(32, 320, 553, 25), {13, true, false, Green});
+    makeLabel(this, "correctionsLabel",
+              QStringLiteral("После просмотра можно вернуться и внести коррективы в заготовку"),
+              QRect(32, 320, 553, 25), {13, true, false, Green});
 
-    FormCreate(programFolder);
-}
-
-void TForm2::FormCreate(const QString& programFolder)
-{
+    // The program folder, always with its closing separator, in a label as wide as its text.
     QString folder = programFolder;
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
-    Label7->setText(folder);
-    Label7->resize(Label7->sizeHint().width(), 13);
+    programFolderLabel->setText(folder);
+    programFolderLabel->resize(programFolderLabel->sizeHint().width(), 13);
 }
 
-void TForm2::FormShow()
+void GenerationInfoDialog::showEvent(QShowEvent* event)
 {
+    // Each showing names the folder as it is now.
     if (m_setup)
-        Label4->setText(m_setup->FolderName);
-}
-
-void TForm2::Button1Click()
-{
-    close();
-}
-
-void TForm2::showEvent(QShowEvent* event)
-{
-    FormShow();
+        folderNameLabel->setText(m_setup->folderName);
     QDialog::showEvent(event);
 }
 
 // Escape does not close this window: it is left only by its button or its close box.
-void TForm2::keyPressEvent(QKeyEvent* event)
+void GenerationInfoDialog::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape) {
         event->accept();

@@ -1,12 +1,15 @@
 #include "ui/mainwindow.h"
 
-#include "ui/aboutdialog.h"
-#include "core/quirvelerror.h"
 #include "core/instructions.h"
-#include "ui/browser.h"
-#include "ui/generationinfodialog.h"
+#include "core/quirvelerror.h"
 #include "jpeg/jpegdecoder.h"
+#include "ui/aboutdialog.h"
+#include "ui/drivecombobox.h"
+#include "ui/filelistbox.h"
+#include "ui/folderlistbox.h"
+#include "ui/generationinfodialog.h"
 #include "ui/picturebox.h"
+#include "ui/slotframe.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -20,16 +23,18 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRect>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QTextOption>
 
 #include <exception>
+#include <iterator>
 #include <limits>
 
 // Outside any namespace, as the resource initialiser requires; the resources live in a static
 // library, so nothing would pull them in otherwise.
-static void InitUiResources()
+static void initUiResources()
 {
     static const bool done = [] {
         Q_INIT_RESOURCE(ui);
@@ -47,12 +52,67 @@ constexpr int OuterHeight = 691;
 constexpr int FrameBorder = 4;
 constexpr int CaptionHeight = 19;
 
+// Where the widgets sit in the client area. A label sized to its text keeps only the top-left
+// corner of its rectangle.
+namespace At
+{
+constexpr QRect ProgramName(24, 16, 186, 37);
+constexpr QRect Status(240, 16, 232, 32);
+constexpr QRect Progress(240, 48, 233, 16);
+constexpr QRect Generate(488, 16, 201, 49);
+constexpr QRect New(712, 24, 43, 33);
+constexpr QRect Info(768, 24, 41, 33);
+constexpr QRect HeaderRule(24, 72, 785, 1);
+constexpr QRect BrowserRule(232, 72, 1, 577);
+constexpr QRect FileList(24, 88, 193, 273);
+constexpr QRect DriveCombo(24, 384, 193, 19);
+constexpr QRect FolderList(24, 424, 193, 169);
+constexpr QRect Instructions(24, 616, 97, 25);
+constexpr QRect Exit(144, 616, 75, 25);
+constexpr QRect TitleEdit(248, 88, 393, 24);
+constexpr QRect TitleCaption(648, 88, 154, 16);
+// Slots 1, 3, 5 on the left, 2, 4, 6 on the right, one row per pair; i counts from 0.
+constexpr int slotLeft(int i, int left, int columnStep)
+{
+    return left + columnStep * (i % 2);
+}
+constexpr int slotTop(int i)
+{
+    return 120 + 96 * (i / 2);
+}
+constexpr QRect slotButton(int i)
+{
+    return {slotLeft(i, 248, 160), slotTop(i), 25, 25};
+}
+constexpr QRect thumbnail(int i)
+{
+    return {QPoint(slotLeft(i, 272, 160), slotTop(i)), MainWindow::ThumbnailSize};
+}
+constexpr QRect answerCopy(int i)
+{
+    return {slotLeft(i, 576, 128), slotTop(i) + 24, 97, 57};
+}
+// The frame around the current slot's area: top, bottom, left and right edge.
+constexpr QRect SlotFrames[] = {
+    {248, 408, 569, 1}, {248, 648, 569, 1}, {248, 408, 1, 241}, {816, 408, 1, 241}};
+constexpr QRect SlotAreaCaption(352, 408, 319, 20);
+constexpr QRect SlotNumber(264, 416, 41, 33);
+constexpr QRect QuestionEdit(312, 432, 201, 24);
+constexpr QRect OneForAll(528, 432, 97, 17);
+constexpr QRect TextsCaption(528, 448, 286, 16);
+constexpr QRect Preview(QPoint(264, 464), MainWindow::PreviewSize);
+constexpr QRect AnswerEdit(536, 472, 265, 153);
+} // namespace At
+
+// The selection frame: a 3-pixel stroke whose middle runs this far inside the thumbnail's edges.
+constexpr int SlotFrameInset = 2;
+
 const QString Caption = QStringLiteral("  Создание теста-викторины  QUIRVEL 1.1");
 const QString NewCaption = QStringLiteral(" Внимание! ");
 const QString NewQuestion = QStringLiteral(" Вы хотите создавать новую викторину?  ");
 const QString CrLf = QStringLiteral("\r\n");
 
-bool IsUserInput(QEvent::Type type)
+bool isUserInput(QEvent::Type type)
 {
     switch (type) {
     case QEvent::MouseButtonPress:
@@ -78,7 +138,7 @@ bool IsUserInput(QEvent::Type type)
     }
 }
 
-QFont PixelFont(const QFont& base, int pixels, bool bold = false, bool italic = false)
+QFont pixelFont(const QFont& base, int pixels, bool bold = false, bool italic = false)
 {
     QFont f = base;
     f.setPixelSize(pixels);
@@ -87,14 +147,14 @@ QFont PixelFont(const QFont& base, int pixels, bool bold = false, bool italic = 
     return f;
 }
 
-void SetTextColour(QWidget* w, const QColor& colour)
+void setTextColour(QWidget* w, const QColor& colour)
 {
     QPalette p = w->palette();
     p.setColor(QPalette::WindowText, colour);
     w->setPalette(p);
 }
 
-void CentreText(QPlainTextEdit* memo)
+void centreText(QPlainTextEdit* memo)
 {
     QTextOption option = memo->document()->defaultTextOption();
     option.setAlignment(Qt::AlignHCenter);
@@ -102,7 +162,7 @@ void CentreText(QPlainTextEdit* memo)
 }
 
 // The case-sensitive test of the picked file's extension: only ".jpg" and ".JPG" pass.
-bool HasPictureExtension(const QString& path)
+bool hasPictureExtension(const QString& path)
 {
     const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
@@ -114,19 +174,28 @@ bool HasPictureExtension(const QString& path)
 
 } // namespace
 
-TForm1::TForm1(Services& services, const QString& programFolder, QWidget* parent)
+MainWindow::MainWindow(Services& services, const QString& programFolder, QWidget* parent)
     : QWidget(parent), m_services(services)
 {
-    InitUiResources();
-    setObjectName(QStringLiteral("Form1"));
-    BuildLayout();
-    ConnectHandlers();
-    FormCreate(programFolder);
+    initUiResources();
+    setObjectName(QStringLiteral("MainWindow"));
+    buildLayout();
+    connectHandlers();
+
+    m_setup.initialise(programFolder);
+    m_cleanThumbnail = QImage();
+    // The browser starts where the process stands.
+    guarded(m_services.dialogs, [this] {
+        const QString here = QDir::currentPath();
+        driveCombo->setDriveOf(here);
+        folderList->setDirectory(here);
+        fileList->setDirectory(here);
+    });
 }
 
-TForm1::~TForm1() = default;
+MainWindow::~MainWindow() = default;
 
-void TForm1::BuildLayout()
+void MainWindow::buildLayout()
 {
     setWindowTitle(Caption);
     resize(OuterWidth - 2 * FrameBorder, OuterHeight - 2 * FrameBorder - CaptionHeight);
@@ -136,18 +205,18 @@ void TForm1::BuildLayout()
     windowFont.setPixelSize(11);
     setFont(windowFont);
 
-    auto place = [this](auto* w, const char* name, int left, int top, int width, int height) {
-        w->setObjectName(QLatin1String(name));
-        w->setGeometry(left, top, width, height);
+    auto place = [](auto* w, QAnyStringView name, const QRect& geometry) {
+        w->setObjectName(name.toString());
+        w->setGeometry(geometry);
         return w;
     };
-    auto label = [&](const char* name, const QString& text, int l, int t, int w, int h) {
-        auto* lbl = place(new QLabel(text, this), name, l, t, w, h);
+    auto label = [&](QAnyStringView name, const QString& text, const QRect& geometry) {
+        auto* lbl = place(new QLabel(text, this), name, geometry);
         lbl->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         return lbl;
     };
-    auto button = [&](const char* name, const QString& text, int l, int t, int w, int h) {
-        return place(new QPushButton(text, this), name, l, t, w, h);
+    auto button = [&](QAnyStringView name, const QString& text, const QRect& geometry) {
+        return place(new QPushButton(text, this), name, geometry);
     };
     auto sizedToText = [](QLabel* lbl) {
         const QPoint at = lbl->pos();
@@ -155,186 +224,143 @@ void TForm1::BuildLayout()
         lbl->move(at);
     };
 
-    Label1 = label("Label1", QStringLiteral("QUIRVEL"), 24, 16, 186, 37);
-    Label1->setFont(PixelFont(windowFont, 32, false, true));
-    SetTextColour(Label1, Qt::blue);
-    sizedToText(Label1);
+    programNameLabel = label("programNameLabel", QStringLiteral("QUIRVEL"), At::ProgramName);
+    programNameLabel->setFont(pixelFont(windowFont, 32, false, true));
+    setTextColour(programNameLabel, Qt::blue);
+    sizedToText(programNameLabel);
 
-    Label2 = label("Label2", QStringLiteral("Выбирай картинки, делай подписи, жми генерацию..."),
-                   240, 16, 232, 32);
-    Label2->setFont(PixelFont(windowFont, 13));
-    Label2->setWordWrap(true);
-    SetTextColour(Label2, Qt::red);
+    statusLabel =
+        label("statusLabel", QStringLiteral("Выбирай картинки, делай подписи, жми генерацию..."),
+              At::Status);
+    statusLabel->setFont(pixelFont(windowFont, 13));
+    statusLabel->setWordWrap(true);
+    setTextColour(statusLabel, Qt::red);
 
-    ProgressBar1 = place(new QProgressBar(this), "ProgressBar1", 240, 48, 233, 16);
-    ProgressBar1->setRange(0, 100);
-    ProgressBar1->setValue(0);
-    ProgressBar1->setTextVisible(false);
+    progressBar = place(new QProgressBar(this), "progressBar", At::Progress);
+    progressBar->setRange(0, GenerationCommand::ProgressMaximum);
+    progressBar->setValue(0);
+    progressBar->setTextVisible(false);
 
-    Button1 = button("Button1", QStringLiteral("Генерация - просмотр"), 488, 16, 201, 49);
-    Button1->setFont(PixelFont(windowFont, 16, true));
-    Button6 = button("Button6", QStringLiteral("New"), 712, 24, 43, 33);
-    Button2 = button("Button2", QStringLiteral("Info"), 768, 24, 41, 33);
+    generateButton = button("generateButton", QStringLiteral("Генерация - просмотр"), At::Generate);
+    generateButton->setFont(pixelFont(windowFont, 16, true));
+    newButton = button("newButton", QStringLiteral("New"), At::New);
+    infoButton = button("infoButton", QStringLiteral("Info"), At::Info);
 
-    Shape1 = place(new TShape(this), "Shape1", 24, 72, 785, 1);
-    Shape2 = place(new TShape(this), "Shape2", 232, 72, 1, 577);
+    headerRule = place(new SlotFrame(this), "headerRule", At::HeaderRule);
+    browserRule = place(new SlotFrame(this), "browserRule", At::BrowserRule);
 
-    FileListBox1 = place(new TFileListBox(this), "FileListBox1", 24, 88, 193, 273);
-    DriveComboBox1 = place(new TDriveComboBox(this), "DriveComboBox1", 24, 384, 193, 19);
-    DirectoryListBox1 = place(new TDirectoryListBox(this), "DirectoryListBox1", 24, 424, 193, 169);
-    Button3 = button("Button3", QStringLiteral("Инструкция"), 24, 616, 97, 25);
-    Button4 = button("Button4", QStringLiteral("Выход"), 144, 616, 75, 25);
+    fileList = place(new FileListBox(this), "fileList", At::FileList);
+    driveCombo = place(new DriveComboBox(this), "driveCombo", At::DriveCombo);
+    folderList = place(new FolderListBox(this), "folderList", At::FolderList);
+    instructionsButton =
+        button("instructionsButton", QStringLiteral("Инструкция"), At::Instructions);
+    exitButton = button("exitButton", QStringLiteral("Выход"), At::Exit);
 
-    Edit1 = place(new QLineEdit(this), "Edit1", 248, 88, 393, 24);
-    Edit1->setFont(PixelFont(windowFont, 13, true));
-    Edit1->setMaxLength(std::numeric_limits<int>::max());
-    Label3 = label("Label3", QStringLiteral("<- Название викторины"), 648, 88, 154, 16);
-    Label3->setFont(PixelFont(windowFont, 13));
-    sizedToText(Label3);
+    titleEdit = place(new QLineEdit(this), "titleEdit", At::TitleEdit);
+    titleEdit->setFont(pixelFont(windowFont, 13, true));
+    titleEdit->setMaxLength(std::numeric_limits<int>::max());
+    titleCaption = label("titleCaption", QStringLiteral("<- Название викторины"), At::TitleCaption);
+    titleCaption->setFont(pixelFont(windowFont, 13));
+    sizedToText(titleCaption);
 
-    // Slots 1, 3, 5 on the left, 2, 4, 6 on the right, one row per pair.
-    std::array<QPushButton*, 6> bitBtns{};
-    std::array<TImage*, 6> thumbs{};
-    std::array<QPlainTextEdit*, 6> copies{};
-    static const char* const bitBtnNames[] = {"BitBtn1", "BitBtn2", "BitBtn3",
-                                              "BitBtn4", "BitBtn5", "BitBtn6"};
-    static const char* const imageNames[] = {"Image1", "Image2", "Image3",
-                                             "Image4", "Image5", "Image6"};
-    static const char* const memoNames[] = {"Memo1", "Memo2", "Memo3", "Memo4", "Memo5", "Memo6"};
-    for (int i = 0; i < 6; ++i) {
-        const int column = i % 2;
-        const int top = 120 + 96 * (i / 2);
+    for (int i = 0; i < SlotCount; ++i) {
+        const int k = i + 1;
         auto* glyphButton =
-            place(new QPushButton(this), bitBtnNames[i], 248 + 160 * column, top, 25, 25);
-        glyphButton->setIcon(QIcon(QStringLiteral(":/ui/glyph%1").arg(i + 1)));
+            place(new QPushButton(this), QStringLiteral("slotButton%1").arg(k), At::slotButton(i));
+        glyphButton->setIcon(QIcon(QStringLiteral(":/ui/glyph%1").arg(k)));
         glyphButton->setIconSize(QSize(21, 21));
-        bitBtns[size_t(i)] = glyphButton;
-        thumbs[size_t(i)] = place(new TImage(this), imageNames[i], 272 + 160 * column, top,
-                                  ThumbWidth, ThumbHeight);
-        auto* copy =
-            place(new QPlainTextEdit(this), memoNames[i], 576 + 128 * column, top + 24, 97, 57);
+        slotButtons[size_t(i)] = glyphButton;
+        thumbnails[size_t(i)] =
+            place(new PictureBox(this), QStringLiteral("thumbnail%1").arg(k), At::thumbnail(i));
+        auto* copy = place(new QPlainTextEdit(this), QStringLiteral("answerCopy%1").arg(k),
+                           At::answerCopy(i));
         copy->setReadOnly(true);
         copy->setTabChangesFocus(true);
         if (i < 2)
-            copy->setFont(PixelFont(windowFont, 8));
-        CentreText(copy);
-        copies[size_t(i)] = copy;
+            copy->setFont(pixelFont(windowFont, 8));
+        centreText(copy);
+        answerCopies[size_t(i)] = copy;
     }
-    std::tie(BitBtn1, BitBtn2, BitBtn3, BitBtn4, BitBtn5, BitBtn6) =
-        std::tuple(bitBtns[0], bitBtns[1], bitBtns[2], bitBtns[3], bitBtns[4], bitBtns[5]);
-    std::tie(Image1, Image2, Image3, Image4, Image5, Image6) =
-        std::tuple(thumbs[0], thumbs[1], thumbs[2], thumbs[3], thumbs[4], thumbs[5]);
-    std::tie(Memo1, Memo2, Memo3, Memo4, Memo5, Memo6) =
-        std::tuple(copies[0], copies[1], copies[2], copies[3], copies[4], copies[5]);
 
-    Shape3 = place(new TShape(this), "Shape3", 248, 408, 569, 1);
-    Shape6 = place(new TShape(this), "Shape6", 248, 648, 569, 1);
-    Shape4 = place(new TShape(this), "Shape4", 248, 408, 1, 241);
-    Shape5 = place(new TShape(this), "Shape5", 816, 408, 1, 241);
+    for (size_t i = 0; i < slotFrames.size(); ++i)
+        slotFrames[i] =
+            place(new SlotFrame(this), QStringLiteral("slotFrame%1").arg(i + 1), At::SlotFrames[i]);
 
-    Label5 =
-        label("Label5", QStringLiteral("Картинка и описание  - соответствие"), 352, 408, 319, 20);
-    Label5->setFont(PixelFont(windowFont, 16, true));
-    Label5->setAutoFillBackground(true);
-    SetTextColour(Label5, QColor(0, 0, 128));
-    sizedToText(Label5);
-    Label4 = label("Label4", QStringLiteral("N1"), 264, 416, 41, 33);
-    Label4->setFont(PixelFont(windowFont, 24, true));
+    slotAreaCaption =
+        label("slotAreaCaption", QStringLiteral("Картинка и описание  - соответствие"),
+              At::SlotAreaCaption);
+    slotAreaCaption->setFont(pixelFont(windowFont, 16, true));
+    slotAreaCaption->setAutoFillBackground(true);
+    setTextColour(slotAreaCaption, QColor(0, 0, 128));
+    sizedToText(slotAreaCaption);
+    slotNumberLabel = label("slotNumberLabel", QStringLiteral("N1"), At::SlotNumber);
+    slotNumberLabel->setFont(pixelFont(windowFont, 24, true));
 
-    Edit2 = place(new QLineEdit(this), "Edit2", 312, 432, 201, 24);
-    Edit2->setFont(PixelFont(windowFont, 13));
-    Edit2->setMaxLength(std::numeric_limits<int>::max());
-    CheckBox1 =
-        place(new QCheckBox(QStringLiteral("Один ко всем"), this), "CheckBox1", 528, 432, 97, 17);
-    CheckBox1->setChecked(false);
-    Label6 = label("Label6", QStringLiteral("<- Вопрос к картинке        Ответ к картинке    "),
-                   528, 448, 286, 16);
-    Label6->setFont(PixelFont(windowFont, 13));
-    sizedToText(Label6);
+    questionEdit = place(new QLineEdit(this), "questionEdit", At::QuestionEdit);
+    questionEdit->setFont(pixelFont(windowFont, 13));
+    questionEdit->setMaxLength(std::numeric_limits<int>::max());
+    oneForAllCheck =
+        place(new QCheckBox(QStringLiteral("Один ко всем"), this), "oneForAllCheck", At::OneForAll);
+    oneForAllCheck->setChecked(false);
+    textsCaption =
+        label("textsCaption", QStringLiteral("<- Вопрос к картинке        Ответ к картинке    "),
+              At::TextsCaption);
+    textsCaption->setFont(pixelFont(windowFont, 13));
+    sizedToText(textsCaption);
 
-    Image7 = place(new TImage(this), "Image7", 264, 464, PreviewWidth, PreviewHeight);
-    Memo7 = place(new QPlainTextEdit(this), "Memo7", 536, 472, 265, 153);
-    QFont arial = PixelFont(windowFont, 16, true);
+    preview = place(new PictureBox(this), "preview", At::Preview);
+    answerEdit = place(new QPlainTextEdit(this), "answerEdit", At::AnswerEdit);
+    QFont arial = pixelFont(windowFont, 16, true);
     arial.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
                        QStringLiteral("DejaVu Sans")});
-    Memo7->setFont(arial);
-    Memo7->setTabChangesFocus(true);
-    CentreText(Memo7);
+    answerEdit->setFont(arial);
+    answerEdit->setTabChangesFocus(true);
+    centreText(answerEdit);
 
-    // The title stays above the slot area's edges it overlaps.
-    Label5->raise();
+    // The caption stays above the slot area's edges it overlaps.
+    slotAreaCaption->raise();
 
-    for (QWidget* w : std::initializer_list<QWidget*>{Label1, Label2, ProgressBar1, Shape1, Shape2,
-                                                      Label3, Shape3, Shape4, Shape5, Shape6,
-                                                      Label5, Label4, Label6, Image7})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             programNameLabel, statusLabel, progressBar, headerRule, browserRule, titleCaption,
+             slotFrames[0], slotFrames[2], slotFrames[3], slotFrames[1], slotAreaCaption,
+             slotNumberLabel, textsCaption, preview})
         w->setFocusPolicy(Qt::NoFocus);
-    for (TImage* thumb : thumbs)
+    for (PictureBox* thumb : thumbnails)
         thumb->setFocusPolicy(Qt::NoFocus);
 
-    const QList<QWidget*> focusOrder{Button1,      Button2,        DirectoryListBox1,
-                                     FileListBox1, DriveComboBox1, Memo1,
-                                     Edit1,        Memo2,          Memo3,
-                                     Memo4,        Memo5,          Memo6,
-                                     Memo7,        BitBtn1,        BitBtn2,
-                                     BitBtn3,      BitBtn4,        BitBtn5,
-                                     BitBtn6,      Button3,        Button4,
-                                     Edit2,        Button6,        CheckBox1};
+    QList<QWidget*> focusOrder{generateButton, infoButton,      folderList, fileList,
+                               driveCombo,     answerCopies[0], titleEdit};
+    for (size_t i = 1; i < answerCopies.size(); ++i)
+        focusOrder << answerCopies[i];
+    focusOrder << answerEdit;
+    for (QPushButton* b : slotButtons)
+        focusOrder << b;
+    focusOrder << instructionsButton << exitButton << questionEdit << newButton << oneForAllCheck;
     for (qsizetype i = 1; i < focusOrder.size(); ++i)
         setTabOrder(focusOrder[i - 1], focusOrder[i]);
 }
 
-void TForm1::ConnectHandlers()
+void MainWindow::connectHandlers()
 {
-    const std::array<TImage*, 6> thumbs{Image1, Image2, Image3, Image4, Image5, Image6};
-    for (int k = 1; k <= 6; ++k)
-        connect(thumbs[size_t(k - 1)], &TImage::clicked, this, [this, k] { ImageClick(k); });
-    connect(DriveComboBox1, &QComboBox::currentIndexChanged, this,
-            [this] { DriveComboBox1Change(); });
-    connect(DirectoryListBox1, &TDirectoryListBox::openRequested, this,
-            [this](const QString& path) {
-                Guarded(m_services.dialogs, [&] {
-                    if (path.isEmpty() || path == DirectoryListBox1->Directory())
-                        return;
-                    DirectoryListBox1->SetDirectory(path);
-                    // A folder may lie on another mounted volume: the drive box shows where the
-                    // browser is, without running its own handler.
-                    {
-                        const QSignalBlocker quiet(DriveComboBox1);
-                        DriveComboBox1->SetDriveOf(path);
-                    }
-                    FollowFolder();
-                });
-            });
-    connect(FileListBox1, &TFileListBox::selectionMoved, this, [this] { FileListBox1Change(); });
-    connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
-    connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
-    connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
-    connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
-    connect(Button6, &QPushButton::clicked, this, [this] { Button6Click(); });
+    for (int k = 1; k <= SlotCount; ++k)
+        connect(thumbnails[size_t(k - 1)], &PictureBox::clicked, this,
+                [this, k] { chooseSlot(k); });
+    connect(driveCombo, &QComboBox::currentIndexChanged, this, [this] { openChosenDrive(); });
+    connect(folderList, &FolderListBox::openRequested, this, &MainWindow::openFolder);
+    connect(fileList, &FileListBox::selectionMoved, this, [this] { choosePicture(); });
+    connect(exitButton, &QPushButton::clicked, this, [this] { exitProgram(); });
+    connect(generateButton, &QPushButton::clicked, this, [this] { generateQuiz(); });
+    connect(infoButton, &QPushButton::clicked, this, [this] { showAbout(); });
+    connect(instructionsButton, &QPushButton::clicked, this, [this] { showInstructions(); });
+    connect(newButton, &QPushButton::clicked, this, [this] { startNewQuiz(); });
     // textChanged fires for typing and for texts set by the program alike, and only when the text
     // really changed, so both kinds of change take the same road.
-    connect(Memo7, &QPlainTextEdit::textChanged, this, [this] { Memo7Change(); });
-    connect(Edit2, &QLineEdit::textChanged, this, [this] { Edit2Change(); });
-    Memo7->viewport()->installEventFilter(this);
+    connect(answerEdit, &QPlainTextEdit::textChanged, this, [this] { storeAnswer(); });
+    connect(questionEdit, &QLineEdit::textChanged, this, [this] { storeQuestion(); });
+    answerEdit->viewport()->installEventFilter(this);
 }
 
-void TForm1::FormCreate(const QString& programFolder)
-{
-    Setup.Initialise(programFolder);
-    for (int k = 1; k <= 7; ++k)
-        m_boxes[size_t(k)] = findChild<TImage*>(QStringLiteral("Image%1").arg(k));
-    CleanThumb = QImage();
-
-    // The browser starts where the process stands.
-    Guarded(m_services.dialogs, [this] {
-        const QString here = QDir::currentPath();
-        DriveComboBox1->SetDriveOf(here);
-        DirectoryListBox1->SetDirectory(here);
-        FileListBox1->SetDirectory(here);
-    });
-}
-
-void TForm1::showEvent(QShowEvent* event)
+void MainWindow::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
     if (m_shown)
@@ -344,37 +370,49 @@ void TForm1::showEvent(QShowEvent* event)
         const QPoint centre = screen->availableGeometry().center();
         move(centre.x() - OuterWidth / 2, centre.y() - OuterHeight / 2);
     }
-    FormShow();
+    showEmptyQuiz();
 }
 
-TImage* TForm1::PictureBox(int k) const
+// The first showing: slot 1 framed, every box with the placeholder.
+void MainWindow::showEmptyQuiz()
 {
-    if (k < 1 || k > 7 || !m_boxes[size_t(k)])
+    guarded(m_services.dialogs, [this] {
+        m_setup.selectSlot(1);
+        showPlaceholders();
+        m_cleanThumbnail = thumbnail(1)->picture().copy();
+        drawSlotFrame(1);
+    });
+}
+
+PictureBox* MainWindow::thumbnail(int k) const
+{
+    if (k < 1 || k > SlotCount)
         throw QuirvelError(QStringLiteral("Нет окна картинки с номером %1").arg(k));
-    return m_boxes[size_t(k)];
+    return thumbnails[size_t(k - 1)];
 }
 
-QImage TForm1::Placeholder()
+QImage MainWindow::placeholder()
 {
-    InitUiResources();
+    initUiResources();
     QImage picture(QStringLiteral(":/ui/PICNOT"));
     if (picture.isNull())
         throw QuirvelError(QStringLiteral("Не найдена картинка-заглушка PICNOT"));
     return picture.convertToFormat(QImage::Format_RGB32);
 }
 
-void TForm1::ShowPlaceholders()
+void MainWindow::showPlaceholders()
 {
-    for (int k = 1; k <= 7; ++k)
-        PictureBox(k)->SetPicture(Placeholder());
+    for (PictureBox* thumb : thumbnails)
+        thumb->setPicture(placeholder());
+    preview->setPicture(placeholder());
 }
 
-void TForm1::DrawSlotFrame(int k)
+void MainWindow::drawSlotFrame(int k)
 {
-    if (k < 1 || k > 6)
+    if (k < 1 || k > SlotCount)
         throw QuirvelError(QStringLiteral("Нет ячейки с номером %1").arg(k));
-    TImage* thumb = PictureBox(k);
-    QImage& bitmap = thumb->Canvas();
+    PictureBox* thumb = thumbnail(k);
+    QImage& bitmap = thumb->canvas();
     if (bitmap.format() != QImage::Format_RGB32)
         bitmap = bitmap.convertToFormat(QImage::Format_RGB32);
     {
@@ -382,198 +420,195 @@ void TForm1::DrawSlotFrame(int k)
         // AND with pure red: only the picture's red survives under the frame.
         painter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
         painter.setPen(QPen(QColor(255, 0, 0), 3, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        const QPoint path[] = {{2, 0}, {2, 78}, {110, 78}, {110, 2}, {0, 2}};
-        painter.drawPolyline(path, 5);
+        // Down the left edge, along the bottom, up the right and back along the top, ending at
+        // the box's own edge.
+        const int right = ThumbnailSize.width() - 1 - SlotFrameInset;
+        const int bottom = ThumbnailSize.height() - 1 - SlotFrameInset;
+        const QPoint path[] = {{SlotFrameInset, 0},
+                               {SlotFrameInset, bottom},
+                               {right, bottom},
+                               {right, SlotFrameInset},
+                               {0, SlotFrameInset}};
+        painter.drawPolyline(path, int(std::size(path)));
     }
-    thumb->Changed();
+    thumb->canvasChanged();
 }
 
-void TForm1::FormShow()
+void MainWindow::chooseSlot(int k)
 {
-    Guarded(m_services.dialogs, [this] {
-        Setup.SelectSlot(1);
-        ShowPlaceholders();
-        CleanThumb = Image1->Picture().copy();
-        DrawSlotFrame(1);
-    });
+    guarded(m_services.dialogs, [this, k] { switchSlot(k); });
 }
 
-void TForm1::ImageClick(int k)
+void MainWindow::restoreCleanThumbnail(int k)
 {
-    Guarded(m_services.dialogs, [this, k] { SwitchSlot(k); });
+    if (!m_cleanThumbnail.isNull())
+        thumbnail(k)->setPicture(m_cleanThumbnail.copy());
 }
 
-void TForm1::PutCleanThumbBack(int k)
-{
-    if (!CleanThumb.isNull())
-        PictureBox(k)->SetPicture(CleanThumb.copy());
-}
-
-void TForm1::ShowInPreview(const QImage& picture)
+void MainWindow::showInPreview(const QImage& picture)
 {
     // Painting then never has to rescale a large picture.
-    Image7->SetPicture(
-        picture.scaled(PreviewWidth, PreviewHeight, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    preview->setPicture(picture.scaled(PreviewSize, Qt::IgnoreAspectRatio, Qt::FastTransformation));
 }
 
-void TForm1::SwitchSlot(int k)
+void MainWindow::switchSlot(int k)
 {
-    const TQuizSlot& slot = Setup.Slot(k);
-    Label4->setText(QStringLiteral("N%1").arg(k));
-    PutCleanThumbBack(Setup.CurrentSlot);
-    Setup.SelectSlot(k);
-    CleanThumb = PictureBox(k)->Picture().copy();
-    DrawSlotFrame(k);
+    const QuizSlot& slot = m_setup.slot(k);
+    slotNumberLabel->setText(QStringLiteral("N%1").arg(k));
+    restoreCleanThumbnail(m_setup.currentSlot);
+    m_setup.selectSlot(k);
+    m_cleanThumbnail = thumbnail(k)->picture().copy();
+    drawSlotFrame(k);
 
     // A picture that has gone since it was chosen does not stop the switch: the slot's texts
     // still come up, and only then is the failure reported.
     std::exception_ptr previewFailure;
-    if (slot.Chosen) {
+    if (slot.chosen) {
         try {
-            ShowInPreview(
-                DecodeJpegFileStretched(slot.PicturePath, {QSize(PreviewWidth, PreviewHeight)})
-                    .first());
+            showInPreview(decodeJpegFileStretched(slot.picturePath, {PreviewSize}).first());
         } catch (...) {
-            Image7->SetPicture(Placeholder());
+            preview->setPicture(placeholder());
             previewFailure = std::current_exception();
         }
     } else {
-        Image7->SetPicture(Placeholder());
+        preview->setPicture(placeholder());
     }
-    SetTextFromProgram(Memo7, slot.Answer);
-    SetTextFromProgram(Edit2, slot.Question);
+    setTextFromProgram(answerEdit, slot.answer);
+    setTextFromProgram(questionEdit, slot.question);
     if (previewFailure)
         std::rethrow_exception(previewFailure);
 }
 
-void TForm1::SetTextFromProgram(QLineEdit* edit, const QString& text)
+void MainWindow::setTextFromProgram(QLineEdit* edit, const QString& text)
 {
     if (edit->text() != text)
         edit->setText(text);
 }
 
-void TForm1::SetTextFromProgram(QPlainTextEdit* memo, const QString& crlfText)
+void MainWindow::setTextFromProgram(QPlainTextEdit* edit, const QString& crlfText)
 {
-    if (StoredText(memo) == crlfText)
+    if (storedText(edit) == crlfText)
         return;
     QString shown = crlfText;
     shown.replace(CrLf, QLatin1String("\n"));
-    memo->setPlainText(shown);
+    edit->setPlainText(shown);
 }
 
-QString TForm1::StoredText(const QPlainTextEdit* memo)
+QString MainWindow::storedText(const QPlainTextEdit* edit)
 {
     // The raw text keeps non-breaking spaces, which the plain-text form would turn into blanks.
-    QString text = memo->document()->toRawText();
+    QString text = edit->document()->toRawText();
     text.replace(QChar(QChar::ParagraphSeparator), CrLf);
     text.replace(QChar(QChar::LineSeparator), CrLf);
     return text;
 }
 
-void TForm1::Memo7Change()
+void MainWindow::storeAnswer()
 {
-    Guarded(m_services.dialogs, [this] {
-        Setup.SetAnswer(StoredText(Memo7));
-        const std::array<QPlainTextEdit*, 6> copies{Memo1, Memo2, Memo3, Memo4, Memo5, Memo6};
-        SetTextFromProgram(copies[size_t(Setup.CurrentSlot - 1)], Setup.Current().Answer);
+    guarded(m_services.dialogs, [this] {
+        m_setup.setAnswer(storedText(answerEdit));
+        setTextFromProgram(answerCopies[size_t(m_setup.currentSlot - 1)], m_setup.current().answer);
     });
 }
 
-void TForm1::Edit2Change()
+void MainWindow::storeQuestion()
 {
-    Guarded(m_services.dialogs,
-            [this] { Setup.SetQuestion(Edit2->text(), CheckBox1->isChecked()); });
+    guarded(m_services.dialogs,
+            [this] { m_setup.setQuestion(questionEdit->text(), oneForAllCheck->isChecked()); });
 }
 
-void TForm1::Memo7Click()
+void MainWindow::showStoredAnswer()
 {
-    Guarded(m_services.dialogs, [this] { SetTextFromProgram(Memo7, Setup.Current().Answer); });
+    guarded(m_services.dialogs,
+            [this] { setTextFromProgram(answerEdit, m_setup.current().answer); });
 }
 
-void TForm1::Button6Click()
+void MainWindow::startNewQuiz()
 {
-    Guarded(m_services.dialogs, [this] {
-        if (!m_services.dialogs.YesNo(NewCaption, NewQuestion))
+    guarded(m_services.dialogs, [this] {
+        if (!m_services.dialogs.yesNo(NewCaption, NewQuestion))
             return;
-        Setup.Reset();
-        ShowPlaceholders();
-        CleanThumb = Image1->Picture().copy();
-        DrawSlotFrame(1);
-        Label4->setText(QStringLiteral("N1"));
-        // Emptying Memo7 and Edit2 runs their handlers, which agree with the emptied quiz.
-        for (QPlainTextEdit* memo : {Memo1, Memo2, Memo3, Memo4, Memo5, Memo6, Memo7})
-            SetTextFromProgram(memo, QString());
-        SetTextFromProgram(Edit1, QString());
-        SetTextFromProgram(Edit2, QString());
+        m_setup.reset();
+        showPlaceholders();
+        m_cleanThumbnail = thumbnail(1)->picture().copy();
+        drawSlotFrame(1);
+        slotNumberLabel->setText(QStringLiteral("N1"));
+        // Emptying the answer and question fields runs their handlers, which agree with the
+        // emptied quiz.
+        for (QPlainTextEdit* copy : answerCopies)
+            setTextFromProgram(copy, QString());
+        setTextFromProgram(answerEdit, QString());
+        setTextFromProgram(titleEdit, QString());
+        setTextFromProgram(questionEdit, QString());
     });
 }
 
-void TForm1::Button2Click()
+void MainWindow::showAbout()
 {
-    Guarded(m_services.dialogs, [this] {
+    guarded(m_services.dialogs, [this] {
         if (m_about)
             m_about->exec();
     });
 }
 
-void TForm1::Button3Click()
+void MainWindow::showInstructions()
 {
-    Guarded(m_services.dialogs, [this] {
-        OpenInstructions(Setup.ProgramFolder, m_services.shell, m_services.dialogs);
+    guarded(m_services.dialogs, [this] {
+        openInstructions(m_setup.programFolder, m_services.shell, m_services.dialogs);
     });
 }
 
-void TForm1::Button1Click()
+void MainWindow::generateQuiz()
 {
     // The pauses keep painting but hold user input back; the filter swallows that input, both
     // what arrives during the run and what is still queued when it ends, so none of it acts later.
     m_busy = true;
     qApp->installEventFilter(this);
-    Guarded(m_services.dialogs, [this] { m_generation.Run(); });
+    guarded(m_services.dialogs, [this] { m_generation.run(); });
     QCoreApplication::processEvents();
     qApp->removeEventFilter(this);
     m_busy = false;
 }
 
-QString TForm1::TitleText() const
+QString MainWindow::titleText() const
 {
-    return Edit1->text();
+    return titleEdit->text();
 }
 
-void TForm1::SetTitleText(const QString& text)
+void MainWindow::setTitleText(const QString& text)
 {
-    SetTextFromProgram(Edit1, text);
+    setTextFromProgram(titleEdit, text);
 }
 
-void TForm1::ShowStatus(const QString& text)
+void MainWindow::showStatus(const QString& text)
 {
-    Label2->setText(text);
-    Label2->repaint();
+    statusLabel->setText(text);
+    statusLabel->repaint();
 }
 
-int TForm1::ProgressPosition() const
+int MainWindow::progressPosition() const
 {
-    return ProgressBar1->value();
+    return progressBar->value();
 }
 
-void TForm1::SetProgressPosition(int position)
+void MainWindow::setProgressPosition(int position)
 {
-    ProgressBar1->setValue(position);
-    ProgressBar1->repaint();
+    progressBar->setValue(position);
+    progressBar->repaint();
 }
 
-void TForm1::ShowInfoWindow()
+void MainWindow::showInfoWindow()
 {
     if (m_info)
         m_info->exec();
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event)
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (m_busy && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
         if (widget->window() == this) {
-            if (IsUserInput(event->type()))
+            if (isUserInput(event->type()))
                 return true;
             // The close box is input too; closing mid-run would pull the window from under it.
             if (widget == this && event->type() == QEvent::Close) {
@@ -582,67 +617,78 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
             }
         }
     }
-    if (watched == Memo7->viewport() && event->type() == QEvent::MouseButtonRelease &&
+    if (watched == answerEdit->viewport() && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-        Memo7Click();
+        showStoredAnswer();
     return QWidget::eventFilter(watched, event);
 }
 
-void TForm1::DriveComboBox1Change()
+void MainWindow::openChosenDrive()
 {
-    Guarded(m_services.dialogs, [this] {
-        DirectoryListBox1->SetDirectory(DriveComboBox1->Drive());
-        FollowFolder();
+    guarded(m_services.dialogs, [this] {
+        folderList->setDirectory(driveCombo->drive());
+        followFolder();
     });
 }
 
-void TForm1::DirectoryListBox1Change()
+void MainWindow::openFolder(const QString& path)
 {
-    Guarded(m_services.dialogs, [this] { FollowFolder(); });
+    guarded(m_services.dialogs, [&] {
+        if (path.isEmpty() || path == folderList->directory())
+            return;
+        folderList->setDirectory(path);
+        // A folder may lie on another mounted volume: the drive box shows where the browser is,
+        // without running its own handler.
+        {
+            const QSignalBlocker quiet(driveCombo);
+            driveCombo->setDriveOf(path);
+        }
+        followFolder();
+    });
 }
 
-void TForm1::FollowFolder()
+void MainWindow::followFolder()
 {
-    FileListBox1->SetDirectory(DirectoryListBox1->Directory());
+    fileList->setDirectory(folderList->directory());
     // A re-read selects nothing, which the choice handler sees as an empty pick.
-    ChoosePicture();
+    takeChosenFile();
 }
 
-void TForm1::FileListBox1Change()
+void MainWindow::choosePicture()
 {
-    Guarded(m_services.dialogs, [this] { ChoosePicture(); });
+    guarded(m_services.dialogs, [this] { takeChosenFile(); });
 }
 
-void TForm1::ChoosePicture()
+void MainWindow::takeChosenFile()
 {
-    Setup.CurrentFile = FileListBox1->FileName();
-    if (!HasPictureExtension(Setup.CurrentFile))
+    m_setup.currentFile = fileList->fileName();
+    if (!hasPictureExtension(m_setup.currentFile))
         return;
 
     // One decode serves the preview and the thumbnail; if it fails, the slot keeps everything.
     // Stretched while decoding, so the full-size picture is never held.
-    const QList<QImage> copies = DecodeJpegFileStretched(
-        Setup.CurrentFile, {QSize(PreviewWidth, PreviewHeight), QSize(ThumbWidth, ThumbHeight)});
-    ShowInPreview(copies[0]);
+    const QList<QImage> copies =
+        decodeJpegFileStretched(m_setup.currentFile, {PreviewSize, ThumbnailSize});
+    showInPreview(copies[0]);
 
-    TImage* thumb = PictureBox(Setup.CurrentSlot);
-    QImage& bitmap = thumb->Canvas();
+    PictureBox* thumb = thumbnail(m_setup.currentSlot);
+    QImage& bitmap = thumb->canvas();
     if (bitmap.isNull())
-        bitmap = Placeholder();
+        bitmap = placeholder();
     {
         // Stretched to the box's full height; the bitmap is a row shorter, so the last row is cut.
         QPainter painter(&bitmap);
         painter.drawImage(0, 0, copies[1]);
     }
-    CleanThumb = bitmap.copy();
-    DrawSlotFrame(Setup.CurrentSlot);
-    Setup.SetPicture(Setup.CurrentFile);
+    m_cleanThumbnail = bitmap.copy();
+    drawSlotFrame(m_setup.currentSlot);
+    m_setup.setPicture(m_setup.currentFile);
 }
 
-void TForm1::Button4Click()
+void MainWindow::exitProgram()
 {
-    Guarded(m_services.dialogs, [this] {
-        CleanThumb = QImage();
+    guarded(m_services.dialogs, [this] {
+        m_cleanThumbnail = QImage();
         close();
     });
 }

@@ -1,172 +1,153 @@
 #pragma once
 
 // How data flows through QUIRVEL:
-//   user events on TForm1's widgets -> TForm1's handlers -> TQuizSetup operations (the one quiz)
-//   and redraws of the thumbnails, preview and text fields. The generation button runs the
-//   generation command, which reads the setup, shows TForm2, shuffles the answers, writes the quiz
-//   folder through the shell seam and offers to open the page. Every dialog, shell call and pause
-//   goes through the injected Services, so tests script the user's answers.
+//   user events on MainWindow's widgets -> MainWindow's handlers -> QuizSetup operations (the one
+//   quiz) and redraws of the thumbnails, preview and text fields. The generate button runs the
+//   GenerationCommand, which reads the setup, shows the GenerationInfoDialog, shuffles the
+//   answers, writes the quiz folder through the shell seam and offers to open the page. Every
+//   dialog, shell call and pause goes through the injected Services, so tests script the user's
+//   answers.
 
+#include "core/generationcommand.h"
 #include "core/quizsetup.h"
 #include "core/services.h"
-#include "core/generationcommand.h"
 
 #include <QImage>
+#include <QSize>
 #include <QWidget>
 
 #include <array>
 
+class AboutDialog;
+class DriveComboBox;
+class FileListBox;
+class FolderListBox;
+class GenerationInfoDialog;
+class PictureBox;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
-class TAboutBox;
-class TDirectoryListBox;
-class TDriveComboBox;
-class TFileListBox;
-class TForm2;
-class TImage;
-class TShape;
+class SlotFrame;
 
-class TForm1 : public QWidget, public IGenerationView
+// The quiz editor: six picture slots with a question and an answer each, the picture browser and
+// the generate button. Its widgets are its own; they carry their member's name as object name,
+// array members with the slot number from 1 (thumbnail1 ... thumbnail6, answerCopy1 ...).
+class MainWindow : public QWidget, private IGenerationView
 {
     Q_OBJECT
 public:
-    explicit TForm1(Services& services, const QString& programFolder = ApplicationProgramFolder(),
-                    QWidget* parent = nullptr);
-    ~TForm1() override;
+    static constexpr int SlotCount = QuizSetup::SlotCount;
+    static constexpr QSize ThumbnailSize{113, 81};
+    static constexpr QSize PreviewSize{249, 169};
 
-    void SetAboutBox(TAboutBox* about) { m_about = about; }
-    void SetInfoWindow(TForm2* info) { m_info = info; }
+    explicit MainWindow(Services& services,
+                        const QString& programFolder = applicationProgramFolder(),
+                        QWidget* parent = nullptr);
+    ~MainWindow() override;
 
-    TQuizSetup Setup;
+    void setAboutDialog(AboutDialog* about) { m_about = about; }
+    void setInfoWindow(GenerationInfoDialog* info) { m_info = info; }
 
+    // The one quiz being edited.
+    QuizSetup& setup() { return m_setup; }
+    const QuizSetup& setup() const { return m_setup; }
     // The current slot's thumbnail as it looks without the selection frame.
-    QImage CleanThumb;
-
-    // Widgets, named as everywhere else in the program.
-    QLabel* Label1;
-    QLabel* Label2;
-    QProgressBar* ProgressBar1;
-    QPushButton* Button1;
-    QPushButton* Button6;
-    QPushButton* Button2;
-    TShape* Shape1;
-    TShape* Shape2;
-    TFileListBox* FileListBox1;
-    TDriveComboBox* DriveComboBox1;
-    TDirectoryListBox* DirectoryListBox1;
-    QPushButton* Button3;
-    QPushButton* Button4;
-    QLineEdit* Edit1;
-    QLabel* Label3;
-    QPushButton* BitBtn1;
-    QPushButton* BitBtn2;
-    QPushButton* BitBtn3;
-    QPushButton* BitBtn4;
-    QPushButton* BitBtn5;
-    QPushButton* BitBtn6;
-    TImage* Image1;
-    TImage* Image2;
-    TImage* Image3;
-    TImage* Image4;
-    TImage* Image5;
-    TImage* Image6;
-    QPlainTextEdit* Memo1;
-    QPlainTextEdit* Memo2;
-    QPlainTextEdit* Memo3;
-    QPlainTextEdit* Memo4;
-    QPlainTextEdit* Memo5;
-    QPlainTextEdit* Memo6;
-    TShape* Shape3;
-    TShape* Shape4;
-    TShape* Shape5;
-    TShape* Shape6;
-    QLabel* Label5;
-    QLabel* Label4;
-    QLineEdit* Edit2;
-    QCheckBox* CheckBox1;
-    QLabel* Label6;
-    TImage* Image7;
-    QPlainTextEdit* Memo7;
-
-    // Picture box k: thumbnails 1..6, the preview 7.
-    TImage* PictureBox(int k) const;
+    const QImage& cleanThumbnail() const { return m_cleanThumbnail; }
+    // The generation command behind the generate button, reachable so tests can fix its shuffle.
+    GenerationCommand& generation() { return m_generation; }
 
     // Handlers; each shows whatever ends it early in the standard error box.
-    void FormShow();
-    void ImageClick(int k);
-    void Image1Click() { ImageClick(1); }
-    void Image2Click() { ImageClick(2); }
-    void Image3Click() { ImageClick(3); }
-    void Image4Click() { ImageClick(4); }
-    void Image5Click() { ImageClick(5); }
-    void Image6Click() { ImageClick(6); }
-    void DriveComboBox1Change();
-    void DirectoryListBox1Change();
-    void FileListBox1Change();
-    void Button4Click();
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
-    void Button6Click();
-    void Memo7Change();
-    void Edit2Change();
-    void Memo7Click();
+    void chooseSlot(int k);
+    void choosePicture();
+    void openFolder(const QString& path);
+    void openChosenDrive();
+    void storeAnswer();
+    void storeQuestion();
+    void showStoredAnswer();
+    void generateQuiz();
+    void startNewQuiz();
+    void showAbout();
+    void showInstructions();
+    void exitProgram();
 
-    // The generation command behind Button1, reachable so tests can fix its shuffle.
-    GenerationCommand& Generation() { return m_generation; }
-
-    // What the generation command sees of this window.
-    QString TitleText() const override;
-    void SetTitleText(const QString& text) override;
-    void ShowStatus(const QString& text) override;
-    int ProgressPosition() const override;
-    void SetProgressPosition(int position) override;
-    void ShowInfoWindow() override;
-
-    // Window routines, also used by the text editing and the New command.
-    void ShowPlaceholders();
-    void DrawSlotFrame(int k);
+    // Draws the selection frame over thumbnail k's picture.
+    void drawSlotFrame(int k);
 
     // A fresh copy of the placeholder picture, ready to draw on.
-    static QImage Placeholder();
-    // Sets a text from the program: only a different text is set, and then the widget's change
-    // handling runs as after typing. The multi-line form takes an answer as stored, with CR LF
-    // line breaks, while the widget holds bare LF.
-    static void SetTextFromProgram(QLineEdit* edit, const QString& text);
-    static void SetTextFromProgram(QPlainTextEdit* memo, const QString& crlfText);
+    static QImage placeholder();
     // A multi-line field's whole text as stored: line breaks as CR LF, nothing else altered.
-    static QString StoredText(const QPlainTextEdit* memo);
-
-    static constexpr int ThumbWidth = 113;
-    static constexpr int ThumbHeight = 81;
-    static constexpr int PreviewWidth = 249;
-    static constexpr int PreviewHeight = 169;
+    static QString storedText(const QPlainTextEdit* edit);
 
 protected:
-    void FormCreate(const QString& programFolder);
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildLayout();
-    void ConnectHandlers();
-    void SwitchSlot(int k);
-    void OpenFolder(const QString& path);
-    void FollowFolder();
-    void ChoosePicture();
-    void ShowInPreview(const QImage& picture);
-    void PutCleanThumbBack(int k);
+    // What the generation command sees of this window.
+    QString titleText() const override;
+    void setTitleText(const QString& text) override;
+    void showStatus(const QString& text) override;
+    int progressPosition() const override;
+    void setProgressPosition(int position) override;
+    void showInfoWindow() override;
+
+    void buildLayout();
+    void connectHandlers();
+    void showEmptyQuiz();
+    void showPlaceholders();
+    PictureBox* thumbnail(int k) const;
+    void switchSlot(int k);
+    void followFolder();
+    void takeChosenFile();
+    void showInPreview(const QImage& picture);
+    void restoreCleanThumbnail(int k);
+
+    // Sets a text from the program: only a different text is set, and then the widget's change
+    // handling runs as after typing. The multi-line form takes an answer as stored, with CR LF
+    // line breaks, while the widget holds bare LF.
+    static void setTextFromProgram(QLineEdit* edit, const QString& text);
+    static void setTextFromProgram(QPlainTextEdit* edit, const QString& crlfText);
 
     Services& m_services;
-    TAboutBox* m_about = nullptr;
-    TForm2* m_info = nullptr;
-    std::array<TImage*, 8> m_boxes{};
+    QuizSetup m_setup;
+    QImage m_cleanThumbnail;
+    AboutDialog* m_about = nullptr;
+    GenerationInfoDialog* m_info = nullptr;
     bool m_shown = false;
     // Set while the generation runs: the window then takes no input but still repaints.
     bool m_busy = false;
-    GenerationCommand m_generation{Setup, *this, m_services};
+    GenerationCommand m_generation{m_setup, *this, m_services};
+
+    // The widgets, in the order they are created (which is also their stacking order).
+    QLabel* programNameLabel = nullptr;
+    QLabel* statusLabel = nullptr;
+    QProgressBar* progressBar = nullptr;
+    QPushButton* generateButton = nullptr;
+    QPushButton* newButton = nullptr;
+    QPushButton* infoButton = nullptr;
+    SlotFrame* headerRule = nullptr;
+    SlotFrame* browserRule = nullptr;
+    FileListBox* fileList = nullptr;
+    DriveComboBox* driveCombo = nullptr;
+    FolderListBox* folderList = nullptr;
+    QPushButton* instructionsButton = nullptr;
+    QPushButton* exitButton = nullptr;
+    QLineEdit* titleEdit = nullptr;
+    QLabel* titleCaption = nullptr;
+    // Per slot: the number glyph, the thumbnail and the read-only copy of the answer.
+    std::array<QPushButton*, SlotCount> slotButtons{};
+    std::array<PictureBox*, SlotCount> thumbnails{};
+    std::array<QPlainTextEdit*, SlotCount> answerCopies{};
+    // The frame around the slot's own area: top, bottom, left and right edge.
+    std::array<SlotFrame*, 4> slotFrames{};
+    QLabel* slotAreaCaption = nullptr;
+    QLabel* slotNumberLabel = nullptr;
+    QLineEdit* questionEdit = nullptr;
+    QCheckBox* oneForAllCheck = nullptr;
+    QLabel* textsCaption = nullptr;
+    PictureBox* preview = nullptr;
+    QPlainTextEdit* answerEdit = nullptr;
 };

@@ -3,18 +3,18 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-TImage::TImage(QWidget* parent) : QWidget(parent)
+PictureBox::PictureBox(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TImage::SetPicture(const QImage& picture)
+void PictureBox::setPicture(const QImage& picture)
 {
     m_picture = picture;
     update();
 }
 
-void TImage::paintEvent(QPaintEvent*)
+void PictureBox::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     if (m_picture.isNull())
@@ -23,18 +23,8 @@ void TImage::paintEvent(QPaintEvent*)
         painter.drawImage(rect(), m_picture);
 }
 
-void TImage::mouseReleaseEvent(QMouseEvent* event)
+void PictureBox::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         emit clicked();
-}
-
-TShape::TShape(QWidget* parent) : QWidget(parent)
-{
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-void TShape::paintEvent(QPaintEvent*)
-{
-    QPainter(this).fillRect(rect(), Qt::black);
 }

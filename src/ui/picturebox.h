@@ -5,17 +5,17 @@
 
 // A picture box: holds one picture and paints it stretched over the whole box, pixel by
 // pixel without smoothing. A click is reported; the window decides what it means.
-class TImage : public QWidget
+class PictureBox : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TImage(QWidget* parent = nullptr);
+    explicit PictureBox(QWidget* parent = nullptr);
 
-    const QImage& Picture() const { return m_picture; }
-    QImage& Canvas() { return m_picture; }
-    void SetPicture(const QImage& picture);
-    // Call after drawing on Canvas().
-    void Changed() { update(); }
+    const QImage& picture() const { return m_picture; }
+    QImage& canvas() { return m_picture; }
+    void setPicture(const QImage& picture);
+    // Call after drawing on canvas().
+    void canvasChanged() { update(); }
 
 signals:
     void clicked();
@@ -26,15 +26,4 @@ protected:
 
 private:
     QImage m_picture;
-};
-
-// A 1-pixel rule: a line or the edge of a box.
-class TShape : public QWidget
-{
-    Q_OBJECT
-public:
-    explicit TShape(QWidget* parent = nullptr);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
 };

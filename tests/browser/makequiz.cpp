@@ -11,11 +11,11 @@
 // the title. On success prints {"quizFolder", "page", "order"} as JSON; any message the program
 // would have shown makes it fail, so a half-made quiz never passes for a good one.
 
-#include "core/quirvelerror.h"
 #include "core/filecopy.h"
+#include "core/quirvelerror.h"
+#include "core/quizfolder.h"
 #include "core/quizsetup.h"
 #include "core/services.h"
-#include "core/quizfolder.h"
 #include "core/shuffle.h"
 
 #include <QCommandLineParser>
@@ -46,55 +46,55 @@ class UnattendedDialogs : public IDialogs
 {
 public:
     QStringList shown;
-    void Message(const QString& text) override { shown << QStringLiteral("message: ") + text; }
-    bool Confirm(const QString& text) override
+    void message(const QString& text) override { shown << QStringLiteral("message: ") + text; }
+    bool confirm(const QString& text) override
     {
         shown << QStringLiteral("confirm: ") + text;
         return false;
     }
-    bool YesNo(const QString&, const QString& text) override
+    bool yesNo(const QString&, const QString& text) override
     {
         shown << QStringLiteral("yes/no: ") + text;
         return false;
     }
-    QString Input(const QString&, const QString& prompt, const QString& preset) override
+    QString input(const QString&, const QString& prompt, const QString& preset) override
     {
         shown << QStringLiteral("input: ") + prompt;
         return preset;
     }
-    void Error(const QString& text) override { shown << QStringLiteral("error: ") + text; }
+    void error(const QString& text) override { shown << QStringLiteral("error: ") + text; }
 };
 
 class CopyingShell : public IShell
 {
 public:
     QStringList opened;
-    bool ShellCopy(const QString& source, const QString& folder) override
+    bool copyIntoFolder(const QString& source, const QString& folder) override
     {
-        return CopyIntoFolder(source, folder);
+        return ::copyIntoFolder(source, folder);
     }
-    bool OpenDocument(const QString& path) override
+    bool openDocument(const QString& path) override
     {
         opened << path;
         return false;
     }
 };
 
-void PrintLine(FILE* stream, const QString& text)
+void printLine(FILE* stream, const QString& text)
 {
     std::fputs(text.toUtf8().constData(), stream);
     std::fputc('\n', stream);
 }
 
 // The answer box keeps line breaks as CR LF; a bare LF from a script or JSON means the same.
-QString AsTyped(QString text)
+QString asTyped(QString text)
 {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     return text;
 }
 
-AnswerOrder OrderFrom(const QList<int>& entries)
+AnswerOrder orderFrom(const QList<int>& entries)
 {
     if (entries.size() != 6)
         throw Failure(QStringLiteral("the order needs six numbers"));
@@ -106,17 +106,17 @@ AnswerOrder OrderFrom(const QList<int>& entries)
         if (n < 1 || n > 6 || seen.contains(n))
             throw Failure(QStringLiteral("the order must hold each of 1 to 6 once"));
         seen << n;
-        order.Entries[static_cast<size_t>(k)] = n;
+        order.entries[static_cast<size_t>(k)] = n;
         parts << QString::number(n);
     }
-    order.Text = parts.join(QStringLiteral(", "));
+    order.text = parts.join(QStringLiteral(", "));
     return order;
 }
 
-AnswerOrder SeededOrder(quint32 seed)
+AnswerOrder seededOrder(quint32 seed)
 {
     std::mt19937 generator(seed);
-    return ShuffleAnswers(
+    return shuffleAnswers(
         [&generator](int n) { return std::uniform_int_distribution<int>(0, n - 1)(generator); });
 }
 
@@ -130,7 +130,7 @@ struct Request {
     quint32 seed = 0;
 };
 
-void ReadJson(const QString& path, Request& r)
+void readJson(const QString& path, Request& r)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -157,7 +157,7 @@ void ReadJson(const QString& path, Request& r)
     }
 }
 
-Request ParseArguments(const QCoreApplication& app)
+Request parseArguments(const QCoreApplication& app)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -194,7 +194,7 @@ Request ParseArguments(const QCoreApplication& app)
     if (parser.positionalArguments().size() > 1)
         throw Failure(QStringLiteral("at most one quiz.json"));
     if (!parser.positionalArguments().isEmpty())
-        ReadJson(parser.positionalArguments().first(), r);
+        readJson(parser.positionalArguments().first(), r);
     if (parser.isSet(program))
         r.programFolder = parser.value(program);
     if (parser.isSet(folder))
@@ -219,9 +219,9 @@ Request ParseArguments(const QCoreApplication& app)
     return r;
 }
 
-int Run(const QCoreApplication& app)
+int run(const QCoreApplication& app)
 {
-    const Request r = ParseArguments(app);
+    const Request r = parseArguments(app);
     if (r.programFolder.isEmpty())
         throw Failure(QStringLiteral("no program folder given"));
     if (r.pictures.size() != 6)
@@ -229,38 +229,38 @@ int Run(const QCoreApplication& app)
     if (r.questions.size() > 6 || r.answers.size() > 6)
         throw Failure(QStringLiteral("at most six questions and six answers"));
 
-    TQuizSetup setup;
-    setup.Initialise(QDir(r.programFolder).absolutePath());
-    setup.Title = r.title;
-    setup.FolderName = r.folderName.isEmpty() ? r.title : r.folderName;
-    if (setup.FolderName.isEmpty())
+    QuizSetup setup;
+    setup.initialise(QDir(r.programFolder).absolutePath());
+    setup.title = r.title;
+    setup.folderName = r.folderName.isEmpty() ? r.title : r.folderName;
+    if (setup.folderName.isEmpty())
         throw Failure(QStringLiteral("no folder name and no title to take it from"));
     for (int k = 1; k <= 6; ++k) {
-        setup.SelectSlot(k);
-        setup.SetPicture(QDir(r.pictures[k - 1]).absolutePath());
+        setup.selectSlot(k);
+        setup.setPicture(QDir(r.pictures[k - 1]).absolutePath());
         if (k <= r.questions.size())
-            setup.SetQuestion(r.questions[k - 1], false);
+            setup.setQuestion(r.questions[k - 1], false);
         if (k <= r.answers.size())
-            setup.SetAnswer(AsTyped(r.answers[k - 1]));
+            setup.setAnswer(asTyped(r.answers[k - 1]));
     }
-    setup.SelectSlot(1);
-    setup.FirstGeneration = false;
+    setup.selectSlot(1);
+    setup.firstGeneration = false;
 
-    if (!QDir().mkpath(setup.QuizFolder()))
-        throw Failure(QStringLiteral("cannot create ") + setup.QuizFolder());
+    if (!QDir().mkpath(setup.quizFolder()))
+        throw Failure(QStringLiteral("cannot create ") + setup.quizFolder());
 
-    const AnswerOrder answerOrder = !r.order.isEmpty() ? OrderFrom(r.order)
-                                    : r.hasSeed        ? SeededOrder(r.seed)
-                                                       : ShuffleAnswers();
+    const AnswerOrder answerOrder = !r.order.isEmpty() ? orderFrom(r.order)
+                                    : r.hasSeed        ? seededOrder(r.seed)
+                                                       : shuffleAnswers();
     UnattendedDialogs dialogs;
     CopyingShell shell;
-    WriteQuizPage(setup, answerOrder, shell, dialogs);
-    CopyDecorations(setup, shell, dialogs);
+    writeQuizPage(setup, answerOrder, shell, dialogs);
+    copyDecorations(setup, shell, dialogs);
     if (!dialogs.shown.isEmpty() || !shell.opened.isEmpty()) {
         for (const QString& line : dialogs.shown)
-            PrintLine(stderr, QStringLiteral("makequiz: the program would show ") + line);
+            printLine(stderr, QStringLiteral("makequiz: the program would show ") + line);
         for (const QString& path : shell.opened)
-            PrintLine(stderr, QStringLiteral("makequiz: the program would open ") + path);
+            printLine(stderr, QStringLiteral("makequiz: the program would open ") + path);
         return 3;
     }
 
@@ -268,12 +268,12 @@ int Run(const QCoreApplication& app)
     for (int k = 1; k <= 6; ++k)
         entries << answerOrder[k];
     const QJsonObject result{
-        {QStringLiteral("quizFolder"), QDir::cleanPath(setup.QuizFolder())},
+        {QStringLiteral("quizFolder"), QDir::cleanPath(setup.quizFolder())},
         {QStringLiteral("page"),
-         QDir::cleanPath(setup.QuizFolder() + QStringLiteral("/start.htm"))},
+         QDir::cleanPath(setup.quizFolder() + QStringLiteral("/start.htm"))},
         {QStringLiteral("order"), entries},
     };
-    PrintLine(stdout, QString::fromUtf8(QJsonDocument(result).toJson(QJsonDocument::Compact)));
+    printLine(stdout, QString::fromUtf8(QJsonDocument(result).toJson(QJsonDocument::Compact)));
     return 0;
 }
 
@@ -283,12 +283,12 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     try {
-        return Run(app);
+        return run(app);
     } catch (const Failure& f) {
-        PrintLine(stderr, QStringLiteral("makequiz: ") + f.text);
+        printLine(stderr, QStringLiteral("makequiz: ") + f.text);
         return f.code;
     } catch (const QuirvelError& e) {
-        PrintLine(stderr, QStringLiteral("makequiz: the program would report: ") + e.text());
+        printLine(stderr, QStringLiteral("makequiz: the program would report: ") + e.text());
         return 4;
     }
 }

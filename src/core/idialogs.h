@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// What the program asks of the user. The real program shows Qt dialogs; tests answer in advance.
+class IDialogs
+{
+public:
+    // The longest text the input box takes.
+    static constexpr int InputMaxLength = 255;
+
+    virtual ~IDialogs() = default;
+    // Plain message box: application title as caption, no icon, one OK button.
+    virtual void message(const QString& text) = 0;
+    // "Confirm" box with a question icon, OK (default) and Cancel; true only for OK.
+    virtual bool confirm(const QString& text) = 0;
+    // Yes/No box without icon; true only for Yes.
+    virtual bool yesNo(const QString& caption, const QString& text) = 0;
+    // Input box, at most InputMaxLength characters; Cancel or closing returns the preset unchanged.
+    virtual QString input(const QString& caption, const QString& prompt, const QString& preset) = 0;
+    // Standard error box: caption = application title, stop icon, OK. The text is final.
+    virtual void error(const QString& text) = 0;
+};

@@ -1,0 +1,9 @@
+#pragma once
+
+// The fixed pauses of the progress display; tests pass one that does not wait.
+class IPauser
+{
+public:
+    virtual ~IPauser() = default;
+    virtual void pause(int milliseconds) = 0;
+};

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QListWidget>
+
+// The chain of folders from the root down to the current folder, then its subfolders.
+// Double click or Enter on an entry asks for that folder (openRequested); the window opens it.
+// A folder that cannot be read throws QuirvelError and leaves the list as it was.
+// Part of the picture browser, it follows neither of the other two by itself: the main window
+// ties them together in its handlers.
+class FolderListBox : public QListWidget
+{
+    Q_OBJECT
+public:
+    explicit FolderListBox(QWidget* parent = nullptr);
+
+    QString directory() const { return m_directory; }
+    void setDirectory(const QString& path);
+    // Folder behind entry row, or empty.
+    QString entryPath(int row) const;
+
+signals:
+    void openRequested(const QString& path);
+
+private:
+    QString m_directory;
+};

@@ -1,0 +1,98 @@
+#include "ui/qtdialogs.h"
+
+#include "core/quirvelerror.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+
+namespace
+{
+
+void centreOnScreen(QWidget& w)
+{
+    if (const QScreen* screen = w.screen() ? w.screen() : QGuiApplication::primaryScreen()) {
+        QRect r = w.frameGeometry();
+        r.moveCenter(screen->availableGeometry().center());
+        w.move(r.topLeft());
+    }
+}
+
+// A box settles its size only while it is being shown, so it is centred after that.
+template <class Dialog> class Centred : public Dialog
+{
+public:
+    using Dialog::Dialog;
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        Dialog::showEvent(event);
+        centreOnScreen(*this);
+    }
+};
+
+using Box = Centred<QMessageBox>;
+
+// Texts carry user input (titles, folder names): never let the box read them as markup.
+int runBox(Box& box)
+{
+    box.setTextFormat(Qt::PlainText);
+    return box.exec();
+}
+
+} // namespace
+
+QString applicationTitle()
+{
+    return applicationTitleFrom(QCoreApplication::applicationFilePath());
+}
+
+void QtDialogs::message(const QString& text)
+{
+    Box box(QMessageBox::NoIcon, applicationTitle(), text, QMessageBox::Ok);
+    runBox(box);
+}
+
+bool QtDialogs::confirm(const QString& text)
+{
+    Box box(QMessageBox::Question, QStringLiteral("Confirm"), text,
+            QMessageBox::Ok | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(QMessageBox::Cancel);
+    return runBox(box) == QMessageBox::Ok;
+}
+
+bool QtDialogs::yesNo(const QString& caption, const QString& text)
+{
+    Box box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::Yes);
+    return runBox(box) == QMessageBox::Yes;
+}
+
+QString QtDialogs::input(const QString& caption, const QString& prompt, const QString& preset)
+{
+    Centred<QInputDialog> dialog;
+    dialog.setWindowTitle(caption);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(preset);
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("Cancel"));
+    if (auto* edit = dialog.findChild<QLineEdit*>()) {
+        edit->setMaxLength(InputMaxLength);
+        edit->setText(preset.left(InputMaxLength));
+        edit->selectAll();
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return preset;
+    return dialog.textValue();
+}
+
+void QtDialogs::error(const QString& text)
+{
+    Box box(QMessageBox::Critical, applicationTitle(), text, QMessageBox::Ok);
+    runBox(box);
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "core/idialogs.h"
+
+// The real message, question and input boxes of the running program.
+class QtDialogs : public IDialogs
+{
+public:
+    void message(const QString& text) override;
+    bool confirm(const QString& text) override;
+    bool yesNo(const QString& caption, const QString& text) override;
+    QString input(const QString& caption, const QString& prompt, const QString& preset) override;
+    void error(const QString& text) override;
+};
+
+// The caption of the program's boxes, taken from the executable's name.
+QString applicationTitle();

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "core/ipauser.h"
+
+// Waits while the window keeps repainting but takes no input.
+class QtPauser : public IPauser
+{
+public:
+    void pause(int milliseconds) override;
+};
