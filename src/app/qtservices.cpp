@@ -21,8 +21,6 @@
 namespace
 {
 
-constexpr int OpenerAnswerMs = 2000;
-
 void CentreOnScreen(QWidget& w)
 {
     if (const QScreen* screen = w.screen() ? w.screen() : QGuiApplication::primaryScreen()) {
@@ -134,7 +132,7 @@ bool QtShell::OpenDocument(const QString& path)
         delete process;
         return false;
     }
-    if (!process->waitForFinished(OpenerAnswerMs))
+    if (!process->waitForFinished(m_openerAnswerMs))
         return true;
     return process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
 }

@@ -17,8 +17,14 @@ public:
 class QtShell : public IShell
 {
 public:
+    // How long opening waits for the desktop's opener to say it has no program for the file; an
+    // opener still busy after that has handed the file to its viewer.
+    explicit QtShell(int openerAnswerMs = 2000) : m_openerAnswerMs(openerAnswerMs) {}
     bool ShellCopy(const QString& source, const QString& folder) override;
     bool OpenDocument(const QString& path) override;
+
+private:
+    int m_openerAnswerMs;
 };
 
 // Waits while the window keeps repainting but takes no input.
