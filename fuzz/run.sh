@@ -16,16 +16,55 @@ if ! command -v clang++ >/dev/null 2>&1 || ! dpkg-query -W libclang-rt-14-dev >/
         clang libclang-rt-14-dev
 fi
 
+# One deb-src line for every enabled deb entry of the machine's own apt sources, in either format:
+# the same archive, suites and components, so the source comes from wherever packages come from.
+source_entries() {
+    local f
+    for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+        [ -f "$f" ] || continue
+        sed -n -E 's/^[[:space:]]*deb([[:space:]]+)/deb-src\1/p' "$f"
+    done
+    for f in /etc/apt/sources.list.d/*.sources; do
+        [ -f "$f" ] || continue
+        awk '
+            function flush() {
+                if (types ~ /(^| )deb( |$)/ && enabled != "no" && uris != "" && suites != "") {
+                    opts = (signed ~ /^\// ? "[signed-by=" signed "] " : "")
+                    n = split(uris, u, " "); m = split(suites, s, " ")
+                    for (i = 1; i <= n; i++) for (j = 1; j <= m; j++)
+                        print "deb-src " opts u[i] " " s[j] " " components
+                }
+                types = uris = suites = components = signed = enabled = ""
+            }
+            /^#/ { next }
+            /^[[:space:]]*$/ { flush(); next }
+            /^[[:space:]]/ { next }   # continuation lines (an inline key) carry nothing we need
+            {
+                key = tolower($1); sub(/:$/, "", key)
+                value = $0; sub(/^[^:]*:[[:space:]]*/, "", value); gsub(/[[:space:]]+/, " ", value)
+                if (key == "types") types = value
+                else if (key == "uris") uris = value
+                else if (key == "suites") suites = value
+                else if (key == "components") components = value
+                else if (key == "signed-by") signed = value
+                else if (key == "enabled") enabled = tolower(value)
+            }
+            END { flush() }' "$f"
+    done
+}
+
 # The system's libjpeg is not instrumented, so the fuzzer would see only our few lines. Debian's
 # source package of the same library version is built with coverage and sanitizers instead (once;
 # delete build-fuzz/libjpeg to redo it). Without it the system library is used, blindly.
 ljt="$build/libjpeg"
 if [ ! -f "$ljt/install/lib/libjpeg.a" ] && [ -z "${QUIRVEL_FUZZ_SYSTEM_LIBJPEG:-}" ]; then
     rm -rf "$ljt" && mkdir -p "$ljt/lists/partial"
-    echo "deb-src http://deb.debian.org/debian bookworm main" >"$ljt/sources.list"
+    source_entries >"$ljt/sources.list"
     apt=(-o Dir::Etc::SourceList="$ljt/sources.list" -o Dir::Etc::SourceParts=/dev/null
          -o Dir::State::Lists="$ljt/lists")
-    if (cd "$ljt" && apt-get "${apt[@]}" update -qq && apt-get "${apt[@]}" source -qq libjpeg-turbo) \
+    if [ ! -s "$ljt/sources.list" ]; then
+        echo "No deb entry in the machine's apt sources to take a deb-src entry from: fuzzing the system library." >&2
+    elif (cd "$ljt" && apt-get "${apt[@]}" update -qq && apt-get "${apt[@]}" source -qq libjpeg-turbo) \
         >"$ljt/fetch.log" 2>&1; then
         flags="-g -O1 -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer"
         cmake -S "$(find "$ljt" -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n 1)" \

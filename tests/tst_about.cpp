@@ -133,8 +133,9 @@ void TestAbout::closes()
         else
             about.close();
     });
-    // Only reached if closing failed; the modal loop must not hang the test then.
-    QTimer::singleShot(5000, &about, [&] {
+    // Only reached if closing failed; the modal loop must not hang the test then. Generous, so a
+    // slow machine never trips it.
+    QTimer::singleShot(30000, &about, [&] {
         gaveUp = true;
         about.done(QDialog::Rejected);
     });

@@ -1,6 +1,6 @@
 // Bad and awkward JPEG files from tests/hostile/corpus (made by make-corpus.py), plus a few too big
 // to commit, fed through the decoder and through a real main window's choice of a picture. Every
-// file must decode or be refused with a readable message, quickly, within bounded memory, and a
+// file must decode or be refused with a readable message within bounded memory, and a
 // refused file must leave the slot exactly as it was.
 
 #include "core/quirvelerror.h"
@@ -13,7 +13,6 @@
 #include "ui/mainwindow.h"
 #include "ui/picturebox.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -28,47 +27,26 @@ namespace
 enum class Expect { Decodes, Refused, Either };
 
 #if defined(__SANITIZE_ADDRESS__)
-// The sanitizer slows everything several times over and its shadow memory and quarantine would
-// dominate any reading of the process's memory.
+// The sanitizer's shadow memory and quarantine would dominate any reading of the process's memory.
 constexpr bool Sanitized = true;
-constexpr qint64 TimeLimitMs = 2000 * 6;
 #else
 constexpr bool Sanitized = false;
-constexpr qint64 TimeLimitMs = 2000;
 #endif
 constexpr qint64 MemoryLimitKb = 1024 * 1024;
 
-// Peak memory of whatever runs between start() and peakKb(); the kernel's high-water mark is reset
-// first, so earlier cases do not count.
-struct MemoryProbe {
-    bool resettable = false;
-    void start() { resettable = resetPeakMemory(); }
-    qint64 peakKb() const { return statusKb("VmHWM"); }
-};
-
-struct Measured {
-    qint64 ms = 0;
-    qint64 peakKb = 0;
-};
-
-template <class F> Measured measure(F&& f)
+// Peak memory of whatever f does; the kernel's high-water mark is reset first, so earlier cases
+// do not count. How fast a refusal is belongs to the benchmark, not here: CTest's timeout guards
+// against a hang.
+template <class F> void checkPeakMemory(F&& f)
 {
-    MemoryProbe probe;
-    probe.start();
-    QElapsedTimer timer;
-    timer.start();
+    resetPeakMemory();
     f();
-    return {timer.elapsed(), probe.peakKb()};
-}
-
-void checkBounds(const Measured& m)
-{
+    const qint64 peakKb = statusKb("VmHWM");
     if (qEnvironmentVariableIsSet("QUIRVEL_HOSTILE_VERBOSE"))
-        qInfo("%lld ms, peak %lld MiB", m.ms, m.peakKb / 1024);
-    QVERIFY2(m.ms < TimeLimitMs, qPrintable(QStringLiteral("took %1 ms").arg(m.ms)));
+        qInfo("peak %lld MiB", peakKb / 1024);
     if (!Sanitized)
-        QVERIFY2(m.peakKb > 0 && m.peakKb < MemoryLimitKb,
-                 qPrintable(QStringLiteral("peak memory %1 MiB").arg(m.peakKb / 1024)));
+        QVERIFY2(peakKb > 0 && peakKb < MemoryLimitKb,
+                 qPrintable(QStringLiteral("peak memory %1 MiB").arg(peakKb / 1024)));
 }
 
 // What the user reads must say something: the library's numbered message or a Russian sentence.
@@ -258,14 +236,13 @@ void TestHostile::decoder()
 
     std::optional<QImage> image;
     QString refusal;
-    const Measured m = measure([&] {
+    checkPeakMemory([&] {
         try {
             image = decodeJpegFile(m_folder + QLatin1Char('/') + name);
         } catch (const QuirvelError& e) {
             refusal = e.text();
         }
     });
-    checkBounds(m);
 
     if (image) {
         QVERIFY2(Expect(expect) != Expect::Refused, "decoded a file that must be refused");
@@ -314,8 +291,7 @@ void TestHostile::choice()
         refusal = e.text();
     }
 
-    const Measured m = measure([&] { QVERIFY(selectFile(form, name)); });
-    checkBounds(m);
+    checkPeakMemory([&] { QVERIFY(selectFile(form, name)); });
     QCOMPARE(form.setup().currentFile, path);
     QCOMPARE(form.setup().currentSlot, 3);
 
@@ -369,8 +345,7 @@ void TestHostile::slotSwitchToSpoiledPicture()
 
     QFile::remove(picture);
     QVERIFY(QFile::copy(m_folder + QLatin1Char('/') + spoiler, picture));
-    const Measured m = measure([&] { form.chooseSlot(2); });
-    checkBounds(m);
+    checkPeakMemory([&] { form.chooseSlot(2); });
 
     QCOMPARE(dialogs.errors().size(), 1);
     QString refusal;

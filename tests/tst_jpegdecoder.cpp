@@ -8,7 +8,6 @@
 #include "ui/mainwindow.h"
 #include "ui/picturebox.h"
 
-#include <QElapsedTimer>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -245,11 +244,8 @@ void TestJpegDecoder::scanLimitShrinksForLargePictures()
     // 9 megapixels: the scans-times-pixels bound lets 455 scans through, not 500.
     const QByteArray jpeg = encodeJpeg(quadrants(3000, 3000, TL, TR, BL, BR), true, 50);
     QCOMPARE(errorText([&] { decodeJpegData(withRepeatedScans(jpeg, 455)); }), QString());
-    QElapsedTimer timer;
-    timer.start();
     const QString text = errorText([&] { decodeJpegData(withRepeatedScans(jpeg, 480)); });
     QVERIFY2(text.contains(QStringLiteral("больше 455")), qPrintable(text));
-    QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
 }
 
 void TestJpegDecoder::stretchedEqualsScaledFullDecode_data()

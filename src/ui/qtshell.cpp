@@ -8,14 +8,10 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-namespace
+QtShell::QtShell(int openerAnswerMs, QObject* parent)
+    : QObject(parent), m_openerAnswerMs(openerAnswerMs)
 {
-
-constexpr int OpenerAnswerMs = 2000;
-
-} // namespace
-
-QtShell::QtShell(QObject* parent) : QObject(parent) {}
+}
 
 bool QtShell::copyIntoFolder(const QString& source, const QString& folder)
 {
@@ -43,7 +39,7 @@ bool QtShell::openDocument(const QString& path)
         process->deleteLater();
         return false;
     }
-    if (!process->waitForFinished(OpenerAnswerMs))
+    if (!process->waitForFinished(m_openerAnswerMs))
         return true;
     return process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0;
 }

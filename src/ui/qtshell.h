@@ -10,8 +10,13 @@ class QtShell : public QObject, public IShell
 {
     Q_OBJECT
 public:
-    explicit QtShell(QObject* parent = nullptr);
+    // openerAnswerMs: how long opening waits for the desktop's launcher to say that no program
+    // opens the file; a launcher still busy after that has handed the file to its viewer.
+    explicit QtShell(int openerAnswerMs = 2000, QObject* parent = nullptr);
 
     bool copyIntoFolder(const QString& source, const QString& folder) override;
     bool openDocument(const QString& path) override;
+
+private:
+    int m_openerAnswerMs;
 };
