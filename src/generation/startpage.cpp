@@ -2,6 +2,7 @@
 
 #include "app/buildinfo.h"
 #include "app/errors.h"
+#include "core/pagetemplate.h"
 #include "generation/cp1251.h"
 
 #include <QSaveFile>
@@ -10,16 +11,8 @@
 namespace
 {
 
-enum class Insert { None, Title, OrderText, Question, Extension, Answer, Credit, SiteLink };
-
-// One line of the page: fixed text, the value inserted after it, fixed text after that.
-// Slot is the slot number for questions and extensions, the answer cell (1..6) for answers.
-struct TemplateLine {
-    const char* Before;
-    Insert What;
-    int Slot;
-    const char* After;
-};
+using Insert = PageInsert;
+using TemplateLine = PageTemplateLine;
 
 // Every blank below is part of the page; the tabs of lines 18, 19, 22 and 23 are written as "\t".
 // The player's entry is read with Number() so that a letter simply counts as a wrong answer, and
@@ -196,9 +189,29 @@ constexpr TemplateLine PageTemplate[] = {
 // clang-format on
 static_assert(std::size(PageTemplate) == 166);
 
+} // namespace
+
+std::span<const PageTemplateLine> pageTemplate()
+{
+    return PageTemplate;
+}
+
+QString pageBuildValue(PageInsert what)
+{
+    if (what == Insert::Credit)
+        return QLatin1Char(' ') + AuthorCredit();
+    if (what == Insert::SiteLink)
+        return QStringLiteral("<a href=\"") + SiteUrl() + QStringLiteral("\">") + SiteHost() +
+               QStringLiteral("</a>");
+    return {};
+}
+
+namespace
+{
+
 QString InsertedValue(const TemplateLine& line, const TQuizSetup& setup, const AnswerOrder& order)
 {
-    switch (line.What) {
+    switch (line.what) {
     case Insert::None:
         return {};
     case Insert::Title:
@@ -206,16 +219,14 @@ QString InsertedValue(const TemplateLine& line, const TQuizSetup& setup, const A
     case Insert::OrderText:
         return order.Text;
     case Insert::Question:
-        return setup.Slot(line.Slot).Question;
+        return setup.Slot(line.slot).Question;
     case Insert::Extension:
-        return setup.Slot(line.Slot).Extension;
+        return setup.Slot(line.slot).Extension;
     case Insert::Answer:
-        return setup.Slot(order[line.Slot]).Answer;
+        return setup.Slot(order[line.slot]).Answer;
     case Insert::Credit:
-        return QLatin1Char(' ') + AuthorCredit();
     case Insert::SiteLink:
-        return QStringLiteral("<a href=\"") + SiteUrl() + QStringLiteral("\">") + SiteHost() +
-               QStringLiteral("</a>");
+        return pageBuildValue(line.what);
     }
     return {};
 }
@@ -226,8 +237,8 @@ void WriteStartPage(QIODevice& out, const TQuizSetup& setup, const AnswerOrder& 
 {
     for (const TemplateLine& line : PageTemplate) {
         QByteArray bytes =
-            ToWindows1251(QString::fromUtf8(line.Before) + InsertedValue(line, setup, order) +
-                          QString::fromUtf8(line.After));
+            ToWindows1251(QString::fromUtf8(line.before) + InsertedValue(line, setup, order) +
+                          QString::fromUtf8(line.after));
         bytes += "\r\n";
         // A short write (full disk, size limit) is continued until the device either takes the
         // rest or fails with the system's reason; the page never silently loses its tail.
