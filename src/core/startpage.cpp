@@ -2,6 +2,7 @@
 
 #include "core/buildinfo.h"
 #include "core/cp1251.h"
+#include "core/pagetemplate.h"
 #include "core/quirvelerror.h"
 
 #include <QSaveFile>
@@ -10,16 +11,8 @@
 namespace
 {
 
-enum class Insert { None, Title, OrderText, Question, Extension, Answer, Credit, SiteLink };
-
-// One line of the page: fixed text, the value inserted after it, fixed text after that.
-// slot is the slot number for questions and extensions, the answer cell (1..6) for answers.
-struct TemplateLine {
-    const char* before;
-    Insert what;
-    int slot;
-    const char* after;
-};
+using Insert = PageInsert;
+using TemplateLine = PageTemplateLine;
 
 // Every blank below is part of the page; the tabs of lines 18, 19, 22 and 23 are written as "\t".
 // The player's entry is read with Number() so that a letter simply counts as a wrong answer, and
@@ -196,6 +189,26 @@ constexpr TemplateLine PageTemplate[] = {
 // clang-format on
 static_assert(std::size(PageTemplate) == 166);
 
+} // namespace
+
+std::span<const PageTemplateLine> pageTemplate()
+{
+    return PageTemplate;
+}
+
+QString pageBuildValue(PageInsert what)
+{
+    if (what == Insert::Credit)
+        return QLatin1Char(' ') + authorCredit();
+    if (what == Insert::SiteLink)
+        return QStringLiteral("<a href=\"") + siteUrl() + QStringLiteral("\">") + siteHost() +
+               QStringLiteral("</a>");
+    return {};
+}
+
+namespace
+{
+
 QString insertedValue(const TemplateLine& line, const QuizSetup& setup, const AnswerOrder& order)
 {
     switch (line.what) {
@@ -212,10 +225,8 @@ QString insertedValue(const TemplateLine& line, const QuizSetup& setup, const An
     case Insert::Answer:
         return setup.slot(order[line.slot]).answer;
     case Insert::Credit:
-        return QLatin1Char(' ') + authorCredit();
     case Insert::SiteLink:
-        return QStringLiteral("<a href=\"") + siteUrl() + QStringLiteral("\">") + siteHost() +
-               QStringLiteral("</a>");
+        return pageBuildValue(line.what);
     }
     return {};
 }

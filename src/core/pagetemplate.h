@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <span>
+
+// What the writer puts between the fixed texts of a page line.
+enum class PageInsert { None, Title, OrderText, Question, Extension, Answer, Credit, SiteLink };
+
+// One line of the quiz page: fixed text, the value inserted after it, fixed text after that.
+// slot is the slot number for questions and extensions, the answer cell (1..6) for answers.
+struct PageTemplateLine {
+    const char* before;
+    PageInsert what;
+    int slot;
+    const char* after;
+};
+
+// The page's 166 lines in order; each is written followed by CR LF. Shared by the writer and the
+// reader so that the two can never disagree about the page.
+std::span<const PageTemplateLine> pageTemplate();
+
+// The value of a Credit or SiteLink line: fixed when the program is built, the same on every page.
+QString pageBuildValue(PageInsert what);
