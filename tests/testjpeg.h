@@ -179,3 +179,21 @@ inline QByteArray withRepeatedScans(const QByteArray& progressive, int scans)
     out += QByteArray("\xFF\xD9", 2);
     return out;
 }
+
+// One marker segment: marker, length, payload.
+inline QByteArray jpegSegment(uchar marker, const QByteArray& payload)
+{
+    const int length = int(payload.size()) + 2;
+    QByteArray out;
+    out += char(0xFF);
+    out += char(marker);
+    out += char(length >> 8);
+    out += char(length & 0xFF);
+    return out + payload;
+}
+
+// The same file with `segments` right after its start marker.
+inline QByteArray withSegmentsAfterSoi(const QByteArray& jpeg, const QByteArray& segments)
+{
+    return jpeg.left(2) + segments + jpeg.mid(2);
+}

@@ -199,6 +199,74 @@ def exif_block(size):
     return seg(0xE1, payload + bytes(size - len(payload)))
 
 
+def tiff(order, entries, ifd_offset=8, count=None, next_ifd=0, cut=None):
+    """A TIFF block in byte order "II" or "MM" whose IFD0 holds the given (tag, type, count,
+    value) entries; SHORT values sit in the first two bytes of the value field. count claims
+    another number of entries, cut keeps only that many bytes."""
+    e = "<" if order == b"II" else ">"
+    body = order + struct.pack(e + "HI", 42, ifd_offset)
+    body += struct.pack(e + "H", len(entries) if count is None else count)
+    for tag, kind, n, value in entries:
+        field = struct.pack(e + "HH", value, 0) if kind == 3 else struct.pack(e + "I", value)
+        body += struct.pack(e + "HHI", tag, kind, n) + field
+    body += struct.pack(e + "I", next_ifd)
+    return body if cut is None else body[:cut]
+
+
+def exif(tiff_block, pad=b"\x00"):
+    return seg(0xE1, b"Exif\x00" + pad + tiff_block)
+
+
+ORIENTATION = 0x0112
+EXIF_IFD = 0x8769
+
+
+def exif_pictures(baseline):
+    """Good pictures behind Exif blocks that are odd or hostile; the comment says what Chromium
+    makes of each, which the picture's thumbnail must match."""
+    def picture(*segments):
+        return SOI + b"".join(segments) + baseline[2:]
+
+    short, long_ = 3, 4
+    files = {}
+    files["exif-orientation-6-mm.jpg"] = picture(exif(tiff(b"MM", [(ORIENTATION, short, 1, 6)])))
+    files["exif-orientation-8-ii.jpg"] = picture(exif(tiff(b"II", [(ORIENTATION, short, 1, 8)])))
+    # IFD0 names itself as its Exif sub-IFD and as the next IFD: 5, read once from each.
+    files["exif-ifd-loop.jpg"] = picture(exif(tiff(
+        b"II", [(EXIF_IFD, long_, 1, 8), (ORIENTATION, short, 1, 5)], next_ifd=8)))
+    # IFD0 far outside the segment: as stored.
+    files["exif-offset-outside.jpg"] = picture(exif(tiff(
+        b"MM", [(ORIENTATION, short, 1, 6)], ifd_offset=0xFFFFFFF0)))
+    # A sub-IFD outside the segment is passed over; the Orientation after it counts: 7.
+    files["exif-subifd-outside.jpg"] = picture(exif(tiff(
+        b"MM", [(EXIF_IFD, long_, 1, 0x7FFFFFF0), (ORIENTATION, short, 1, 7)])))
+    # 65535 entries claimed, two and a half there: the whole ones are read, 3.
+    files["exif-huge-count.jpg"] = picture(exif(tiff(
+        b"II", [(0x010F, 2, 4, 0x41414141), (ORIENTATION, short, 1, 3),
+                (ORIENTATION, short, 1, 6)], count=0xFFFF, cut=8 + 2 + 12 * 2 + 6)))
+    # The only entry stops after nine of its twelve bytes: as stored.
+    files["exif-truncated-entry.jpg"] = picture(exif(tiff(
+        b"MM", [(ORIENTATION, short, 1, 6)], cut=8 + 2 + 9)))
+    # A full segment of sub-IFD pointers, each into the entries themselves: the most reading one
+    # segment can ask for, millions of entries, and no Orientation among them.
+    n = (65533 - 6 - 8 - 2 - 4) // 12
+    files["exif-many-subifds.jpg"] = picture(exif(tiff(
+        b"MM", [(EXIF_IFD, long_, 1, 8 + 2 + 12 * i) for i in range(n)])))
+    # Too short to be taken ("Exif", zero, pad and nothing): the next Exif segment counts, 6.
+    files["exif-empty-first.jpg"] = picture(seg(0xE1, b"Exif\x00\x00"),
+                                            exif(tiff(b"MM", [(ORIENTATION, short, 1, 6)])))
+    # Only the first Exif segment counts, even a broken one: as stored.
+    files["exif-broken-first.jpg"] = picture(
+        exif(b"MM\x00\x2b" + tiff(b"MM", [(ORIENTATION, short, 1, 6)])[4:]),
+        exif(tiff(b"MM", [(ORIENTATION, short, 1, 6)])))
+    # The pad byte after "Exif\0" is not looked at: 2.
+    files["exif-pad-byte.jpg"] = picture(exif(tiff(b"II", [(ORIENTATION, short, 1, 2)]), b"X"))
+    # The file ends inside an Exif segment that claims 60000 bytes: no picture at all.
+    files["exif-file-ends-inside.jpg"] = (SOI + b"\xFF\xE1" + struct.pack(">H", 60002) +
+                                          b"Exif\x00\x00" + tiff(b"MM", [(ORIENTATION, short, 1, 6)]))
+    return files
+
+
 def main():
     os.makedirs(OUT, exist_ok=True)
     rng = random.Random(8)
@@ -252,6 +320,7 @@ def main():
 
         # One full-size Exif block in front of a good picture; the test adds a much bigger one.
         files["exif-64k.jpg"] = SOI + exif_block(65533 - 2) + baseline[2:]
+        files.update(exif_pictures(baseline))
 
     for name, data in sorted(files.items()):
         with open(os.path.join(OUT, name), "wb") as f:
