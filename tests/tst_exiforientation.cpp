@@ -148,7 +148,7 @@ Header readHeader(const QByteArray& jpeg, bool fromFile = false)
 const QByteArray& plainJpeg()
 {
     static const QByteArray jpeg =
-        encodeJpeg(Quadrants(32, 24, Qt::red, Qt::green, Qt::blue, Qt::white));
+        encodeJpeg(quadrants(32, 24, Qt::red, Qt::green, Qt::blue, Qt::white));
     return jpeg;
 }
 

@@ -56,7 +56,7 @@ struct PagePattern {
     }
 };
 
-const PagePattern& pattern()
+const PagePattern& pagePattern()
 {
     static const PagePattern pattern;
     return pattern;
@@ -100,7 +100,7 @@ public:
 
     QuizPageContents parse() const
     {
-        const PagePattern& pattern = pattern();
+        const PagePattern& pattern = pagePattern();
         const QByteArray& head = pattern.fixed.front().bytes;
         if (!m_bytes.startsWith(head))
             refuse(std::mismatch(head.begin(), head.end(), m_bytes.begin(), m_bytes.end()).first -
