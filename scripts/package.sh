@@ -7,24 +7,11 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-package"
 
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-
 packages=(
     g++ cmake make pkg-config qt6-base-dev libjpeg62-turbo-dev
     dpkg-dev file lintian desktop-file-utils appstream
 )
-missing=()
-for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-        missing+=("$p")
-    fi
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-    $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+bash "$root/scripts/install-missing.sh" "${packages[@]}"
 
 # Debian's own compiler and linker flags (hardening included), as a package built by
 # dpkg-buildpackage would get them (its file-prefix map is taken from the current folder).

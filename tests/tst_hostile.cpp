@@ -69,17 +69,6 @@ bool writeBytes(const QString& path, const QByteArray& bytes)
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-QByteArray segment(uchar marker, const QByteArray& payload)
-{
-    const int length = int(payload.size()) + 2;
-    QByteArray out;
-    out += char(0xFF);
-    out += char(marker);
-    out += char(length >> 8);
-    out += char(length & 0xFF);
-    return out + payload;
-}
-
 // A good picture behind 256 full-size Exif blocks: 16 MB the library has to skip.
 QByteArray withHugeExif(const QByteArray& picture)
 {
@@ -87,7 +76,7 @@ QByteArray withHugeExif(const QByteArray& picture)
     exif.append(65533 - 2 - exif.size(), '\x5A');
     QByteArray out = picture.left(2);
     for (int i = 0; i < 256; ++i)
-        out += segment(0xE1, exif);
+        out += jpegSegment(0xE1, exif);
     return out + picture.mid(2);
 }
 
@@ -95,7 +84,7 @@ QByteArray withHugeExif(const QByteArray& picture)
 QByteArray withManyComments(const QByteArray& picture)
 {
     QByteArray out = picture.left(2);
-    const QByteArray comment = segment(0xFE, QByteArray("x"));
+    const QByteArray comment = jpegSegment(0xFE, QByteArray("x"));
     out.reserve(picture.size() + 400000 * comment.size());
     for (int i = 0; i < 400000; ++i)
         out += comment;
