@@ -52,7 +52,10 @@ public:
     void message(const QString&) override { ++shown; }
     bool confirm(const QString&) override { return false; }
     bool yesNo(const QString&, const QString&) override { return false; }
-    QString input(const QString&, const QString&, const QString& preset) override { return preset; }
+    std::optional<QString> input(const QString&, const QString&, const QString& preset) override
+    {
+        return preset;
+    }
     void error(const QString& text) override
     {
         ++shown;
@@ -65,6 +68,11 @@ class CopyShell : public IShell
 {
 public:
     bool copyIntoFolder(const QString& source, const QString& folder) override;
+    bool renameFile(const QString& from, const QString& to) override
+    {
+        return ::renameFile(from, to);
+    }
+    bool removeFile(const QString& path) override { return ::removeFile(path); }
     bool openDocument(const QString&) override { return true; }
 };
 
@@ -257,15 +265,14 @@ bool runHostile(MainWindow& form, SilentDialogs& dialogs, const QString& corpus,
         std::exit(2);
     }
     const std::string path = (corpus + QLatin1Char('/') + worstFile).toStdString();
-    const Cost djpeg =
-        median(reps, [&] { spawn({"djpeg", "-outfile", "/dev/null", path}, true); });
+    const Cost djpeg = median(reps, [&] { spawn({"djpeg", "-outfile", "/dev/null", path}, true); });
     const double ratio = worst.cpu / djpeg.cpu;
     const double goal = 1.15;
     auto cell = [](const Cost& c) {
         return QStringLiteral("%1 (%2)").arg(c.cpu, 0, 'f', 1).arg(c.wall, 0, 'f', 1);
     };
-    std::printf("\n%-40s %16s %16s %6s %6s\n", "slowest hostile file to choose", "djpeg",
-                "choose", "ratio", "goal");
+    std::printf("\n%-40s %16s %16s %6s %6s\n", "slowest hostile file to choose", "djpeg", "choose",
+                "ratio", "goal");
     std::printf("%-40s %16s %16s %6.2f %6s\n", qPrintable(worstFile), qPrintable(cell(djpeg)),
                 qPrintable(cell(worst)), ratio, verdict(ratio, goal));
     return ratio <= goal;

@@ -1,12 +1,13 @@
 #pragma once
 
-// Test doubles for the seams: dialogs answered in advance, a shell that really copies but can be
-// told to fail, and pauses that only count.
+// Test doubles for the seams: dialogs answered in advance, a shell that really copies, renames and
+// deletes but can be told to fail, and pauses that only count.
 
 #include "core/filecopy.h"
 #include "core/services.h"
 
 #include <QQueue>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStringList>
 
@@ -18,7 +19,9 @@ public:
     QStringList log;
     QQueue<bool> confirmAnswers;  // empty queue: Cancel
     QQueue<bool> yesNoAnswers;    // empty queue: No
-    QQueue<QString> inputAnswers; // empty queue: Cancel, the preset comes back
+    QQueue<QString> inputAnswers; // empty queue: Cancel, nothing comes back
+    // An input answer for OK pressed on the preset as it stands.
+    static inline const QString KeepPreset = QStringLiteral("<OK on the preset>");
 
     void message(const QString& text) override { log << QStringLiteral("Message: ") + text; }
     bool confirm(const QString& text) override
@@ -31,11 +34,15 @@ public:
         log << QStringLiteral("YesNo: ") + caption + QLatin1Char('|') + text;
         return !yesNoAnswers.isEmpty() && yesNoAnswers.dequeue();
     }
-    QString input(const QString& caption, const QString& prompt, const QString& preset) override
+    std::optional<QString> input(const QString& caption, const QString& prompt,
+                                 const QString& preset) override
     {
         log << QStringLiteral("Input: ") + caption + QLatin1Char('|') + prompt + QLatin1Char('|') +
                    preset;
-        return inputAnswers.isEmpty() ? preset : inputAnswers.dequeue().left(InputMaxLength);
+        if (inputAnswers.isEmpty())
+            return std::nullopt;
+        const QString answer = inputAnswers.dequeue();
+        return (answer == KeepPreset ? preset : answer).left(InputMaxLength);
     }
     void error(const QString& text) override { log << QStringLiteral("Error: ") + text; }
 
@@ -57,22 +64,45 @@ class RecordingShell : public IShell
 {
 public:
     QStringList copies;           // "source -> folder"
+    QStringList fileChanges;      // "rename from -> to", "remove path"
     QStringList opened;           // documents asked to open
     QSet<QString> failingSources; // copies of these sources fail without touching anything
+    // The first copy, rename or remove whose line ("copy source -> folder", or as in
+    // fileChanges) matches this pattern fails without touching anything; empty: none.
+    QString failing;
     bool openResult = true;
 
     bool copyIntoFolder(const QString& source, const QString& folder) override
     {
         copies << source + QStringLiteral(" -> ") + folder;
-        if (failingSources.contains(source))
+        if (failingSources.contains(source) || fails(QStringLiteral("copy ") + copies.last()))
             return false;
         return ::copyIntoFolder(source, folder);
+    }
+    bool renameFile(const QString& from, const QString& to) override
+    {
+        fileChanges << QStringLiteral("rename ") + from + QStringLiteral(" -> ") + to;
+        return !fails(fileChanges.last()) && ::renameFile(from, to);
+    }
+    bool removeFile(const QString& path) override
+    {
+        fileChanges << QStringLiteral("remove ") + path;
+        return !fails(fileChanges.last()) && ::removeFile(path);
     }
     bool openDocument(const QString& path) override
     {
         opened << path;
         return openResult;
     }
+
+private:
+    bool fails(const QString& line)
+    {
+        if (m_failed || failing.isEmpty() || !QRegularExpression(failing).match(line).hasMatch())
+            return false;
+        return m_failed = true;
+    }
+    bool m_failed = false;
 };
 
 class CountingPauser : public IPauser

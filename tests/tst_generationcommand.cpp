@@ -2,12 +2,20 @@
 #include "core/quirvelerror.h"
 #include "core/quizfolder.h"
 #include "fakes.h"
+#include "foldersnapshot.h"
 
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace
@@ -28,10 +36,13 @@ const QString Rest = QStringLiteral("Выбирай картинки, делай
 const QString ViewQuestion = QStringLiteral("Confirm: Просматривать будете?");
 const QString CannotShow =
     QStringLiteral("Message: Не могу продемонстрировать страничку! Проверьте путь к викторине: ");
+const QString CopyFailed = QStringLiteral("Ошибка при копировании");
+const QString DeleteFailed = QStringLiteral("Ошибка при удалении файла");
 
 // The folder loop has no way out but a good name: a script that runs dry must fail, not hang.
 struct BoundedDialogs : ScriptedDialogs {
-    QString input(const QString& caption, const QString& prompt, const QString& preset) override
+    std::optional<QString> input(const QString& caption, const QString& prompt,
+                                 const QString& preset) override
     {
         if (log.filter(QStringLiteral("Input: ")).size() >= 20)
             throw std::runtime_error("the folder name is asked for without end");
@@ -104,18 +115,23 @@ struct Rig {
     {
         QDir().mkpath(programFolder);
         QDir().mkpath(root.path() + QStringLiteral("/pictures"));
-        for (const QString& name : DecorationNames)
-            writeFile(programFolder + name, name.toLatin1());
+        writeDecorations();
         setup.initialise(programFolder);
         if (withPictures)
             choosePictures();
         command.setShuffle([this] { return orders.at(shuffles++ % orders.size()); });
     }
-    void choosePictures()
+    void writeDecorations()
+    {
+        for (const QString& name : DecorationNames)
+            writeFile(programFolder + name, name.toLatin1());
+    }
+    void choosePictures(qsizetype size = 0)
     {
         for (int k = 1; k <= 6; ++k) {
             const QString path = root.path() + QStringLiteral("/pictures/p%1.jpg").arg(k);
-            writeFile(path, "picture " + QByteArray::number(k));
+            writeFile(path,
+                      size ? QByteArray(size, char('0' + k)) : "picture " + QByteArray::number(k));
             setup.selectSlot(k);
             setup.setPicture(path);
         }
@@ -152,8 +168,11 @@ private slots:
     void refusedNameIsAskedForAgain();
     void viewQuestion_data();
     void viewQuestion();
-    void unwritablePageStopsBeforeDecorations_data();
-    void unwritablePageStopsBeforeDecorations();
+    void cancelledFolderNameEndsTheCommand_data();
+    void cancelledFolderNameEndsTheCommand();
+    void failedPlacementStopsBeforeDecorations_data();
+    void failedPlacementStopsBeforeDecorations();
+    void fullDiskKeepsThePreviousQuiz();
 };
 
 // The title is checked before the pictures, then trimmed and written back ("Title: ").
@@ -182,7 +201,8 @@ void TestGenerationCommand::titleIsTrimmedBeforePictureCheck()
 void TestGenerationCommand::firstRunAsksThenSecondReusesFolder()
 {
     Rig rig;
-    rig.command.run(); // the input box is cancelled: its preset, the title, names the folder
+    rig.dialogs.inputAnswers << ScriptedDialogs::KeepPreset; // the title names the folder
+    rig.command.run();
     const QStringList first{
         Warning,           AskPrefix + "Quiz", "Info: Quiz", "Status: " + Generating,
         "Status: " + Done, "Status: " + Rest,  ViewQuestion};
@@ -212,6 +232,7 @@ void TestGenerationCommand::progressDisplay()
     QFETCH(int, start);
     Rig rig;
     rig.window.progress = start;
+    rig.dialogs.inputAnswers << ScriptedDialogs::KeepPreset;
     rig.command.run();
     QStringList expected;
     for (int step = 1; step <= 101; ++step)
@@ -255,6 +276,7 @@ void TestGenerationCommand::refusedNameIsAskedForAgain()
     QFETCH(bool, usedBefore);
     Rig rig;
     if (usedBefore) {
+        rig.dialogs.inputAnswers << ScriptedDialogs::KeepPreset;
         rig.command.run();
         rig.setup.reset();
         rig.choosePictures();
@@ -288,6 +310,7 @@ void TestGenerationCommand::viewQuestion()
     QFETCH(bool, opens);
     Rig rig;
     rig.dialogs.confirmAnswers << view;
+    rig.dialogs.inputAnswers << ScriptedDialogs::KeepPreset;
     rig.shell.openResult = opens;
     rig.command.run();
     const QString page = rig.programFolder + "/Quiz/start.htm";
@@ -296,52 +319,116 @@ void TestGenerationCommand::viewQuestion()
     QCOMPARE(rig.dialogs.log.last(), opens ? ViewQuestion : CannotShow + page);
 }
 
-void TestGenerationCommand::unwritablePageStopsBeforeDecorations_data()
+// Cancel, at once or after a refused name, returns with nothing made or renamed.
+void TestGenerationCommand::cancelledFolderNameEndsTheCommand_data()
 {
-    QTest::addColumn<QString>("breakage");
-    QTest::addColumn<QString>("error"); // empty: any text
-    QTest::newRow("read-only folder") << "read-only"
-                                      << "";
-    QTest::newRow("start.htm is a folder") << "folder"
-                                           << "";
-    QTest::newRow("quiz folder deleted since") << "gone"
-                                               << "No such file or directory.";
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("at once") << QStringList();
+    QTest::newRow("after a refused name") << QStringList{".."};
 }
 
-void TestGenerationCommand::unwritablePageStopsBeforeDecorations()
+void TestGenerationCommand::cancelledFolderNameEndsTheCommand()
+{
+    QFETCH(QStringList, names);
+    Rig rig;
+    rig.window.title = QStringLiteral(" Quiz ");
+    rig.dialogs.inputAnswers.append(names);
+    rig.command.run();
+    QStringList expected{"Title: Quiz", Warning, AskPrefix + "Quiz"};
+    if (!names.isEmpty())
+        expected << FolderFailed << Warning << AskPrefix + "Quiz";
+    QCOMPARE(rig.dialogs.log, expected);
+    QCOMPARE(rig.folders(), QStringList({"/pictures", "/program"}));
+    QCOMPARE(rig.setup.folderName, QString());
+    QVERIFY(rig.setup.firstGeneration);
+}
+
+// However the new quiz fails to arrive, the command ends without "done", decorations or the view
+// question, status and bar as they were, and the previous quiz as it was.
+void TestGenerationCommand::failedPlacementStopsBeforeDecorations_data()
+{
+    QTest::addColumn<QString>("breakage");
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("read-only folder") << "read-only" << QStringList(6, CopyFailed) << "";
+    QTest::newRow("start.htm is a folder") << "folder" << QStringList{DeleteFailed} << "";
+    QTest::newRow("quiz folder deleted since") << "gone" << QStringList(6, CopyFailed) << "";
+    QTest::newRow("page beyond the file size limit")
+        << "limit" << QStringList() << "File too large.";
+}
+
+void TestGenerationCommand::failedPlacementStopsBeforeDecorations()
 {
     QFETCH(QString, breakage);
+    QFETCH(QStringList, messages);
     QFETCH(QString, error);
     if (breakage == "read-only" && geteuid() == 0)
         QSKIP("root writes into read-only folders");
     Rig rig;
+    rig.dialogs.inputAnswers << ScriptedDialogs::KeepPreset;
     rig.command.run();
     QFile folder(rig.setup.quizFolder());
     const auto permissions = folder.permissions();
-    QFile::remove(rig.setup.quizFolder() + "/start.htm");
     if (breakage == "read-only")
         QVERIFY(folder.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner));
     else if (breakage == "folder")
-        QVERIFY(QDir().mkdir(rig.setup.quizFolder() + "/start.htm"));
-    else
+        QVERIFY(QFile::remove(rig.setup.quizFolder() + "/start.htm") &&
+                QDir().mkdir(rig.setup.quizFolder() + "/start.htm"));
+    else if (breakage == "gone")
         QVERIFY(QDir(rig.setup.quizFolder()).removeRecursively());
+    const auto before = folderSnapshot(rig.setup.quizFolder());
     rig.dialogs.log.clear();
     rig.shell.copies.clear();
     rig.dialogs.confirmAnswers << true;
 
+    // The pictures are small; the page is not, and writing it fails the way a full disk does.
+    rlimit limit{}, unlimited{};
+    getrlimit(RLIMIT_FSIZE, &unlimited);
+    limit = {breakage == "limit" ? 1024 : unlimited.rlim_cur, unlimited.rlim_max};
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
     guarded(rig.dialogs, [&] { rig.command.run(); }); // as the window runs it
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    std::signal(SIGXFSZ, oldHandler);
     folder.setPermissions(permissions);
 
-    QCOMPARE(rig.dialogs.errors().size(), 1);
-    if (error.isEmpty())
-        QVERIFY(!rig.dialogs.errors().first().isEmpty());
-    else
-        QCOMPARE(rig.dialogs.errors().first(), error);
+    QCOMPARE(rig.dialogs.messages(), messages);
+    QCOMPARE(rig.dialogs.errors(), error.isEmpty() ? QStringList() : QStringList{error});
     QVERIFY(!rig.dialogs.log.contains(ViewQuestion));
+    QVERIFY(!rig.dialogs.log.contains("Status: " + Done));
     QVERIFY(rig.shell.copies.filter(".gif").isEmpty());
     QCOMPARE(rig.window.status, Generating);
     QCOMPARE(rig.window.progress, 100);
-    QVERIFY(breakage != "gone" || !QFileInfo::exists(rig.setup.quizFolder()));
+    QCOMPARE(folderSnapshot(rig.setup.quizFolder()), before);
+}
+
+// A real full disk: the new pictures do not fit, the old quiz stays whole.
+void TestGenerationCommand::fullDiskKeepsThePreviousQuiz()
+{
+    Rig rig;
+    const QByteArray disk = QFile::encodeName(rig.programFolder);
+    if (::mount("tmpfs", disk.constData(), "tmpfs", 0, "size=2m") != 0)
+        QSKIP(qPrintable("a small file system cannot be mounted here: " +
+                         QString::fromLocal8Bit(std::strerror(errno))));
+    auto unmount = qScopeGuard([&] { ::umount2(disk.constData(), MNT_DETACH); });
+    rig.writeDecorations();
+    rig.dialogs.inputAnswers << ScriptedDialogs::KeepPreset;
+    rig.command.run();
+    const auto before = folderSnapshot(rig.setup.quizFolder());
+    QCOMPARE(before.size(), 6 + DecorationNames.size() + 1);
+
+    // About 548 KB stay free: the first 350 KB picture fits, the other five do not.
+    const qint64 free = QStorageInfo(rig.programFolder).bytesAvailable();
+    writeFile(rig.programFolder + "filler", QByteArray(free - 548 * 1024, 'f'));
+    rig.choosePictures(350 * 1024);
+    rig.dialogs.log.clear();
+    rig.dialogs.confirmAnswers << true;
+    rig.command.run();
+
+    QCOMPARE(rig.dialogs.messages(), QStringList(5, CopyFailed));
+    QVERIFY(!rig.dialogs.log.contains(ViewQuestion));
+    QCOMPARE(rig.window.status, Generating);
+    QCOMPARE(folderSnapshot(rig.setup.quizFolder()), before);
 }
 
 QTEST_GUILESS_MAIN(TestGenerationCommand)

@@ -160,24 +160,32 @@ void TestQtDialogs::yesNo()
 void TestQtDialogs::input_data()
 {
     QTest::addColumn<QString>("preset");
-    QTest::addColumn<QString>("typed"); // empty: keep the preset
-    QTest::addColumn<bool>("ok");
-    QTest::addColumn<QString>("result");
+    QTest::addColumn<QString>("typed");  // empty: keep the preset
+    QTest::addColumn<QString>("answer"); // the button pressed, or "close"
+    QTest::addColumn<QString>("result"); // null: nothing comes back
     QTest::newRow("OK keeps the preset") << "Звери"
-                                         << "" << true << "Звери";
+                                         << ""
+                                         << "OK"
+                                         << "Звери";
     QTest::newRow("typing replaces the selected preset") << "Звери"
-                                                         << "Ptitsy" << true << "Ptitsy";
-    QTest::newRow("Cancel returns the preset") << "Звери"
-                                               << "Ptitsy" << false << "Звери";
+                                                         << "Ptitsy"
+                                                         << "OK"
+                                                         << "Ptitsy";
+    QTest::newRow("Cancel gives nothing") << "Звери"
+                                          << "Ptitsy"
+                                          << "Cancel" << QString();
+    QTest::newRow("closing gives nothing") << "Звери"
+                                           << ""
+                                           << "close" << QString();
     QTest::newRow("at most 255 characters")
-        << "" << QString(300, QLatin1Char('z')) << true << QString(255, QLatin1Char('z'));
+        << "" << QString(300, QLatin1Char('z')) << "OK" << QString(255, QLatin1Char('z'));
 }
 
 void TestQtDialogs::input()
 {
     QFETCH(QString, preset);
     QFETCH(QString, typed);
-    QFETCH(bool, ok);
+    QFETCH(QString, answer);
     QFETCH(QString, result);
     whenShown([&](QWidget* w) {
         QCOMPARE(w->windowTitle(), QStringLiteral("Внимание!"));
@@ -188,10 +196,13 @@ void TestQtDialogs::input()
         QVERIFY(centred(w));
         if (!typed.isEmpty())
             QTest::keyClicks(edit, typed);
-        button(w, ok ? QStringLiteral("OK") : QStringLiteral("Cancel"))->click();
+        if (answer == "close")
+            w->close();
+        else
+            button(w, answer)->click();
     });
     QCOMPARE(m_dialogs.input(QStringLiteral("Внимание!"), QStringLiteral("Имя папки"), preset),
-             result);
+             result.isNull() ? std::nullopt : std::optional(result));
     QVERIFY(m_inspected);
 }
 

@@ -1,6 +1,7 @@
 #include "core/quirvelerror.h"
 #include "core/quizfolder.h"
 #include "fakes.h"
+#include "foldersnapshot.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -28,11 +29,11 @@ QByteArray bytesOf(const QString& name)
     return QByteArray("\xff\xd8\0", 3) + name.toUtf8() + QByteArray(200, char(name.size()));
 }
 
-// A shell that writes half the file, or throws, for one chosen source.
+// A shell that writes half the file, or throws, for one chosen source, or throws for a rename.
 class BrokenShell : public RecordingShell
 {
 public:
-    QString halfWay, throwing;
+    QString halfWay, throwing, throwingRename; // the last: a rename to a path ending so
     bool copyIntoFolder(const QString& source, const QString& folder) override
     {
         if (source == throwing)
@@ -43,6 +44,12 @@ public:
         writeBytes(folder + QLatin1Char('/') + QFileInfo(source).fileName(),
                    readBytes(source).left(50));
         return false;
+    }
+    bool renameFile(const QString& from, const QString& to) override
+    {
+        if (!throwingRename.isEmpty() && to.endsWith(throwingRename))
+            throw QuirvelError(QStringLiteral("Устройство не готово"));
+        return RecordingShell::renameFile(from, to);
     }
 };
 } // namespace
@@ -163,7 +170,7 @@ private slots:
 
         RecordingShell shell;
         ScriptedDialogs dialogs;
-        writeQuizPage(setup, order, shell, dialogs);
+        QVERIFY(writeQuizPage(setup, order, shell, dialogs));
 
         QCOMPARE(dialogs.log, QStringList());
         QCOMPARE(shell.copies.size(), 6);
@@ -177,63 +184,123 @@ private slots:
             QVERIFY(where.startsWith("quiz/") || readBytes(pathOf(where)) == bytesOf(where));
     }
 
+    void renameAndRemove()
+    {
+        writeBytes(pathOf("a/new"), "new");
+        writeBytes(pathOf("a/old"), "old");
+        QVERIFY(QDir().mkpath(pathOf("a/folder")));
+        QVERIFY(renameFile(pathOf("a/new"), pathOf("a/old")));
+        QCOMPARE(readBytes(pathOf("a/old")), QByteArray("new"));
+        QVERIFY(!renameFile(pathOf("a/folder"), pathOf("a/moved"))); // a folder never moves
+        QVERIFY(!renameFile(pathOf("a/old"), pathOf("a/folder")));   // nor gets replaced
+        QVERIFY(!removeFile(pathOf("a/folder")) && QFileInfo(pathOf("a/folder")).isDir());
+        QVERIFY(removeFile(pathOf("a/old")) && !QFileInfo::exists(pathOf("a/old")));
+    }
+
+    // A regeneration (or a first generation) broken in the disk or in the seam at one slot.
+    // Patterns match the shell's lines ("copy src -> folder", "rename a -> b", "remove p");
+    // <quiz> stands for the quiz folder.
     void failures_data()
     {
         QTest::addColumn<QString>("how");
         QTest::addColumn<int>("slot");
+        QTest::addColumn<QString>("failing");
+        QTest::addColumn<bool>("first");
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("missing source") << "missing" << 3 << QStringList{CopyFailed};
-        QTest::newRow("source is a folder") << "folder" << 1 << QStringList{CopyFailed};
-        QTest::newRow("shell refuses") << "refused" << 6 << QStringList{CopyFailed};
-        QTest::newRow("copy breaks half-way") << "half" << 4 << QStringList{CopyFailed};
+        QTest::addColumn<bool>("placed");
+        const QString none;
+        QTest::newRow("missing source")
+            << "missing" << 3 << none << false << QStringList{CopyFailed} << false;
+        QTest::newRow("source is a folder")
+            << "folder" << 1 << none << false << QStringList{CopyFailed} << false;
+        QTest::newRow("shell refuses")
+            << "refused" << 6 << none << false << QStringList{CopyFailed} << false;
+        QTest::newRow("copy breaks half-way")
+            << "half" << 4 << none << false << QStringList{CopyFailed} << false;
+        QTest::newRow("copy of slot 5")
+            << "" << 0 << "^copy .*/p/e\\.jpg " << false << QStringList{CopyFailed} << false;
         QTest::newRow("numbered name held by a folder")
-            << "blocked" << 2 << QStringList{DeleteFailed};
+            << "blocked" << 2 << none << false << QStringList{DeleteFailed} << false;
         QTest::newRow("held and missing")
-            << "blocked missing" << 5 << QStringList{DeleteFailed, CopyFailed};
+            << "blocked missing" << 5 << none << false << QStringList{CopyFailed} << false;
+        QTest::newRow("1.jpg not put in place") << "" << 0 << "^rename .* -> <quiz>/1\\.jpg$"
+                                                << false << QStringList{DeleteFailed} << false;
+        QTest::newRow("old 4.jpg not moved aside") << "" << 0 << "^rename <quiz>/4\\.jpg -> "
+                                                   << false << QStringList{DeleteFailed} << false;
+        QTest::newRow("start.htm not put in place")
+            << "" << 0 << " -> <quiz>/start\\.htm$" << false << QStringList{DeleteFailed} << false;
+        QTest::newRow("first generation, 5.jpg not put in place")
+            << "" << 0 << " -> <quiz>/5\\.jpg$" << true << QStringList{DeleteFailed} << false;
+        QTest::newRow("old 2.jpg not deleted once all is in place")
+            << "" << 0 << "^remove .*/2\\.jpg$" << false << QStringList{DeleteFailed} << true;
     }
     void failures()
     {
         QFETCH(QString, how);
         QFETCH(int, slot);
+        QFETCH(QString, failing);
+        QFETCH(bool, first);
         QFETCH(QStringList, messages);
+        QFETCH(bool, placed);
         choose({"p/a.jpg", "p/b.jpg", "p/c.jpg", "p/d.jpg", "p/e.jpg", "p/f.jpg"});
-        const QString source = setup.slot(slot).picturePath;
-        const QString target = quizPath(QString::number(slot) + ".jpg");
-        writeBytes(target + (how.contains("blocked") ? "/inside" : ""), "earlier picture");
+        if (!first) {
+            for (const QString name :
+                 {"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg", "6.jpg", "start.htm", "заметки.txt"})
+                if (name != QString::number(slot) + ".jpg" || !how.contains("blocked"))
+                    writeBytes(quizPath(name), bytesOf("earlier " + name));
+        }
         BrokenShell shell;
-        if (how.contains("missing") || how == "folder")
-            QVERIFY(QFile::remove(source) && (how != "folder" || QDir().mkpath(source)));
-        if (how == "refused")
-            shell.failingSources << source;
-        if (how == "half")
-            shell.halfWay = source;
+        shell.failing = failing.replace("<quiz>", QRegularExpression::escape(setup.quizFolder()));
+        if (slot > 0) {
+            const QString source = setup.slot(slot).picturePath;
+            if (how.contains("blocked"))
+                writeBytes(quizPath(QString::number(slot) + ".jpg/inside"), "the user's");
+            if (how.contains("missing") || how == "folder")
+                QVERIFY(QFile::remove(source) && (how != "folder" || QDir().mkpath(source)));
+            if (how == "refused")
+                shell.failingSources << source;
+            if (how == "half")
+                shell.halfWay = source;
+        }
+        const auto before = folderSnapshot(quizPath());
 
         ScriptedDialogs dialogs;
-        writeQuizPage(setup, order, shell, dialogs);
+        QCOMPARE(writeQuizPage(setup, order, shell, dialogs), placed);
 
-        QCOMPARE(dialogs.log.size(), messages.size());
         QCOMPARE(dialogs.messages(), messages);
+        QCOMPARE(dialogs.log.size(), messages.size());
         QCOMPARE(shell.copies.size(), 6);
-        // No numbered picture for the failing slot (a folder in the way stays); the rest go on.
-        QVERIFY(!QFileInfo(target).isFile());
-        QCOMPARE(QFileInfo(target).isDir(), how.contains("blocked"));
+        if (!placed) {
+            QCOMPARE(folderSnapshot(quizPath()), before);
+            return;
+        }
         for (int k = 1; k <= 6; ++k)
-            QVERIFY(k == slot || readBytes(quizPath(QString::number(k) + ".jpg")) ==
-                                     readBytes(setup.slot(k).picturePath));
-        QVERIFY(QFileInfo(quizPath("start.htm")).size() > 0);
+            QVERIFY(readBytes(quizPath(QString::number(k) + ".jpg")) ==
+                    readBytes(setup.slot(k).picturePath));
+        QVERIFY(readBytes(quizPath("start.htm")).startsWith(" <html>"));
         QCOMPARE(entries().filter(QRegularExpression("^\\.")), QStringList());
     }
 
+    void exceptionLeavesFolderUntouched_data()
+    {
+        QTest::addColumn<bool>("whileReplacing");
+        QTest::newRow("while copying slot 4") << false;
+        QTest::newRow("while replacing 3.jpg") << true;
+    }
     void exceptionLeavesFolderUntouched()
     {
+        QFETCH(bool, whileReplacing);
         choose({"p/a.jpg", "p/b.jpg", "p/c.jpg", "p/d.jpg", "p/e.jpg", "p/f.jpg"});
-        writeBytes(quizPath("1.jpg"), "earlier");
+        for (const QString name : {"1.jpg", "2.jpg", "3.jpg", "start.htm"})
+            writeBytes(quizPath(name), bytesOf("earlier " + name));
+        const auto before = folderSnapshot(quizPath());
         BrokenShell shell;
-        shell.throwing = setup.slot(4).picturePath;
+        (whileReplacing ? shell.throwingRename : shell.throwing) =
+            whileReplacing ? "/3.jpg" : setup.slot(4).picturePath;
         ScriptedDialogs dialogs;
-        QVERIFY_THROWS_EXCEPTION(QuirvelError, writeQuizPage(setup, order, shell, dialogs));
-        QCOMPARE(entries(), QStringList{"1.jpg"});
-        QCOMPARE(readBytes(quizPath("1.jpg")), QByteArray("earlier"));
+        QVERIFY_THROWS_EXCEPTION(QuirvelError, (void)writeQuizPage(setup, order, shell, dialogs));
+        QCOMPARE(folderSnapshot(quizPath()), before);
+        QCOMPARE(shell.fileChanges.isEmpty(), !whileReplacing);
     }
 
     void quizFolderCannotBeWritten_data()
@@ -251,7 +318,7 @@ private slots:
             writeBytes(setup.quizFolder(), "not a folder");
         RecordingShell shell;
         ScriptedDialogs dialogs;
-        QVERIFY_THROWS_EXCEPTION(QuirvelError, writeQuizPage(setup, order, shell, dialogs));
+        QVERIFY(!writeQuizPage(setup, order, shell, dialogs));
         copyDecorations(setup, shell, dialogs);
         QCOMPARE(dialogs.messages(), QStringList(6, CopyFailed) + QStringList(8, DecorFailed));
         QCOMPARE(readBytes(setup.quizFolder()),

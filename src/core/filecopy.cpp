@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include <unistd.h>
+
 namespace
 {
 std::filesystem::path fsPath(const QString& path)
@@ -47,4 +49,20 @@ bool copyIntoFolder(const QString& source, const QString& folder)
         return false;
     staging.setAutoRemove(false);
     return true;
+}
+
+bool renameFile(const QString& from, const QString& to)
+{
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    // rename() would move a folder too, taking whatever the user keeps in it along.
+    if (fs::symlink_status(fsPath(from), ec).type() == fs::file_type::directory)
+        return false;
+    fs::rename(fsPath(from), fsPath(to), ec);
+    return !ec;
+}
+
+bool removeFile(const QString& path)
+{
+    return ::unlink(QFile::encodeName(path).constData()) == 0;
 }

@@ -6,3 +6,10 @@
 // asking, even a read-only one. The copy is made beside the target and renamed onto it, so a
 // failed copy leaves the old file (or none) and no partial file behind. True on success.
 bool copyIntoFolder(const QString& source, const QString& folder);
+
+// Renames a file (or symbolic link) to `to`, replacing a file there in one step. A folder is
+// never moved and never replaced. True on success.
+bool renameFile(const QString& from, const QString& to);
+
+// Deletes a file (or symbolic link), never a folder. True on success.
+bool removeFile(const QString& path);

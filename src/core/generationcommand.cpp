@@ -78,8 +78,8 @@ void GenerationCommand::run()
         return;
     }
 
-    if (m_setup.firstGeneration)
-        askForQuizFolder();
+    if (m_setup.firstGeneration && !askForQuizFolder())
+        return;
 
     m_view.showInfoWindow();
 
@@ -91,8 +91,10 @@ void GenerationCommand::run()
         m_services.pauser.pause(ProgressStepMilliseconds);
     }
 
-    // A page that cannot be written ends the command here, leaving status and bar as they are.
-    writeQuizPage(m_setup, m_order, m_services.shell, dialogs);
+    // A quiz that cannot be placed whole ends the command here, and so does a page that cannot be
+    // written (by its exception); status and bar stay as they are.
+    if (!writeQuizPage(m_setup, m_order, m_services.shell, dialogs))
+        return;
     copyDecorations(m_setup, m_services.shell, dialogs);
 
     m_view.showStatus(DoneText);
@@ -107,16 +109,25 @@ void GenerationCommand::run()
         dialogs.message(CannotShowText + m_lastPagePath);
 }
 
-// Only a newly made folder ends the loop: an existing one could hold another quiz.
-void GenerationCommand::askForQuizFolder()
+// Only a newly made folder ends the loop with OK: an existing one could hold another quiz. Cancel
+// leaves it, so a program folder that takes no new folder cannot hold the user captive.
+bool GenerationCommand::askForQuizFolder()
 {
     IDialogs& dialogs = m_services.dialogs;
+    const QString previousName = m_setup.folderName;
     for (;;) {
         dialogs.message(FolderWarningText);
-        m_setup.folderName = dialogs.input(FolderCaption, FolderPrompt, m_setup.title);
+        const std::optional<QString> name =
+            dialogs.input(FolderCaption, FolderPrompt, m_setup.title);
+        if (!name) {
+            m_setup.folderName = previousName;
+            return false;
+        }
+        m_setup.folderName = *name;
         if (createQuizFolder(m_setup))
             break;
         dialogs.message(FolderFailedText);
     }
     m_setup.firstGeneration = false;
+    return true;
 }

@@ -10,7 +10,8 @@
 
 // The body of the "Генерация - просмотр" button: checks the quiz, creates its folder the first
 // time, writes the folder's contents and offers to open the page. A failure to write the page
-// leaves run() as a QuirvelError for the caller's error box.
+// leaves run() as a QuirvelError for the caller's error box; a quiz that cannot be placed whole
+// ends run() after its own message boxes.
 class GenerationCommand
 {
 public:
@@ -32,7 +33,8 @@ public:
     void setShuffle(Shuffle shuffle) { m_shuffle = std::move(shuffle); }
 
 private:
-    void askForQuizFolder();
+    // False when the user cancelled.
+    bool askForQuizFolder();
 
     QuizSetup& m_setup;
     IGenerationView& m_view;

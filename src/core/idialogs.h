@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 // What the program asks of the user. The real program shows Qt dialogs; tests answer in advance.
 class IDialogs
@@ -16,8 +17,9 @@ public:
     virtual bool confirm(const QString& text) = 0;
     // Yes/No box without icon; true only for Yes.
     virtual bool yesNo(const QString& caption, const QString& text) = 0;
-    // Input box, at most InputMaxLength characters; Cancel or closing returns the preset unchanged.
-    virtual QString input(const QString& caption, const QString& prompt, const QString& preset) = 0;
+    // Input box, at most InputMaxLength characters: the text on OK, nothing on Cancel or closing.
+    virtual std::optional<QString> input(const QString& caption, const QString& prompt,
+                                         const QString& preset) = 0;
     // Standard error box: caption = application title, stop icon, OK. The text is final.
     virtual void error(const QString& text) = 0;
 };

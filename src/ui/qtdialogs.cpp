@@ -73,7 +73,8 @@ bool QtDialogs::yesNo(const QString& caption, const QString& text)
     return runBox(box) == QMessageBox::Yes;
 }
 
-QString QtDialogs::input(const QString& caption, const QString& prompt, const QString& preset)
+std::optional<QString> QtDialogs::input(const QString& caption, const QString& prompt,
+                                        const QString& preset)
 {
     Centred<QInputDialog> dialog;
     dialog.setWindowTitle(caption);
@@ -87,7 +88,7 @@ QString QtDialogs::input(const QString& caption, const QString& prompt, const QS
         edit->selectAll();
     }
     if (dialog.exec() != QDialog::Accepted)
-        return preset;
+        return std::nullopt;
     return dialog.textValue();
 }
 

@@ -9,7 +9,8 @@ public:
     void message(const QString& text) override;
     bool confirm(const QString& text) override;
     bool yesNo(const QString& caption, const QString& text) override;
-    QString input(const QString& caption, const QString& prompt, const QString& preset) override;
+    std::optional<QString> input(const QString& caption, const QString& prompt,
+                                 const QString& preset) override;
     void error(const QString& text) override;
 };
 

@@ -18,6 +18,16 @@ bool QtShell::copyIntoFolder(const QString& source, const QString& folder)
     return ::copyIntoFolder(source, folder);
 }
 
+bool QtShell::renameFile(const QString& from, const QString& to)
+{
+    return ::renameFile(from, to);
+}
+
+bool QtShell::removeFile(const QString& path)
+{
+    return ::removeFile(path);
+}
+
 bool QtShell::openDocument(const QString& path)
 {
     // The desktop launcher reports success even for a missing file; the shell would not.

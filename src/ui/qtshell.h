@@ -4,8 +4,8 @@
 
 #include <QObject>
 
-// The desktop: real file copies, and documents opened by the desktop's launcher. The launcher
-// processes it starts are its children.
+// The desktop: real file copies, renames and deletions, and documents opened by the desktop's
+// launcher. The launcher processes it starts are its children.
 class QtShell : public QObject, public IShell
 {
     Q_OBJECT
@@ -15,6 +15,8 @@ public:
     explicit QtShell(int openerAnswerMs = 2000, QObject* parent = nullptr);
 
     bool copyIntoFolder(const QString& source, const QString& folder) override;
+    bool renameFile(const QString& from, const QString& to) override;
+    bool removeFile(const QString& path) override;
     bool openDocument(const QString& path) override;
 
 private:

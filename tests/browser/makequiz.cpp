@@ -57,10 +57,10 @@ public:
         shown << QStringLiteral("yes/no: ") + text;
         return false;
     }
-    QString input(const QString&, const QString& prompt, const QString& preset) override
+    std::optional<QString> input(const QString&, const QString& prompt, const QString&) override
     {
         shown << QStringLiteral("input: ") + prompt;
-        return preset;
+        return std::nullopt;
     }
     void error(const QString& text) override { shown << QStringLiteral("error: ") + text; }
 };
@@ -73,6 +73,11 @@ public:
     {
         return ::copyIntoFolder(source, folder);
     }
+    bool renameFile(const QString& from, const QString& to) override
+    {
+        return ::renameFile(from, to);
+    }
+    bool removeFile(const QString& path) override { return ::removeFile(path); }
     bool openDocument(const QString& path) override
     {
         opened << path;
@@ -254,8 +259,8 @@ int run(const QCoreApplication& app)
                                                        : shuffleAnswers();
     UnattendedDialogs dialogs;
     CopyingShell shell;
-    writeQuizPage(setup, answerOrder, shell, dialogs);
-    copyDecorations(setup, shell, dialogs);
+    if (writeQuizPage(setup, answerOrder, shell, dialogs))
+        copyDecorations(setup, shell, dialogs);
     if (!dialogs.shown.isEmpty() || !shell.opened.isEmpty()) {
         for (const QString& line : dialogs.shown)
             printLine(stderr, QStringLiteral("makequiz: the program would show ") + line);
