@@ -90,7 +90,7 @@ void TestEndToEnd::composeAndGenerate()
     Services services{dialogs, shell, pauser};
     MainWindow form(services, m_programFolder);
     AboutDialog about;
-    GenerationInfoDialog info(m_programFolder);
+    GenerationInfoDialog info(ProgramPlaces::inOneFolder(m_programFolder));
     info.setSetup(&form.setup());
     form.setAboutDialog(&about);
     form.setInfoWindow(&info);

@@ -166,6 +166,7 @@ private slots:
     void progressDisplay();
     void refusedNameIsAskedForAgain_data();
     void refusedNameIsAskedForAgain();
+    void quizzesFolderComesWithTheFirstQuiz();
     void viewQuestion_data();
     void viewQuestion();
     void cancelledFolderNameEndsTheCommand_data();
@@ -293,6 +294,32 @@ void TestGenerationCommand::refusedNameIsAskedForAgain()
     expected.sort();
     const QStringList after = rig.folders().filter(QRegularExpression("^(?!/program/Good/)"));
     QCOMPARE(after, expected);
+}
+
+// Away from the program, the quizzes' folder is made only together with a quiz's own folder:
+// names refused without end leave nothing behind, and the first good one makes both.
+void TestGenerationCommand::quizzesFolderComesWithTheFirstQuiz()
+{
+    Rig rig(false);
+    const QString documents = rig.root.path() + QStringLiteral("/home/Documents");
+    rig.setup.initialise(ProgramPlaces{rig.programFolder, documents + "/QUIRVEL/", true});
+    rig.choosePictures();
+    rig.window.title = QStringLiteral("  "); // an empty preset once the names run out
+    rig.dialogs.inputAnswers << ".."
+                             << "a/b";
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, rig.command.run());
+    QVERIFY(!QFileInfo::exists(rig.root.path() + QStringLiteral("/home")));
+
+    rig.window.title = QStringLiteral("Quiz");
+    rig.dialogs.log.clear();
+    rig.dialogs.inputAnswers << "Quiz";
+    rig.dialogs.confirmAnswers << true;
+    rig.shell.openResult = false;
+    rig.command.run();
+    const QString quiz = documents + QStringLiteral("/QUIRVEL//Quiz");
+    QCOMPARE(QDir(quiz).entryList(QDir::Files).size(), 6 + DecorationNames.size() + 1);
+    QCOMPARE(rig.dialogs.log.last(), CannotShow + quiz + QStringLiteral("/start.htm"));
+    QCOMPARE(QDir(rig.programFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList{});
 }
 
 void TestGenerationCommand::viewQuestion_data()

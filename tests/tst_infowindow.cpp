@@ -1,3 +1,4 @@
+#include "core/programplaces.h"
 #include "core/quizsetup.h"
 #include "findchild.h"
 #include "ui/generationinfodialog.h"
@@ -12,14 +13,15 @@ class TestInfoWindow : public QObject
     Q_OBJECT
 private slots:
     void fixedTexts();
-    void programFolderEndsWithSeparator();
+    void placeShown_data();
+    void placeShown();
     void closingLetsTheCallerGoOn_data();
     void closingLetsTheCallerGoOn();
 };
 
 void TestInfoWindow::fixedTexts()
 {
-    GenerationInfoDialog form(QStringLiteral("/opt/q/"));
+    GenerationInfoDialog form(ProgramPlaces::inOneFolder(QStringLiteral("/opt/q/")));
     QCOMPARE(form.windowTitle(), QStringLiteral("  Для сведения"));
     QCOMPARE(child<QLabel>(form, "headingLabel")->text(),
              QStringLiteral("Будет  произведена генерация WEB-страницы  -  викторины..."));
@@ -47,14 +49,41 @@ void TestInfoWindow::fixedTexts()
     QVERIFY(child<QLabel>(form, "headingLabel")->font().italic());
 }
 
-void TestInfoWindow::programFolderEndsWithSeparator()
+void TestInfoWindow::placeShown_data()
 {
-    GenerationInfoDialog form(QStringLiteral("/opt/quirvel/bin/"));
-    QCOMPARE(child<QLabel>(form, "programFolderLabel")->text(),
-             QStringLiteral("/opt/quirvel/bin/"));
-    GenerationInfoDialog bare(QStringLiteral("/opt/quirvel/bin"));
-    QCOMPARE(child<QLabel>(bare, "programFolderLabel")->text(),
-             QStringLiteral("/opt/quirvel/bin/"));
+    const QString beside = QStringLiteral("Там, где расположена программа QUIRVEL");
+    QTest::addColumn<QString>("quizzes");
+    QTest::addColumn<bool>("inDocuments");
+    QTest::addColumn<QString>("location");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("beside the program")
+        << "/opt/quirvel/bin/" << false << beside << "/opt/quirvel/bin/";
+    QTest::newRow("no closing separator")
+        << "/opt/quirvel/bin" << false << beside << "/opt/quirvel/bin/";
+    QTest::newRow("documents") << "/home/u/Документы/QUIRVEL/" << true
+                               << "В папке QUIRVEL среди ваших документов"
+                               << "/home/u/Документы/QUIRVEL/";
+}
+
+// The folder shown is where quizzes go, never where the supplied files are; the sentence above
+// it keeps its place and look, and its fixed box holds the whole text.
+void TestInfoWindow::placeShown()
+{
+    QFETCH(QString, quizzes);
+    QFETCH(bool, inDocuments);
+    QFETCH(QString, location);
+    QFETCH(QString, shown);
+    GenerationInfoDialog form(
+        ProgramPlaces{QStringLiteral("/usr/share/quirvel/"), quizzes, inDocuments});
+    const QLabel* label = child<QLabel>(form, "locationLabel");
+    QCOMPARE(label->text(), location);
+    QCOMPARE(label->geometry(), QRect(24, 152, 337, 25));
+    QCOMPARE(label->font().pixelSize(), 13);
+    QVERIFY(label->font().bold());
+    QCOMPARE(label->palette().color(QPalette::WindowText),
+             form.palette().color(QPalette::WindowText));
+    QVERIFY(label->fontMetrics().horizontalAdvance(location) <= label->width());
+    QCOMPARE(child<QLabel>(form, "programFolderLabel")->text(), shown);
     QCOMPARE(child<QLabel>(form, "programFolderLabel")->geometry().topLeft(), QPoint(24, 192));
 }
 
@@ -74,7 +103,7 @@ void TestInfoWindow::closingLetsTheCallerGoOn()
 {
     QFETCH(bool, byButton);
     QuizSetup setup;
-    GenerationInfoDialog form(QStringLiteral("/p/"));
+    GenerationInfoDialog form(ProgramPlaces::inOneFolder(QStringLiteral("/p/")));
     form.setSetup(&setup);
     for (const QString& name : {QStringLiteral("Первая"), QStringLiteral("Вторая")}) {
         setup.folderName = name;

@@ -335,11 +335,14 @@ private slots:
     void decorations()
     {
         QFETCH(QStringList, missing);
+        // Supplied apart from the quizzes, as once installed.
+        setup.suppliedFolder = root->path() + "/share/quirvel/";
+        QVERIFY(QDir().mkpath(setup.suppliedFolder));
         QStringList expectedCopies;
         for (const QString& name : DecorationNames) {
             if (!missing.contains(name))
-                writeBytes(setup.programFolder + name, bytesOf(name));
-            expectedCopies << setup.programFolder + '/' + name + " -> " + setup.quizFolder();
+                writeBytes(setup.suppliedFolder + name, bytesOf(name));
+            expectedCopies << setup.suppliedFolder + '/' + name + " -> " + setup.quizFolder();
         }
         writeBytes(quizPath("11.gif"), "an older icon");
         RecordingShell shell;

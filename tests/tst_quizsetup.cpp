@@ -23,8 +23,12 @@ void TestQuizSetup::freshSetup()
 {
     QuizSetup setup;
     setup.initialise(QStringLiteral("/opt/quirvel"));
-    QCOMPARE(setup.programFolder, QStringLiteral("/opt/quirvel/"));
+    QCOMPARE(setup.suppliedFolder, QStringLiteral("/opt/quirvel/"));
+    QCOMPARE(setup.quizzesFolder, QStringLiteral("/opt/quirvel/"));
     QCOMPARE(setup.quizFolder(), QStringLiteral("/opt/quirvel//"));
+    setup.initialise(ProgramPlaces{"/usr/share/quirvel", "/home/u/Documents/QUIRVEL/", true});
+    QCOMPARE(setup.suppliedFolder, QStringLiteral("/usr/share/quirvel/"));
+    QCOMPARE(setup.quizFolder(), QStringLiteral("/home/u/Documents/QUIRVEL//"));
     QVERIFY(setup.firstGeneration);
     QCOMPARE(setup.currentSlot, 1);
     for (int k = 1; k <= 6; ++k) {

@@ -397,7 +397,7 @@ void TestSlotTexts::instructions()
 {
     QFETCH(bool, present);
     MainWindow& f = *m_form;
-    const QString path = f.setup().programFolder + QStringLiteral("/instr.chm");
+    const QString path = f.setup().suppliedFolder + QStringLiteral("/instr.chm");
     if (present)
         QVERIFY(writeFile(path, QByteArray("ITSF")));
     const Snapshot before = snapshot();
@@ -422,7 +422,7 @@ void TestSlotTexts::infoShowsAboutWindow()
 {
     MainWindow& f = *m_form;
     AboutDialog about;
-    GenerationInfoDialog info(f.setup().programFolder);
+    GenerationInfoDialog info(ProgramPlaces::inOneFolder(f.setup().quizzesFolder));
     f.setAboutDialog(&about);
     f.setInfoWindow(&info);
     QSignalSpy infoShown(&info, &QDialog::finished);

@@ -1,3 +1,4 @@
+#include "core/programplaces.h"
 #include "ui/aboutdialog.h"
 #include "ui/generationinfodialog.h"
 #include "ui/mainwindow.h"
@@ -12,6 +13,11 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     app.setWindowIcon(QIcon(QStringLiteral(":/about/icon.png")));
+#ifdef QUIRVEL_APP_ID
+    // Lets the desktop match the windows to the installed menu entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUIRVEL_APP_ID));
+#endif
+    const ProgramPlaces places = resolveProgramPlaces(QCoreApplication::applicationDirPath());
 
     QtDialogs dialogs;
     QtShell shell;
@@ -19,9 +25,9 @@ int main(int argc, char* argv[])
     Services services{dialogs, shell, pauser};
 
     // Created in this order; the two others stay hidden until called.
-    MainWindow window(services);
+    MainWindow window(services, places);
     AboutDialog about;
-    GenerationInfoDialog info(window.setup().programFolder);
+    GenerationInfoDialog info(places);
     info.setSetup(&window.setup());
     window.setAboutDialog(&about);
     window.setInfoWindow(&info);

@@ -24,13 +24,14 @@ const QString ViewQuestion = QStringLiteral("Просматривать буде
 const QString CannotShowText =
     QStringLiteral("Не могу продемонстрировать страничку! Проверьте путь к викторине: ");
 
-// Fails, like the system call, when the folder already exists; a name that would reach outside
-// the program folder fails the same way without touching the disk.
+// Fails, like the system call, when the folder already exists; an empty name or one that would
+// reach outside the quizzes folder fails the same way without touching the disk. The quizzes
+// folder itself (QUIRVEL among the documents) appears only together with a quiz's own folder.
 bool createQuizFolder(const QuizSetup& setup)
 {
-    if (!isPlainFolderName(setup.folderName))
+    if (setup.folderName.isEmpty() || !isPlainFolderName(setup.folderName))
         return false;
-    return QDir().mkdir(setup.quizFolder());
+    return QDir().mkpath(setup.quizzesFolder) && QDir().mkdir(setup.quizFolder());
 }
 
 } // namespace

@@ -47,6 +47,6 @@ private:
 // Blanks and control characters (everything up to U+0020) removed at both ends.
 QString trimBlanksAndControls(const QString& text);
 
-// A folder name that stays directly below the program folder: not "." or "..", and without a
+// A folder name that stays directly below the quizzes folder: not "." or "..", and without a
 // path separator or NUL character.
 bool isPlainFolderName(const QString& name);

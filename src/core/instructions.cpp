@@ -4,10 +4,10 @@
 
 #include <QFileInfo>
 
-void openInstructions(const QString& programFolder, IShell& shell, IDialogs& dialogs)
+void openInstructions(const QString& suppliedFolder, IShell& shell, IDialogs& dialogs)
 {
-    // programFolder ends with a separator already; the doubled one is harmless and kept.
-    const QString path = programFolder + QStringLiteral("/instr.chm");
+    // suppliedFolder ends with a separator already; the doubled one is harmless and kept.
+    const QString path = suppliedFolder + QStringLiteral("/instr.chm");
     // Desktop launchers happily "open" a file that is not there; the user must hear about it.
     const QFileInfo file(path);
     if (file.isFile() && file.isReadable() && shell.openDocument(path))

@@ -4,6 +4,6 @@
 
 #include <QString>
 
-// The "Инструкция" button: asks the desktop to open instr.chm from the program's folder and tells
+// The "Инструкция" button: asks the desktop to open instr.chm from the supplied folder and tells
 // the user where else to look when that is not possible.
-void openInstructions(const QString& programFolder, IShell& shell, IDialogs& dialogs);
+void openInstructions(const QString& suppliedFolder, IShell& shell, IDialogs& dialogs);

@@ -138,7 +138,7 @@ void copyDecorations(const QuizSetup& setup, IShell& shell, IDialogs& dialogs)
 {
     const QString quizFolder = setup.quizFolder();
     for (const QString& name : DecorationNames) {
-        if (!shell.copyIntoFolder(setup.programFolder + QLatin1Char('/') + name, quizFolder))
+        if (!shell.copyIntoFolder(setup.suppliedFolder + QLatin1Char('/') + name, quizFolder))
             dialogs.message(QStringLiteral("Ошибка при копировании дополнений"));
     }
 }

@@ -18,5 +18,5 @@ extern const QStringList DecorationNames;
 [[nodiscard]] bool writeQuizPage(const QuizSetup& setup, const AnswerOrder& order, IShell& shell,
                                  IDialogs& dialogs);
 
-// Copies the decoration images from the program folder into the quiz folder, one box per failure.
+// Copies the decoration images from the supplied folder into the quiz folder, one box per failure.
 void copyDecorations(const QuizSetup& setup, IShell& shell, IDialogs& dialogs);

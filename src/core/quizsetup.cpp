@@ -2,18 +2,18 @@
 
 #include "core/quirvelerror.h"
 
-#include <QCoreApplication>
-
 QuizSetup::QuizSetup() = default;
 
-void QuizSetup::initialise(const QString& folder)
+void QuizSetup::initialise(const ProgramPlaces& places)
 {
     for (auto& slot : m_slots)
         slot = QuizSlot{};
     currentFile.clear();
-    programFolder = folder;
-    if (!programFolder.endsWith(QLatin1Char('/')))
-        programFolder += QLatin1Char('/');
+    quizzesFolder = places.quizzesFolder;
+    suppliedFolder = places.suppliedFolder;
+    for (QString* folder : {&quizzesFolder, &suppliedFolder})
+        if (!folder->endsWith(QLatin1Char('/')))
+            *folder += QLatin1Char('/');
     firstGeneration = true;
     currentSlot = 1;
 }
@@ -80,10 +80,5 @@ const QuizSlot& QuizSetup::slot(int k) const
 
 QString QuizSetup::quizFolder() const
 {
-    return programFolder + QLatin1Char('/') + folderName;
-}
-
-QString applicationProgramFolder()
-{
-    return QCoreApplication::applicationDirPath() + QLatin1Char('/');
+    return quizzesFolder + QLatin1Char('/') + folderName;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/programplaces.h"
 #include "core/quizslot.h"
 
 #include <QString>
@@ -13,7 +14,9 @@ public:
 
     QuizSetup();
     // Start values taken when the main window is created.
-    void initialise(const QString& programFolder);
+    void initialise(const ProgramPlaces& places);
+    // Both places in one folder, as in a build tree.
+    void initialise(const QString& folder) { initialise(ProgramPlaces::inOneFolder(folder)); }
 
     void selectSlot(int k);
     void setPicture(const QString& path);
@@ -27,7 +30,7 @@ public:
     QuizSlot& current() { return slot(currentSlot); }
     const QuizSlot& current() const { return slot(currentSlot); }
 
-    // programFolder + "/" + folderName: the doubled separator is kept on purpose, as everywhere.
+    // quizzesFolder + "/" + folderName: the doubled separator is kept on purpose, as everywhere.
     QString quizFolder() const;
 
     QString title;
@@ -35,11 +38,10 @@ public:
     bool firstGeneration = true;
     int currentSlot = 1;
     QString currentFile;
-    QString programFolder;
+    // Where new quiz folders are made and where the decorations and the help file are.
+    QString quizzesFolder;
+    QString suppliedFolder;
 
 private:
     std::array<QuizSlot, SlotCount> m_slots;
 };
-
-// The folder of the running executable with its trailing separator.
-QString applicationProgramFolder();

@@ -1,5 +1,6 @@
 #include "ui/generationinfodialog.h"
 
+#include "core/programplaces.h"
 #include "core/quizsetup.h"
 
 #include <QKeyEvent>
@@ -48,7 +49,7 @@ QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const 
 // Labels that follow their text keep only their top-left corner from the layout.
 } // namespace
 
-GenerationInfoDialog::GenerationInfoDialog(const QString& programFolder, QWidget* parent)
+GenerationInfoDialog::GenerationInfoDialog(const ProgramPlaces& places, QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("GenerationInfoDialog"));
@@ -77,7 +78,9 @@ GenerationInfoDialog::GenerationInfoDialog(const QString& programFolder, QWidget
               QRect(216, 80, 393, 25), {16, false, false, {}});
     folderNameLabel = makeLabel(this, "folderNameLabel", QStringLiteral("Название викторины"),
                                 QRect(24, 112, 537, 25), {16, true, false, {}});
-    makeLabel(this, "locationLabel", QStringLiteral("Там, где расположена программа QUIRVEL"),
+    makeLabel(this, "locationLabel",
+              places.quizzesInDocuments ? QStringLiteral("В папке QUIRVEL среди ваших документов")
+                                        : QStringLiteral("Там, где расположена программа QUIRVEL"),
               QRect(24, 152, 337, 25), {13, true, false, {}});
     QLabel* programFolderLabel =
         makeLabel(this, "programFolderLabel", QString(), QRect(24, 192, 0, 13), {});
@@ -101,8 +104,8 @@ GenerationInfoDialog::GenerationInfoDialog(const QString& programFolder, QWidget
               QStringLiteral("После просмотра можно вернуться и внести коррективы в заготовку"),
               QRect(32, 320, 553, 25), {13, true, false, Green});
 
-    // The program folder, always with its closing separator, in a label as wide as its text.
-    QString folder = programFolder;
+    // The quizzes' folder, always with its closing separator, in a label as wide as its text.
+    QString folder = places.quizzesFolder;
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
     programFolderLabel->setText(folder);

@@ -174,7 +174,12 @@ bool hasPictureExtension(const QString& path)
 
 } // namespace
 
-MainWindow::MainWindow(Services& services, const QString& programFolder, QWidget* parent)
+MainWindow::MainWindow(Services& services, const QString& folder, QWidget* parent)
+    : MainWindow(services, ProgramPlaces::inOneFolder(folder), parent)
+{
+}
+
+MainWindow::MainWindow(Services& services, const ProgramPlaces& places, QWidget* parent)
     : QWidget(parent), m_services(services)
 {
     initUiResources();
@@ -182,7 +187,7 @@ MainWindow::MainWindow(Services& services, const QString& programFolder, QWidget
     buildLayout();
     connectHandlers();
 
-    m_setup.initialise(programFolder);
+    m_setup.initialise(places);
     m_cleanThumbnail = QImage();
     // The browser starts where the process stands.
     guarded(m_services.dialogs, [this] {
@@ -554,7 +559,7 @@ void MainWindow::showAbout()
 void MainWindow::showInstructions()
 {
     guarded(m_services.dialogs, [this] {
-        openInstructions(m_setup.programFolder, m_services.shell, m_services.dialogs);
+        openInstructions(m_setup.suppliedFolder, m_services.shell, m_services.dialogs);
     });
 }
 

@@ -9,6 +9,7 @@
 //   answers.
 
 #include "core/generationcommand.h"
+#include "core/programplaces.h"
 #include "core/quizsetup.h"
 #include "core/services.h"
 
@@ -43,9 +44,9 @@ public:
     static constexpr QSize ThumbnailSize{113, 81};
     static constexpr QSize PreviewSize{249, 169};
 
-    explicit MainWindow(Services& services,
-                        const QString& programFolder = applicationProgramFolder(),
-                        QWidget* parent = nullptr);
+    MainWindow(Services& services, const ProgramPlaces& places, QWidget* parent = nullptr);
+    // Both places in one folder, as in a build tree.
+    MainWindow(Services& services, const QString& folder, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     void setAboutDialog(AboutDialog* about) { m_about = about; }
