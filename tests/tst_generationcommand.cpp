@@ -297,17 +297,17 @@ void TestGenerationCommand::refusedNameIsAskedForAgain()
 }
 
 // Away from the program, the quizzes' folder is made only together with a quiz's own folder:
-// names refused without end leave nothing behind, and the first good one makes both.
+// refused names and then Cancel leave nothing behind, and the first good name makes both.
 void TestGenerationCommand::quizzesFolderComesWithTheFirstQuiz()
 {
     Rig rig(false);
     const QString documents = rig.root.path() + QStringLiteral("/home/Documents");
     rig.setup.initialise(ProgramPlaces{rig.programFolder, documents + "/QUIRVEL/", true});
     rig.choosePictures();
-    rig.window.title = QStringLiteral("  "); // an empty preset once the names run out
+    rig.window.title = QStringLiteral("  ");
     rig.dialogs.inputAnswers << ".."
-                             << "a/b";
-    QVERIFY_THROWS_EXCEPTION(std::runtime_error, rig.command.run());
+                             << "a/b" << ScriptedDialogs::KeepPreset; // then Cancel
+    rig.command.run();
     QVERIFY(!QFileInfo::exists(rig.root.path() + QStringLiteral("/home")));
 
     rig.window.title = QStringLiteral("Quiz");
