@@ -56,6 +56,10 @@ public:
         ++shown;
         std::fprintf(stderr, "error box: %s\n", qPrintable(text));
     }
+    std::optional<QString> chooseFolder(const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
 };
 
 class CopyShell : public IShell

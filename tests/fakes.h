@@ -14,11 +14,12 @@ class ScriptedDialogs : public IDialogs
 {
 public:
     // Every call is logged as "Message: text", "Confirm: text", "YesNo: caption|text",
-    // "Input: caption|prompt|preset", "Error: text".
+    // "Input: caption|prompt|preset", "Error: text", "ChooseFolder: caption|start".
     QStringList log;
-    QQueue<bool> confirmAnswers;  // empty queue: Cancel
-    QQueue<bool> yesNoAnswers;    // empty queue: No
-    QQueue<QString> inputAnswers; // empty queue: Cancel, the preset comes back
+    QQueue<bool> confirmAnswers;   // empty queue: Cancel
+    QQueue<bool> yesNoAnswers;     // empty queue: No
+    QQueue<QString> inputAnswers;  // empty queue: Cancel, the preset comes back
+    QQueue<QString> folderAnswers; // empty queue: Cancel
 
     void message(const QString& text) override { log << QStringLiteral("Message: ") + text; }
     bool confirm(const QString& text) override
@@ -38,6 +39,13 @@ public:
         return inputAnswers.isEmpty() ? preset : inputAnswers.dequeue().left(InputMaxLength);
     }
     void error(const QString& text) override { log << QStringLiteral("Error: ") + text; }
+    std::optional<QString> chooseFolder(const QString& caption, const QString& start) override
+    {
+        log << QStringLiteral("ChooseFolder: ") + caption + QLatin1Char('|') + start;
+        if (folderAnswers.isEmpty())
+            return std::nullopt;
+        return folderAnswers.dequeue();
+    }
 
     QStringList messages() const { return filtered(QStringLiteral("Message: ")); }
     QStringList errors() const { return filtered(QStringLiteral("Error: ")); }

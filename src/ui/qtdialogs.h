@@ -11,6 +11,7 @@ public:
     bool yesNo(const QString& caption, const QString& text) override;
     QString input(const QString& caption, const QString& prompt, const QString& preset) override;
     void error(const QString& text) override;
+    std::optional<QString> chooseFolder(const QString& caption, const QString& start) override;
 };
 
 // The caption of the program's boxes, taken from the executable's name.
