@@ -62,6 +62,10 @@ public:
         if (!quiet)
             std::fprintf(stderr, "error box: %s\n", qPrintable(text));
     }
+    std::optional<QString> chooseFolder(const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
 };
 
 class CopyShell : public IShell

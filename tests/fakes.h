@@ -15,13 +15,14 @@ class ScriptedDialogs : public IDialogs
 {
 public:
     // Every call is logged as "Message: text", "Confirm: text", "YesNo: caption|text",
-    // "Input: caption|prompt|preset", "Error: text".
+    // "Input: caption|prompt|preset", "Error: text", "ChooseFolder: caption|start".
     QStringList log;
     QQueue<bool> confirmAnswers;  // empty queue: Cancel
     QQueue<bool> yesNoAnswers;    // empty queue: No
     QQueue<QString> inputAnswers; // empty queue: Cancel, nothing comes back
     // An input answer for OK pressed on the preset as it stands.
     static inline const QString KeepPreset = QStringLiteral("<OK on the preset>");
+    QQueue<QString> folderAnswers; // empty queue: Cancel
 
     void message(const QString& text) override { log << QStringLiteral("Message: ") + text; }
     bool confirm(const QString& text) override
@@ -45,6 +46,13 @@ public:
         return (answer == KeepPreset ? preset : answer).left(InputMaxLength);
     }
     void error(const QString& text) override { log << QStringLiteral("Error: ") + text; }
+    std::optional<QString> chooseFolder(const QString& caption, const QString& start) override
+    {
+        log << QStringLiteral("ChooseFolder: ") + caption + QLatin1Char('|') + start;
+        if (folderAnswers.isEmpty())
+            return std::nullopt;
+        return folderAnswers.dequeue();
+    }
 
     QStringList messages() const { return filtered(QStringLiteral("Message: ")); }
     QStringList errors() const { return filtered(QStringLiteral("Error: ")); }

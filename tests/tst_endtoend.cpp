@@ -1,5 +1,6 @@
 #include "core/cp1251.h"
 #include "core/quizfolder.h"
+#include "dropfiles.h"
 #include "fakes.h"
 #include "findchild.h"
 #include "ui/aboutdialog.h"
@@ -203,11 +204,16 @@ void TestEndToEnd::inputHeldBackWhileGenerating()
     form.setup().selectSlot(1);
     child<QLineEdit>(form, "titleEdit")->setText(QStringLiteral("held"));
     dialogs.inputAnswers.enqueue(QStringLiteral("held"));
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
 
     // Typing, the New button and the close box, all in the middle of the progress display.
     pauser.onFirst = [&] {
         typeText(child<QLineEdit>(form, "titleEdit"), QStringLiteral("xyz"));
         QTest::mouseClick(child<QPushButton>(form, "newButton"), Qt::LeftButton);
+        QVERIFY(
+            !dropFiles(child<PictureBox>(form, "thumbnail2"), {m_pictures.filePath("sun.jpg")}));
+        QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier);
         form.close();
         QCoreApplication::processEvents();
     };
@@ -217,6 +223,8 @@ void TestEndToEnd::inputHeldBackWhileGenerating()
     QCOMPARE(child<QLineEdit>(form, "titleEdit")->text(), QStringLiteral("held"));
     QVERIFY(form.isVisible());
     QVERIFY(!dialogs.log.join(QLatin1Char('\n')).contains(QStringLiteral("YesNo")));
+    QVERIFY(!dialogs.log.join(QLatin1Char('\n')).contains(QStringLiteral("ChooseFolder")));
+    QCOMPARE(form.setup().slot(2).picturePath, m_pictures.filePath(Samples[1]));
     QVERIFY(QFileInfo(m_programFolder + QStringLiteral("/held/start.htm")).isFile());
 
     // Once the command is over, the window listens again.

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +28,7 @@ private slots:
     void yesNo();
     void input_data();
     void input();
+    void chooseFolder();
     void openDocument_data();
     void openDocument();
 
@@ -204,6 +206,26 @@ void TestQtDialogs::input()
     QCOMPARE(m_dialogs.input(QStringLiteral("Внимание!"), QStringLiteral("Имя папки"), preset),
              result.isNull() ? std::nullopt : std::optional(result));
     QVERIFY(m_inspected);
+}
+
+void TestQtDialogs::chooseFolder()
+{
+    QTemporaryDir start;
+    QVERIFY(QDir(start.path()).mkdir(QStringLiteral("quiz")));
+    for (const bool ok : {true, false}) {
+        whenShown([&](QWidget* w) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Открыть викторину"));
+            QCOMPARE(dialog->directory().absolutePath(), start.path());
+            dialog->setDirectory(start.filePath(QStringLiteral("quiz")));
+            button(dialog, ok ? QStringLiteral("Choose") : QStringLiteral("Cancel"))->click();
+        });
+        const std::optional<QString> folder =
+            m_dialogs.chooseFolder(QStringLiteral("Открыть викторину"), start.path());
+        QVERIFY(m_inspected);
+        QCOMPARE(folder, ok ? std::optional(start.filePath(QStringLiteral("quiz"))) : std::nullopt);
+    }
 }
 
 void TestQtDialogs::openDocument_data()

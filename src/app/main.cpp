@@ -1,3 +1,4 @@
+#include "core/commandline.h"
 #include "core/programplaces.h"
 #include "ui/aboutdialog.h"
 #include "ui/generationinfodialog.h"
@@ -8,11 +9,41 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace
+{
+
+// Prints what the command line asked for; true when the program ends here.
+bool answered(const CommandLine& line, int& exitCode)
+{
+    if (line.outcome == CommandLine::Outcome::Run)
+        return false;
+    const bool failed = line.outcome == CommandLine::Outcome::Fail;
+    std::fputs(line.text.toLocal8Bit().constData(), failed ? stderr : stdout);
+    exitCode = failed ? 2 : 0;
+    return true;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
+    // --help and --version are answered before anything needs a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    int exitCode = 0;
+    if (answered(readCommandLine(arguments, true), exitCode))
+        return exitCode;
+
     QApplication app(argc, argv);
     app.setWindowIcon(QIcon(QStringLiteral(":/about/icon.png")));
+    const CommandLine line = readCommandLine(QApplication::arguments(), false);
+    if (answered(line, exitCode))
+        return exitCode;
 #ifdef QUIRVEL_APP_ID
     // Lets the desktop match the windows to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(QUIRVEL_APP_ID));
@@ -33,5 +64,7 @@ int main(int argc, char* argv[])
     window.setInfoWindow(&info);
 
     window.show();
+    if (!line.quizFolder.isEmpty())
+        QTimer::singleShot(0, &window, [&] { window.reopenQuiz(line.quizFolder); });
     return app.exec();
 }

@@ -14,3 +14,8 @@ QString siteHost()
 {
     return QStringLiteral(QUIRVEL_SITE_HOST);
 }
+
+QString programVersion()
+{
+    return QStringLiteral(QUIRVEL_VERSION);
+}

@@ -6,3 +6,5 @@
 QString authorCredit();
 QString siteUrl();
 QString siteHost();
+// The project version, "1.1".
+QString programVersion();

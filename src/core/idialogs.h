@@ -3,6 +3,8 @@
 #include <QString>
 #include <optional>
 
+#include <optional>
+
 // What the program asks of the user. The real program shows Qt dialogs; tests answer in advance.
 class IDialogs
 {
@@ -22,4 +24,6 @@ public:
                                          const QString& preset) = 0;
     // Standard error box: caption = application title, stop icon, OK. The text is final.
     virtual void error(const QString& text) = 0;
+    // Folder picker starting in start; nothing when cancelled.
+    virtual std::optional<QString> chooseFolder(const QString& caption, const QString& start) = 0;
 };

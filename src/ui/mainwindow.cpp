@@ -14,10 +14,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -25,12 +28,15 @@
 #include <QPushButton>
 #include <QRect>
 #include <QScreen>
+#include <QShortcut>
 #include <QSignalBlocker>
 #include <QTextOption>
 
+#include <algorithm>
 #include <exception>
 #include <iterator>
 #include <limits>
+#include <optional>
 
 // Outside any namespace, as the resource initialiser requires; the resources live in a static
 // library, so nothing would pull them in otherwise.
@@ -111,6 +117,12 @@ const QString Caption = QStringLiteral("  Создание теста-викто
 const QString NewCaption = QStringLiteral(" Внимание! ");
 const QString NewQuestion = QStringLiteral(" Вы хотите создавать новую викторину?  ");
 const QString CrLf = QStringLiteral("\r\n");
+const QString OpenCaption = QStringLiteral("Открыть викторину");
+const QString PageName = QStringLiteral("start.htm");
+const QString SkippedText =
+    QStringLiteral("Берутся только картинки с расширением .jpg или .JPG. Не взяты:");
+const QString EmptySlotsText =
+    QStringLiteral("Картинки нет или она не читается, ячейки остались пустыми: %1");
 
 bool isUserInput(QEvent::Type type)
 {
@@ -132,6 +144,10 @@ bool isUserInput(QEvent::Type type)
     case QEvent::TabletPress:
     case QEvent::TabletRelease:
     case QEvent::TabletMove:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::DragLeave:
+    case QEvent::Drop:
         return true;
     default:
         return false;
@@ -170,6 +186,24 @@ bool hasPictureExtension(const QString& path)
         return false;
     const QString ext = name.mid(dot);
     return ext == QLatin1String(".jpg") || ext == QLatin1String(".JPG");
+}
+
+// A lone quiz folder or quiz page dropped on the window is reopened rather than taken as pictures.
+bool isQuizPlace(const QString& path)
+{
+    const QFileInfo place(path);
+    if (place.isDir())
+        return QFileInfo(QDir(path).filePath(PageName)).isFile();
+    return place.fileName() == PageName;
+}
+
+QString shownName(const QUrl& url)
+{
+    if (!url.isLocalFile())
+        return url.toDisplayString();
+    const QString path = QDir::cleanPath(url.toLocalFile());
+    const QString name = QFileInfo(path).fileName();
+    return name.isEmpty() ? path : name;
 }
 
 } // namespace
@@ -363,6 +397,20 @@ void MainWindow::connectHandlers()
     connect(answerEdit, &QPlainTextEdit::textChanged, this, [this] { storeAnswer(); });
     connect(questionEdit, &QLineEdit::textChanged, this, [this] { storeQuestion(); });
     answerEdit->viewport()->installEventFilter(this);
+
+    auto* open = new QShortcut(QKeySequence::Open, this);
+    open->setObjectName(QStringLiteral("openShortcut"));
+    connect(open, &QShortcut::activated, this, [this] { openQuiz(); });
+
+    // Files dropped anywhere on the window are the window's: the thumbnails name their slot, and
+    // the text fields, which take dropped text, hand dropped files over through the filter.
+    setAcceptDrops(true);
+    for (PictureBox* thumb : thumbnails)
+        thumb->setAcceptDrops(true);
+    installEventFilter(this);
+    for (QWidget* w : findChildren<QWidget*>())
+        if (w->acceptDrops())
+            w->installEventFilter(this);
 }
 
 void MainWindow::showEvent(QShowEvent* event)
@@ -622,6 +670,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
             }
         }
     }
+    if (takeDrag(watched, event))
+        return true;
     if (watched == answerEdit->viewport() && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
         showStoredAnswer();
@@ -666,7 +716,12 @@ void MainWindow::choosePicture()
 
 void MainWindow::takeChosenFile()
 {
-    m_setup.currentFile = fileList->fileName();
+    takeFile(fileList->fileName());
+}
+
+void MainWindow::takeFile(const QString& path)
+{
+    m_setup.currentFile = path;
     if (!hasPictureExtension(m_setup.currentFile))
         return;
 
@@ -675,19 +730,191 @@ void MainWindow::takeChosenFile()
     const QList<QImage> copies =
         decodeJpegFileStretched(m_setup.currentFile, {PreviewSize, ThumbnailSize});
     showInPreview(copies[0]);
+    paintThumbnail(m_setup.currentSlot, copies[1]);
+    m_cleanThumbnail = thumbnail(m_setup.currentSlot)->picture().copy();
+    drawSlotFrame(m_setup.currentSlot);
+    m_setup.setPicture(m_setup.currentFile);
+}
 
-    PictureBox* thumb = thumbnail(m_setup.currentSlot);
+void MainWindow::paintThumbnail(int k, const QImage& picture)
+{
+    PictureBox* thumb = thumbnail(k);
     QImage& bitmap = thumb->canvas();
     if (bitmap.isNull())
         bitmap = placeholder();
     {
         // Stretched to the box's full height; the bitmap is a row shorter, so the last row is cut.
         QPainter painter(&bitmap);
-        painter.drawImage(0, 0, copies[1]);
+        painter.drawImage(0, 0, picture);
     }
-    m_cleanThumbnail = bitmap.copy();
-    drawSlotFrame(m_setup.currentSlot);
-    m_setup.setPicture(m_setup.currentFile);
+    thumb->canvasChanged();
+}
+
+// Drags that carry files are taken wherever they arrive in the window; others, such as text
+// dragged between the fields, are left to the widget under them.
+bool MainWindow::takeDrag(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (m_busy || !watched->isWidgetType() ||
+        (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop))
+        return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    auto* drop = static_cast<QDropEvent*>(event);
+    if (widget->window() != this || !drop->mimeData() || !drop->mimeData()->hasUrls())
+        return false;
+    // The files stay where they are: a move offered by the file manager would delete them.
+    if (!(drop->possibleActions() & Qt::CopyAction))
+        return false;
+    drop->setDropAction(Qt::CopyAction);
+    drop->accept();
+    if (type == QEvent::Drop) {
+        const auto at = std::find(thumbnails.begin(), thumbnails.end(), widget);
+        const int target =
+            at == thumbnails.end() ? m_setup.currentSlot : int(at - thumbnails.begin()) + 1;
+        dropUrls(drop->mimeData()->urls(), target);
+    }
+    return true;
+}
+
+// Each picture goes into its slot as if the slot had been clicked and the file picked in the
+// list; a failure there is reported and the next file goes on into the next slot.
+void MainWindow::dropUrls(const QList<QUrl>& urls, int targetSlot)
+{
+    if (urls.size() == 1 && urls.first().isLocalFile() && isQuizPlace(urls.first().toLocalFile())) {
+        reopenQuiz(urls.first().toLocalFile());
+        return;
+    }
+    QStringList skipped;
+    int next = targetSlot;
+    int lastFilled = 0;
+    for (const QUrl& url : urls) {
+        const QString path = url.toLocalFile();
+        if (!url.isLocalFile() || QFileInfo(path).isDir() || !hasPictureExtension(path)) {
+            skipped << shownName(url);
+            continue;
+        }
+        if (next > SlotCount)
+            continue;
+        const int k = next++;
+        chooseSlot(k);
+        guarded(m_services.dialogs, [&] {
+            takeFile(path);
+            lastFilled = k;
+        });
+    }
+    if (lastFilled != 0 && lastFilled != m_setup.currentSlot)
+        chooseSlot(lastFilled);
+    if (!skipped.isEmpty())
+        m_services.dialogs.message(SkippedText + QLatin1Char('\n') +
+                                   skipped.join(QLatin1Char('\n')));
+}
+
+void MainWindow::openQuiz()
+{
+    // Shortcuts are matched before any widget sees the key, so the input filter cannot hold
+    // this one back.
+    if (m_busy)
+        return;
+    guarded(m_services.dialogs, [this] {
+        const std::optional<QString> folder =
+            m_services.dialogs.chooseFolder(OpenCaption, m_setup.quizzesFolder);
+        if (folder)
+            reopen(*folder);
+    });
+}
+
+void MainWindow::reopenQuiz(const QString& path)
+{
+    guarded(m_services.dialogs, [&] { reopen(path); });
+}
+
+bool MainWindow::holdsComposition() const
+{
+    if (!titleEdit->text().isEmpty())
+        return true;
+    for (int k = 1; k <= SlotCount; ++k) {
+        const QuizSlot& slot = m_setup.slot(k);
+        if (slot.chosen || !slot.picturePath.isEmpty() || !slot.question.isEmpty() ||
+            !slot.answer.isEmpty())
+            return true;
+    }
+    return false;
+}
+
+// The page is read and checked before anything is asked or changed, so a refused folder leaves
+// the window as it was.
+void MainWindow::reopen(const QString& path)
+{
+    const QFileInfo given(path);
+    if (!given.exists())
+        throw QuirvelError(QStringLiteral("Не найдена папка викторины «%1»").arg(path));
+    const QString folder = given.isDir() ? given.absoluteFilePath() : given.absolutePath();
+    const QString page = given.isDir() ? QDir(folder).filePath(PageName) : given.absoluteFilePath();
+    // Only a plain file is read: a pipe or a device under the page's name would never end.
+    if (!QFileInfo(page).isFile())
+        throw QuirvelError(
+            QStringLiteral("В папке «%1» нет страницы викторины %2").arg(folder, PageName));
+    const QuizPageContents contents = readQuizPage(page);
+    // Every page this program writes names its pictures k.jpg.
+    for (const QString& extension : contents.extensions)
+        if (extension != QLatin1String("jpg"))
+            throw QuirvelError(QStringLiteral("Файл «%1» не является страницей викторины, "
+                                              "созданной программой QUIRVEL, или был изменён")
+                                   .arg(page));
+    if (holdsComposition() && !m_services.dialogs.yesNo(NewCaption, NewQuestion))
+        return;
+    showReopened(contents, folder);
+}
+
+void MainWindow::showReopened(const QuizPageContents& page, const QString& folder)
+{
+    m_setup.reset();
+    showPlaceholders();
+    QStringList emptySlots;
+    for (int k = 1; k <= SlotCount; ++k) {
+        QuizSlot& slot = m_setup.slot(k);
+        slot.question = page.questions[size_t(k - 1)];
+        slot.answer = page.answers[size_t(k - 1)];
+        setTextFromProgram(answerCopies[size_t(k - 1)], slot.answer);
+        const QString picture = QDir(folder).filePath(QStringLiteral("%1.jpg").arg(k));
+        try {
+            if (!QFileInfo(picture).isFile())
+                throw QuirvelError(picture);
+            const QList<QImage> copies =
+                decodeJpegFileStretched(picture, {ThumbnailSize, k == 1 ? PreviewSize : QSize()});
+            paintThumbnail(k, copies[0]);
+            if (k == 1)
+                showInPreview(copies[1]);
+            slot.picturePath = picture;
+            slot.chosen = true;
+        } catch (const std::exception&) {
+            emptySlots << QString::number(k);
+        }
+    }
+    m_cleanThumbnail = thumbnail(1)->picture().copy();
+    drawSlotFrame(1);
+    slotNumberLabel->setText(QStringLiteral("N1"));
+    {
+        // Set as they were stored: the one-for-all box must not copy slot 1's question.
+        const QSignalBlocker quietAnswer(answerEdit);
+        const QSignalBlocker quietQuestion(questionEdit);
+        setTextFromProgram(answerEdit, m_setup.slot(1).answer);
+        setTextFromProgram(questionEdit, m_setup.slot(1).question);
+    }
+    setTextFromProgram(titleEdit, page.title);
+    m_setup.title = page.title;
+
+    // A quiz among the program's own is rewritten in place; one from elsewhere gets a new folder
+    // next time, as after New.
+    const QFileInfo quiz(QFileInfo(folder).canonicalFilePath());
+    if (quiz.absolutePath() == QDir(m_setup.quizzesFolder).canonicalPath()) {
+        m_setup.folderName = quiz.fileName();
+        m_setup.firstGeneration = false;
+    } else {
+        m_setup.folderName.clear();
+    }
+    if (!emptySlots.isEmpty())
+        m_services.dialogs.message(EmptySlotsText.arg(emptySlots.join(QStringLiteral(", "))));
 }
 
 void MainWindow::exitProgram()

@@ -10,11 +10,14 @@
 
 #include "core/generationcommand.h"
 #include "core/programplaces.h"
+#include "core/quizpagereader.h"
 #include "core/quizsetup.h"
 #include "core/services.h"
 
 #include <QImage>
+#include <QList>
 #include <QSize>
+#include <QUrl>
 #include <QWidget>
 
 #include <array>
@@ -73,6 +76,10 @@ public:
     void showAbout();
     void showInstructions();
     void exitProgram();
+    // Ctrl+O: asks for a quiz folder and reopens the quiz in it.
+    void openQuiz();
+    // Brings back a quiz this program generated; path is its folder or its start.htm.
+    void reopenQuiz(const QString& path);
 
     // Draws the selection frame over thumbnail k's picture.
     void drawSlotFrame(int k);
@@ -103,6 +110,13 @@ private:
     void switchSlot(int k);
     void followFolder();
     void takeChosenFile();
+    void takeFile(const QString& path);
+    void paintThumbnail(int k, const QImage& picture);
+    bool takeDrag(QObject* watched, QEvent* event);
+    void dropUrls(const QList<QUrl>& urls, int targetSlot);
+    void reopen(const QString& path);
+    void showReopened(const QuizPageContents& page, const QString& folder);
+    bool holdsComposition() const;
     void showInPreview(const QImage& picture);
     void restoreCleanThumbnail(int k);
 

@@ -3,6 +3,7 @@
 #include "core/quirvelerror.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -96,4 +97,13 @@ void QtDialogs::error(const QString& text)
 {
     Box box(QMessageBox::Critical, applicationTitle(), text, QMessageBox::Ok);
     runBox(box);
+}
+
+std::optional<QString> QtDialogs::chooseFolder(const QString& caption, const QString& start)
+{
+    const QString folder = QFileDialog::getExistingDirectory(QApplication::activeWindow(), caption,
+                                                             start, QFileDialog::ShowDirsOnly);
+    if (folder.isEmpty())
+        return std::nullopt;
+    return folder;
 }

@@ -12,6 +12,7 @@ public:
     std::optional<QString> input(const QString& caption, const QString& prompt,
                                  const QString& preset) override;
     void error(const QString& text) override;
+    std::optional<QString> chooseFolder(const QString& caption, const QString& start) override;
 };
 
 // The caption of the program's boxes, taken from the executable's name.

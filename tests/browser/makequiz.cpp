@@ -63,6 +63,10 @@ public:
         return std::nullopt;
     }
     void error(const QString& text) override { shown << QStringLiteral("error: ") + text; }
+    std::optional<QString> chooseFolder(const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
 };
 
 class CopyingShell : public IShell
