@@ -197,3 +197,28 @@ inline QByteArray withSegmentsAfterSoi(const QByteArray& jpeg, const QByteArray&
 {
     return jpeg.left(2) + segments + jpeg.mid(2);
 }
+
+// An Exif APP1 segment whose IFD0 holds only an Orientation of `value`, big-endian as many
+// cameras write it.
+inline QByteArray exifOrientationSegment(int value)
+{
+    QByteArray tiff("MM\0\x2A\0\0\0\x08", 8);                 // header, IFD0 at 8
+    tiff += QByteArray("\0\x01\x01\x12\0\x03\0\0\0\x01", 10); // one entry: Orientation, SHORT, 1
+    tiff += char(value >> 8);
+    tiff += char(value & 0xFF);
+    tiff += QByteArray(6, '\0'); // the rest of the value field, no next IFD
+    return jpegSegment(0xE1, QByteArray("Exif\0\0", 6) + tiff);
+}
+
+// Grey, with a red block in the top-left corner and a smaller blue one in the top-right: where the
+// two end up tells every turn and mirror apart.
+inline const QColor MarkRed(220, 30, 30), MarkBlue(30, 30, 220), MarkGrey(128, 128, 128);
+inline QImage cornerMarks(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(MarkGrey);
+    QPainter p(&image);
+    p.fillRect(0, 0, width * 2 / 5, height * 2 / 5, MarkRed);
+    p.fillRect(width - width * 3 / 10, 0, width * 3 / 10, height * 3 / 10, MarkBlue);
+    return image;
+}

@@ -2,6 +2,7 @@
 #include "fakes.h"
 #include "findchild.h"
 #include "jpeg/jpegdecoder.h"
+#include "jpeg/orientation.h"
 #include "processmemory.h"
 #include "testjpeg.h"
 #include "ui/filelistbox.h"
@@ -41,6 +42,9 @@ private slots:
     void stretchedNeverHoldsTheFullPicture();
     void inkPictures_data();
     void inkPictures();
+    void copiesAreTurnedUpright_data();
+    void copiesAreTurnedUpright();
+    void windowShowsTheStretchedCopies_data();
     void windowShowsTheStretchedCopies();
 };
 
@@ -351,18 +355,91 @@ void TestJpegDecoder::inkPictures()
                  qPrintable(QColor(image.pixel(p)).name()));
 }
 
+// The corners ("TL", "TR", "BL", "BR") that show `colour` well inside, joined by commas.
+QString cornersOf(const QImage& image, const QColor& colour)
+{
+    const int w = image.width(), h = image.height(), dx = w / 8, dy = h / 8;
+    const std::pair<const char*, QPoint> corners[] = {{"TL", {dx, dy}},
+                                                      {"TR", {w - 1 - dx, dy}},
+                                                      {"BL", {dx, h - 1 - dy}},
+                                                      {"BR", {w - 1 - dx, h - 1 - dy}}};
+    QStringList found;
+    for (const auto& [name, at] : corners)
+        if (near(image.pixel(at), colour.rgb()))
+            found << QLatin1String(name);
+    return found.join(QLatin1Char(','));
+}
+
+void TestJpegDecoder::copiesAreTurnedUpright_data()
+{
+    QTest::addColumn<QByteArray>("exif");
+    QTest::addColumn<QString>("red");
+    QTest::addColumn<QString>("blue");
+    auto row = [](const QString& name, const QByteArray& exif, const char* red, const char* blue) {
+        QTest::newRow(qPrintable(name))
+            << exif << QString::fromLatin1(red) << QString::fromLatin1(blue);
+    };
+    const char* const expected[8][2] = {{"TL", "TR"}, {"TR", "TL"}, {"BR", "BL"}, {"BL", "BR"},
+                                        {"TL", "BL"}, {"TR", "BR"}, {"BR", "TR"}, {"BL", "TL"}};
+    for (int tag = 1; tag <= 8; ++tag)
+        row(QStringLiteral("tag %1").arg(tag), exifOrientationSegment(tag), expected[tag - 1][0],
+            expected[tag - 1][1]);
+    row(QStringLiteral("no Exif"), QByteArray(), "TL", "TR");
+    row(QStringLiteral("tag 0"), exifOrientationSegment(0), "TL", "TR");
+    row(QStringLiteral("tag 9"), exifOrientationSegment(9), "TL", "TR");
+    // "Exif", pad, TIFF header, entry count, then the entry cut before its value.
+    row(QStringLiteral("cut inside the entry"),
+        jpegSegment(0xE1, exifOrientationSegment(6).mid(4, 6 + 8 + 2 + 8)), "TL", "TR");
+}
+
+// A stored landscape picture with its red mark top left and blue top right: each tag moves the
+// marks of both copies into its own pair of corners; a useless tag leaves them where they are.
+void TestJpegDecoder::copiesAreTurnedUpright()
+{
+    QFETCH(QByteArray, exif);
+    QFETCH(QString, red);
+    QFETCH(QString, blue);
+    const QByteArray jpeg = withSegmentsAfterSoi(encodeJpeg(cornerMarks(160, 100)), exif);
+    const QList<QImage> copies = decodeJpegDataStretched(jpeg, {PreviewSize, ThumbSize});
+    QCOMPARE(copies.size(), 2);
+    QCOMPARE(copies[0].size(), PreviewSize);
+    QCOMPARE(copies[1].size(), ThumbSize);
+    for (const QImage& copy : copies) {
+        QCOMPARE(cornersOf(copy, MarkRed), red);
+        QCOMPARE(cornersOf(copy, MarkBlue), blue);
+    }
+    // The full decode stays as stored.
+    QCOMPARE(cornersOf(decodeJpegData(jpeg), MarkRed), QStringLiteral("TL"));
+}
+
+void TestJpegDecoder::windowShowsTheStretchedCopies_data()
+{
+    QTest::addColumn<int>("orientation");
+    QTest::newRow("untagged") << 1;
+    QTest::newRow("tagged 6, a phone's portrait") << 6;
+}
+
 // The window's preview and thumbnail, from the choice and from a slot switch's reload, are
-// exactly the full picture scaled without smoothing, the thumbnail cut to the bitmap's 80 rows.
+// exactly the full picture scaled without smoothing and then turned upright, the thumbnail cut to
+// the bitmap's 80 rows.
 void TestJpegDecoder::windowShowsTheStretchedCopies()
 {
+    QFETCH(int, orientation);
     QTemporaryDir dir;
-    const QByteArray jpeg = encodeJpeg(texture(1728, 1152), true);
+    QByteArray jpeg = encodeJpeg(texture(1728, 1152), true);
+    if (orientation != 1)
+        jpeg = withSegmentsAfterSoi(jpeg, exifOrientationSegment(orientation));
     QVERIFY(writeFile(dir.filePath(QStringLiteral("picture.jpg")), jpeg));
     const QImage full = decodeJpegData(jpeg);
-    const QImage preview = full.scaled(PreviewSize, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    auto shown = [&](QSize size) {
+        return orientedImage(full.scaled(storedSize(size, orientation), Qt::IgnoreAspectRatio,
+                                         Qt::FastTransformation),
+                             orientation);
+    };
+    const QImage preview = shown(PreviewSize);
+    QCOMPARE(preview.size(), PreviewSize);
     QImage thumb = MainWindow::placeholder();
-    QPainter(&thumb).drawImage(
-        0, 0, full.scaled(ThumbSize, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+    QPainter(&thumb).drawImage(0, 0, shown(ThumbSize));
 
     ScriptedDialogs dialogs;
     RecordingShell shell;

@@ -1,6 +1,8 @@
 #include "jpeg/jpegdecoder.h"
 
 #include "core/quirvelerror.h"
+#include "jpeg/exifsegment.h"
+#include "jpeg/orientation.h"
 
 #include <QFile>
 
@@ -26,6 +28,7 @@ struct Decoder {
     jpeg_decompress_struct cinfo{};
     jpeg_error_mgr jerr{};
     jpeg_progress_mgr progress{};
+    ExifSegment exif;
     std::jmp_buf escape{};
     Failure failure = Failure::None;
     int code = 0;
@@ -79,6 +82,7 @@ bool readHeader(Decoder& d, std::FILE* file, const unsigned char* data, unsigned
     jpeg_create_decompress(&d.cinfo);
     d.cinfo.progress = &d.progress;
     d.cinfo.mem->max_memory_to_use = MaxLibraryMemory;
+    saveFirstExifSegment(&d.cinfo, &d.exif);
     if (file)
         jpeg_stdio_src(&d.cinfo, file);
     else
@@ -192,8 +196,8 @@ struct Source {
     unsigned long size = 0;
 };
 
-// The whole decode. Once the picture's size and kind are known, and only then, makeSink(width,
-// height, grey) sets up where the rows go and returns that RowSink.
+// The whole decode. Once the picture's size, kind and Exif orientation are known, and only then,
+// makeSink(width, height, grey, orientation) sets up where the rows go and returns that RowSink.
 template <class MakeSink> void decode(const Source& source, MakeSink&& makeSink)
 {
     Decoder d;
@@ -201,6 +205,8 @@ template <class MakeSink> void decode(const Source& source, MakeSink&& makeSink)
     DecoderGuard guard{d};
     if (!readHeader(d, source.file, source.data, source.size))
         fail(d);
+    // The segment goes with the library's pool; the number is all that is kept.
+    const int orientation = exifOrientation(d.exif);
 
     const qint64 width = d.cinfo.image_width;
     const qint64 height = d.cinfo.image_height;
@@ -214,7 +220,7 @@ template <class MakeSink> void decode(const Source& source, MakeSink&& makeSink)
     if (!startDecompress(d))
         fail(d);
     RowSink& sink = makeSink(int(d.cinfo.output_width), int(d.cinfo.output_height),
-                             d.cinfo.out_color_space == JCS_GRAYSCALE);
+                             d.cinfo.out_color_space == JCS_GRAYSCALE, orientation);
     if (!readRows(d, sink))
         fail(d);
 }
@@ -313,19 +319,29 @@ private:
 QImage decodeFull(const Source& source)
 {
     std::optional<FullPicture> picture;
-    decode(source, [&](int width, int height, bool grey) -> RowSink& {
+    decode(source, [&](int width, int height, bool grey, int) -> RowSink& {
         return picture.emplace(width, height, grey);
     });
     return picture->image;
 }
 
+// The copies are stretched to their sizes as stored and turned upright afterwards: only the small
+// copies are ever turned, so a tagged photo costs what an untagged one does.
 QList<QImage> decodeStretched(const Source& source, const QList<QSize>& sizes)
 {
     std::optional<StretchedCopies> copies;
-    decode(source, [&](int width, int height, bool grey) -> RowSink& {
-        return copies.emplace(width, height, grey, sizes);
+    int orientation = 1;
+    decode(source, [&](int width, int height, bool grey, int tag) -> RowSink& {
+        orientation = tag;
+        QList<QSize> stored;
+        for (const QSize& size : sizes)
+            stored.append(storedSize(size, orientation));
+        return copies.emplace(width, height, grey, stored);
     });
-    return copies->images();
+    QList<QImage> images = copies->images();
+    for (QImage& image : images)
+        image = orientedImage(image, orientation);
+    return images;
 }
 
 // Opens the file for the decode and closes it after, whatever happens.

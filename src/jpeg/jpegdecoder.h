@@ -6,18 +6,21 @@
 #include <QSize>
 #include <QString>
 
-// Decodes a whole JPEG picture at full size: RGB888, or Grayscale8 for a grey picture. CMYK and
-// YCCK pictures come out as RGB. A fatal library error throws QuirvelError "JPEG error #<message
-// code>"; an unreadable file, a picture over MaxJpegPixels and a hostile progressive file throw a
-// Russian message. Warnings (corrupt but still decodable data) are ignored.
+// Decodes a whole JPEG picture at full size, as stored: an Exif orientation is not applied. RGB888,
+// or Grayscale8 for a grey picture; CMYK and YCCK pictures come out as RGB. A fatal library error
+// throws QuirvelError "JPEG error #<message code>"; an unreadable file, a picture over
+// MaxJpegPixels and a hostile progressive file throw a Russian message. Warnings (corrupt but
+// still decodable data) are ignored.
 QImage decodeJpegFile(const QString& path);
 QImage decodeJpegData(const QByteArray& data);
 
 // Decodes a picture once, row by row, into one copy per requested size, stretched without
 // smoothing, and never holds the full-size picture: a large photo then costs no more memory than
-// its small copies. Pixels follow stretchSource, which is what QImage::scaled() with
-// Qt::FastTransformation picks, so a copy equals the full decode scaled that way. Formats, errors
-// and limits are decodeJpegFile's; an empty size gives a null image.
+// its small copies. The copies are shown the way up a browser shows the file: a picture with an
+// Exif orientation is stretched to storedSize(size, orientation), then orientedImage() turns that
+// small copy to the requested size. Pixels follow stretchSource, which is what QImage::scaled()
+// with Qt::FastTransformation picks, so a copy equals the full decode scaled that way (and then
+// turned). Formats, errors and limits are decodeJpegFile's; an empty size gives a null image.
 QList<QImage> decodeJpegFileStretched(const QString& path, const QList<QSize>& sizes);
 QList<QImage> decodeJpegDataStretched(const QByteArray& data, const QList<QSize>& sizes);
 
