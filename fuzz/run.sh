@@ -1,13 +1,20 @@
 #!/usr/bin/env bash
-# Fuzzes the JPEG decoder for a set time:  bash fuzz/run.sh [seconds, default 600] [jobs, default 1]
+# Fuzzes for a set time:  bash fuzz/run.sh [seconds, default 600] [jobs, default 1] [target]
+# target: decode (default; the JPEG decoder and its Exif reader) or quizpage (the quiz page reader).
 # Builds build-fuzz with clang (installs clang and its libFuzzer runtime if missing), seeds the
-# working corpus with the hostile corpus and the sample pictures, and keeps what it learns in
-# build-fuzz/corpus so the next run goes on from there. Crash inputs land in build-fuzz/crashes;
-# a crash makes the script fail. Add each crash input to tests/hostile/corpus with a test row.
+# working corpus with the hostile corpus and the sample pictures (the test pages for quizpage), and
+# keeps what it learns in build-fuzz/corpus (corpus-quizpage) so the next run goes on from there.
+# Crash inputs land in build-fuzz/crashes; a crash makes the script fail. Add each crash input to
+# tests/hostile/corpus (or a reader test row) with a test row.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-600}
 jobs=${2:-1}
+target=${3:-decode}
+case "$target" in
+    decode | quizpage) ;;
+    *) echo "unknown target $target: decode or quizpage" >&2; exit 2 ;;
+esac
 build="$root/build-fuzz"
 
 if ! command -v clang++ >/dev/null 2>&1 || ! dpkg-query -W libclang-rt-14-dev >/dev/null 2>&1; then
@@ -80,12 +87,19 @@ jpeg_prefix=()
 [ -f "$ljt/install/lib/libjpeg.a" ] && jpeg_prefix=(-DQUIRVEL_FUZZ_LIBJPEG="$ljt/install")
 
 cmake -S "$root/fuzz" -B "$build" -DCMAKE_CXX_COMPILER=clang++ "${jpeg_prefix[@]}" >/dev/null
-cmake --build "$build" -j"$jobs" --target fuzz_decode
+cmake --build "$build" -j"$jobs" --target "fuzz_$target"
 
-mkdir -p "$build/corpus" "$build/crashes"
+corpus="$build/corpus"
+options=(-dict="$root/fuzz/jpeg.dict")
 seeds=("$root/tests/hostile/corpus")
 [ -d "$root/samples" ] && seeds+=("$root/samples")
 [ -d "$root/tests/data" ] && seeds+=("$root/tests/data")
+if [ "$target" = quizpage ]; then
+    corpus="$build/corpus-quizpage"
+    options=()
+    seeds=("$root/tests/data")
+fi
+mkdir -p "$corpus" "$build/crashes"
 
 # Inputs over 1 MB only slow the search down; the JPEG dictionary steers it to real markers.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:allocator_may_return_null=1}
@@ -94,8 +108,8 @@ parallel=()
 [ "$jobs" -gt 1 ] && parallel=(-jobs="$jobs" -workers="$jobs")
 cd "$build"
 status=0
-"$build/fuzz_decode" "$build/corpus" "${seeds[@]}" \
-    -dict="$root/fuzz/jpeg.dict" -max_len=1048576 -rss_limit_mb=2048 -timeout=10 \
+"$build/fuzz_$target" "$corpus" "${seeds[@]}" \
+    "${options[@]}" -max_len=1048576 -rss_limit_mb=2048 -timeout=10 \
     -max_total_time="$seconds" "${parallel[@]}" \
     -artifact_prefix="$build/crashes/" -print_final_stats=1 >"$build/last-run.log" 2>&1 || status=$?
 grep -E '^#[0-9]+' "$build/last-run.log" | tail -n 1

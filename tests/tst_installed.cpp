@@ -17,9 +17,6 @@ namespace
 
 const QStringList Samples{"car.jpg", "fish.jpg", "flower.jpg", "house.jpg", "sun.jpg", "tree.jpg"};
 
-// Hang guard for a started program that does not end; never a time budget.
-constexpr int ProcessGuardMs = 30000;
-
 QByteArray contents(const QString& path)
 {
     QFile file(path);
@@ -159,9 +156,8 @@ void TestInstalled::programAnswersOnTheCommandLine_data()
     QTest::newRow("help") << "--help";
 }
 
-// The installed binary itself, without a display: it must answer and end.
-// NOTE: --version and --help come with the command line parser; without it the program opens its
-// window instead and this fails on the guard.
+// The installed binary itself, without a display: it must answer and end. A program that opened
+// its window instead would hang here until CTest's timeout ends the test.
 void TestInstalled::programAnswersOnTheCommandLine()
 {
     QFETCH(QString, option);
@@ -172,11 +168,7 @@ void TestInstalled::programAnswersOnTheCommandLine()
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     program.setProcessEnvironment(env);
     program.start(m_bin + QStringLiteral("/quirvel"), {option});
-    if (!program.waitForFinished(ProcessGuardMs)) {
-        program.kill();
-        program.waitForFinished(-1);
-        QFAIL("quirvel did not end");
-    }
+    QVERIFY(program.waitForFinished(-1));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
     const QString output = QString::fromLocal8Bit(program.readAllStandardOutput());
