@@ -71,7 +71,7 @@ int headerOrientation(const std::uint8_t* data, std::size_t size)
 {
     HeaderReader r;
     r.cinfo.err = jpeg_std_error(&r.jerr);
-    r.jerr.error_exit = Escape;
+    r.jerr.error_exit = escape;
     r.jerr.emit_message = Quiet;
     r.jerr.output_message = Quiet;
     const int orientation = readOrientation(r, data, size);

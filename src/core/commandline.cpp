@@ -5,6 +5,37 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 
+namespace
+{
+
+// Options the application object takes for itself; any other unknown option is a mistake that
+// must be answered before that object exists, since without a display it would abort.
+bool leftForQt(const QStringList& unknownOptions)
+{
+    static const QStringList qtOptions{
+        QStringLiteral("platform"),     QStringLiteral("platformpluginpath"),
+        QStringLiteral("platformtheme"), QStringLiteral("plugin"),
+        QStringLiteral("qwindowgeometry"), QStringLiteral("geometry"),
+        QStringLiteral("qwindowicon"),  QStringLiteral("qwindowtitle"),
+        QStringLiteral("title"),        QStringLiteral("display"),
+        QStringLiteral("name"),         QStringLiteral("style"),
+        QStringLiteral("stylesheet"),   QStringLiteral("session"),
+        QStringLiteral("widgetcount"),  QStringLiteral("reverse"),
+        QStringLiteral("dialogs"),      QStringLiteral("nograb"),
+        QStringLiteral("dograb"),       QStringLiteral("visual"),
+        QStringLiteral("ncols"),        QStringLiteral("cmap"),
+        QStringLiteral("qmljsdebugger"), QStringLiteral("fontengine"),
+    };
+    if (unknownOptions.isEmpty())
+        return false;
+    for (const QString& option : unknownOptions)
+        if (!qtOptions.contains(option))
+            return false;
+    return true;
+}
+
+} // namespace
+
 CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
 {
     QCommandLineParser parser;
@@ -38,7 +69,7 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
     } else if (parser.isSet(version)) {
         line.outcome = CommandLine::Outcome::Print;
         line.text = QStringLiteral("%1 %2\n").arg(program, programVersion());
-    } else if (qtOptionsPresent) {
+    } else if (qtOptionsPresent && leftForQt(parser.unknownOptionNames())) {
         // The rest is read again once Qt has taken its own options out.
     } else if (!parsed || parser.positionalArguments().size() > 1) {
         line.outcome = CommandLine::Outcome::Fail;

@@ -16,5 +16,6 @@ struct CommandLine {
 // Reads the arguments, the program's own path first. Qt's own options (-platform, -style ...)
 // belong to the application object, which takes them out of the list. So the line is read twice:
 // before that object exists, with qtOptionsPresent set, only --help and --version are answered,
-// since they must work without a display; after, with the rest of the line, everything counts.
+// since they must work without a display, and mistakes that involve none of Qt's options; after,
+// with the rest of the line, everything counts.
 CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent);
