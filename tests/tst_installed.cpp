@@ -2,9 +2,8 @@
 #include "core/programplaces.h"
 #include "core/quizfolder.h"
 #include "fakes.h"
+#include "foldersnapshot.h"
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -15,8 +14,6 @@
 namespace
 {
 
-const QStringList Samples{"car.jpg", "fish.jpg", "flower.jpg", "house.jpg", "sun.jpg", "tree.jpg"};
-
 QByteArray contents(const QString& path)
 {
     QFile file(path);
@@ -26,14 +23,13 @@ QByteArray contents(const QString& path)
 class PlainView : public IGenerationView
 {
 public:
-    QString title = QStringLiteral("Звери");
-    QString titleText() const override { return title; }
-    void setTitleText(const QString& text) override { title = text; }
+    int progress = 0;
+    QString titleText() const override { return QStringLiteral("Звери"); }
+    void setTitleText(const QString&) override {}
     void showStatus(const QString&) override {}
     int progressPosition() const override { return progress; }
     void setProgressPosition(int position) override { progress = position; }
     void showInfoWindow() override {}
-    int progress = 0;
 };
 
 } // namespace
@@ -41,139 +37,94 @@ public:
 class TestInstalled : public QObject
 {
     Q_OBJECT
-private slots:
-    void initTestCase();
-    void quizLandsInDocuments_data();
-    void quizLandsInDocuments();
-    void programAnswersOnTheCommandLine_data();
-    void programAnswersOnTheCommandLine();
 
-private:
     QTemporaryDir m_dir;
-    QString m_bin;
-    QString m_share;
+    QString m_bin, m_share;
+
+private slots:
+    void initTestCase()
+    {
+        QProcess install;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DESTDIR", m_dir.filePath("stage"));
+        install.setProcessEnvironment(env);
+        install.setProcessChannelMode(QProcess::MergedChannels);
+        install.start(QUIRVEL_CMAKE, {"--install", QUIRVEL_BUILD_DIR, "--prefix", "/usr"});
+        QVERIFY(install.waitForFinished(-1)); // CTest's timeout guards this
+        QVERIFY2(install.exitStatus() == QProcess::NormalExit && install.exitCode() == 0,
+                 install.readAll().constData());
+        m_bin = m_dir.filePath("stage/usr/bin");
+        m_share = m_dir.filePath("stage/usr/share/quirvel/");
+    }
+
+    // Places resolved as the installed executable resolves them, with a home of the test's own
+    // whose documents folder has a localised name; a generation through the scripted services
+    // must land there whole, with the decorations from share/.
+    void quizLandsInDocuments()
+    {
+        QTemporaryDir home;
+        qputenv("HOME", QFile::encodeName(home.path()));
+        qunsetenv("XDG_CONFIG_HOME");
+        QVERIFY(QDir().mkpath(home.filePath(".config")));
+        QFile dirs(home.filePath(".config/user-dirs.dirs"));
+        QVERIFY(dirs.open(QIODevice::WriteOnly) && dirs.write("XDG_DOCUMENTS_DIR=\"$HOME/Док\"\n"));
+        dirs.close();
+
+        QuizSetup setup;
+        setup.initialise(resolveProgramPlaces(m_bin));
+        QMap<QString, QByteArray> expected{{"/QUIRVEL", "<folder>"},
+                                           {"/QUIRVEL/Звери", "<folder>"}};
+        const QStringList samples{"car", "fish", "flower", "house", "sun", "tree"};
+        for (int k = 1; k <= QuizSetup::SlotCount; ++k) {
+            const QString sample = QUIRVEL_SAMPLES_DIR "/" + samples[k - 1] + ".jpg";
+            setup.selectSlot(k);
+            setup.setPicture(sample);
+            setup.setAnswer(QStringLiteral("Ответ %1").arg(k));
+            expected.insert(QStringLiteral("/QUIRVEL/Звери/%1.jpg").arg(k), contents(sample));
+        }
+        for (const QString& name : DecorationNames)
+            expected.insert("/QUIRVEL/Звери/" + name, contents(m_share + name));
+        ScriptedDialogs dialogs;
+        dialogs.inputAnswers << "Звери";
+        RecordingShell shell;
+        CountingPauser pauser;
+        Services services{dialogs, shell, pauser};
+        PlainView view;
+        GenerationCommand command(setup, view, services);
+        command.setShuffle([] { return shuffleAnswers([](int) { return 0; }); });
+        command.run();
+
+        QMap<QString, QByteArray> quiz = folderSnapshot(home.filePath("Док"));
+        const QByteArray order = "new Array(" + command.lastOrder().text.toLatin1() + ")";
+        QVERIFY(quiz.take("/QUIRVEL/Звери/start.htm").contains(order));
+        QCOMPARE(quiz.keys(), expected.keys());
+        QCOMPARE(quiz, expected);
+    }
+
+    void programAnswersOnTheCommandLine_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("start");
+        QTest::newRow("version") << "--version"
+                                 << QString("quirvel " QUIRVEL_EXPECTED_VERSION "\n");
+        QTest::newRow("help") << "--help" << QString("Usage: quirvel [options] [QUIZFOLDER]\n");
+    }
+    // The installed binary itself: it must answer and end. One that opened its window instead
+    // would hang here until CTest's timeout ends the test.
+    void programAnswersOnTheCommandLine()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, start);
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        program.setProcessEnvironment(env);
+        program.start(m_bin + "/quirvel", {option});
+        QVERIFY(program.waitForFinished(-1));
+        QVERIFY(program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0);
+        QVERIFY(QString::fromLocal8Bit(program.readAllStandardOutput()).startsWith(start));
+    }
 };
-
-void TestInstalled::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-    QProcess install;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DESTDIR"), m_dir.path() + QStringLiteral("/stage"));
-    install.setProcessEnvironment(env);
-    install.setProcessChannelMode(QProcess::MergedChannels);
-    install.start(QStringLiteral(QUIRVEL_CMAKE),
-                  {QStringLiteral("--install"), QStringLiteral(QUIRVEL_BUILD_DIR),
-                   QStringLiteral("--prefix"), QStringLiteral("/usr")});
-    QVERIFY(install.waitForFinished(-1)); // CTest's timeout guards this
-    QVERIFY2(install.exitStatus() == QProcess::NormalExit && install.exitCode() == 0,
-             install.readAll().constData());
-    m_bin = m_dir.path() + QStringLiteral("/stage/usr/bin");
-    m_share = m_dir.path() + QStringLiteral("/stage/usr/share/quirvel");
-    QVERIFY(QFileInfo(m_bin + QStringLiteral("/quirvel")).isExecutable());
-}
-
-void TestInstalled::quizLandsInDocuments_data()
-{
-    QTest::addColumn<QString>("userDirs"); // user-dirs.dirs, empty for none
-    QTest::addColumn<QString>("documents");
-    QTest::newRow("Documents") << ""
-                               << "Documents";
-    QTest::newRow("localised") << "XDG_DOCUMENTS_DIR=\"$HOME/Документы\"\n"
-                               << "Документы";
-}
-
-// Places resolved as the installed executable resolves them, with a home of the test's own; a
-// generation through the scripted services must land whole in that home's documents.
-void TestInstalled::quizLandsInDocuments()
-{
-    QFETCH(QString, userDirs);
-    QFETCH(QString, documents);
-    QTemporaryDir home;
-    QVERIFY(home.isValid());
-    qputenv("HOME", QFile::encodeName(home.path()));
-    qunsetenv("XDG_CONFIG_HOME");
-    if (!userDirs.isEmpty()) {
-        QVERIFY(QDir().mkpath(home.filePath(QStringLiteral(".config"))));
-        QFile file(home.filePath(QStringLiteral(".config/user-dirs.dirs")));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(userDirs.toUtf8()) > 0);
-    }
-
-    const ProgramPlaces places = resolveProgramPlaces(m_bin);
-    QCOMPARE(places.suppliedFolder, QDir(m_share).canonicalPath() + QLatin1Char('/'));
-    const QString quizzes = home.filePath(documents) + QStringLiteral("/QUIRVEL/");
-    QCOMPARE(places.quizzesFolder, quizzes);
-    QVERIFY(places.quizzesInDocuments);
-
-    QuizSetup setup;
-    setup.initialise(places);
-    for (int k = 1; k <= QuizSetup::SlotCount; ++k) {
-        setup.selectSlot(k);
-        setup.setPicture(QStringLiteral(QUIRVEL_SAMPLES_DIR "/") + Samples[k - 1]);
-        setup.setAnswer(QStringLiteral("Ответ %1").arg(k));
-    }
-    ScriptedDialogs dialogs;
-    dialogs.inputAnswers << QStringLiteral("Звери");
-    dialogs.confirmAnswers << true;
-    RecordingShell shell;
-    CountingPauser pauser;
-    Services services{dialogs, shell, pauser};
-    PlainView view;
-    GenerationCommand command(setup, view, services);
-    command.setShuffle([] { return shuffleAnswers([](int) { return 0; }); });
-    command.run();
-
-    const QString quiz = quizzes + QStringLiteral("/Звери");
-    QCOMPARE(dialogs.messages().size(), 1); // the folder name warning, and no failure
-    QCOMPARE(shell.opened, QStringList{quiz + QStringLiteral("/start.htm")});
-    QCOMPARE(QDir(home.filePath(documents)).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-             QStringList{"QUIRVEL"});
-    QCOMPARE(QDir(quizzes).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-             QStringList{"Звери"});
-    QStringList expected = DecorationNames;
-    for (int k = 1; k <= QuizSetup::SlotCount; ++k)
-        expected << QStringLiteral("%1.jpg").arg(k);
-    expected << QStringLiteral("start.htm");
-    expected.sort();
-    QCOMPARE(QDir(quiz).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             expected);
-    for (int k = 1; k <= QuizSetup::SlotCount; ++k)
-        QCOMPARE(contents(quiz + QStringLiteral("/%1.jpg").arg(k)),
-                 contents(QStringLiteral(QUIRVEL_SAMPLES_DIR "/") + Samples[k - 1]));
-    for (const QString& name : DecorationNames) {
-        QVERIFY(QFileInfo(m_share + QLatin1Char('/') + name).size() > 0);
-        QCOMPARE(contents(quiz + QLatin1Char('/') + name),
-                 contents(m_share + QLatin1Char('/') + name));
-    }
-    QVERIFY(contents(quiz + QStringLiteral("/start.htm"))
-                .contains("new Array(" + command.lastOrder().text.toLatin1() + ")"));
-}
-
-void TestInstalled::programAnswersOnTheCommandLine_data()
-{
-    QTest::addColumn<QString>("option");
-    QTest::newRow("version") << "--version";
-    QTest::newRow("help") << "--help";
-}
-
-// The installed binary itself, without a display: it must answer and end. A program that opened
-// its window instead would hang here until CTest's timeout ends the test.
-void TestInstalled::programAnswersOnTheCommandLine()
-{
-    QFETCH(QString, option);
-    QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.remove(QStringLiteral("DISPLAY"));
-    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    program.setProcessEnvironment(env);
-    program.start(m_bin + QStringLiteral("/quirvel"), {option});
-    QVERIFY(program.waitForFinished(-1));
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
-    const QString output = QString::fromLocal8Bit(program.readAllStandardOutput());
-    QVERIFY2(output.contains(QLatin1String("quirvel"), Qt::CaseInsensitive), qPrintable(output));
-}
 
 QTEST_GUILESS_MAIN(TestInstalled)
 #include "tst_installed.moc"
