@@ -29,6 +29,10 @@ private slots:
             << "quirvel --bogus" << false << 2 << "Unknown option 'bogus'." << "";
         QTest::newRow("two folders") << "quirvel /a /b" << false << 2 << "Лишние аргументы: /b\n"
                                      << "";
+        // Answered before the application exists, which without a display would abort.
+        QTest::newRow("unknown option, first reading")
+            << "quirvel -style x --bogus" << true << 2 << "Unknown options: style, bogus." << "";
+        QTest::newRow("two folders, first reading") << "quirvel /a /b" << true << 2 << "Лишние" << "";
         // clang-format on
     }
     void read()
