@@ -71,6 +71,11 @@ QByteArray toWindows1251(const QString& text)
     return out;
 }
 
+bool windows1251Holds(char32_t codePoint)
+{
+    return codePage().fromUnicode.contains(codePoint);
+}
+
 QString fromWindows1251(const QByteArray& bytes)
 {
     const CodePage& table = codePage();

@@ -8,5 +8,8 @@
 // user typed is lost or turned into "?".
 QByteArray toWindows1251(const QString& text);
 
+// Whether the code page has a byte for this code point, so that it is never written as a reference.
+bool windows1251Holds(char32_t codePoint);
+
 // Bytes that the code page leaves undefined come back as U+FFFD.
 QString fromWindows1251(const QByteArray& bytes);

@@ -66,3 +66,10 @@ bool removeFile(const QString& path)
 {
     return ::unlink(QFile::encodeName(path).constData()) == 0;
 }
+
+bool anythingAt(const QString& path)
+{
+    std::error_code ec;
+    return std::filesystem::symlink_status(fsPath(path), ec).type() !=
+           std::filesystem::file_type::not_found;
+}

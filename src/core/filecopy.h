@@ -13,3 +13,6 @@ bool renameFile(const QString& from, const QString& to);
 
 // Deletes a file (or symbolic link), never a folder. True on success.
 bool removeFile(const QString& path);
+
+// Whether anything at all, a dangling link included, stands at path.
+bool anythingAt(const QString& path);

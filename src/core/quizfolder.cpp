@@ -1,15 +1,12 @@
 #include "core/quizfolder.h"
 
+#include "core/filecopy.h"
 #include "core/startpage.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QList>
 #include <QTemporaryDir>
-
-#include <filesystem>
-#include <system_error>
 
 const QStringList DecorationNames = {
     QStringLiteral("11.gif"),    QStringLiteral("22.gif"),   QStringLiteral("33.gif"),
@@ -22,13 +19,6 @@ namespace
 
 const QString CopyFailedText = QStringLiteral("Ошибка при копировании");
 const QString DeleteFailedText = QStringLiteral("Ошибка при удалении файла");
-
-bool anythingAt(const QString& path)
-{
-    std::error_code ec;
-    return std::filesystem::symlink_status(QFile::encodeName(path).toStdString(), ec).type() !=
-           std::filesystem::file_type::not_found;
-}
 
 // One file of the new quiz on its way into the quiz folder.
 struct Replacement {

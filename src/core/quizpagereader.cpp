@@ -62,20 +62,6 @@ const PagePattern& pagePattern()
     return pattern;
 }
 
-bool codePageHolds(char32_t cp)
-{
-    static const std::bitset<0x10000> held = [] {
-        std::bitset<0x10000> set;
-        for (int b = 0; b < 256; ++b) {
-            const QChar c = fromWindows1251(QByteArray(1, char(b))).front();
-            if (c != QChar::ReplacementCharacter)
-                set.set(c.unicode());
-        }
-        return set;
-    }();
-    return cp < held.size() && held.test(cp);
-}
-
 // The code point of a "&#N;" at i exactly as the writer writes one (N in decimal without leading
 // zeros, a character Windows-1251 lacks), with length set to its length; 0 when there is none.
 char32_t writtenReference(QStringView text, qsizetype i, qsizetype& length)
@@ -87,7 +73,7 @@ char32_t writtenReference(QStringView text, qsizetype i, qsizetype& length)
     qsizetype j = i + 2;
     for (; j < text.size() && j < i + 2 + 7 && text[j] >= u'0' && text[j] <= u'9'; ++j)
         cp = cp * 10 + (text[j].unicode() - u'0');
-    if (j >= text.size() || text[j] != u';' || cp > 0x10FFFF || codePageHolds(cp))
+    if (j >= text.size() || text[j] != u';' || cp > 0x10FFFF || windows1251Holds(cp))
         return 0;
     length = j + 1 - i;
     return cp;
