@@ -1,5 +1,6 @@
 #include "ui/qtdialogs.h"
 #include "ui/qtshell.h"
+#include "ui/standardtextstranslator.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -7,7 +8,9 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -21,6 +24,7 @@ class TestQtDialogs : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { QCoreApplication::installTranslator(&m_translator); }
     void plainBoxes_data();
     void plainBoxes();
     void confirm_data();
@@ -31,8 +35,10 @@ private slots:
     void chooseFolder();
     void openDocument_data();
     void openDocument();
+    void textMenusInRussian();
 
 private:
+    StandardTextsTranslator m_translator;
     // Runs `inspect` on the modal dialog once it is shown; fails the test if none comes up within
     // half a minute, long enough for any machine.
     void whenShown(std::function<void(QWidget*)> inspect)
@@ -218,8 +224,14 @@ void TestQtDialogs::chooseFolder()
             QVERIFY(dialog);
             QCOMPARE(dialog->windowTitle(), QStringLiteral("Открыть викторину"));
             QCOMPARE(dialog->directory().absolutePath(), start.path());
+            QVERIFY(dialog->testOption(QFileDialog::DontUseNativeDialog));
+            for (const auto label : {QFileDialog::LookIn, QFileDialog::FileName,
+                                     QFileDialog::FileType, QFileDialog::Accept,
+                                     QFileDialog::Reject})
+                QVERIFY2(!dialog->labelText(label).contains(QRegularExpression("[A-Za-z]")),
+                         qPrintable(dialog->labelText(label)));
             dialog->setDirectory(start.filePath(QStringLiteral("quiz")));
-            button(dialog, ok ? QStringLiteral("Choose") : QStringLiteral("Cancel"))->click();
+            button(dialog, ok ? QStringLiteral("Выбрать") : QStringLiteral("Отмена"))->click();
         });
         const std::optional<QString> folder =
             m_dialogs.chooseFolder(QStringLiteral("Открыть викторину"), start.path());
@@ -276,6 +288,20 @@ void TestQtDialogs::openDocument()
         QCOMPARE(QString::fromUtf8(asked.readAll()), document);
     } else {
         QVERIFY(!asked.exists());
+    }
+}
+
+void TestQtDialogs::textMenusInRussian()
+{
+    QLineEdit line(QStringLiteral("текст"));
+    QPlainTextEdit box(QStringLiteral("текст"));
+    for (QMenu* menu : {line.createStandardContextMenu(), box.createStandardContextMenu()}) {
+        QVERIFY(menu->actions().size() >= 6);
+        for (const QAction* action : menu->actions()) {
+            const QString text = action->text().section(QLatin1Char('\t'), 0, 0);
+            QVERIFY2(!text.contains(QRegularExpression("[A-Za-z]")), qPrintable(text));
+        }
+        delete menu;
     }
 }
 

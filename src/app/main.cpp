@@ -6,6 +6,7 @@
 #include "ui/qtdialogs.h"
 #include "ui/qtpauser.h"
 #include "ui/qtshell.h"
+#include "ui/standardtextstranslator.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -41,6 +42,8 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     app.setWindowIcon(QIcon(QStringLiteral(":/about/icon.png")));
+    StandardTextsTranslator russianTexts;
+    QCoreApplication::installTranslator(&russianTexts);
     const CommandLine line = readCommandLine(QApplication::arguments(), false);
     if (answered(line, exitCode))
         return exitCode;

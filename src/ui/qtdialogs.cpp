@@ -101,9 +101,17 @@ void QtDialogs::error(const QString& text)
 
 std::optional<QString> QtDialogs::chooseFolder(const QString& caption, const QString& start)
 {
-    const QString folder = QFileDialog::getExistingDirectory(QApplication::activeWindow(), caption,
-                                                             start, QFileDialog::ShowDirsOnly);
-    if (folder.isEmpty())
+    // Qt's own dialog, whose labels can be Russian; the desktop's native one may be English.
+    QFileDialog dialog(QApplication::activeWindow(), caption, start);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
+    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Имя папки:"));
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Показывать:"));
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Выбрать"));
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return folder;
+    return dialog.selectedFiles().constFirst();
 }
