@@ -1,0 +1,95 @@
+#include "core/draftstore.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <utility>
+#include <vector>
+
+namespace
+{
+
+QString lockPathOf(const QString& draftPath)
+{
+    return draftPath.left(draftPath.size() - int(qstrlen(".json"))) + QStringLiteral(".lock");
+}
+
+} // namespace
+
+DraftStore::DraftStore(const QString& folder, qint64 processId)
+    : m_folder(folder), m_processId(processId)
+{
+}
+
+DraftStore::~DraftStore() = default;
+
+QString DraftStore::draftPath() const
+{
+    return QDir(m_folder).filePath(QStringLiteral("draft-%1.json").arg(m_processId));
+}
+
+bool DraftStore::save(const QuizDraft& draft)
+{
+    if (!QDir().mkpath(m_folder))
+        return false;
+    if (!m_lock) {
+        auto lock = std::make_unique<QLockFile>(lockPathOf(draftPath()));
+        if (!lock->tryLock(0))
+            return false;
+        m_lock = std::move(lock);
+    }
+    QSaveFile file(draftPath());
+    return file.open(QIODevice::WriteOnly) && file.write(draft.toJson()) >= 0 && file.commit();
+}
+
+void DraftStore::remove()
+{
+    QFile::remove(draftPath());
+    m_lock.reset();
+}
+
+std::optional<DraftStore::Orphan> DraftStore::newestOrphan(QStringList& renamedAside) const
+{
+    QDir dir(m_folder);
+    std::vector<std::pair<QDateTime, Orphan>> found;
+    const QFileInfoList drafts = dir.entryInfoList({QStringLiteral("draft-*.json")}, QDir::Files);
+    for (const QFileInfo& info : drafts) {
+        const QString path = info.absoluteFilePath();
+        if (path == QFileInfo(draftPath()).absoluteFilePath())
+            continue;
+        // A lock we can take belongs to no running program: Qt treats a lock whose process has
+        // gone as stale.
+        QLockFile lock(lockPathOf(path));
+        if (!lock.tryLock(0))
+            continue;
+        QFile file(path);
+        std::optional<QuizDraft> draft;
+        if (file.open(QIODevice::ReadOnly))
+            draft = QuizDraft::fromJson(file.readAll());
+        file.close();
+        if (!draft) {
+            const QString aside = path + QStringLiteral(".bad");
+            QFile::remove(aside);
+            if (QFile::rename(path, aside))
+                renamedAside << aside;
+            continue;
+        }
+        found.push_back({info.lastModified(), Orphan{path, *draft}});
+    }
+    if (found.empty())
+        return std::nullopt;
+    auto newest = found.begin();
+    for (auto it = found.begin(); it != found.end(); ++it)
+        if (it->first > newest->first)
+            newest = it;
+    return newest->second;
+}
+
+void DraftStore::discard(const QString& path)
+{
+    QFile::remove(path);
+    QFile::remove(lockPathOf(path));
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "core/quizdraft.h"
+
+#include <QCoreApplication>
+#include <QLockFile>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+
+// The drafts folder: each running program keeps its unsaved quiz in draft-<pid>.json, guarded by
+// draft-<pid>.lock for as long as it runs, so that after a crash the next start can tell a
+// forsaken draft from one that another window is still writing.
+class DraftStore
+{
+public:
+    struct Orphan {
+        QString path;
+        QuizDraft draft;
+    };
+
+    explicit DraftStore(const QString& folder,
+                        qint64 processId = QCoreApplication::applicationPid());
+    ~DraftStore();
+
+    QString folder() const { return m_folder; }
+    QString draftPath() const;
+
+    // Whole or not at all; false when it could not be written.
+    bool save(const QuizDraft& draft);
+    // Deletes this program's draft, if any.
+    void remove();
+
+    // The newest draft whose program no longer runs. A draft that can't be read is renamed aside
+    // (".bad") and its new path added to renamedAside, never deleted.
+    std::optional<Orphan> newestOrphan(QStringList& renamedAside) const;
+    // Deletes a draft found by newestOrphan(), with its lock file.
+    static void discard(const QString& path);
+
+private:
+    QString m_folder;
+    qint64 m_processId;
+    std::unique_ptr<QLockFile> m_lock;
+};

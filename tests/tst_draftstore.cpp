@@ -1,0 +1,91 @@
+#include "core/draftstore.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+// Drafts of crashed programs are offered once, those of running ones never, broken ones kept.
+class TestDraftStore : public QObject
+{
+    Q_OBJECT
+private slots:
+    void crashedProgramsDraftOffered();
+    void brokenDraftRenamedAside();
+
+private:
+    // Saves `draft` as program `pid` would and dies without cleaning up, as a crash does.
+    static void saveAndCrash(const QString& folder, qint64 pid, const QuizDraft& draft)
+    {
+        const pid_t child = fork();
+        if (child == 0) {
+            DraftStore store(folder, pid);
+            _exit(store.save(draft) ? 0 : 1);
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QCOMPARE(WEXITSTATUS(status), 0);
+    }
+};
+
+void TestDraftStore::crashedProgramsDraftOffered()
+{
+    QTemporaryDir dir;
+    QuizDraft older;
+    older.titleText = QStringLiteral("Старая");
+    QuizDraft newer;
+    newer.titleText = QStringLiteral("Звери 🐘 <b>&");
+    newer.quizSlots[2] = {QStringLiteral("/фото/кот.jpg"), QStringLiteral("Кто?"),
+                      QStringLiteral("Кот\r\nрыжий")};
+    newer.currentSlot = 3;
+    newer.oneForAll = true;
+    newer.folderName = QStringLiteral("Звери");
+    newer.asksFolderName = false;
+    saveAndCrash(dir.path(), 101, older);
+    saveAndCrash(dir.path(), 102, newer);
+    QFile olderFile(dir.filePath("draft-101.json"));
+    QVERIFY(olderFile.open(QIODevice::ReadWrite));
+    QVERIFY(olderFile.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                                  QFileDevice::FileModificationTime));
+    olderFile.close();
+
+    DraftStore running(dir.path(), 103);
+    QVERIFY(running.save(QuizDraft{}));
+    DraftStore second(dir.path(), 104);
+    QStringList bad;
+    const auto orphan = second.newestOrphan(bad);
+    QVERIFY(orphan);
+    QCOMPARE(orphan->path, dir.filePath("draft-102.json"));
+    QCOMPARE(orphan->draft.toJson(), newer.toJson());
+    QVERIFY(bad.isEmpty());
+
+    DraftStore::discard(orphan->path);
+    QCOMPARE(second.newestOrphan(bad)->path, dir.filePath("draft-101.json"));
+    DraftStore::discard(dir.filePath("draft-101.json"));
+    // What is left is the running program's own draft, which is never offered.
+    QVERIFY(!second.newestOrphan(bad));
+    QVERIFY(QFile::exists(running.draftPath()));
+    running.remove();
+    QVERIFY(!QFile::exists(running.draftPath()));
+}
+
+void TestDraftStore::brokenDraftRenamedAside()
+{
+    QTemporaryDir dir;
+    QFile broken(dir.filePath("draft-7.json"));
+    QVERIFY(broken.open(QIODevice::WriteOnly));
+    broken.write("{\"format\": 1, \"quizSlots\": [");
+    broken.close();
+    QStringList bad;
+    QVERIFY(!DraftStore(dir.path(), 8).newestOrphan(bad));
+    QCOMPARE(bad, QStringList{dir.filePath("draft-7.json.bad")});
+    QVERIFY(QFile::exists(bad.first()));
+    QVERIFY(!DraftStore(dir.path(), 8).newestOrphan(bad));
+    QCOMPARE(bad.size(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestDraftStore)
+#include "tst_draftstore.moc"
