@@ -12,8 +12,7 @@ reps=${1:-7}
 for tool in cjpeg djpeg cp; do
     command -v "$tool" >/dev/null || { echo "$tool is missing (libjpeg-turbo-progs)" >&2; exit 2; }
 done
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)" --target quirvel_bench >/dev/null
+(cd "$root" && cmake --preset bench >/dev/null && cmake --build --preset bench -j"$(nproc)" >/dev/null)
 bench="$build/bench/quirvel_bench"
 
 pictures="$build/bench-pictures"

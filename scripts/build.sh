@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Configures and builds QUIRVEL in build/ (extra arguments go to the configure step).
+# Configures and builds QUIRVEL in build/, the "default" preset of CMakePresets.json (extra
+# arguments, -DNAME=VALUE for example, go to the configure step).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-cmake --build "$root/build" -j"$(nproc)"
+cd "$root"
+cmake --preset default "$@" >/dev/null
+cmake --build --preset default -j"$(nproc)"

@@ -12,6 +12,7 @@ packages=(
     libjpeg-turbo-progs
     chromium
     xdotool imagemagick openbox x11-utils
+    fp-utils    # chmcmd, for resources/help/make-help.sh
 )
 # Node.js for the browser tests; a machine that already has a node keeps it.
 if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then

@@ -78,7 +78,7 @@ if [ "${1:-}" = "--compose-under-x" ]; then
 fi
 
 bash "$root/scripts/install-deps.sh"
-[ -f "$build/CMakeCache.txt" ] || cmake -S "$root" -B "$build" >/dev/null
+[ -f "$build/CMakeCache.txt" ] || (cd "$root" && cmake --preset default -B "$build" >/dev/null)
 cmake --build "$build" -j"$(nproc)" --target quirvel makequiz quirvel_program_files >/dev/null
 mkdir -p "$docs"
 

@@ -15,16 +15,16 @@ bash "$root/scripts/install-missing.sh" "${packages[@]}"
 
 # Debian's own compiler and linker flags (hardening included), as a package built by
 # dpkg-buildpackage would get them (its file-prefix map is taken from the current folder).
+# The "package" preset of CMakePresets.json takes them from these two variables.
 cd "$root"
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
-ldflags=$(dpkg-buildflags --get LDFLAGS)
+QUIRVEL_DEB_CXXFLAGS="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
+QUIRVEL_DEB_LDFLAGS=$(dpkg-buildflags --get LDFLAGS)
+export QUIRVEL_DEB_CXXFLAGS QUIRVEL_DEB_LDFLAGS
 
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-    -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" \
-    -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON "$@" >/dev/null
+cmake --preset package "$@" >/dev/null
 # Only the program goes into the package; the tests and benchmarks are not built.
-cmake --build "$build" --target quirvel -j"$(nproc)"
+cmake --build --preset package -j"$(nproc)"
 rm -f "$build"/quirvel_*.deb
 (cd "$build" && cpack -G DEB -C Release)
 debs=("$build"/quirvel_*.deb)

@@ -8,8 +8,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-asan"
 started=$(date +%s)
 
-cmake -S "$root" -B "$build" -DQUIRVEL_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j"$(nproc)"
+cd "$root"
+cmake --preset asan >/dev/null
+cmake --build --preset asan -j"$(nproc)"
 built=$(date +%s)
 
 # halt_on_error and a distinct exit code make the first report end the test with a failure;

@@ -33,4 +33,4 @@ convert -size 48x48 xc:"#fdfaf1" \
     -fill "#f6f0e2" -draw "circle 36,12 37,12" -draw "circle 12,36 13,36" \
     -strip fong.gif
 
-identify 11.gif 22.gif 33.gif 44.gif 55.gif 66.gif line1.gif fong.gif
+identify ./*.gif

@@ -3,8 +3,10 @@
 # Needs chmcmd and chmls (Debian package fp-utils) and iconv. The sources are kept in UTF-8 for
 # editing; the help viewer of a Russian desktop reads the contents and index in Windows-1251, so
 # everything is converted before compiling. The output is committed; run this after editing.
+# Installs what it needs from Debian's packages when missing (root, or sudo).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+bash "$here/../../scripts/install-missing.sh" fp-utils libc-bin
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

@@ -1,3 +1,5 @@
+#include "config-quirvel.h"
+
 #include "core/commandline.h"
 #include "core/programplaces.h"
 #include "ui/aboutdialog.h"
@@ -47,10 +49,8 @@ int main(int argc, char* argv[])
     const CommandLine line = readCommandLine(QApplication::arguments(), false);
     if (answered(line, exitCode))
         return exitCode;
-#ifdef QUIRVEL_APP_ID
     // Lets the desktop match the windows to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(QUIRVEL_APP_ID));
-#endif
     const ProgramPlaces places = resolveProgramPlaces(QCoreApplication::applicationDirPath());
 
     QtDialogs dialogs;

@@ -1,5 +1,7 @@
 #include "core/buildinfo.h"
 
+#include "config-quirvel.h"
+
 QString authorCredit()
 {
     return QStringLiteral(QUIRVEL_AUTHOR_CREDIT);

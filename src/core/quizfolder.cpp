@@ -3,16 +3,14 @@
 #include "core/filecopy.h"
 #include "core/startpage.h"
 
+#include "config-quirvel.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QList>
 #include <QTemporaryDir>
 
-const QStringList DecorationNames = {
-    QStringLiteral("11.gif"),    QStringLiteral("22.gif"),   QStringLiteral("33.gif"),
-    QStringLiteral("44.gif"),    QStringLiteral("55.gif"),   QStringLiteral("66.gif"),
-    QStringLiteral("line1.gif"), QStringLiteral("fong.gif"),
-};
+const QStringList DecorationNames = {QUIRVEL_DECORATIONS};
 
 namespace
 {
