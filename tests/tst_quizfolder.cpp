@@ -4,6 +4,7 @@
 #include "fakes.h"
 #include "foldersnapshot.h"
 
+#include <QLockFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -404,6 +405,72 @@ private slots:
             QCOMPARE(readBytes(quizPath(name)), !missing.contains(name) ? bytesOf(name)
                                                 : name == "11.gif" ? QByteArray("an older icon")
                                                                    : "<missing>");
+    }
+
+    // What an interrupted run left, as "path=bytes" entries of the quiz folder (a trailing "/" is
+    // a folder), and what the recovery makes of it.
+    void recovery_data()
+    {
+        QTest::addColumn<QStringList>("left");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<QString>("problem");
+        const QStringList oldQuiz{"1.jpg=old1", "2.jpg=old2", "start.htm=old page"};
+        const QStringList unmarked{".quirvel-aB12cD/1/a.jpg=new1", ".quirvel-aB12cD/2/b.jpg=new2",
+                                   ".quirvel-aB12cD/start.htm=new page"};
+        const QStringList newQuiz{"1.jpg=new1", "2.jpg=new2", "start.htm=new page"};
+        QTest::newRow("today's version, renames begun")
+            << QStringList{"1.jpg=new1", ".quirvel-aB12cD/kept/1.jpg=old1", "2.jpg=old2",
+                           "start.htm=old page", ".quirvel-aB12cD/2/b.jpg=new2",
+                           ".quirvel-aB12cD/start.htm=new page", ".quirvel-aB12cD/1/"}
+            << newQuiz << "";
+        QTest::newRow("today's version, before the renames") << oldQuiz + unmarked << oldQuiz << "";
+        QTest::newRow("a killed copy")
+            << oldQuiz + QStringList{".quirvel-copy-Xy12Zz=half"} << oldQuiz << "";
+        QTest::newRow("killed during a rollback")
+            << QStringList{"1.jpg=new1", ".quirvel-q/kept/1.jpg=old1", "2.jpg=new2",
+                           ".quirvel-q/kept/2.jpg=old2",
+                           ".quirvel-q/new/start.htm=new page", "start.htm=old page",
+                           ".quirvel-q/commit=1.jpg\n2.jpg\nstart.htm\n", ".quirvel-q/rollback=\n"}
+            << oldQuiz << "";
+        QTest::newRow("a folder holds the page's name")
+            << QStringList{"start.htm/inner=x", ".quirvel-q/new/start.htm=new page",
+                           ".quirvel-q/commit=start.htm\n"}
+            << QStringList{"start.htm/inner=x", ".quirvel-q/new/start.htm=new page",
+                           ".quirvel-q/commit=start.htm\n", ".quirvel-q/kept/"}
+            << "системная ошибка 21";
+        QTest::newRow("another window writes it")
+            << oldQuiz + unmarked << oldQuiz + unmarked << "locked";
+    }
+    void recovery()
+    {
+        QFETCH(QStringList, left);
+        QFETCH(QStringList, after);
+        QFETCH(QString, problem);
+        const auto make = [this](const QStringList& entries) {
+            for (const QString& entry : entries) {
+                const QString path = quizPath(entry.section('=', 0, 0));
+                if (path.endsWith('/'))
+                    QDir().mkpath(path);
+                else
+                    writeBytes(path, entry.section('=', 1).toUtf8());
+            }
+        };
+        make(left);
+        QLockFile lock(quizLockPath(setup.quizFolder()));
+        if (problem == "locked")
+            QVERIFY(lock.tryLock(0));
+        RecordingShell shell;
+        // Every quiz folder of the quizzes folder, as at start-up.
+        const QStringList texts = recoverQuizFolders(root->path() + "/program", shell);
+        QCOMPARE(texts, problem.isEmpty() || problem == "locked"
+                            ? QStringList()
+                            : QStringList{"Не удалось восстановить викторину после прерванной "
+                                          "генерации.\nПапка " +
+                                          root->path() + "/program/Викторина 1: " + problem});
+        const QString expected = root->path() + "/expected";
+        setup.folderName = "../expected";
+        make(after);
+        QCOMPARE(folderSnapshot(root->path() + "/program/Викторина 1"), folderSnapshot(expected));
     }
 
     void suppliedDecorationsFitThePage()
