@@ -35,7 +35,8 @@ const QString FolderFailed = QStringLiteral("Message: Ошибка при соз
 const QString Generating = QStringLiteral("Выполняется генерация");
 const QString Done = QStringLiteral("Генерация выполнена");
 const QString Failed = QStringLiteral("Генерация не выполнена");
-const QString Locked = QStringLiteral("Message: Эту викторину сейчас записывает другое окно QUIRVEL.");
+const QString Locked =
+    QStringLiteral("Message: Эту викторину сейчас записывает другое окно QUIRVEL.");
 const QString Changed =
     QStringLiteral("YesNo: Внимание!|Викторину в этой папке изменило другое окно. Заменить? [No]");
 const QString Rest = QStringLiteral("Выбирай картинки, делай подписи, жми генерацию...");
@@ -275,27 +276,51 @@ void TestGenerationCommand::refusedNameIsAskedForAgain_data()
     const QString slash = "недопустимый символ «/»";
     const QString trailing = "имя не может кончаться точкой или пробелом";
     const QString reserved = "имя зарезервировано";
-    QTest::newRow("blank title: empty preset") << "  " << "" << false << "пустое имя" << "";
-    QTest::newRow("used name after Reset") << "Quiz" << "Quiz" << true << "такое имя уже есть" << "Quiz";
-    QTest::newRow("dot") << "Quiz" << "." << false << trailing << "Quiz";
-    QTest::newRow("dot dot") << "Quiz" << ".." << false << trailing << "Quiz";
-    QTest::newRow("up and across") << "Quiz" << "../outside" << false << slash << "Quiz";
-    QTest::newRow("nested") << "Quiz" << "a/b" << false << slash << "Quiz";
-    QTest::newRow("absolute") << "Quiz" << "<root>/absolute" << false << slash << "Quiz";
-    QTest::newRow("backslash") << "Quiz" << "a\\b" << false << "недопустимый символ «\\»" << "Quiz";
+    QTest::newRow("blank title: empty preset") << "  "
+                                               << "" << false << "пустое имя"
+                                               << "";
+    QTest::newRow("used name after Reset") << "Quiz"
+                                           << "Quiz" << true << "такое имя уже есть"
+                                           << "Quiz";
+    QTest::newRow("dot") << "Quiz"
+                         << "." << false << trailing << "Quiz";
+    QTest::newRow("dot dot") << "Quiz"
+                             << ".." << false << trailing << "Quiz";
+    QTest::newRow("up and across") << "Quiz"
+                                   << "../outside" << false << slash << "Quiz";
+    QTest::newRow("nested") << "Quiz"
+                            << "a/b" << false << slash << "Quiz";
+    QTest::newRow("absolute") << "Quiz"
+                              << "<root>/absolute" << false << slash << "Quiz";
+    QTest::newRow("backslash") << "Quiz"
+                               << "a\\b" << false << "недопустимый символ «\\»"
+                               << "Quiz";
     QTest::newRow("NUL") << "Quiz" << QStringLiteral("x") + QChar(0) + QStringLiteral("y") << false
-                         << "недопустимый символ «U+0000»" << "Quiz";
-    QTest::newRow("title ending in a question") << "Что на картинке?" << "Что на картинке?" << false
-                                                << "недопустимый символ «?»" << "Что на картинке";
-    QTest::newRow("forbidden characters") << "Урок 5. Звери*?\"<>|" << "Урок 5. Звери*" << false
-                                          << "недопустимый символ «*»" << "Урок 5. Звери";
-    QTest::newRow("colon") << "a: b" << "a: b" << false << "недопустимый символ «:»" << "a b";
-    QTest::newRow("tab") << "Quiz" << "a\tb" << false << "недопустимый символ «U+0009»" << "Quiz";
-    QTest::newRow("trailing blank") << "Quiz . ." << "Quiz " << false << trailing << "Quiz";
-    QTest::newRow("reserved") << "Quiz" << "con" << false << reserved << "Quiz";
-    QTest::newRow("reserved with extension") << "Quiz" << "LPT9.txt" << false << reserved << "Quiz";
-    QTest::newRow("COM10 is allowed, the used name is not") << "COM10" << "COM10" << true
-                                                            << "такое имя уже есть" << "COM10";
+                         << "недопустимый символ «U+0000»"
+                         << "Quiz";
+    QTest::newRow("title ending in a question")
+        << "Что на картинке?"
+        << "Что на картинке?" << false << "недопустимый символ «?»"
+        << "Что на картинке";
+    QTest::newRow("forbidden characters") << "Урок 5. Звери*?\"<>|"
+                                          << "Урок 5. Звери*" << false << "недопустимый символ «*»"
+                                          << "Урок 5. Звери";
+    QTest::newRow("colon") << "a: b"
+                           << "a: b" << false << "недопустимый символ «:»"
+                           << "a b";
+    QTest::newRow("tab") << "Quiz"
+                         << "a\tb" << false << "недопустимый символ «U+0009»"
+                         << "Quiz";
+    QTest::newRow("trailing blank") << "Quiz . ."
+                                    << "Quiz " << false << trailing << "Quiz";
+    QTest::newRow("reserved") << "Quiz"
+                              << "con" << false << reserved << "Quiz";
+    QTest::newRow("reserved with extension") << "Quiz"
+                                             << "LPT9.txt" << false << reserved << "Quiz";
+    QTest::newRow("COM10 is allowed, the used name is not")
+        << "COM10"
+        << "COM10" << true << "такое имя уже есть"
+        << "COM10";
     QTest::newRow("280 bytes") << QString(140, QChar(0x416)) << QString(128, QChar(0x416)) << false
                                << "слишком длинное имя" << QString(127, QChar(0x416));
 }

@@ -54,8 +54,10 @@ private slots:
         for (const QString& name : DecorationNames)
             writeFile(m_program + '/' + name, "decoration " + name.toUtf8());
         for (int k = 1; k <= 6; ++k) {
-            writeFile(m_root.filePath(QStringLiteral("old/%1.jpg").arg(k)), QByteArray(3000, 'a' + k));
-            writeFile(m_root.filePath(QStringLiteral("new/%1.jpg").arg(k)), QByteArray(2000, 'A' + k));
+            writeFile(m_root.filePath(QStringLiteral("old/%1.jpg").arg(k)),
+                      QByteArray(3000, 'a' + k));
+            writeFile(m_root.filePath(QStringLiteral("new/%1.jpg").arg(k)),
+                      QByteArray(2000, 'A' + k));
         }
         QVERIFY(QDir().mkpath(m_quiz));
         QCOMPARE(generate(QStringLiteral("old"), 0), 0);

@@ -254,14 +254,14 @@ struct FakeOpener {
     {
         QFile opener(bin.filePath(QStringLiteral("xdg-open")));
         opener.open(QIODevice::WriteOnly);
-        opener.write(QStringLiteral("#!/bin/sh\necho $$ > '%1.pid'\nprintf '%s' \"$1\" > '%1'\n"
-                                    "%3\nexit %2\n")
-                         .arg(log)
-                         .arg(exitCode)
-                         .arg(waits ? QStringLiteral("while [ ! -e '%1' ]; do sleep 0.05; done")
-                                          .arg(release)
-                                    : QString())
-                         .toUtf8());
+        opener.write(
+            QStringLiteral("#!/bin/sh\necho $$ > '%1.pid'\nprintf '%s' \"$1\" > '%1'\n"
+                           "%3\nexit %2\n")
+                .arg(log)
+                .arg(exitCode)
+                .arg(waits ? QStringLiteral("while [ ! -e '%1' ]; do sleep 0.05; done").arg(release)
+                           : QString())
+                .toUtf8());
         opener.close();
         opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);

@@ -192,8 +192,8 @@ private slots:
         for (int k = 1; k <= 6; ++k)
             QVERIFY2(readBytes(quizPath(QString::number(k) + ".jpg")) == expected[k - 1],
                      QByteArray::number(k));
-        QStringList files = QStringList{"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg", "6.jpg",
-                                        "old", "start.htm", "заметки.txt"} +
+        QStringList files = QStringList{"1.jpg", "2.jpg", "3.jpg",     "4.jpg",      "5.jpg",
+                                        "6.jpg", "old",   "start.htm", "заметки.txt"} +
                             DecorationNames;
         files.sort();
         QCOMPARE(entries(), files);
@@ -214,7 +214,8 @@ private slots:
         QCOMPARE(renameFile(pathOf("a/old"), pathOf("a/folder")), isDir);   // nor gets replaced
         QVERIFY(removeFile(pathOf("a/folder")) && QFileInfo(pathOf("a/folder")).isDir());
         QVERIFY(!removeFile(pathOf("a/old")) && !QFileInfo::exists(pathOf("a/old")));
-        QCOMPARE(removeFile(pathOf("a/old")), std::make_error_code(std::errc::no_such_file_or_directory));
+        QCOMPARE(removeFile(pathOf("a/old")),
+                 std::make_error_code(std::errc::no_such_file_or_directory));
     }
 
     // A regeneration (or a first generation) broken in the disk or in the seam at one slot.
@@ -230,14 +231,16 @@ private slots:
         QTest::addColumn<bool>("placed");
         const QString none;
         const auto copy = [](const QString& what) { return QStringList{CopyFailed + "\n" + what}; };
-        const auto del = [](const QString& what) { return QStringList{DeleteFailed + "\n" + what}; };
+        const auto del = [](const QString& what) {
+            return QStringList{DeleteFailed + "\n" + what};
+        };
         const QString noSpace = QStringLiteral(": на диске нет места");
-        QTest::newRow("missing source") << "missing" << 3 << none << false
-                                        << copy("Картинка 3 (c.jpg): файл или папка не найдены")
-                                        << false;
-        QTest::newRow("source is a folder") << "folder" << 1 << none << false
-                                            << copy("Картинка 1 (a.jpg): системная ошибка 21")
-                                            << false;
+        QTest::newRow("missing source")
+            << "missing" << 3 << none << false
+            << copy("Картинка 3 (c.jpg): файл или папка не найдены") << false;
+        QTest::newRow("source is a folder")
+            << "folder" << 1 << none << false << copy("Картинка 1 (a.jpg): системная ошибка 21")
+            << false;
         QTest::newRow("shell refuses")
             << "refused" << 6 << none << false << copy("Картинка 6 (f.jpg)" + noSpace) << false;
         QTest::newRow("copy breaks half-way")
@@ -252,15 +255,14 @@ private slots:
             << copy("Картинка 5 (e.jpg): файл или папка не найдены") << false;
         QTest::newRow("1.jpg not put in place") << "" << 0 << "^rename .* -> <quiz>/1\\.jpg$"
                                                 << false << del("1.jpg" + noSpace) << false;
-        QTest::newRow("old 4.jpg not moved aside") << "" << 0 << "^rename <quiz>/4\\.jpg -> "
-                                                   << false << del("4.jpg" + noSpace) << false;
-        QTest::newRow("start.htm not put in place") << "" << 0 << " -> <quiz>/start\\.htm$" << false
-                                                    << del("start.htm" + noSpace) << false;
+        QTest::newRow("old 4.jpg not moved aside")
+            << "" << 0 << "^rename <quiz>/4\\.jpg -> " << false << del("4.jpg" + noSpace) << false;
+        QTest::newRow("start.htm not put in place")
+            << "" << 0 << " -> <quiz>/start\\.htm$" << false << del("start.htm" + noSpace) << false;
         QTest::newRow("first generation, 5.jpg not put in place")
             << "" << 0 << " -> <quiz>/5\\.jpg$" << true << del("5.jpg" + noSpace) << false;
         QTest::newRow("old 2.jpg not deleted once all is in place")
-            << "" << 0 << "^remove .*/2\\.jpg$" << false << del("Папка <quiz>" + noSpace)
-            << true;
+            << "" << 0 << "^remove .*/2\\.jpg$" << false << del("Папка <quiz>" + noSpace) << true;
     }
     void failures()
     {
@@ -379,7 +381,8 @@ private slots:
             if (!missing.contains(name))
                 writeBytes(setup.suppliedFolder + name, bytesOf(name));
             if (!missing.contains(name) &&
-                (failing.isEmpty() || DecorationNames.indexOf(name) <= DecorationNames.indexOf(failing)))
+                (failing.isEmpty() ||
+                 DecorationNames.indexOf(name) <= DecorationNames.indexOf(failing)))
                 expectedCopies << setup.suppliedFolder + '/' + name;
         }
         choose({"p/a.jpg", "p/b.jpg", "p/c.jpg", "p/d.jpg", "p/e.jpg", "p/f.jpg"});
@@ -419,18 +422,26 @@ private slots:
                                    ".quirvel-aB12cD/start.htm=new page"};
         const QStringList newQuiz{"1.jpg=new1", "2.jpg=new2", "start.htm=new page"};
         QTest::newRow("today's version, renames begun")
-            << QStringList{"1.jpg=new1", ".quirvel-aB12cD/kept/1.jpg=old1", "2.jpg=old2",
-                           "start.htm=old page", ".quirvel-aB12cD/2/b.jpg=new2",
-                           ".quirvel-aB12cD/start.htm=new page", ".quirvel-aB12cD/1/"}
+            << QStringList{"1.jpg=new1",
+                           ".quirvel-aB12cD/kept/1.jpg=old1",
+                           "2.jpg=old2",
+                           "start.htm=old page",
+                           ".quirvel-aB12cD/2/b.jpg=new2",
+                           ".quirvel-aB12cD/start.htm=new page",
+                           ".quirvel-aB12cD/1/"}
             << newQuiz << "";
         QTest::newRow("today's version, before the renames") << oldQuiz + unmarked << oldQuiz << "";
         QTest::newRow("a killed copy")
             << oldQuiz + QStringList{".quirvel-copy-Xy12Zz=half"} << oldQuiz << "";
         QTest::newRow("killed during a rollback")
-            << QStringList{"1.jpg=new1", ".quirvel-q/kept/1.jpg=old1", "2.jpg=new2",
+            << QStringList{"1.jpg=new1",
+                           ".quirvel-q/kept/1.jpg=old1",
+                           "2.jpg=new2",
                            ".quirvel-q/kept/2.jpg=old2",
-                           ".quirvel-q/new/start.htm=new page", "start.htm=old page",
-                           ".quirvel-q/commit=1.jpg\n2.jpg\nstart.htm\n", ".quirvel-q/rollback=\n"}
+                           ".quirvel-q/new/start.htm=new page",
+                           "start.htm=old page",
+                           ".quirvel-q/commit=1.jpg\n2.jpg\nstart.htm\n",
+                           ".quirvel-q/rollback=\n"}
             << oldQuiz << "";
         QTest::newRow("a folder holds the page's name")
             << QStringList{"start.htm/inner=x", ".quirvel-q/new/start.htm=new page",

@@ -89,10 +89,9 @@ std::error_code copyIntoFolder(const QString& source, const QString& folder)
         return error;
     // The copy takes the source's permissions, as a copy does, but stays writable: a read-only
     // source would otherwise give a copy that later regenerations cannot replace in place.
-    fs::permissions(temp,
-                    fs::status(from, ec).permissions() | fs::perms::owner_read |
-                        fs::perms::owner_write,
-                    ec);
+    fs::permissions(
+        temp, fs::status(from, ec).permissions() | fs::perms::owner_read | fs::perms::owner_write,
+        ec);
     ec.clear();
     fs::rename(temp, to, ec);
     if (ec)

@@ -35,13 +35,13 @@ const QString CannotShowText =
 
 const QString FailedText = QStringLiteral("Генерация не выполнена");
 const QString LockedText = QStringLiteral("Эту викторину сейчас записывает другое окно QUIRVEL.");
-const QString ChangedText = QStringLiteral("Викторину в этой папке изменило другое окно. Заменить?");
+const QString ChangedText =
+    QStringLiteral("Викторину в этой папке изменило другое окно. Заменить?");
 constexpr qsizetype MaxNameBytes = 255;
 
 bool isForbidden(QChar c)
 {
-    return c.unicode() < 0x20 || c.unicode() == 0x7f ||
-           QStringLiteral("\\/:*?\"<>|").contains(c);
+    return c.unicode() < 0x20 || c.unicode() == 0x7f || QStringLiteral("\\/:*?\"<>|").contains(c);
 }
 
 // Fails, like the system call, when the folder already exists; a name refused by
@@ -211,7 +211,8 @@ GenerationCommand::PageStamp GenerationCommand::stampOf(const QString& quizFolde
 {
     PageStamp stamp;
     stamp.folder = quizFolder;
-    struct stat info {};
+    struct stat info {
+    };
     if (::stat(QFile::encodeName(quizFolder + QStringLiteral("/start.htm")).constData(), &info) !=
         0)
         return stamp;

@@ -37,8 +37,7 @@ std::error_code makeFolder(const QString& path)
 
 // Slot k's picture as new/k.jpg. Each slot copies into a folder of its own first, so that equal
 // file names from different folders cannot clash.
-std::error_code stagePicture(const QuizSetup& setup, int k, const QString& staging,
-                             IShell& shell)
+std::error_code stagePicture(const QuizSetup& setup, int k, const QString& staging, IShell& shell)
 {
     const QString source = setup.slot(k).picturePath;
     const QString slotFolder = staging + QLatin1Char('/') + QString::number(k);
@@ -62,8 +61,9 @@ bool writeQuizPage(const QuizSetup& setup, const AnswerOrder& order, IShell& she
     // goes away with whatever is in it, however this function ends.
     QTemporaryDir staging(quizFolder + QLatin1Char('/') + Prefix + QStringLiteral("XXXXXX"));
     const QString newFolder = staging.path() + QLatin1Char('/') + NewFolder;
-    const std::error_code stagingError =
-        staging.isValid() ? makeFolder(newFolder) : std::error_code(ENOENT, std::generic_category());
+    const std::error_code stagingError = staging.isValid()
+                                             ? makeFolder(newFolder)
+                                             : std::error_code(ENOENT, std::generic_category());
 
     // Every source is read before anything in the quiz folder changes: a source may be one of the
     // numbered files about to be replaced.
@@ -71,7 +71,8 @@ bool writeQuizPage(const QuizSetup& setup, const AnswerOrder& order, IShell& she
     bool allCopied = true;
     for (int k = 1; k <= QuizSetup::SlotCount; ++k) {
         const QuizSlot& slot = setup.slot(k);
-        const auto error = stagingError ? stagingError : stagePicture(setup, k, staging.path(), shell);
+        const auto error =
+            stagingError ? stagingError : stagePicture(setup, k, staging.path(), shell);
         if (error) {
             dialogs.message(withReason(CopyFailedText,
                                        QStringLiteral("Картинка %1 (%2)")
@@ -126,8 +127,8 @@ bool writeQuizPage(const QuizSetup& setup, const AnswerOrder& order, IShell& she
         throw;
     }
     if (failure) {
-        dialogs.message(withReason(DeleteFailedText, QFileInfo(failure.path).fileName(),
-                                   failure.error));
+        dialogs.message(
+            withReason(DeleteFailedText, QFileInfo(failure.path).fileName(), failure.error));
         undo();
         return false;
     }

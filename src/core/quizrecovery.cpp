@@ -35,8 +35,8 @@ std::error_code lastError()
     return std::error_code(errno ? errno : EIO, std::generic_category());
 }
 
-FileFailure placeAll(const QString& quizFolder, const QString& staging,
-                     const QList<Staged>& files, IShell& shell)
+FileFailure placeAll(const QString& quizFolder, const QString& staging, const QList<Staged>& files,
+                     IShell& shell)
 {
     const QString kept = joined(staging, QuizStaging::KeptFolder);
     for (const Staged& file : files) {
@@ -119,8 +119,8 @@ FileFailure writeMarker(const QString& staging, const QString& marker, const QSt
     return {};
 }
 
-FileFailure rollForward(const QString& quizFolder, const QString& staging,
-                        const QStringList& names, IShell& shell)
+FileFailure rollForward(const QString& quizFolder, const QString& staging, const QStringList& names,
+                        IShell& shell)
 {
     QList<Staged> files;
     for (const QString& name : names)
@@ -194,9 +194,9 @@ QString quizLockPath(const QString& quizFolder)
 
 QString recoverQuizFolder(const QString& quizFolder, IShell& shell, bool lockHeld)
 {
-    const QFileInfoList left =
-        QDir(quizFolder).entryInfoList({QuizStaging::Prefix + QLatin1Char('*')},
-                                       QDir::AllEntries | QDir::Hidden | QDir::System);
+    const QFileInfoList left = QDir(quizFolder)
+                                   .entryInfoList({QuizStaging::Prefix + QLatin1Char('*')},
+                                                  QDir::AllEntries | QDir::Hidden | QDir::System);
     if (left.isEmpty())
         return {};
     QLockFile lock(quizLockPath(quizFolder));
@@ -223,8 +223,9 @@ QString recoverQuizFolder(const QString& quizFolder, IShell& shell, bool lockHel
 QStringList recoverQuizFolders(const QString& quizzesFolder, IShell& shell)
 {
     QStringList problems;
-    const QFileInfoList folders = QDir(quizzesFolder).entryInfoList(
-        QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    const QFileInfoList folders =
+        QDir(quizzesFolder)
+            .entryInfoList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
     for (const QFileInfo& folder : folders) {
         const QString problem = recoverQuizFolder(folder.filePath(), shell);
         if (!problem.isEmpty())

@@ -36,8 +36,8 @@ inline const QString RollbackMarker = QStringLiteral("rollback");
 FileFailure writeMarker(const QString& staging, const QString& marker, const QStringList& names,
                         IShell& shell);
 // Places every staged file still waiting in new/, old ones moved to kept/ first.
-FileFailure rollForward(const QString& quizFolder, const QString& staging,
-                        const QStringList& names, IShell& shell);
+FileFailure rollForward(const QString& quizFolder, const QString& staging, const QStringList& names,
+                        IShell& shell);
 // Puts the kept old files back and the placed new ones into new/, last name first.
 FileFailure rollBack(const QString& quizFolder, const QString& staging, const QStringList& names,
                      IShell& shell);
