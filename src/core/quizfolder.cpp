@@ -59,11 +59,13 @@ bool writeQuizPage(const QuizSetup& setup, const AnswerOrder& order, IShell& she
     const QString quizFolder = setup.quizFolder();
     // Inside the quiz folder, so that every rename stays on one file system. Until the commit it
     // goes away with whatever is in it, however this function ends.
+    errno = 0;
     QTemporaryDir staging(quizFolder + QLatin1Char('/') + Prefix + QStringLiteral("XXXXXX"));
+    // The reason mkdtemp gave (a read-only or vanished quiz folder).
+    const std::error_code madeStaging = lastError();
     const QString newFolder = staging.path() + QLatin1Char('/') + NewFolder;
-    const std::error_code stagingError = staging.isValid()
-                                             ? makeFolder(newFolder)
-                                             : std::error_code(ENOENT, std::generic_category());
+    const std::error_code stagingError =
+        staging.isValid() ? makeFolder(newFolder) : madeStaging;
 
     // Every source is read before anything in the quiz folder changes: a source may be one of the
     // numbered files about to be replaced.
