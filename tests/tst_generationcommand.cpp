@@ -187,8 +187,8 @@ private slots:
     void viewQuestion();
     void cancelledFolderNameEndsTheCommand_data();
     void cancelledFolderNameEndsTheCommand();
-    void failedPlacementKeepsThePreviousQuiz_data();
-    void failedPlacementKeepsThePreviousQuiz();
+    void failedPlacementStopsBeforeDecorations_data();
+    void failedPlacementStopsBeforeDecorations();
     void fullDiskKeepsThePreviousQuiz_data();
     void fullDiskKeepsThePreviousQuiz();
     void anotherWindow_data();
@@ -432,7 +432,7 @@ void TestGenerationCommand::cancelledFolderNameEndsTheCommand()
 
 // However the new quiz fails to arrive, the command ends without "done" or the view question,
 // says "not done" with the bar at 0, and the previous quiz stays as it was.
-void TestGenerationCommand::failedPlacementKeepsThePreviousQuiz_data()
+void TestGenerationCommand::failedPlacementStopsBeforeDecorations_data()
 {
     QTest::addColumn<QString>("breakage");
     QTest::addColumn<QStringList>("messages");
@@ -446,7 +446,7 @@ void TestGenerationCommand::failedPlacementKeepsThePreviousQuiz_data()
         << "decoration" << QStringList{DecorFailed + "\nfong.gif: системная ошибка 27"} << "";
 }
 
-void TestGenerationCommand::failedPlacementKeepsThePreviousQuiz()
+void TestGenerationCommand::failedPlacementStopsBeforeDecorations()
 {
     QFETCH(QString, breakage);
     QFETCH(QStringList, messages);
