@@ -51,7 +51,7 @@ public:
     bool quiet = false; // refusals are expected from the hostile corpus
     void message(const QString&) override { ++shown; }
     bool confirm(const QString&) override { return false; }
-    bool yesNo(const QString&, const QString&) override { return false; }
+    bool yesNo(const QString&, const QString&, bool) override { return false; }
     std::optional<QString> input(const QString&, const QString&, const QString& preset) override
     {
         return preset;
@@ -71,13 +71,13 @@ public:
 class CopyShell : public IShell
 {
 public:
-    bool copyIntoFolder(const QString& source, const QString& folder) override;
-    bool renameFile(const QString& from, const QString& to) override
+    std::error_code copyIntoFolder(const QString& source, const QString& folder) override;
+    std::error_code renameFile(const QString& from, const QString& to) override
     {
         return ::renameFile(from, to);
     }
-    bool removeFile(const QString& path) override { return ::removeFile(path); }
-    bool openDocument(const QString&) override { return true; }
+    std::error_code removeFile(const QString& path) override { return ::removeFile(path); }
+    void openDocument(const QString&, std::function<void()>) override {}
 };
 
 class NoPauses : public IPauser
@@ -101,7 +101,7 @@ public:
 
 } // namespace
 
-bool CopyShell::copyIntoFolder(const QString& source, const QString& folder)
+std::error_code CopyShell::copyIntoFolder(const QString& source, const QString& folder)
 {
     return ::copyIntoFolder(source, folder);
 }

@@ -30,9 +30,10 @@ public:
         log << QStringLiteral("Confirm: ") + text;
         return !confirmAnswers.isEmpty() && confirmAnswers.dequeue();
     }
-    bool yesNo(const QString& caption, const QString& text) override
+    bool yesNo(const QString& caption, const QString& text, bool defaultYes = true) override
     {
-        log << QStringLiteral("YesNo: ") + caption + QLatin1Char('|') + text;
+        log << QStringLiteral("YesNo: ") + caption + QLatin1Char('|') + text +
+                   (defaultYes ? QString() : QStringLiteral(" [No]"));
         return !yesNoAnswers.isEmpty() && yesNoAnswers.dequeue();
     }
     std::optional<QString> input(const QString& caption, const QString& prompt,
@@ -78,29 +79,32 @@ public:
     // The first copy, rename or remove whose line ("copy source -> folder", or as in
     // fileChanges) matches this pattern fails without touching anything; empty: none.
     QString failing;
+    // What a failing operation reports.
+    std::error_code failure = std::make_error_code(std::errc::no_space_on_device);
     bool openResult = true;
 
-    bool copyIntoFolder(const QString& source, const QString& folder) override
+    std::error_code copyIntoFolder(const QString& source, const QString& folder) override
     {
         copies << source + QStringLiteral(" -> ") + folder;
         if (failingSources.contains(source) || fails(QStringLiteral("copy ") + copies.last()))
-            return false;
+            return failure;
         return ::copyIntoFolder(source, folder);
     }
-    bool renameFile(const QString& from, const QString& to) override
+    std::error_code renameFile(const QString& from, const QString& to) override
     {
         fileChanges << QStringLiteral("rename ") + from + QStringLiteral(" -> ") + to;
-        return !fails(fileChanges.last()) && ::renameFile(from, to);
+        return fails(fileChanges.last()) ? failure : ::renameFile(from, to);
     }
-    bool removeFile(const QString& path) override
+    std::error_code removeFile(const QString& path) override
     {
         fileChanges << QStringLiteral("remove ") + path;
-        return !fails(fileChanges.last()) && ::removeFile(path);
+        return fails(fileChanges.last()) ? failure : ::removeFile(path);
     }
-    bool openDocument(const QString& path) override
+    void openDocument(const QString& path, std::function<void()> failed) override
     {
         opened << path;
-        return openResult;
+        if (!openResult)
+            failed();
     }
 
 private:

@@ -1,6 +1,7 @@
 #include "core/generationcommand.h"
 #include "core/quirvelerror.h"
 #include "core/quizfolder.h"
+#include "core/quizrecovery.h"
 #include "fakes.h"
 #include "foldersnapshot.h"
 #include "respectingpermissions.h"
@@ -8,6 +9,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QStorageInfo>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -33,12 +35,26 @@ const QString AskPrefix =
 const QString FolderFailed = QStringLiteral("Message: Ошибка при создании папки для викторины. ");
 const QString Generating = QStringLiteral("Выполняется генерация");
 const QString Done = QStringLiteral("Генерация выполнена");
+const QString Failed = QStringLiteral("Генерация не выполнена");
+const QString Locked =
+    QStringLiteral("Message: Эту викторину сейчас записывает другое окно QUIRVEL.");
+const QString Changed =
+    QStringLiteral("YesNo: Внимание!|Викторину в этой папке изменило другое окно. Заменить? [No]");
 const QString Rest = QStringLiteral("Выбирай картинки, делай подписи, жми генерацию...");
 const QString ViewQuestion = QStringLiteral("Confirm: Просматривать будете?");
 const QString CannotShow =
     QStringLiteral("Message: Не могу продемонстрировать страничку! Проверьте путь к викторине: ");
 const QString CopyFailed = QStringLiteral("Ошибка при копировании");
 const QString DeleteFailed = QStringLiteral("Ошибка при удалении файла");
+const QString DecorFailed = QStringLiteral("Ошибка при копировании дополнений");
+
+QStringList firstLines(const QStringList& messages)
+{
+    QStringList out;
+    for (const QString& m : messages)
+        out << m.section(QLatin1Char('\n'), 0, 0);
+    return out;
+}
 
 // The folder loop has no way out but a good name: a script that runs dry must fail, not hang.
 struct BoundedDialogs : ScriptedDialogs {
@@ -174,7 +190,10 @@ private slots:
     void cancelledFolderNameEndsTheCommand();
     void failedPlacementStopsBeforeDecorations_data();
     void failedPlacementStopsBeforeDecorations();
+    void fullDiskKeepsThePreviousQuiz_data();
     void fullDiskKeepsThePreviousQuiz();
+    void anotherWindow_data();
+    void anotherWindow();
 };
 
 // The title is checked before the pictures, then trimmed and written back ("Title: ").
@@ -247,28 +266,64 @@ void TestGenerationCommand::progressDisplay()
 
 // Each refused name shows the failure, then the warning and the input box again, and creates
 // nothing anywhere; the next name, "Good", is created.
+// The box's second line names the folder and the reason; the preset is the title made acceptable.
 void TestGenerationCommand::refusedNameIsAskedForAgain_data()
 {
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("usedBefore");
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("preset");
+    const QString slash = "недопустимый символ «/»";
+    const QString trailing = "имя не может кончаться точкой или пробелом";
+    const QString reserved = "имя зарезервировано";
     QTest::newRow("blank title: empty preset") << "  "
-                                               << "" << false;
+                                               << "" << false << "пустое имя"
+                                               << "";
     QTest::newRow("used name after Reset") << "Quiz"
-                                           << "Quiz" << true;
+                                           << "Quiz" << true << "такое имя уже есть"
+                                           << "Quiz";
     QTest::newRow("dot") << "Quiz"
-                         << "." << false;
+                         << "." << false << trailing << "Quiz";
     QTest::newRow("dot dot") << "Quiz"
-                             << ".." << false;
+                             << ".." << false << trailing << "Quiz";
     QTest::newRow("up and across") << "Quiz"
-                                   << "../outside" << false;
+                                   << "../outside" << false << slash << "Quiz";
     QTest::newRow("nested") << "Quiz"
-                            << "a/b" << false;
+                            << "a/b" << false << slash << "Quiz";
     QTest::newRow("absolute") << "Quiz"
-                              << "<root>/absolute" << false;
+                              << "<root>/absolute" << false << slash << "Quiz";
     QTest::newRow("backslash") << "Quiz"
-                               << "a\\b" << false;
-    QTest::newRow("NUL") << "Quiz" << QStringLiteral("x") + QChar(0) + QStringLiteral("y") << false;
+                               << "a\\b" << false << "недопустимый символ «\\»"
+                               << "Quiz";
+    QTest::newRow("NUL") << "Quiz" << QStringLiteral("x") + QChar(0) + QStringLiteral("y") << false
+                         << "недопустимый символ «U+0000»"
+                         << "Quiz";
+    QTest::newRow("title ending in a question")
+        << "Что на картинке?"
+        << "Что на картинке?" << false << "недопустимый символ «?»"
+        << "Что на картинке";
+    QTest::newRow("forbidden characters") << "Урок 5. Звери*?\"<>|"
+                                          << "Урок 5. Звери*" << false << "недопустимый символ «*»"
+                                          << "Урок 5. Звери";
+    QTest::newRow("colon") << "a: b"
+                           << "a: b" << false << "недопустимый символ «:»"
+                           << "a b";
+    QTest::newRow("tab") << "Quiz"
+                         << "a\tb" << false << "недопустимый символ «U+0009»"
+                         << "Quiz";
+    QTest::newRow("trailing blank") << "Quiz . ."
+                                    << "Quiz " << false << trailing << "Quiz";
+    QTest::newRow("reserved") << "Quiz"
+                              << "con" << false << reserved << "Quiz";
+    QTest::newRow("reserved with extension") << "Quiz"
+                                             << "LPT9.txt" << false << reserved << "Quiz";
+    QTest::newRow("COM10 is allowed, the used name is not")
+        << "COM10"
+        << "COM10" << true << "такое имя уже есть"
+        << "COM10";
+    QTest::newRow("280 bytes") << QString(140, QChar(0x416)) << QString(128, QChar(0x416)) << false
+                               << "слишком длинное имя" << QString(127, QChar(0x416));
 }
 
 void TestGenerationCommand::refusedNameIsAskedForAgain()
@@ -276,8 +331,11 @@ void TestGenerationCommand::refusedNameIsAskedForAgain()
     QFETCH(QString, title);
     QFETCH(QString, name);
     QFETCH(bool, usedBefore);
+    QFETCH(QString, reason);
+    QFETCH(QString, preset);
     Rig rig;
     if (usedBefore) {
+        rig.window.title = title;
         rig.dialogs.inputAnswers << ScriptedDialogs::KeepPreset;
         rig.command.run();
         rig.setup.reset();
@@ -288,9 +346,10 @@ void TestGenerationCommand::refusedNameIsAskedForAgain()
     rig.dialogs.log.clear();
     rig.dialogs.inputAnswers << name.replace(QStringLiteral("<root>"), rig.root.path()) << "Good";
     rig.command.run();
-    const QString ask = AskPrefix + title.trimmed();
+    const QString ask = AskPrefix + preset;
+    const QString failed = FolderFailed + "\nПапка «" + name + "»: " + reason;
     QCOMPARE(rig.dialogs.log.filter(QRegularExpression("^(Message|Input|Info)")),
-             QStringList({Warning, ask, FolderFailed, Warning, ask, "Info: Good"}));
+             QStringList({Warning, ask, failed, Warning, ask, "Info: Good"}));
     QStringList expected = QStringList(before) << "/program/Good";
     expected.sort();
     const QStringList after = rig.folders().filter(QRegularExpression("^(?!/program/Good/)"));
@@ -364,15 +423,16 @@ void TestGenerationCommand::cancelledFolderNameEndsTheCommand()
     rig.command.run();
     QStringList expected{"Title: Quiz", Warning, AskPrefix + "Quiz"};
     if (!names.isEmpty())
-        expected << FolderFailed << Warning << AskPrefix + "Quiz";
+        expected << FolderFailed + "\nПапка «..»: имя не может кончаться точкой или пробелом"
+                 << Warning << AskPrefix + "Quiz";
     QCOMPARE(rig.dialogs.log, expected);
     QCOMPARE(rig.folders(), QStringList({"/pictures", "/program"}));
     QCOMPARE(rig.setup.folderName, QString());
     QVERIFY(rig.setup.firstGeneration);
 }
 
-// However the new quiz fails to arrive, the command ends without "done", decorations or the view
-// question, status and bar as they were, and the previous quiz as it was.
+// However the new quiz fails to arrive, the command ends without "done" or the view question,
+// says "not done" with the bar at 0, and the previous quiz stays as it was.
 void TestGenerationCommand::failedPlacementStopsBeforeDecorations_data()
 {
     QTest::addColumn<QString>("breakage");
@@ -383,6 +443,8 @@ void TestGenerationCommand::failedPlacementStopsBeforeDecorations_data()
     QTest::newRow("quiz folder deleted since") << "gone" << QStringList(6, CopyFailed) << "";
     QTest::newRow("page beyond the file size limit")
         << "limit" << QStringList() << "File too large.";
+    QTest::newRow("decoration beyond the file size limit")
+        << "decoration" << QStringList{DecorFailed + "\nfong.gif: системная ошибка 27"} << "";
 }
 
 void TestGenerationCommand::failedPlacementStopsBeforeDecorations()
@@ -407,15 +469,21 @@ void TestGenerationCommand::failedPlacementStopsBeforeDecorations()
                 QDir().mkdir(rig.setup.quizFolder() + "/start.htm"));
     else if (breakage == "gone")
         QVERIFY(QDir(rig.setup.quizFolder()).removeRecursively());
+    else if (breakage == "decoration")
+        writeFile(rig.programFolder + "fong.gif", QByteArray(300 * 1024, 'g'));
     const auto before = folderSnapshot(rig.setup.quizFolder());
     rig.dialogs.log.clear();
     rig.shell.copies.clear();
     rig.dialogs.confirmAnswers << true;
+    rig.dialogs.yesNoAnswers << true; // a changed page may be replaced
 
     // The pictures are small; the page is not, and writing it fails the way a full disk does.
     rlimit limit{}, unlimited{};
     getrlimit(RLIMIT_FSIZE, &unlimited);
-    limit = {breakage == "limit" ? 1024 : unlimited.rlim_cur, unlimited.rlim_max};
+    limit = {breakage == "limit"        ? 1024
+             : breakage == "decoration" ? 200 * 1024
+                                        : unlimited.rlim_cur,
+             unlimited.rlim_max};
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
     guarded(rig.dialogs, [&] { rig.command.run(); }); // as the window runs it
@@ -423,19 +491,36 @@ void TestGenerationCommand::failedPlacementStopsBeforeDecorations()
     std::signal(SIGXFSZ, oldHandler);
     folder.setPermissions(permissions);
 
-    QCOMPARE(rig.dialogs.messages(), messages);
+    QCOMPARE(breakage == "decoration" ? rig.dialogs.messages() : firstLines(rig.dialogs.messages()),
+             messages);
     QCOMPARE(rig.dialogs.errors(), error.isEmpty() ? QStringList() : QStringList{error});
     QVERIFY(!rig.dialogs.log.contains(ViewQuestion));
     QVERIFY(!rig.dialogs.log.contains("Status: " + Done));
-    QVERIFY(rig.shell.copies.filter(".gif").isEmpty());
-    QCOMPARE(rig.window.status, Generating);
-    QCOMPARE(rig.window.progress, 100);
+    QVERIFY(rig.shell.copies.filter(" -> " + rig.setup.quizFolder() + "$").isEmpty());
+    QCOMPARE(rig.window.status, Failed);
+    QCOMPARE(rig.window.progress, 0);
     QCOMPARE(folderSnapshot(rig.setup.quizFolder()), before);
 }
 
-// A real full disk: the new pictures do not fit, the old quiz stays whole.
+// A real full disk: the new pictures, or a decoration, do not fit; the old quiz stays whole.
+void TestGenerationCommand::fullDiskKeepsThePreviousQuiz_data()
+{
+    QTest::addColumn<qsizetype>("pictureSize");
+    QTest::addColumn<qsizetype>("decorationSize");
+    QTest::addColumn<QStringList>("messages");
+    // About 548 KB stay free: the first 350 KB picture fits, the other five do not.
+    QTest::newRow("pictures") << qsizetype(350 * 1024) << qsizetype(0)
+                              << QStringList(5, CopyFailed);
+    // The pictures and the page fit, the 600 KB background does not.
+    QTest::newRow("decoration") << qsizetype(0) << qsizetype(600 * 1024)
+                                << QStringList{DecorFailed + "\nfong.gif: на диске нет места"};
+}
+
 void TestGenerationCommand::fullDiskKeepsThePreviousQuiz()
 {
+    QFETCH(qsizetype, pictureSize);
+    QFETCH(qsizetype, decorationSize);
+    QFETCH(QStringList, messages);
     Rig rig;
     const QByteArray disk = QFile::encodeName(rig.programFolder);
     if (::mount("tmpfs", disk.constData(), "tmpfs", 0, "size=2m") != 0)
@@ -448,18 +533,61 @@ void TestGenerationCommand::fullDiskKeepsThePreviousQuiz()
     const auto before = folderSnapshot(rig.setup.quizFolder());
     QCOMPARE(before.size(), 6 + DecorationNames.size() + 1);
 
-    // About 548 KB stay free: the first 350 KB picture fits, the other five do not.
     const qint64 free = QStorageInfo(rig.programFolder).bytesAvailable();
-    writeFile(rig.programFolder + "filler", QByteArray(free - 548 * 1024, 'f'));
-    rig.choosePictures(350 * 1024);
+    if (decorationSize)
+        writeFile(rig.programFolder + "fong.gif", QByteArray(decorationSize, 'g'));
+    writeFile(rig.programFolder + "filler", QByteArray(free - 548 * 1024 - decorationSize, 'f'));
+    rig.choosePictures(pictureSize);
     rig.dialogs.log.clear();
     rig.dialogs.confirmAnswers << true;
     rig.command.run();
 
-    QCOMPARE(rig.dialogs.messages(), QStringList(5, CopyFailed));
+    QCOMPARE(pictureSize ? firstLines(rig.dialogs.messages()) : rig.dialogs.messages(), messages);
     QVERIFY(!rig.dialogs.log.contains(ViewQuestion));
-    QCOMPARE(rig.window.status, Generating);
+    QVERIFY(!rig.dialogs.log.contains("Status: " + Done));
+    QCOMPARE(rig.window.status, Failed);
     QCOMPARE(folderSnapshot(rig.setup.quizFolder()), before);
+}
+
+// Another window writing the quiz folder refuses the generation; a page changed since this window
+// wrote it is replaced only on Yes.
+void TestGenerationCommand::anotherWindow_data()
+{
+    QTest::addColumn<QString>("other");
+    QTest::addColumn<bool>("replace");
+    QTest::addColumn<QStringList>("log");
+    QTest::addColumn<bool>("rewritten");
+    QTest::newRow("holds the lock")
+        << "lock" << false << QStringList{Locked, "Status: " + Failed} << false;
+    QTest::newRow("rewrote the page, No") << "page" << false << QStringList{Changed} << false;
+    QTest::newRow("rewrote the page, Yes")
+        << "page" << true << QStringList{Changed, "Info: Quiz"} << true;
+    QTest::newRow("left it alone") << "" << false << QStringList{"Info: Quiz"} << true;
+}
+
+void TestGenerationCommand::anotherWindow()
+{
+    QFETCH(QString, other);
+    QFETCH(bool, replace);
+    QFETCH(QStringList, log);
+    QFETCH(bool, rewritten);
+    Rig rig;
+    rig.dialogs.inputAnswers << ScriptedDialogs::KeepPreset;
+    rig.command.run();
+    QLockFile lock(quizLockPath(rig.setup.quizFolder()));
+    if (other == "lock")
+        QVERIFY(lock.tryLock(0));
+    else if (other == "page")
+        writeFile(rig.setup.quizFolder() + "/start.htm", rig.page() + "<!-- other window -->");
+    const auto before = folderSnapshot(rig.setup.quizFolder());
+    rig.dialogs.log.clear();
+    rig.dialogs.yesNoAnswers << replace;
+    rig.command.run();
+    QCOMPARE(rig.dialogs.log.mid(0, log.size()), log);
+    QCOMPARE(rig.dialogs.log.size(), rewritten ? log.size() + 4 : log.size());
+    QCOMPARE(folderSnapshot(rig.setup.quizFolder()) != before, rewritten);
+    if (other == "lock")
+        QCOMPARE(rig.window.progress, 0);
 }
 
 QTEST_GUILESS_MAIN(TestGenerationCommand)

@@ -17,7 +17,9 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <csignal>
 #include <functional>
+#include <memory>
 
 // The real dialogs, answered by a timer that inspects the box while it is up.
 class TestQtDialogs : public QObject
@@ -36,6 +38,8 @@ private slots:
     void openDocument_data();
     void openDocument();
     void textMenusInRussian();
+    void openDocumentDoesNotWait_data();
+    void openDocumentDoesNotWait();
 
 private:
     StandardTextsTranslator m_translator;
@@ -251,38 +255,59 @@ void TestQtDialogs::openDocument_data()
     QTest::newRow("missing file, opener not asked") << false << 0 << false;
 }
 
+// A stand-in for the desktop's opener, first on PATH, that logs what it was asked to open (and
+// its process id), waits until `release` exists when told to, and ends with the given code.
+struct FakeOpener {
+    QTemporaryDir bin;
+    QString log = bin.filePath(QStringLiteral("asked"));
+    QString release = bin.filePath(QStringLiteral("release"));
+    QByteArray path = qgetenv("PATH");
+    FakeOpener(int exitCode, bool waits)
+    {
+        QFile opener(bin.filePath(QStringLiteral("xdg-open")));
+        opener.open(QIODevice::WriteOnly);
+        opener.write(
+            QStringLiteral("#!/bin/sh\necho $$ > '%1.pid'\nprintf '%s' \"$1\" > '%1'\n"
+                           "%3\nexit %2\n")
+                .arg(log)
+                .arg(exitCode)
+                .arg(waits ? QStringLiteral("while [ ! -e '%1' ]; do sleep 0.05; done").arg(release)
+                           : QString())
+                .toUtf8());
+        opener.close();
+        opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
+    }
+    ~FakeOpener() { qputenv("PATH", path); }
+    void letGo() { QFile(release).open(QIODevice::WriteOnly); }
+    pid_t pid() const
+    {
+        QFile f(log + QStringLiteral(".pid"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toInt() : 0;
+    }
+};
+
 void TestQtDialogs::openDocument()
 {
     QFETCH(bool, exists);
     QFETCH(int, openerExit);
     QFETCH(bool, opened);
-    // A stand-in for the desktop's opener, first on PATH, that logs what it was asked to open.
-    QTemporaryDir bin;
-    const QString log = bin.filePath(QStringLiteral("asked"));
-    QFile opener(bin.filePath(QStringLiteral("xdg-open")));
-    QVERIFY(opener.open(QIODevice::WriteOnly));
-    opener.write(QStringLiteral("#!/bin/sh\nprintf '%s' \"$1\" > '%1'\nexit %2\n")
-                     .arg(log)
-                     .arg(openerExit)
-                     .toUtf8());
-    opener.close();
-    opener.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(bin.path()) + ':' + path);
-
+    FakeOpener opener(openerExit, false);
     QTemporaryDir folder;
     const QString document = folder.filePath(QStringLiteral("инструкция.chm"));
     if (exists) {
         QFile f(document);
         QVERIFY(f.open(QIODevice::WriteOnly));
     }
-    // Waiting this long for the opener's answer costs nothing when it answers at once, and a busy
-    // machine cannot turn its failure into a success.
+    // A long answer window: a busy machine cannot turn the opener's failure into a success.
     QtShell shell(60000);
-    const bool result = shell.openDocument(document);
-    qputenv("PATH", path);
-    QCOMPARE(result, opened);
-    QFile asked(log);
+    QSignalSpy answered(&shell, &QtShell::openerAnswered);
+    int failures = 0;
+    shell.openDocument(document, [&failures] { ++failures; });
+    if (exists)
+        QVERIFY(answered.wait(60000));
+    QCOMPARE(failures, opened ? 0 : 1);
+    QFile asked(opener.log);
     if (exists) {
         QVERIFY(asked.open(QIODevice::ReadOnly));
         QCOMPARE(QString::fromUtf8(asked.readAll()), document);
@@ -303,6 +328,43 @@ void TestQtDialogs::textMenusInRussian()
         }
         delete menu;
     }
+}
+
+// Opening returns while the opener still runs (else this would hang); a failure within the answer
+// window is reported, a later one is not, and an opener still running outlives the shell.
+void TestQtDialogs::openDocumentDoesNotWait_data()
+{
+    QTest::addColumn<int>("answerMs");
+    QTest::addColumn<bool>("reported");
+    QTest::newRow("fails within the answer window") << 60000 << true;
+    QTest::newRow("fails after it") << 1 << false;
+}
+
+void TestQtDialogs::openDocumentDoesNotWait()
+{
+    QFETCH(int, answerMs);
+    QFETCH(bool, reported);
+    FakeOpener opener(4, true);
+    QTemporaryDir folder;
+    const QString document = folder.filePath(QStringLiteral("start.htm"));
+    QFile(document).open(QIODevice::WriteOnly);
+    int failures = 0;
+    auto shell = std::make_unique<QtShell>(answerMs);
+    shell->openDocument(document, [&failures] { ++failures; });
+    QTRY_VERIFY_WITH_TIMEOUT(opener.pid() > 0, 60000);
+    const pid_t pid = opener.pid();
+    if (reported) {
+        opener.letGo();
+        QTRY_COMPARE_WITH_TIMEOUT(failures, 1, 60000);
+        return;
+    }
+    QTest::qWait(200); // past the answer window
+    shell.reset();
+    QCOMPARE(::kill(pid, 0), 0); // still running
+    opener.letGo();
+    QTRY_VERIFY_WITH_TIMEOUT(::kill(pid, 0) != 0, 60000); // ended, and reaped
+    QCoreApplication::processEvents();
+    QCOMPARE(failures, 0);
 }
 
 QTEST_MAIN(TestQtDialogs)

@@ -1,18 +1,21 @@
 #pragma once
 
 #include <QString>
+#include <system_error>
+
+// Every operation reports its failure as the system's error; an empty error_code is success.
 
 // Copies source into folder under its own file name, replacing a file of that name without
 // asking, even a read-only one. The copy is made beside the target and renamed onto it, so a
-// failed copy leaves the old file (or none) and no partial file behind. True on success.
-bool copyIntoFolder(const QString& source, const QString& folder);
+// failed copy leaves the old file (or none) and no partial file behind.
+std::error_code copyIntoFolder(const QString& source, const QString& folder);
 
 // Renames a file (or symbolic link) to `to`, replacing a file there in one step. A folder is
-// never moved and never replaced. True on success.
-bool renameFile(const QString& from, const QString& to);
+// never moved and never replaced.
+std::error_code renameFile(const QString& from, const QString& to);
 
-// Deletes a file (or symbolic link), never a folder. True on success.
-bool removeFile(const QString& path);
+// Deletes a file (or symbolic link), never a folder.
+std::error_code removeFile(const QString& path);
 
 // Whether anything at all, a dangling link included, stands at path.
 bool anythingAt(const QString& path);

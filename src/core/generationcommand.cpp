@@ -1,9 +1,18 @@
 #include "core/generationcommand.h"
 
+#include "core/errorreason.h"
 #include "core/quizfolder.h"
+#include "core/quizrecovery.h"
 
 #include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QRegularExpression>
 #include <algorithm>
+#include <cerrno>
+#include <filesystem>
+
+#include <sys/stat.h>
 
 namespace
 {
@@ -24,14 +33,35 @@ const QString ViewQuestion = QStringLiteral("Просматривать буде
 const QString CannotShowText =
     QStringLiteral("Не могу продемонстрировать страничку! Проверьте путь к викторине: ");
 
-// Fails, like the system call, when the folder already exists; an empty name or one that would
-// reach outside the quizzes folder fails the same way without touching the disk. The quizzes
-// folder itself (QUIRVEL among the documents) appears only together with a quiz's own folder.
-bool createQuizFolder(const QuizSetup& setup)
+const QString FailedText = QStringLiteral("Генерация не выполнена");
+const QString LockedText = QStringLiteral("Эту викторину сейчас записывает другое окно QUIRVEL.");
+const QString ChangedText =
+    QStringLiteral("Викторину в этой папке изменило другое окно. Заменить?");
+constexpr qsizetype MaxNameBytes = 255;
+
+bool isForbidden(QChar c)
 {
-    if (setup.folderName.isEmpty() || !isPlainFolderName(setup.folderName))
-        return false;
-    return QDir().mkpath(setup.quizzesFolder) && QDir().mkdir(setup.quizFolder());
+    return c.unicode() < 0x20 || c.unicode() == 0x7f || QStringLiteral("\\/:*?\"<>|").contains(c);
+}
+
+// Fails, like the system call, when the folder already exists; a name refused by
+// folderNameProblem fails the same way without touching the disk. The quizzes folder itself
+// (QUIRVEL among the documents) appears only together with a quiz's own folder. The text is the
+// second line of the box: what and why.
+QString createQuizFolder(const QuizSetup& setup)
+{
+    const QString what = QStringLiteral("Папка «%1»").arg(setup.folderName);
+    const QString problem = folderNameProblem(setup.folderName);
+    if (!problem.isEmpty())
+        return what + QStringLiteral(": ") + problem;
+    std::error_code error;
+    std::filesystem::create_directories(
+        std::filesystem::path(QFile::encodeName(setup.quizzesFolder).toStdString()), error);
+    if (!error && ::mkdir(QFile::encodeName(setup.quizFolder()).constData(), 0777) != 0)
+        error = std::error_code(errno, std::generic_category());
+    if (!error)
+        return {};
+    return withReason(QString(), what, error).mid(1);
 }
 
 } // namespace
@@ -47,14 +77,45 @@ QString trimBlanksAndControls(const QString& text)
     return text.mid(begin, end - begin);
 }
 
-bool isPlainFolderName(const QString& name)
+QString folderNameProblem(const QString& name)
 {
-    if (name == QLatin1String(".") || name == QLatin1String(".."))
-        return false;
-    // The backslash is refused as well: the quiz folder is meant to be copied to any desktop, and
-    // on some of them it separates folders.
-    return !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\')) &&
-           !name.contains(QChar(0));
+    if (name.isEmpty())
+        return QStringLiteral("пустое имя");
+    for (const QChar c : name) {
+        if (isForbidden(c))
+            return QStringLiteral("недопустимый символ «%1»")
+                .arg(c.unicode() < 0x20 || c.unicode() == 0x7f
+                         ? QStringLiteral("U+%1").arg(c.unicode(), 4, 16, QLatin1Char('0'))
+                         : QString(c));
+    }
+    // "." and ".." end in a dot as well.
+    if (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' ')))
+        return QStringLiteral("имя не может кончаться точкой или пробелом");
+    static const QRegularExpression reserved(
+        QStringLiteral("^(CON|PRN|AUX|NUL|COM[1-9]|LPT[1-9])(\\..*)?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    if (reserved.match(name).hasMatch())
+        return QStringLiteral("имя зарезервировано");
+    if (name.toUtf8().size() > MaxNameBytes)
+        return QStringLiteral("слишком длинное имя");
+    return {};
+}
+
+QString cleanedFolderName(const QString& title)
+{
+    QString name;
+    for (const QChar c : title)
+        if (!isForbidden(c))
+            name += c;
+    const auto trimEnd = [&name] {
+        while (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' ')))
+            name.chop(1);
+    };
+    trimEnd();
+    while (name.toUtf8().size() > MaxNameBytes)
+        name.chop(name.size() > 1 && name.back().isLowSurrogate() ? 2 : 1);
+    trimEnd();
+    return name;
 }
 
 GenerationCommand::GenerationCommand(QuizSetup& setup, IGenerationView& view, Services& services)
@@ -79,7 +140,27 @@ void GenerationCommand::run()
         return;
     }
 
-    if (m_setup.firstGeneration && !askForQuizFolder())
+    const bool newFolder = m_setup.firstGeneration;
+    if (newFolder && !askForQuizFolder())
+        return;
+
+    const QString quizFolder = m_setup.quizFolder();
+    QLockFile lock(quizLockPath(quizFolder));
+    // A folder beside which no lock can be made at all (a read-only parent) has no other window
+    // writing it either.
+    if (!lock.tryLock(0) && lock.error() == QLockFile::LockFailedError) {
+        dialogs.message(LockedText);
+        showFailure();
+        return;
+    }
+    const QString unrepaired = recoverQuizFolder(quizFolder, m_services.shell, true);
+    if (!unrepaired.isEmpty()) {
+        dialogs.message(unrepaired);
+        showFailure();
+        return;
+    }
+    if (!newFolder && QDir::cleanPath(m_page.folder) == QDir::cleanPath(quizFolder) &&
+        stampOf(quizFolder) != m_page && !dialogs.yesNo(FolderCaption, ChangedText, false))
         return;
 
     m_view.showInfoWindow();
@@ -93,10 +174,20 @@ void GenerationCommand::run()
     }
 
     // A quiz that cannot be placed whole ends the command here, and so does a page that cannot be
-    // written (by its exception); status and bar stay as they are.
-    if (!writeQuizPage(m_setup, m_order, m_services.shell, dialogs))
+    // written (by its exception).
+    bool placed = false;
+    try {
+        placed = writeQuizPage(m_setup, m_order, m_services.shell, dialogs);
+    } catch (...) {
+        showFailure();
+        throw;
+    }
+    if (!placed) {
+        showFailure();
         return;
-    copyDecorations(m_setup, m_services.shell, dialogs);
+    }
+    lock.unlock();
+    rememberQuizPage(quizFolder);
 
     m_view.showStatus(DoneText);
     m_services.pauser.pause(DonePauseMilliseconds);
@@ -105,9 +196,38 @@ void GenerationCommand::run()
 
     if (!dialogs.confirm(ViewQuestion))
         return;
-    m_lastPagePath = m_setup.quizFolder() + QStringLiteral("/start.htm");
-    if (!m_services.shell.openDocument(m_lastPagePath))
-        dialogs.message(CannotShowText + m_lastPagePath);
+    m_lastPagePath = quizFolder + QStringLiteral("/start.htm");
+    m_services.shell.openDocument(m_lastPagePath, [&dialogs, page = m_lastPagePath] {
+        dialogs.message(CannotShowText + page);
+    });
+}
+
+void GenerationCommand::rememberQuizPage(const QString& quizFolder)
+{
+    m_page = quizFolder.isEmpty() ? PageStamp() : stampOf(quizFolder);
+}
+
+GenerationCommand::PageStamp GenerationCommand::stampOf(const QString& quizFolder)
+{
+    PageStamp stamp;
+    stamp.folder = quizFolder;
+    struct stat info {
+    };
+    if (::stat(QFile::encodeName(quizFolder + QStringLiteral("/start.htm")).constData(), &info) !=
+        0)
+        return stamp;
+    stamp.exists = true;
+    stamp.size = info.st_size;
+    stamp.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+    stamp.inode = info.st_ino;
+    return stamp;
+}
+
+// Until the next generation the window says that this one did not arrive.
+void GenerationCommand::showFailure()
+{
+    m_view.setProgressPosition(0);
+    m_view.showStatus(FailedText);
 }
 
 // Only a newly made folder ends the loop with OK: an existing one could hold another quiz. Cancel
@@ -119,15 +239,16 @@ bool GenerationCommand::askForQuizFolder()
     for (;;) {
         dialogs.message(FolderWarningText);
         const std::optional<QString> name =
-            dialogs.input(FolderCaption, FolderPrompt, m_setup.title);
+            dialogs.input(FolderCaption, FolderPrompt, cleanedFolderName(m_setup.title));
         if (!name) {
             m_setup.folderName = previousName;
             return false;
         }
         m_setup.folderName = *name;
-        if (createQuizFolder(m_setup))
+        const QString problem = createQuizFolder(m_setup);
+        if (problem.isEmpty())
             break;
-        dialogs.message(FolderFailedText);
+        dialogs.message(FolderFailedText + QLatin1Char('\n') + problem);
     }
     m_setup.firstGeneration = false;
     return true;

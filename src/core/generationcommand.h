@@ -11,7 +11,9 @@
 // The body of the "Генерация - просмотр" button: checks the quiz, creates its folder the first
 // time, writes the folder's contents and offers to open the page. A failure to write the page
 // leaves run() as a QuirvelError for the caller's error box; a quiz that cannot be placed whole
-// ends run() after its own message boxes.
+// ends run() after its own message boxes. Only one window at a time writes a quiz folder (a lock
+// file beside it), and a page changed since this window last wrote or reopened it is replaced
+// only when the user agrees.
 class GenerationCommand
 {
 public:
@@ -31,10 +33,24 @@ public:
     const QString& lastPagePath() const { return m_lastPagePath; }
     // Replaces the clock-seeded shuffle; an empty function restores it.
     void setShuffle(Shuffle shuffle) { m_shuffle = std::move(shuffle); }
+    // Notes the page in quizFolder as this window's own, as a reopen does; an empty folder forgets.
+    void rememberQuizPage(const QString& quizFolder);
 
 private:
+    // The page as this window last saw it.
+    struct PageStamp {
+        QString folder;
+        bool exists = false;
+        qint64 size = 0;
+        qint64 modifiedNs = 0;
+        quint64 inode = 0;
+        bool operator==(const PageStamp&) const = default;
+    };
+    static PageStamp stampOf(const QString& quizFolder);
+
     // False when the user cancelled.
     bool askForQuizFolder();
+    void showFailure();
 
     QuizSetup& m_setup;
     IGenerationView& m_view;
@@ -42,11 +58,18 @@ private:
     Shuffle m_shuffle;
     AnswerOrder m_order;
     QString m_lastPagePath;
+    PageStamp m_page;
 };
 
 // Blanks and control characters (everything up to U+0020) removed at both ends.
 QString trimBlanksAndControls(const QString& text);
 
-// A folder name that stays directly below the quizzes folder: not "." or "..", and without a
-// path separator or NUL character.
-bool isPlainFolderName(const QString& name);
+// Why a quiz folder may not be called name, in the user's words; empty when it may. Refused is
+// whatever makes the folder hard to copy to other desktops and sticks: the characters
+// \ / : * ? " < > | and control characters, a trailing dot or blank, a reserved device name
+// (CON, PRN, AUX, NUL, COM1-9, LPT1-9, with or without extension), more than 255 bytes in UTF-8.
+QString folderNameProblem(const QString& name);
+
+// The title made into an acceptable folder name: forbidden characters dropped, trailing dots and
+// blanks trimmed, cut to 255 bytes in UTF-8.
+QString cleanedFolderName(const QString& title);

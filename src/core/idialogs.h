@@ -3,8 +3,6 @@
 #include <QString>
 #include <optional>
 
-#include <optional>
-
 // What the program asks of the user. The real program shows Qt dialogs; tests answer in advance.
 class IDialogs
 {
@@ -17,8 +15,8 @@ public:
     virtual void message(const QString& text) = 0;
     // "Confirm" box with a question icon, OK (default) and Cancel; true only for OK.
     virtual bool confirm(const QString& text) = 0;
-    // Yes/No box without icon; true only for Yes.
-    virtual bool yesNo(const QString& caption, const QString& text) = 0;
+    // Yes/No box without icon; true only for Yes. Yes is the default button unless told otherwise.
+    virtual bool yesNo(const QString& caption, const QString& text, bool defaultYes = true) = 0;
     // Input box, at most InputMaxLength characters: the text on OK, nothing on Cancel or closing.
     virtual std::optional<QString> input(const QString& caption, const QString& prompt,
                                          const QString& preset) = 0;

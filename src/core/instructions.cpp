@@ -10,9 +10,13 @@ void openInstructions(const QString& suppliedFolder, IShell& shell, IDialogs& di
     const QString path = suppliedFolder + QStringLiteral("/instr.chm");
     // Desktop launchers happily "open" a file that is not there; the user must hear about it.
     const QFileInfo file(path);
-    if (file.isFile() && file.isReadable() && shell.openDocument(path))
-        return;
-    dialogs.message(
-        QStringLiteral("Файл инструкции instr.chm - недоступен! Обращайьесь на сайт: ") +
-        siteHost());
+    const auto unavailable = [&dialogs] {
+        dialogs.message(
+            QStringLiteral("Файл инструкции instr.chm - недоступен! Обращайьесь на сайт: ") +
+            siteHost());
+    };
+    if (file.isFile() && file.isReadable())
+        shell.openDocument(path, unavailable);
+    else
+        unavailable();
 }

@@ -1,18 +1,22 @@
 #pragma once
 
 #include <QString>
+#include <functional>
+#include <system_error>
 
-// The desktop shell and the file operations that build a quiz folder.
+// The desktop shell and the file operations that build a quiz folder. A file operation returns
+// the system's error, empty on success.
 class IShell
 {
 public:
     virtual ~IShell() = default;
     // Copies source into folder under its own name, replacing a file of that name without asking.
-    virtual bool copyIntoFolder(const QString& source, const QString& folder) = 0;
+    virtual std::error_code copyIntoFolder(const QString& source, const QString& folder) = 0;
     // Renames a file, replacing a file at `to` in one step; never moves or replaces a folder.
-    virtual bool renameFile(const QString& from, const QString& to) = 0;
+    virtual std::error_code renameFile(const QString& from, const QString& to) = 0;
     // Deletes a file, never a folder.
-    virtual bool removeFile(const QString& path) = 0;
-    // Opens a document with the program the desktop associates with it; does not wait.
-    virtual bool openDocument(const QString& path) = 0;
+    virtual std::error_code removeFile(const QString& path) = 0;
+    // Opens a document with the program the desktop associates with it and returns at once.
+    // `failed` runs, at most once and perhaps later, when the document could not be opened.
+    virtual void openDocument(const QString& path, std::function<void()> failed) = 0;
 };

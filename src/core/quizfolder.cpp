@@ -1,14 +1,17 @@
 #include "core/quizfolder.h"
 
+#include "core/errorreason.h"
 #include "core/filecopy.h"
+#include "core/quizrecovery.h"
 #include "core/startpage.h"
 
 #include "config-quirvel.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QList>
 #include <QTemporaryDir>
+
+#include <cerrno>
 
 const QStringList DecorationNames = {QUIRVEL_DECORATIONS};
 
@@ -16,45 +19,33 @@ namespace
 {
 
 const QString CopyFailedText = QStringLiteral("Ошибка при копировании");
+const QString DecorationFailedText = QStringLiteral("Ошибка при копировании дополнений");
 const QString DeleteFailedText = QStringLiteral("Ошибка при удалении файла");
 
-// One file of the new quiz on its way into the quiz folder.
-struct Replacement {
-    QString staged; // complete, in the staging folder
-    QString target; // its place in the quiz folder
-    QString kept;   // where the file it replaces waits; empty while there is none
-    bool placed = false;
-};
-
-// Renames every staged file over its target, moving the old one aside first so that it can still
-// be put back. Stops at the first failure.
-bool replaceAll(QList<Replacement>& set, const QString& keptFolder, IShell& shell)
+std::error_code lastError()
 {
-    for (Replacement& r : set) {
-        if (anythingAt(r.target)) {
-            const QString kept = keptFolder + QLatin1Char('/') + QFileInfo(r.target).fileName();
-            if (!shell.renameFile(r.target, kept))
-                return false;
-            r.kept = kept;
-        }
-        if (!shell.renameFile(r.staged, r.target))
-            return false;
-        r.placed = true;
-    }
-    return true;
+    return std::error_code(errno ? errno : EIO, std::generic_category());
 }
 
-// Undoes replaceAll, last file first; false when something could not go back.
-bool putBack(const QList<Replacement>& set, IShell& shell)
+std::error_code makeFolder(const QString& path)
 {
-    bool whole = true;
-    for (auto r = set.crbegin(); r != set.crend(); ++r) {
-        if (!r->kept.isEmpty())
-            whole = shell.renameFile(r->kept, r->target) && whole;
-        else if (r->placed)
-            whole = shell.removeFile(r->target) && whole;
-    }
-    return whole;
+    errno = 0;
+    return QDir().mkdir(path) ? std::error_code() : lastError();
+}
+
+// Slot k's picture as new/k.jpg. Each slot copies into a folder of its own first, so that equal
+// file names from different folders cannot clash.
+std::error_code stagePicture(const QuizSetup& setup, int k, const QString& staging, IShell& shell)
+{
+    const QString source = setup.slot(k).picturePath;
+    const QString slotFolder = staging + QLatin1Char('/') + QString::number(k);
+    if (const auto error = makeFolder(slotFolder))
+        return error;
+    if (const auto error = shell.copyIntoFolder(source, slotFolder))
+        return error;
+    return shell.renameFile(slotFolder + QLatin1Char('/') + QFileInfo(source).fileName(),
+                            staging + QStringLiteral("/new/") + QString::number(k) +
+                                QLatin1Char('.') + setup.slot(k).extension);
 }
 
 } // namespace
@@ -62,71 +53,88 @@ bool putBack(const QList<Replacement>& set, IShell& shell)
 bool writeQuizPage(const QuizSetup& setup, const AnswerOrder& order, IShell& shell,
                    IDialogs& dialogs)
 {
+    using namespace QuizStaging;
     const QString quizFolder = setup.quizFolder();
-    // Inside the quiz folder, so that every rename stays on one file system. It goes away with
-    // whatever is left in it, however this function ends.
-    QTemporaryDir staging(quizFolder + QStringLiteral("/.quirvel-XXXXXX"));
-    QList<Replacement> set;
+    // Inside the quiz folder, so that every rename stays on one file system. Until the commit it
+    // goes away with whatever is in it, however this function ends.
+    errno = 0;
+    QTemporaryDir staging(quizFolder + QLatin1Char('/') + Prefix + QStringLiteral("XXXXXX"));
+    // The reason mkdtemp gave (a read-only or vanished quiz folder).
+    const std::error_code madeStaging = lastError();
+    const QString newFolder = staging.path() + QLatin1Char('/') + NewFolder;
+    const std::error_code stagingError =
+        staging.isValid() ? makeFolder(newFolder) : madeStaging;
 
     // Every source is read before anything in the quiz folder changes: a source may be one of the
-    // numbered files about to be replaced. Each slot has a folder of its own, so that equal file
-    // names from different folders cannot clash.
+    // numbered files about to be replaced.
+    QStringList names;
     bool allCopied = true;
     for (int k = 1; k <= QuizSetup::SlotCount; ++k) {
-        const QString source = setup.slot(k).picturePath;
-        const QString slotFolder = staging.path() + QLatin1Char('/') + QString::number(k);
-        if (staging.isValid() && QDir().mkdir(slotFolder) &&
-            shell.copyIntoFolder(source, slotFolder)) {
-            set.append({slotFolder + QLatin1Char('/') + QFileInfo(source).fileName(),
-                        quizFolder + QLatin1Char('/') + QString::number(k) + QLatin1Char('.') +
-                            setup.slot(k).extension,
-                        {}});
-            continue;
+        const QuizSlot& slot = setup.slot(k);
+        const auto error =
+            stagingError ? stagingError : stagePicture(setup, k, staging.path(), shell);
+        if (error) {
+            dialogs.message(withReason(CopyFailedText,
+                                       QStringLiteral("Картинка %1 (%2)")
+                                           .arg(k)
+                                           .arg(QFileInfo(slot.picturePath).fileName()),
+                                       error));
+            allCopied = false;
         }
-        dialogs.message(CopyFailedText);
-        allCopied = false;
+        names << QString::number(k) + QLatin1Char('.') + slot.extension;
     }
     if (!allCopied)
         return false;
 
-    writeStartPage(setup, order, staging.path());
-    set.append({staging.path() + QStringLiteral("/start.htm"),
-                quizFolder + QStringLiteral("/start.htm"),
-                {}});
+    for (const QString& name : DecorationNames) {
+        const QString source = setup.suppliedFolder + QLatin1Char('/') + name;
+        // A decoration the program was supplied without is only named; the quiz keeps an old
+        // copy, if it has one.
+        if (!anythingAt(source)) {
+            dialogs.message(withReason(DecorationFailedText, name,
+                                       std::make_error_code(std::errc::no_such_file_or_directory)));
+            continue;
+        }
+        if (const auto error = shell.copyIntoFolder(source, newFolder)) {
+            dialogs.message(withReason(DecorationFailedText, name, error));
+            return false;
+        }
+        names << name;
+    }
 
+    writeStartPage(setup, order, newFolder);
     // The page goes last, so that a new page is never left pointing at pictures that did not come.
-    const QString keptFolder = staging.path() + QStringLiteral("/kept");
-    bool replaced = false;
+    names << QStringLiteral("start.htm");
+
+    const QString folderLabel = QStringLiteral("Папка ") + quizFolder;
+    if (const FileFailure failure = writeMarker(staging.path(), CommitMarker, names, shell)) {
+        dialogs.message(withReason(DeleteFailedText, folderLabel, failure.error));
+        return false;
+    }
+    // From here on the staging folder says what is to be done with it, should this process die.
+    staging.setAutoRemove(false);
+    // What cannot go back now waits for the next recovery rather than being lost.
+    const auto undo = [&] {
+        if (!writeMarker(staging.path(), RollbackMarker, {}, shell) &&
+            !rollBack(quizFolder, staging.path(), names, shell))
+            removeStaging(staging.path(), shell);
+    };
+    FileFailure failure;
     try {
-        replaced = QDir().mkdir(keptFolder) && replaceAll(set, keptFolder, shell);
+        failure = rollForward(quizFolder, staging.path(), names, shell);
     } catch (...) {
-        if (!putBack(set, shell))
-            staging.setAutoRemove(false);
+        undo();
         throw;
     }
-    if (!replaced) {
-        dialogs.message(DeleteFailedText);
-        // An old file that cannot go back stays in the staging folder rather than be lost.
-        if (!putBack(set, shell))
-            staging.setAutoRemove(false);
+    if (failure) {
+        dialogs.message(
+            withReason(DeleteFailedText, QFileInfo(failure.path).fileName(), failure.error));
+        undo();
         return false;
     }
 
     // The new quiz is whole; an old file that will not go is only reported.
-    bool removed = true;
-    for (const Replacement& r : set)
-        if (!r.kept.isEmpty())
-            removed = shell.removeFile(r.kept) && removed;
-    if (!removed)
-        dialogs.message(DeleteFailedText);
+    if (const FileFailure left = removeStaging(staging.path(), shell))
+        dialogs.message(withReason(DeleteFailedText, folderLabel, left.error));
     return true;
-}
-
-void copyDecorations(const QuizSetup& setup, IShell& shell, IDialogs& dialogs)
-{
-    const QString quizFolder = setup.quizFolder();
-    for (const QString& name : DecorationNames) {
-        if (!shell.copyIntoFolder(setup.suppliedFolder + QLatin1Char('/') + name, quizFolder))
-            dialogs.message(QStringLiteral("Ошибка при копировании дополнений"));
-    }
 }

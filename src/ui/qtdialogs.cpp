@@ -67,10 +67,10 @@ bool QtDialogs::confirm(const QString& text)
     return runBox(box) == QMessageBox::Ok;
 }
 
-bool QtDialogs::yesNo(const QString& caption, const QString& text)
+bool QtDialogs::yesNo(const QString& caption, const QString& text, bool defaultYes)
 {
     Box box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No);
-    box.setDefaultButton(QMessageBox::Yes);
+    box.setDefaultButton(defaultYes ? QMessageBox::Yes : QMessageBox::No);
     return runBox(box) == QMessageBox::Yes;
 }
 

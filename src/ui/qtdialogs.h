@@ -8,7 +8,7 @@ class QtDialogs : public IDialogs
 public:
     void message(const QString& text) override;
     bool confirm(const QString& text) override;
-    bool yesNo(const QString& caption, const QString& text) override;
+    bool yesNo(const QString& caption, const QString& text, bool defaultYes = true) override;
     std::optional<QString> input(const QString& caption, const QString& prompt,
                                  const QString& preset) override;
     void error(const QString& text) override;

@@ -5,19 +5,24 @@
 #include <QObject>
 
 // The desktop: real file copies, renames and deletions, and documents opened by the desktop's
-// launcher. The launcher processes it starts are its children.
+// launcher without waiting for it.
 class QtShell : public QObject, public IShell
 {
     Q_OBJECT
 public:
-    // openerAnswerMs: how long opening waits for the desktop's launcher to say that no program
-    // opens the file; a launcher still busy after that has handed the file to its viewer.
-    explicit QtShell(int openerAnswerMs = 2000, QObject* parent = nullptr);
+    // openerAnswerMs: how long a failure of the desktop's launcher still counts as "this document
+    // cannot be opened"; a launcher that fails later had handed the file to its viewer (a generic
+    // xdg-open waits for the browser to close).
+    explicit QtShell(int openerAnswerMs = 10000, QObject* parent = nullptr);
 
-    bool copyIntoFolder(const QString& source, const QString& folder) override;
-    bool renameFile(const QString& from, const QString& to) override;
-    bool removeFile(const QString& path) override;
-    bool openDocument(const QString& path) override;
+    std::error_code copyIntoFolder(const QString& source, const QString& folder) override;
+    std::error_code renameFile(const QString& from, const QString& to) override;
+    std::error_code removeFile(const QString& path) override;
+    void openDocument(const QString& path, std::function<void()> failed) override;
+
+signals:
+    // The launcher ended within openerAnswerMs; opened: with success.
+    void openerAnswered(bool opened);
 
 private:
     int m_openerAnswerMs;

@@ -52,7 +52,7 @@ public:
         shown << QStringLiteral("confirm: ") + text;
         return false;
     }
-    bool yesNo(const QString&, const QString& text) override
+    bool yesNo(const QString&, const QString& text, bool) override
     {
         shown << QStringLiteral("yes/no: ") + text;
         return false;
@@ -73,19 +73,19 @@ class CopyingShell : public IShell
 {
 public:
     QStringList opened;
-    bool copyIntoFolder(const QString& source, const QString& folder) override
+    std::error_code copyIntoFolder(const QString& source, const QString& folder) override
     {
         return ::copyIntoFolder(source, folder);
     }
-    bool renameFile(const QString& from, const QString& to) override
+    std::error_code renameFile(const QString& from, const QString& to) override
     {
         return ::renameFile(from, to);
     }
-    bool removeFile(const QString& path) override { return ::removeFile(path); }
-    bool openDocument(const QString& path) override
+    std::error_code removeFile(const QString& path) override { return ::removeFile(path); }
+    void openDocument(const QString& path, std::function<void()> failed) override
     {
         opened << path;
-        return false;
+        failed();
     }
 };
 
@@ -263,8 +263,7 @@ int run(const QCoreApplication& app)
                                                        : shuffleAnswers();
     UnattendedDialogs dialogs;
     CopyingShell shell;
-    if (writeQuizPage(setup, answerOrder, shell, dialogs))
-        copyDecorations(setup, shell, dialogs);
+    (void)writeQuizPage(setup, answerOrder, shell, dialogs);
     if (!dialogs.shown.isEmpty() || !shell.opened.isEmpty()) {
         for (const QString& line : dialogs.shown)
             printLine(stderr, QStringLiteral("makequiz: the program would show ") + line);

@@ -1,0 +1,235 @@
+#include "core/quizrecovery.h"
+
+#include "core/errorreason.h"
+#include "core/filecopy.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace
+{
+
+const QString RecoveryFailedText =
+    QStringLiteral("Не удалось восстановить викторину после прерванной генерации.");
+
+// A staged file and the name it takes in the quiz folder.
+struct Staged {
+    QString path;
+    QString name;
+};
+
+QString joined(const QString& folder, const QString& name)
+{
+    return folder + QLatin1Char('/') + name;
+}
+
+std::error_code lastError()
+{
+    return std::error_code(errno ? errno : EIO, std::generic_category());
+}
+
+FileFailure placeAll(const QString& quizFolder, const QString& staging, const QList<Staged>& files,
+                     IShell& shell)
+{
+    const QString kept = joined(staging, QuizStaging::KeptFolder);
+    for (const Staged& file : files) {
+        if (!anythingAt(file.path))
+            continue; // placed already
+        const QString target = joined(quizFolder, file.name);
+        const QString keptFile = joined(kept, file.name);
+        if (anythingAt(target) && !anythingAt(keptFile)) {
+            errno = 0;
+            if (!QDir().mkpath(kept))
+                return {kept, lastError()};
+            if (const auto error = shell.renameFile(target, keptFile))
+                return {target, error};
+        }
+        if (const auto error = shell.renameFile(file.path, target))
+            return {target, error};
+    }
+    return {};
+}
+
+QStringList readMarker(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+// What today's placement left before it had markers: the slots' copies in 1/ … 6/ and the page
+// beside them, complete once kept/ exists. Finishing the placement gives the whole new quiz.
+FileFailure finishUnmarked(const QString& quizFolder, const QString& staging, IShell& shell)
+{
+    QList<Staged> files;
+    for (int k = 1; k <= 6; ++k) {
+        const QStringList inSlot = QDir(joined(staging, QString::number(k)))
+                                       .entryList(QDir::Files | QDir::Hidden | QDir::System);
+        if (inSlot.size() == 1)
+            files.append({joined(joined(staging, QString::number(k)), inSlot.first()),
+                          QString::number(k) + QStringLiteral(".jpg")});
+    }
+    files.append({joined(staging, QStringLiteral("start.htm")), QStringLiteral("start.htm")});
+    return placeAll(quizFolder, staging, files, shell);
+}
+
+FileFailure recoverStaging(const QString& quizFolder, const QString& staging, IShell& shell)
+{
+    using namespace QuizStaging;
+    const bool committed = anythingAt(joined(staging, CommitMarker));
+    FileFailure failure;
+    if (committed) {
+        const QStringList names = readMarker(joined(staging, CommitMarker));
+        failure = anythingAt(joined(staging, RollbackMarker))
+                      ? rollBack(quizFolder, staging, names, shell)
+                      : rollForward(quizFolder, staging, names, shell);
+    } else if (!anythingAt(joined(staging, NewFolder)) &&
+               !anythingAt(joined(staging, RollbackMarker)) &&
+               QFileInfo(joined(staging, KeptFolder)).isDir()) {
+        failure = finishUnmarked(quizFolder, staging, shell);
+    }
+    return failure ? failure : removeStaging(staging, shell);
+}
+
+} // namespace
+
+namespace QuizStaging
+{
+
+FileFailure writeMarker(const QString& staging, const QString& marker, const QStringList& names,
+                        IShell& shell)
+{
+    const QString part = joined(staging, marker + QStringLiteral(".part"));
+    QFile file(part);
+    errno = 0;
+    const QByteArray bytes = names.join(QLatin1Char('\n')).toUtf8() + '\n';
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
+        return {part, lastError()};
+    file.close();
+    if (const auto error = shell.renameFile(part, joined(staging, marker)))
+        return {part, error};
+    return {};
+}
+
+FileFailure rollForward(const QString& quizFolder, const QString& staging, const QStringList& names,
+                        IShell& shell)
+{
+    QList<Staged> files;
+    for (const QString& name : names)
+        files.append({joined(joined(staging, NewFolder), name), name});
+    return placeAll(quizFolder, staging, files, shell);
+}
+
+FileFailure rollBack(const QString& quizFolder, const QString& staging, const QStringList& names,
+                     IShell& shell)
+{
+    // A new file goes back to new/ rather than away, so that repeating this after an interruption
+    // can tell a placed new file from an old one already back.
+    for (auto name = names.crbegin(); name != names.crend(); ++name) {
+        const QString target = joined(quizFolder, *name);
+        const QString fresh = joined(joined(staging, NewFolder), *name);
+        const QString kept = joined(joined(staging, KeptFolder), *name);
+        if (!anythingAt(fresh) && anythingAt(target))
+            if (const auto error = shell.renameFile(target, fresh))
+                return {target, error};
+        if (anythingAt(kept))
+            if (const auto error = shell.renameFile(kept, target))
+                return {target, error};
+    }
+    return {};
+}
+
+FileFailure removeStaging(const QString& staging, IShell& shell)
+{
+    const QString commit = joined(staging, CommitMarker);
+    // After a rollback the commit marker must go first: alone, it would mean "place them".
+    if (anythingAt(joined(staging, RollbackMarker)) && anythingAt(commit))
+        if (const auto error = shell.removeFile(commit))
+            return {commit, error};
+    QStringList folders;
+    QDirIterator it(staging, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QFileInfo info = it.fileInfo();
+        if (info.isDir() && !info.isSymLink())
+            folders << path;
+        else if (path != commit)
+            if (const auto error = shell.removeFile(path))
+                return {path, error};
+    }
+    if (anythingAt(commit))
+        if (const auto error = shell.removeFile(commit))
+            return {commit, error};
+    // Deepest first.
+    std::sort(folders.begin(), folders.end(),
+              [](const QString& a, const QString& b) { return a.size() > b.size(); });
+    folders << staging;
+    for (const QString& folder : folders) {
+        errno = 0;
+        if (!QDir().rmdir(folder))
+            return {folder, lastError()};
+    }
+    return {};
+}
+
+} // namespace QuizStaging
+
+QString quizLockPath(const QString& quizFolder)
+{
+    const QFileInfo folder(QDir::cleanPath(quizFolder));
+    const QByteArray hash =
+        QCryptographicHash::hash(folder.fileName().toUtf8(), QCryptographicHash::Sha1).toHex();
+    return joined(folder.path(),
+                  QuizStaging::Prefix + QString::fromLatin1(hash) + QStringLiteral(".lock"));
+}
+
+QString recoverQuizFolder(const QString& quizFolder, IShell& shell, bool lockHeld)
+{
+    const QFileInfoList left = QDir(quizFolder)
+                                   .entryInfoList({QuizStaging::Prefix + QLatin1Char('*')},
+                                                  QDir::AllEntries | QDir::Hidden | QDir::System);
+    if (left.isEmpty())
+        return {};
+    QLockFile lock(quizLockPath(quizFolder));
+    // A folder another window is writing is left to it. One whose lock cannot even be made (a
+    // read-only parent) has no writer to wait for.
+    if (!lockHeld && !lock.tryLock(0) && lock.error() == QLockFile::LockFailedError)
+        return {};
+    for (const QFileInfo& entry : left) {
+        const QString path = entry.filePath();
+        FileFailure failure;
+        if (entry.isDir() && !entry.isSymLink()) {
+            if (!entry.fileName().startsWith(QuizStaging::CopyPrefix))
+                failure = recoverStaging(quizFolder, path, shell);
+        } else if (entry.fileName().startsWith(QuizStaging::CopyPrefix)) {
+            failure = {path, shell.removeFile(path)};
+        }
+        if (failure)
+            return withReason(RecoveryFailedText, QStringLiteral("Папка ") + quizFolder,
+                              failure.error);
+    }
+    return {};
+}
+
+QStringList recoverQuizFolders(const QString& quizzesFolder, IShell& shell)
+{
+    QStringList problems;
+    const QFileInfoList folders =
+        QDir(quizzesFolder)
+            .entryInfoList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    for (const QFileInfo& folder : folders) {
+        const QString problem = recoverQuizFolder(folder.filePath(), shell);
+        if (!problem.isEmpty())
+            problems << problem;
+    }
+    return problems;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "core/ishell.h"
+
+#include <QString>
+#include <QStringList>
+#include <system_error>
+
+// How a new quiz replaces the old one inside its folder, and how what a killed generation left
+// there is finished or undone.
+//
+// The new files are staged under their final names in <quiz>/.quirvel-XXXXXX/new/. The rename
+// that creates the marker `commit` (listing the names, in the order they are placed) is the
+// point of no return: from there on each old file is moved to kept/ and the new one put in its
+// place. A failure after it writes the marker `rollback` and puts the old files back. So a
+// staging folder found later always says what to do: no commit marker, throw it away; a commit
+// marker alone, finish placing; both markers, finish putting back.
+
+// A file operation that failed, and the file it failed on.
+struct FileFailure {
+    QString path;
+    std::error_code error;
+    explicit operator bool() const { return bool(error); }
+};
+
+namespace QuizStaging
+{
+inline const QString Prefix = QStringLiteral(".quirvel-");
+inline const QString CopyPrefix = QStringLiteral(".quirvel-copy-");
+inline const QString NewFolder = QStringLiteral("new");
+inline const QString KeptFolder = QStringLiteral("kept");
+inline const QString CommitMarker = QStringLiteral("commit");
+inline const QString RollbackMarker = QStringLiteral("rollback");
+
+// Makes a marker whole or not at all (written beside it, then renamed).
+FileFailure writeMarker(const QString& staging, const QString& marker, const QStringList& names,
+                        IShell& shell);
+// Places every staged file still waiting in new/, old ones moved to kept/ first.
+FileFailure rollForward(const QString& quizFolder, const QString& staging, const QStringList& names,
+                        IShell& shell);
+// Puts the kept old files back and the placed new ones into new/, last name first.
+FileFailure rollBack(const QString& quizFolder, const QString& staging, const QStringList& names,
+                     IShell& shell);
+// Deletes the staging folder, its deciding marker last (after a rollback, first).
+FileFailure removeStaging(const QString& staging, IShell& shell);
+} // namespace QuizStaging
+
+// The lock one generation into quizFolder holds: ".quirvel-<SHA-1 of its name>.lock" in the folder
+// that holds it.
+QString quizLockPath(const QString& quizFolder);
+
+// Finishes or undoes what an interrupted generation left in quizFolder, so that it holds a whole
+// quiz, and removes the staging folders and copies it left. Empty when the folder is whole (or
+// another window is writing it, which leaves it alone), otherwise the text to show once, with
+// its reason. lockHeld: the caller already holds quizLockPath(quizFolder).
+QString recoverQuizFolder(const QString& quizFolder, IShell& shell, bool lockHeld = false);
+
+// recoverQuizFolder for every folder directly below quizzesFolder; the texts of those it could not
+// repair.
+QStringList recoverQuizFolders(const QString& quizzesFolder, IShell& shell);
