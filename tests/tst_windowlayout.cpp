@@ -61,11 +61,8 @@ void TestWindowLayout::geometry()
 {
     QFETCH(QRect, expected);
     QFETCH(bool, sizedToText);
-    ScriptedDialogs dialogs;
-    RecordingShell shell;
-    CountingPauser pauser;
-    Services services{dialogs, shell, pauser};
-    MainWindow window(services, QDir::currentPath());
+    FakeServices fakes;
+    MainWindow window(fakes.services, QDir::currentPath());
     window.show();
     const QWidget* widget = child<QWidget>(window, QString::fromLatin1(QTest::currentDataTag()));
     const QRect placed(widget->mapTo(&window, QPoint(0, 0)), widget->size());
@@ -80,11 +77,8 @@ void TestWindowLayout::geometry()
 
 void TestWindowLayout::focusOrder()
 {
-    ScriptedDialogs dialogs;
-    RecordingShell shell;
-    CountingPauser pauser;
-    Services services{dialogs, shell, pauser};
-    MainWindow window(services, QDir::currentPath());
+    FakeServices fakes;
+    MainWindow window(fakes.services, QDir::currentPath());
     window.show();
     QWidget* first = child<QWidget>(window, "generateButton");
     QStringList visited;
@@ -94,14 +88,17 @@ void TestWindowLayout::focusOrder()
             visited << w->objectName();
         w = w->nextInFocusChain();
     } while (w != first);
-    QStringList expected{"generateButton", "infoButton", "folderList", "fileList", "driveCombo",
-                         "answerCopy1", "titleEdit"};
+    QStringList expected{"generateButton", "infoButton",  "folderList", "fileList",
+                         "driveCombo",     "answerCopy1", "titleEdit"};
     for (int k = 2; k <= 6; ++k)
         expected << numbered("answerCopy", k);
     expected << "answerEdit";
     for (int k = 1; k <= 6; ++k)
         expected << numbered("slotButton", k);
-    expected << "instructionsButton" << "exitButton" << "questionEdit" << "newButton"
+    expected << "instructionsButton"
+             << "exitButton"
+             << "questionEdit"
+             << "newButton"
              << "oneForAllCheck";
     QCOMPARE(visited, expected);
 }

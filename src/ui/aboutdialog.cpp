@@ -1,5 +1,7 @@
 #include "ui/aboutdialog.h"
 
+#include "ui/fonts.h"
+
 #include <QFont>
 #include <QFrame>
 #include <QImage>
@@ -24,17 +26,6 @@ namespace
 constexpr int ClientWidth = 393 - 2 * 4;
 constexpr int ClientHeight = 293 - 19 - 2 * 4;
 
-// The same substitutes as the main window, so both windows read alike.
-QFont pixelFont(const QString& family, int pixels, QFont::StyleHint hint = QFont::SansSerif)
-{
-    QFont font;
-    font.setFamilies({family, QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
-                      QStringLiteral("Sans Serif")});
-    font.setStyleHint(hint);
-    font.setPixelSize(pixels);
-    return font;
-}
-
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
 {
     auto* label = new QLabel(text, parent);
@@ -50,7 +41,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutDialog"));
     setWindowTitle(QStringLiteral("О программе"));
-    setFont(pixelFont(QStringLiteral("MS Sans Serif"), 11));
+    setFont(Fonts::faceFont(QStringLiteral("MS Sans Serif"), 11));
     resize(ClientWidth, ClientHeight);
     move(323, 193);
 
@@ -64,12 +55,12 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
 
     QLabel* title =
         makeLabel(this, "titleLabel", QStringLiteral("Тест - викторина"), {88, 16, 145, 22});
-    title->setFont(pixelFont(QStringLiteral("Arial"), 19));
+    title->setFont(Fonts::faceFont(QStringLiteral("Arial"), 19));
     title->adjustSize();
 
     QLabel* version =
         makeLabel(this, "versionLabel", QStringLiteral("Version  1.1"), {88, 48, 69, 16});
-    version->setFont(pixelFont(QStringLiteral("MS Sans Serif"), 13));
+    version->setFont(Fonts::faceFont(QStringLiteral("MS Sans Serif"), 13));
     version->adjustSize();
 
     QLabel* description =
