@@ -3,6 +3,7 @@
 #include "core/quizfolder.h"
 #include "fakes.h"
 #include "foldersnapshot.h"
+#include "testfiles.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -92,12 +93,6 @@ AnswerOrder orderOf(const std::array<int, 6>& entries)
     return order;
 }
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-}
-
 // A program folder with its decorations, six chosen pictures elsewhere, and a fixed shuffle.
 struct Rig {
     QTemporaryDir root;
@@ -124,14 +119,14 @@ struct Rig {
     void writeDecorations()
     {
         for (const QString& name : DecorationNames)
-            writeFile(programFolder + name, name.toLatin1());
+            QVERIFY(writeFile(programFolder + name, name.toLatin1()));
     }
     void choosePictures(qsizetype size = 0)
     {
         for (int k = 1; k <= 6; ++k) {
             const QString path = root.path() + QStringLiteral("/pictures/p%1.jpg").arg(k);
-            writeFile(path,
-                      size ? QByteArray(size, char('0' + k)) : "picture " + QByteArray::number(k));
+            QVERIFY(writeFile(path, size ? QByteArray(size, char('0' + k))
+                                         : "picture " + QByteArray::number(k)));
             setup.selectSlot(k);
             setup.setPicture(path);
         }
@@ -446,7 +441,7 @@ void TestGenerationCommand::fullDiskKeepsThePreviousQuiz()
 
     // About 548 KB stay free: the first 350 KB picture fits, the other five do not.
     const qint64 free = QStorageInfo(rig.programFolder).bytesAvailable();
-    writeFile(rig.programFolder + "filler", QByteArray(free - 548 * 1024, 'f'));
+    QVERIFY(writeFile(rig.programFolder + "filler", QByteArray(free - 548 * 1024, 'f')));
     rig.choosePictures(350 * 1024);
     rig.dialogs.log.clear();
     rig.dialogs.confirmAnswers << true;

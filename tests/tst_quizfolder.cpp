@@ -2,6 +2,7 @@
 #include "core/quizfolder.h"
 #include "fakes.h"
 #include "foldersnapshot.h"
+#include "testfiles.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -12,12 +13,6 @@ const QString DeleteFailed = QStringLiteral("Ошибка при удалени�
 const QString CopyFailed = QStringLiteral("Ошибка при копировании");
 const QString DecorFailed = QStringLiteral("Ошибка при копировании дополнений");
 
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size(), qPrintable(path));
-}
 QByteArray readBytes(const QString& path)
 {
     QFile f(path);
@@ -41,8 +36,8 @@ public:
         if (source != halfWay)
             return RecordingShell::copyIntoFolder(source, folder);
         copies << source;
-        writeBytes(folder + QLatin1Char('/') + QFileInfo(source).fileName(),
-                   readBytes(source).left(50));
+        writeFile(folder + QLatin1Char('/') + QFileInfo(source).fileName(),
+                  readBytes(source).left(50));
         return false;
     }
     bool renameFile(const QString& from, const QString& to) override
@@ -70,7 +65,7 @@ class TestQuizFolder : public QObject
     {
         for (int k = 1; k <= 6; ++k) {
             if (!QFileInfo::exists(pathOf(places[k - 1])))
-                writeBytes(pathOf(places[k - 1]), bytesOf(places[k - 1]));
+                QVERIFY(writeFile(pathOf(places[k - 1]), bytesOf(places[k - 1])));
             setup.slot(k).picturePath = pathOf(places[k - 1]);
         }
     }
@@ -91,8 +86,8 @@ private slots:
 
     void copyReplacesWithoutAsking()
     {
-        writeBytes(pathOf("a/Ёлка.JPG"), "new");
-        writeBytes(pathOf("b/Ёлка.JPG"), QByteArray(300, 'x'));
+        QVERIFY(writeFile(pathOf("a/Ёлка.JPG"), "new"));
+        QVERIFY(writeFile(pathOf("b/Ёлка.JPG"), QByteArray(300, 'x')));
         QVERIFY(QFile::setPermissions(pathOf("a/Ёлка.JPG"), QFile::ReadOwner)); // read-only source
         QVERIFY(QFile::setPermissions(pathOf("b/Ёлка.JPG"), QFile::ReadOwner)); // and target
         QVERIFY(copyIntoFolder(pathOf("a//Ёлка.JPG"), pathOf("b/")));
@@ -124,9 +119,9 @@ private slots:
     {
         QFETCH(QString, source);
         QFETCH(QString, folder);
-        writeBytes(pathOf("a/x.jpg"), "picture");
-        writeBytes(pathOf("b/keep.txt"), "other");
-        writeBytes(pathOf("c/x.jpg/inner"), "");
+        QVERIFY(writeFile(pathOf("a/x.jpg"), "picture"));
+        QVERIFY(writeFile(pathOf("b/keep.txt"), "other"));
+        QVERIFY(writeFile(pathOf("c/x.jpg/inner"), ""));
         QVERIFY(!copyIntoFolder(pathOf(source), pathOf(folder)));
         QCOMPARE(
             QDir(pathOf("b")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
@@ -159,10 +154,10 @@ private slots:
         QFETCH(QStringList, sources);
         // An earlier generation left every numbered file and the user added some of his own.
         for (int k = 1; k <= 6; ++k)
-            writeBytes(quizPath(QString::number(k) + ".jpg"),
-                       bytesOf("earlier " + QString::number(k)));
-        writeBytes(quizPath("заметки.txt"), "notes");
-        writeBytes(quizPath("old/7.jpg"), "kept");
+            QVERIFY(writeFile(quizPath(QString::number(k) + ".jpg"),
+                              bytesOf("earlier " + QString::number(k))));
+        QVERIFY(writeFile(quizPath("заметки.txt"), "notes"));
+        QVERIFY(writeFile(quizPath("old/7.jpg"), "kept"));
         choose(sources);
         QList<QByteArray> expected;
         for (const QString& where : sources)
@@ -186,8 +181,8 @@ private slots:
 
     void renameAndRemove()
     {
-        writeBytes(pathOf("a/new"), "new");
-        writeBytes(pathOf("a/old"), "old");
+        QVERIFY(writeFile(pathOf("a/new"), "new"));
+        QVERIFY(writeFile(pathOf("a/old"), "old"));
         QVERIFY(QDir().mkpath(pathOf("a/folder")));
         QVERIFY(renameFile(pathOf("a/new"), pathOf("a/old")));
         QCOMPARE(readBytes(pathOf("a/old")), QByteArray("new"));
@@ -247,14 +242,14 @@ private slots:
             for (const QString name :
                  {"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg", "6.jpg", "start.htm", "заметки.txt"})
                 if (name != QString::number(slot) + ".jpg" || !how.contains("blocked"))
-                    writeBytes(quizPath(name), bytesOf("earlier " + name));
+                    QVERIFY(writeFile(quizPath(name), bytesOf("earlier " + name)));
         }
         BrokenShell shell;
         shell.failing = failing.replace("<quiz>", QRegularExpression::escape(setup.quizFolder()));
         if (slot > 0) {
             const QString source = setup.slot(slot).picturePath;
             if (how.contains("blocked"))
-                writeBytes(quizPath(QString::number(slot) + ".jpg/inside"), "the user's");
+                QVERIFY(writeFile(quizPath(QString::number(slot) + ".jpg/inside"), "the user's"));
             if (how.contains("missing") || how == "folder")
                 QVERIFY(QFile::remove(source) && (how != "folder" || QDir().mkpath(source)));
             if (how == "refused")
@@ -292,7 +287,7 @@ private slots:
         QFETCH(bool, whileReplacing);
         choose({"p/a.jpg", "p/b.jpg", "p/c.jpg", "p/d.jpg", "p/e.jpg", "p/f.jpg"});
         for (const QString name : {"1.jpg", "2.jpg", "3.jpg", "start.htm"})
-            writeBytes(quizPath(name), bytesOf("earlier " + name));
+            QVERIFY(writeFile(quizPath(name), bytesOf("earlier " + name)));
         const auto before = folderSnapshot(quizPath());
         BrokenShell shell;
         (whileReplacing ? shell.throwingRename : shell.throwing) =
@@ -315,7 +310,7 @@ private slots:
         choose({"p/a.jpg", "p/b.jpg", "p/c.jpg", "p/d.jpg", "p/e.jpg", "p/f.jpg"});
         QVERIFY(QDir(quizPath()).removeRecursively());
         if (fileInTheWay)
-            writeBytes(setup.quizFolder(), "not a folder");
+            QVERIFY(writeFile(setup.quizFolder(), "not a folder"));
         RecordingShell shell;
         ScriptedDialogs dialogs;
         QVERIFY(!writeQuizPage(setup, order, shell, dialogs));
@@ -341,10 +336,10 @@ private slots:
         QStringList expectedCopies;
         for (const QString& name : DecorationNames) {
             if (!missing.contains(name))
-                writeBytes(setup.suppliedFolder + name, bytesOf(name));
+                QVERIFY(writeFile(setup.suppliedFolder + name, bytesOf(name)));
             expectedCopies << setup.suppliedFolder + '/' + name + " -> " + setup.quizFolder();
         }
-        writeBytes(quizPath("11.gif"), "an older icon");
+        QVERIFY(writeFile(quizPath("11.gif"), "an older icon"));
         RecordingShell shell;
         ScriptedDialogs dialogs;
         copyDecorations(setup, shell, dialogs);

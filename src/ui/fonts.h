@@ -78,6 +78,15 @@ inline QLabel* label(QWidget* parent, QAnyStringView name, const QString& text,
     return lbl;
 }
 
+// A label showing its text as it is, never as markup, as the About and info windows set them.
+inline QLabel* plainLabel(QWidget* parent, QAnyStringView name, const QString& text,
+                          const QRect& geometry)
+{
+    auto* lbl = placed(new QLabel(text, parent), name, geometry);
+    lbl->setTextFormat(Qt::PlainText);
+    return lbl;
+}
+
 // Sizes a label to its text; it keeps its top-left corner.
 inline void sizeToText(QLabel* lbl)
 {

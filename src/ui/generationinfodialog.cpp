@@ -29,14 +29,11 @@ struct LabelLook {
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry,
                   const LabelLook& look)
 {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
+    auto* label = Fonts::plainLabel(parent, name, text, geometry);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setTextFormat(Qt::PlainText);
     label->setFont(Fonts::pixelFont(parent->font(), look.pixelSize, look.bold, look.italic));
     if (look.colour.isValid())
         Fonts::setTextColour(label, look.colour);
-    label->setGeometry(geometry);
     return label;
 }
 
