@@ -128,3 +128,12 @@ public:
         totalMilliseconds += milliseconds;
     }
 };
+
+// The scripted dialogs, recording shell and counting pauses, wired into Services. Tests that
+// keep the old names bind them: auto& [dialogs, shell, pauser, services] = fakes;
+struct FakeServices {
+    ScriptedDialogs dialogs;
+    RecordingShell shell;
+    CountingPauser pauser;
+    Services services{dialogs, shell, pauser};
+};

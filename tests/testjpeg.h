@@ -2,6 +2,8 @@
 
 // Real JPEG files for the tests, written with libjpeg itself, plus surgery on their markers.
 
+#include "testfiles.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QFile>
@@ -92,12 +94,6 @@ inline QByteArray encodeInkJpeg(const QImage& source, InkJpeg kind, bool progres
             }
             return row.data();
         });
-}
-
-inline bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
 }
 
 // Four flat quadrants, so a stretched copy can be checked at a glance.

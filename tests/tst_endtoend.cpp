@@ -3,6 +3,7 @@
 #include "dropfiles.h"
 #include "fakes.h"
 #include "findchild.h"
+#include "typetext.h"
 #include "ui/aboutdialog.h"
 #include "ui/filelistbox.h"
 #include "ui/generationinfodialog.h"
@@ -27,13 +28,6 @@ namespace
 {
 
 const QStringList Samples{"car.jpg", "fish.jpg", "flower.jpg", "house.jpg", "sun.jpg", "tree.jpg"};
-
-// QTest::keyClicks takes Latin-1 only; these are key presses carrying any character.
-void typeText(QWidget* widget, const QString& text)
-{
-    for (const QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-}
 
 QByteArray contents(const QString& path)
 {
@@ -85,44 +79,42 @@ void TestEndToEnd::initTestCase()
 
 void TestEndToEnd::composeAndGenerate()
 {
-    ScriptedDialogs dialogs;
-    RecordingShell shell;
-    CountingPauser pauser;
-    Services services{dialogs, shell, pauser};
-    MainWindow form(services, m_programFolder);
+    FakeServices fakes;
+    auto& [dialogs, shell, pauser, services] = fakes;
+    MainWindow window(services, m_programFolder);
     AboutDialog about;
     GenerationInfoDialog info(ProgramPlaces::inOneFolder(m_programFolder));
-    info.setSetup(&form.setup());
-    form.setAboutDialog(&about);
-    form.setInfoWindow(&info);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    info.setSetup(&window.setup());
+    window.setAboutDialog(&about);
+    window.setInfoWindow(&info);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
 
     // Slot k gets the picture Samples[6 - k], so slot and list order differ.
     QStringList answers;
     for (int k = 1; k <= 6; ++k) {
-        QTest::mouseClick(child<PictureBox>(form, numbered("thumbnail", k)), Qt::LeftButton);
-        QCOMPARE(form.setup().currentSlot, k);
+        QTest::mouseClick(child<PictureBox>(window, numbered("thumbnail", k)), Qt::LeftButton);
+        QCOMPARE(window.setup().currentSlot, k);
         const auto found =
-            child<FileListBox>(form, "fileList")->findItems(Samples[6 - k], Qt::MatchExactly);
+            child<FileListBox>(window, "fileList")->findItems(Samples[6 - k], Qt::MatchExactly);
         QCOMPARE(found.size(), 1);
         QTest::mouseClick(
-            child<FileListBox>(form, "fileList")->viewport(), Qt::LeftButton, {},
-            child<FileListBox>(form, "fileList")->visualItemRect(found.first()).center());
-        QCOMPARE(form.setup().slot(k).picturePath, m_pictures.filePath(Samples[6 - k]));
+            child<FileListBox>(window, "fileList")->viewport(), Qt::LeftButton, {},
+            child<FileListBox>(window, "fileList")->visualItemRect(found.first()).center());
+        QCOMPARE(window.setup().slot(k).picturePath, m_pictures.filePath(Samples[6 - k]));
 
-        typeText(child<QLineEdit>(form, "questionEdit"), QStringLiteral("Вопрос %1?").arg(k));
-        typeText(child<QPlainTextEdit>(form, "answerEdit"),
+        typeText(child<QLineEdit>(window, "questionEdit"), QStringLiteral("Вопрос %1?").arg(k));
+        typeText(child<QPlainTextEdit>(window, "answerEdit"),
                  QStringLiteral("Ответ номер %1").arg(k));
         QString answer = QStringLiteral("Ответ номер %1").arg(k);
         if (k == 6) {
-            QTest::keyClick(child<QPlainTextEdit>(form, "answerEdit"), Qt::Key_Return);
-            typeText(child<QPlainTextEdit>(form, "answerEdit"), QStringLiteral("вторая строка"));
+            QTest::keyClick(child<QPlainTextEdit>(window, "answerEdit"), Qt::Key_Return);
+            typeText(child<QPlainTextEdit>(window, "answerEdit"), QStringLiteral("вторая строка"));
             answer += QStringLiteral("\r\nвторая строка");
         }
         answers << answer;
     }
-    typeText(child<QLineEdit>(form, "titleEdit"), QStringLiteral("  Моя викторина "));
+    typeText(child<QLineEdit>(window, "titleEdit"), QStringLiteral("  Моя викторина "));
 
     dialogs.inputAnswers.enqueue(QStringLiteral("quiz1"));
     dialogs.confirmAnswers.enqueue(true);
@@ -138,7 +130,7 @@ void TestEndToEnd::composeAndGenerate()
         QTest::mouseClick(child<QPushButton>(*modal, "createButton"), Qt::LeftButton);
     });
     watcher.start(0);
-    QTest::mouseClick(child<QPushButton>(form, "generateButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(window, "generateButton"), Qt::LeftButton);
     watcher.stop();
 
     QCOMPARE(infoShowings, 1);
@@ -148,10 +140,10 @@ void TestEndToEnd::composeAndGenerate()
     QCOMPARE(dialogs.log[1], QStringLiteral("Input: Внимание!|Укажите название папки для "
                                             "размещения викторины.   )|Моя викторина"));
     QCOMPARE(dialogs.log[2], QStringLiteral("Confirm: Просматривать будете?"));
-    QCOMPARE(child<QLineEdit>(form, "titleEdit")->text(), QStringLiteral("Моя викторина"));
-    QCOMPARE(child<QLabel>(form, "statusLabel")->text(),
+    QCOMPARE(child<QLineEdit>(window, "titleEdit")->text(), QStringLiteral("Моя викторина"));
+    QCOMPARE(child<QLabel>(window, "statusLabel")->text(),
              QStringLiteral("Выбирай картинки, делай подписи, жми генерацию..."));
-    QCOMPARE(child<QProgressBar>(form, "progressBar")->value(), 0);
+    QCOMPARE(child<QProgressBar>(window, "progressBar")->value(), 0);
     QCOMPARE(pauser.calls, 102);
     QCOMPARE(pauser.totalMilliseconds, 101 * 50 + 2000);
 
@@ -172,7 +164,7 @@ void TestEndToEnd::composeAndGenerate()
     const auto orderMatch = orderLine.match(lines.value(8));
     QVERIFY2(orderMatch.hasMatch(), qPrintable(lines.value(8)));
     const QStringList order = orderMatch.captured(1).split(QStringLiteral(", "));
-    QCOMPARE(orderMatch.captured(1), form.generation().lastOrder().text);
+    QCOMPARE(orderMatch.captured(1), window.generation().lastOrder().text);
 
     const QRegularExpression cell(QStringLiteral(R"(^<b><font size="5">(.*?)</font></b>)"),
                                   QRegularExpression::DotMatchesEverythingOption |
@@ -195,41 +187,41 @@ void TestEndToEnd::inputHeldBackWhileGenerating()
     RecordingShell shell;
     ActingPauser pauser;
     Services services{dialogs, shell, pauser};
-    MainWindow form(services, m_programFolder);
-    form.show();
+    MainWindow window(services, m_programFolder);
+    window.show();
     for (int k = 1; k <= 6; ++k) {
-        form.setup().selectSlot(k);
-        form.setup().setPicture(m_pictures.filePath(Samples[k - 1]));
+        window.setup().selectSlot(k);
+        window.setup().setPicture(m_pictures.filePath(Samples[k - 1]));
     }
-    form.setup().selectSlot(1);
-    child<QLineEdit>(form, "titleEdit")->setText(QStringLiteral("held"));
+    window.setup().selectSlot(1);
+    child<QLineEdit>(window, "titleEdit")->setText(QStringLiteral("held"));
     dialogs.inputAnswers.enqueue(QStringLiteral("held"));
-    QApplication::setActiveWindow(&form);
-    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
 
     // Typing, the New button and the close box, all in the middle of the progress display.
     pauser.onFirst = [&] {
-        typeText(child<QLineEdit>(form, "titleEdit"), QStringLiteral("xyz"));
-        QTest::mouseClick(child<QPushButton>(form, "newButton"), Qt::LeftButton);
+        typeText(child<QLineEdit>(window, "titleEdit"), QStringLiteral("xyz"));
+        QTest::mouseClick(child<QPushButton>(window, "newButton"), Qt::LeftButton);
         QVERIFY(
-            !dropFiles(child<PictureBox>(form, "thumbnail2"), {m_pictures.filePath("sun.jpg")}));
-        QTest::keyClick(&form, Qt::Key_O, Qt::ControlModifier);
-        form.close();
+            !dropFiles(child<PictureBox>(window, "thumbnail2"), {m_pictures.filePath("sun.jpg")}));
+        QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
+        window.close();
         QCoreApplication::processEvents();
     };
-    form.generateQuiz();
+    window.generateQuiz();
 
     QCOMPARE(pauser.calls, 102);
-    QCOMPARE(child<QLineEdit>(form, "titleEdit")->text(), QStringLiteral("held"));
-    QVERIFY(form.isVisible());
+    QCOMPARE(child<QLineEdit>(window, "titleEdit")->text(), QStringLiteral("held"));
+    QVERIFY(window.isVisible());
     QVERIFY(!dialogs.log.join(QLatin1Char('\n')).contains(QStringLiteral("YesNo")));
     QVERIFY(!dialogs.log.join(QLatin1Char('\n')).contains(QStringLiteral("ChooseFolder")));
-    QCOMPARE(form.setup().slot(2).picturePath, m_pictures.filePath(Samples[1]));
+    QCOMPARE(window.setup().slot(2).picturePath, m_pictures.filePath(Samples[1]));
     QVERIFY(QFileInfo(m_programFolder + QStringLiteral("/held/start.htm")).isFile());
 
     // Once the command is over, the window listens again.
-    typeText(child<QLineEdit>(form, "titleEdit"), QStringLiteral("!"));
-    QCOMPARE(child<QLineEdit>(form, "titleEdit")->text(), QStringLiteral("held!"));
+    typeText(child<QLineEdit>(window, "titleEdit"), QStringLiteral("!"));
+    QCOMPARE(child<QLineEdit>(window, "titleEdit")->text(), QStringLiteral("held!"));
 }
 
 QTEST_MAIN(TestEndToEnd)

@@ -5,6 +5,7 @@
 #include "fakes.h"
 #include "foldersnapshot.h"
 #include "respectingpermissions.h"
+#include "testfiles.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -109,12 +110,6 @@ AnswerOrder orderOf(const std::array<int, 6>& entries)
     return order;
 }
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-}
-
 // A program folder with its decorations, six chosen pictures elsewhere, and a fixed shuffle.
 struct Rig {
     QTemporaryDir root;
@@ -141,14 +136,14 @@ struct Rig {
     void writeDecorations()
     {
         for (const QString& name : DecorationNames)
-            writeFile(programFolder + name, name.toLatin1());
+            QVERIFY(writeFile(programFolder + name, name.toLatin1()));
     }
     void choosePictures(qsizetype size = 0)
     {
         for (int k = 1; k <= 6; ++k) {
             const QString path = root.path() + QStringLiteral("/pictures/p%1.jpg").arg(k);
-            writeFile(path,
-                      size ? QByteArray(size, char('0' + k)) : "picture " + QByteArray::number(k));
+            QVERIFY(writeFile(path, size ? QByteArray(size, char('0' + k))
+                                         : "picture " + QByteArray::number(k)));
             setup.selectSlot(k);
             setup.setPicture(path);
         }
@@ -535,8 +530,8 @@ void TestGenerationCommand::fullDiskKeepsThePreviousQuiz()
 
     const qint64 free = QStorageInfo(rig.programFolder).bytesAvailable();
     if (decorationSize)
-        writeFile(rig.programFolder + "fong.gif", QByteArray(decorationSize, 'g'));
-    writeFile(rig.programFolder + "filler", QByteArray(free - 548 * 1024 - decorationSize, 'f'));
+        QVERIFY(writeFile(rig.programFolder + "fong.gif", QByteArray(decorationSize, 'g')));
+    QVERIFY(writeFile(rig.programFolder + "filler", QByteArray(free - 548 * 1024 - decorationSize, 'f')));
     rig.choosePictures(pictureSize);
     rig.dialogs.log.clear();
     rig.dialogs.confirmAnswers << true;

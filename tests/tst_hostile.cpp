@@ -12,6 +12,7 @@
 #include "ui/filelistbox.h"
 #include "ui/mainwindow.h"
 #include "ui/picturebox.h"
+#include "ui/slotstrip.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -168,11 +169,11 @@ struct SlotState {
     bool operator==(const SlotState&) const = default;
 };
 
-SlotState stateOf(MainWindow& form, int k)
+SlotState stateOf(MainWindow& window, int k)
 {
-    return {form.setup().slot(k).picturePath, form.setup().slot(k).chosen,
-            child<PictureBox>(form, numbered("thumbnail", k))->picture(), form.cleanThumbnail(),
-            child<PictureBox>(form, "preview")->picture()};
+    return {window.setup().slot(k).picturePath, window.setup().slot(k).chosen,
+            child<PictureBox>(window, numbered("thumbnail", k))->picture(), window.cleanThumbnail(),
+            child<PictureBox>(window, "preview")->picture()};
 }
 
 } // namespace
@@ -193,7 +194,7 @@ private:
     QTemporaryDir m_dir;
     QString m_folder;
 
-    bool selectFile(MainWindow& form, const QString& name);
+    bool selectFile(MainWindow& window, const QString& name);
 };
 
 void TestHostile::initTestCase()
@@ -256,13 +257,13 @@ void TestHostile::decoder()
     }
 }
 
-bool TestHostile::selectFile(MainWindow& form, const QString& name)
+bool TestHostile::selectFile(MainWindow& window, const QString& name)
 {
     const QList<QListWidgetItem*> found =
-        child<FileListBox>(form, "fileList")->findItems(name, Qt::MatchExactly);
+        child<FileListBox>(window, "fileList")->findItems(name, Qt::MatchExactly);
     if (found.size() != 1)
         return false;
-    child<FileListBox>(form, "fileList")->setCurrentItem(found.first());
+    child<FileListBox>(window, "fileList")->setCurrentItem(found.first());
     return true;
 }
 
@@ -271,18 +272,16 @@ void TestHostile::choice()
     QFETCH(QString, name);
     QFETCH(int, expect);
 
-    ScriptedDialogs dialogs;
-    RecordingShell shell;
-    CountingPauser pauser;
-    Services services{dialogs, shell, pauser};
-    MainWindow form(services, m_dir.path() + QStringLiteral("/program/"));
-    form.show();
-    child<FileListBox>(form, "fileList")->setDirectory(m_folder);
-    form.chooseSlot(3);
-    QVERIFY(selectFile(form, QStringLiteral("0-good.jpg")));
-    QCOMPARE(form.setup().slot(3).picturePath, m_folder + QStringLiteral("/0-good.jpg"));
+    FakeServices fakes;
+    auto& [dialogs, shell, pauser, services] = fakes;
+    MainWindow window(services, m_dir.path() + QStringLiteral("/program/"));
+    window.show();
+    child<FileListBox>(window, "fileList")->setDirectory(m_folder);
+    window.chooseSlot(3);
+    QVERIFY(selectFile(window, QStringLiteral("0-good.jpg")));
+    QCOMPARE(window.setup().slot(3).picturePath, m_folder + QStringLiteral("/0-good.jpg"));
     QVERIFY(dialogs.log.isEmpty());
-    const SlotState before = stateOf(form, 3);
+    const SlotState before = stateOf(window, 3);
 
     const QString path = m_folder + QLatin1Char('/') + name;
     QString refusal;
@@ -292,26 +291,26 @@ void TestHostile::choice()
         refusal = e.text();
     }
 
-    checkPeakMemory([&] { QVERIFY(selectFile(form, name)); });
-    QCOMPARE(form.setup().currentFile, path);
-    QCOMPARE(form.setup().currentSlot, 3);
+    checkPeakMemory([&] { QVERIFY(selectFile(window, name)); });
+    QCOMPARE(window.setup().currentFile, path);
+    QCOMPARE(window.setup().currentSlot, 3);
 
     if (dialogs.log.isEmpty()) {
         QVERIFY2(Expect(expect) != Expect::Refused, "the window took a file that must be refused");
-        QCOMPARE(form.setup().slot(3).picturePath, path);
-        QVERIFY(form.setup().slot(3).chosen);
-        QVERIFY(child<PictureBox>(form, numbered("thumbnail", 3))->picture() != before.thumb);
+        QCOMPARE(window.setup().slot(3).picturePath, path);
+        QVERIFY(window.setup().slot(3).chosen);
+        QVERIFY(child<PictureBox>(window, numbered("thumbnail", 3))->picture() != before.thumb);
     } else {
         QVERIFY2(Expect(expect) != Expect::Decodes, qPrintable(dialogs.log.join('\n')));
         QCOMPARE(dialogs.log.size(), 1);
         QCOMPARE(dialogs.errors().size(), 1);
         QVERIFY2(isClearMessage(refusal), qPrintable(refusal));
         QCOMPARE(dialogs.errors().first(), standardErrorText(refusal));
-        QVERIFY(stateOf(form, 3) == before);
+        QVERIFY(stateOf(window, 3) == before);
     }
     // No other slot was touched either way.
     for (int k : {1, 2, 4, 5, 6})
-        QVERIFY(!form.setup().slot(k).chosen && form.setup().slot(k).picturePath.isEmpty());
+        QVERIFY(!window.setup().slot(k).chosen && window.setup().slot(k).picturePath.isEmpty());
 }
 
 void TestHostile::slotSwitchToSpoiledPicture_data()
@@ -331,22 +330,20 @@ void TestHostile::slotSwitchToSpoiledPicture()
     QFile::remove(picture);
     QVERIFY(QFile::copy(m_folder + QStringLiteral("/0-good.jpg"), picture));
 
-    ScriptedDialogs dialogs;
-    RecordingShell shell;
-    CountingPauser pauser;
-    Services services{dialogs, shell, pauser};
-    MainWindow form(services, m_dir.path() + QStringLiteral("/program/"));
-    form.show();
-    child<FileListBox>(form, "fileList")->setDirectory(m_dir.path() + QStringLiteral("/spoiled"));
-    form.chooseSlot(2);
-    QVERIFY(selectFile(form, spoiler));
-    QCOMPARE(form.setup().slot(2).picturePath, picture);
-    form.chooseSlot(5);
+    FakeServices fakes;
+    auto& [dialogs, shell, pauser, services] = fakes;
+    MainWindow window(services, m_dir.path() + QStringLiteral("/program/"));
+    window.show();
+    child<FileListBox>(window, "fileList")->setDirectory(m_dir.path() + QStringLiteral("/spoiled"));
+    window.chooseSlot(2);
+    QVERIFY(selectFile(window, spoiler));
+    QCOMPARE(window.setup().slot(2).picturePath, picture);
+    window.chooseSlot(5);
     QVERIFY(dialogs.log.isEmpty());
 
     QFile::remove(picture);
     QVERIFY(QFile::copy(m_folder + QLatin1Char('/') + spoiler, picture));
-    checkPeakMemory([&] { form.chooseSlot(2); });
+    checkPeakMemory([&] { window.chooseSlot(2); });
 
     QCOMPARE(dialogs.errors().size(), 1);
     QString refusal;
@@ -357,9 +354,9 @@ void TestHostile::slotSwitchToSpoiledPicture()
     }
     QVERIFY2(isClearMessage(refusal), qPrintable(refusal));
     QCOMPARE(dialogs.errors().first(), standardErrorText(refusal));
-    QCOMPARE(form.setup().currentSlot, 2);
-    QCOMPARE(form.setup().slot(2).picturePath, picture);
-    QCOMPARE(child<PictureBox>(form, "preview")->picture(), MainWindow::placeholder());
+    QCOMPARE(window.setup().currentSlot, 2);
+    QCOMPARE(window.setup().slot(2).picturePath, picture);
+    QCOMPARE(child<PictureBox>(window, "preview")->picture(), SlotStrip::placeholder());
 }
 
 QTEST_MAIN(TestHostile)

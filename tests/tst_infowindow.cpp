@@ -21,32 +21,32 @@ private slots:
 
 void TestInfoWindow::fixedTexts()
 {
-    GenerationInfoDialog form(ProgramPlaces::inOneFolder(QStringLiteral("/opt/q/")));
-    QCOMPARE(form.windowTitle(), QStringLiteral("  Для сведения"));
-    QCOMPARE(child<QLabel>(form, "headingLabel")->text(),
+    GenerationInfoDialog info(ProgramPlaces::inOneFolder(QStringLiteral("/opt/q/")));
+    QCOMPARE(info.windowTitle(), QStringLiteral("  Для сведения"));
+    QCOMPARE(child<QLabel>(info, "headingLabel")->text(),
              QStringLiteral("Будет  произведена генерация WEB-страницы  -  викторины..."));
-    QCOMPARE(child<QLabel>(form, "upperRule")->text(), QString(143, QLatin1Char('*')));
-    QCOMPARE(child<QLabel>(form, "lowerRule")->text(), QString(139, QLatin1Char('*')));
-    QCOMPARE(child<QLabel>(form, "attentionLabel")->text(), QStringLiteral("В Н И М А Н И Е !"));
-    QCOMPARE(child<QLabel>(form, "folderIntroLabel")->text(),
+    QCOMPARE(child<QLabel>(info, "upperRule")->text(), QString(143, QLatin1Char('*')));
+    QCOMPARE(child<QLabel>(info, "lowerRule")->text(), QString(139, QLatin1Char('*')));
+    QCOMPARE(child<QLabel>(info, "attentionLabel")->text(), QStringLiteral("В Н И М А Н И Е !"));
+    QCOMPARE(child<QLabel>(info, "folderIntroLabel")->text(),
              QStringLiteral("Викторина будет находитья в папке с названием :"));
-    QCOMPARE(child<QLabel>(form, "folderNameLabel")->text(), QStringLiteral("Название викторины"));
-    QCOMPARE(child<QLabel>(form, "locationLabel")->text(),
+    QCOMPARE(child<QLabel>(info, "folderNameLabel")->text(), QStringLiteral("Название викторины"));
+    QCOMPARE(child<QLabel>(info, "locationLabel")->text(),
              QStringLiteral("Там, где расположена программа QUIRVEL"));
-    QCOMPARE(child<QLabel>(form, "laterViewingLabel")->text(),
+    QCOMPARE(child<QLabel>(info, "laterViewingLabel")->text(),
              QStringLiteral("Вдальнейшем, для просмотра викторины нужно выбирать файл "
                             "start.htm"));
-    QCOMPARE(child<QLabel>(form, "startPromptLabel")->text(),
+    QCOMPARE(child<QLabel>(info, "startPromptLabel")->text(),
              QStringLiteral("Для начала генерации нажми кнопку  ->"));
-    QCOMPARE(child<QPushButton>(form, "createButton")->text(), QStringLiteral("Создать викторину"));
-    QCOMPARE(child<QLabel>(form, "correctionsLabel")->text(),
+    QCOMPARE(child<QPushButton>(info, "createButton")->text(), QStringLiteral("Создать викторину"));
+    QCOMPARE(child<QLabel>(info, "correctionsLabel")->text(),
              QStringLiteral("После просмотра можно вернуться и внести коррективы в заготовку"));
-    QCOMPARE(child<QPushButton>(form, "createButton")->geometry(), QRect(376, 280, 201, 33));
-    QCOMPARE(child<QLabel>(form, "attentionLabel")->palette().color(QPalette::WindowText),
+    QCOMPARE(child<QPushButton>(info, "createButton")->geometry(), QRect(376, 280, 201, 33));
+    QCOMPARE(child<QLabel>(info, "attentionLabel")->palette().color(QPalette::WindowText),
              QColor(Qt::red));
-    QVERIFY(child<QLabel>(form, "attentionLabel")->font().bold());
-    QCOMPARE(child<QLabel>(form, "headingLabel")->font().pixelSize(), 19);
-    QVERIFY(child<QLabel>(form, "headingLabel")->font().italic());
+    QVERIFY(child<QLabel>(info, "attentionLabel")->font().bold());
+    QCOMPARE(child<QLabel>(info, "headingLabel")->font().pixelSize(), 19);
+    QVERIFY(child<QLabel>(info, "headingLabel")->font().italic());
 }
 
 void TestInfoWindow::placeShown_data()
@@ -73,18 +73,18 @@ void TestInfoWindow::placeShown()
     QFETCH(bool, inDocuments);
     QFETCH(QString, location);
     QFETCH(QString, shown);
-    GenerationInfoDialog form(
+    GenerationInfoDialog info(
         ProgramPlaces{QStringLiteral("/usr/share/quirvel/"), quizzes, inDocuments});
-    const QLabel* label = child<QLabel>(form, "locationLabel");
+    const QLabel* label = child<QLabel>(info, "locationLabel");
     QCOMPARE(label->text(), location);
     QCOMPARE(label->geometry(), QRect(24, 152, 337, 25));
     QCOMPARE(label->font().pixelSize(), 13);
     QVERIFY(label->font().bold());
     QCOMPARE(label->palette().color(QPalette::WindowText),
-             form.palette().color(QPalette::WindowText));
+             info.palette().color(QPalette::WindowText));
     QVERIFY(label->fontMetrics().horizontalAdvance(location) <= label->width());
-    QCOMPARE(child<QLabel>(form, "programFolderLabel")->text(), shown);
-    QCOMPARE(child<QLabel>(form, "programFolderLabel")->geometry().topLeft(), QPoint(24, 192));
+    QCOMPARE(child<QLabel>(info, "programFolderLabel")->text(), shown);
+    QCOMPARE(child<QLabel>(info, "programFolderLabel")->geometry().topLeft(), QPoint(24, 192));
 }
 
 void TestInfoWindow::closingLetsTheCallerGoOn_data()
@@ -103,29 +103,29 @@ void TestInfoWindow::closingLetsTheCallerGoOn()
 {
     QFETCH(bool, byButton);
     QuizSetup setup;
-    GenerationInfoDialog form(ProgramPlaces::inOneFolder(QStringLiteral("/p/")));
-    form.setSetup(&setup);
+    GenerationInfoDialog info(ProgramPlaces::inOneFolder(QStringLiteral("/p/")));
+    info.setSetup(&setup);
     for (const QString& name : {QStringLiteral("Первая"), QStringLiteral("Вторая")}) {
         setup.folderName = name;
         QString shown;
         bool stuck = false;
-        QTimer::singleShot(0, &form, [&] {
-            shown = child<QLabel>(form, "folderNameLabel")->text();
+        QTimer::singleShot(0, &info, [&] {
+            shown = child<QLabel>(info, "folderNameLabel")->text();
             if (byButton)
-                QTest::mouseClick(child<QPushButton>(form, "createButton"), Qt::LeftButton);
+                QTest::mouseClick(child<QPushButton>(info, "createButton"), Qt::LeftButton);
             else
-                form.close();
+                info.close();
         });
         QTimer watchdog;
         watchdog.setSingleShot(true);
-        connect(&watchdog, &QTimer::timeout, &form, [&] {
+        connect(&watchdog, &QTimer::timeout, &info, [&] {
             stuck = true;
-            form.done(0);
+            info.done(0);
         });
         watchdog.start(ModalLoopGuardMs);
-        form.exec();
+        info.exec();
         QVERIFY(!stuck);
-        QVERIFY(!form.isVisible());
+        QVERIFY(!info.isVisible());
         QCOMPARE(shown, name);
     }
 }

@@ -84,11 +84,9 @@ private slots:
         }
         for (const QString& name : DecorationNames)
             expected.insert("/QUIRVEL/Звери/" + name, contents(m_share + name));
-        ScriptedDialogs dialogs;
+        FakeServices fakes;
+        auto& [dialogs, shell, pauser, services] = fakes;
         dialogs.inputAnswers << "Звери";
-        RecordingShell shell;
-        CountingPauser pauser;
-        Services services{dialogs, shell, pauser};
         PlainView view;
         GenerationCommand command(setup, view, services);
         command.setShuffle([] { return shuffleAnswers([](int) { return 0; }); });

@@ -8,6 +8,8 @@
 #include "ui/filelistbox.h"
 #include "ui/mainwindow.h"
 #include "ui/picturebox.h"
+#include "ui/slotpanel.h"
+#include "ui/slotstrip.h"
 
 #include <QPainter>
 #include <QTemporaryDir>
@@ -78,8 +80,8 @@ QImage texture(int width, int height, bool grey = false)
     return grey ? image.convertToFormat(QImage::Format_Grayscale8) : image;
 }
 
-constexpr QSize PreviewSize = MainWindow::PreviewSize;
-constexpr QSize ThumbSize = MainWindow::ThumbnailSize;
+constexpr QSize PreviewSize = SlotPanel::PreviewSize;
+constexpr QSize ThumbSize = SlotStrip::ThumbnailSize;
 
 } // namespace
 
@@ -438,32 +440,30 @@ void TestJpegDecoder::windowShowsTheStretchedCopies()
     };
     const QImage preview = shown(PreviewSize);
     QCOMPARE(preview.size(), PreviewSize);
-    QImage thumb = MainWindow::placeholder();
+    QImage thumb = SlotStrip::placeholder();
     QPainter(&thumb).drawImage(0, 0, shown(ThumbSize));
 
-    ScriptedDialogs dialogs;
-    RecordingShell shell;
-    CountingPauser pauser;
-    Services services{dialogs, shell, pauser};
-    MainWindow form(services, dir.path() + QStringLiteral("/program/"));
-    form.show();
-    child<FileListBox>(form, "fileList")->setDirectory(dir.path());
-    form.chooseSlot(4);
-    const auto found = child<FileListBox>(form, "fileList")
+    FakeServices fakes;
+    auto& [dialogs, shell, pauser, services] = fakes;
+    MainWindow window(services, dir.path() + QStringLiteral("/program/"));
+    window.show();
+    child<FileListBox>(window, "fileList")->setDirectory(dir.path());
+    window.chooseSlot(4);
+    const auto found = child<FileListBox>(window, "fileList")
                            ->findItems(QStringLiteral("picture.jpg"), Qt::MatchExactly);
     QCOMPARE(found.size(), 1);
-    child<FileListBox>(form, "fileList")->setCurrentItem(found.first());
+    child<FileListBox>(window, "fileList")->setCurrentItem(found.first());
     QVERIFY2(dialogs.log.isEmpty(), qPrintable(dialogs.log.join('\n')));
-    QVERIFY(form.setup().slot(4).chosen);
-    QCOMPARE(child<PictureBox>(form, "preview")->picture(), preview);
-    QCOMPARE(form.cleanThumbnail(), thumb);
+    QVERIFY(window.setup().slot(4).chosen);
+    QCOMPARE(child<PictureBox>(window, "preview")->picture(), preview);
+    QCOMPARE(window.cleanThumbnail(), thumb);
 
-    form.chooseSlot(1);
-    QVERIFY(child<PictureBox>(form, "preview")->picture() != preview);
-    form.chooseSlot(4);
+    window.chooseSlot(1);
+    QVERIFY(child<PictureBox>(window, "preview")->picture() != preview);
+    window.chooseSlot(4);
     QVERIFY(dialogs.log.isEmpty());
-    QCOMPARE(child<PictureBox>(form, "preview")->picture(), preview);
-    QCOMPARE(form.cleanThumbnail(), thumb);
+    QCOMPARE(child<PictureBox>(window, "preview")->picture(), preview);
+    QCOMPARE(window.cleanThumbnail(), thumb);
 }
 
 QTEST_MAIN(TestJpegDecoder)

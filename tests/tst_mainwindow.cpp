@@ -6,6 +6,8 @@
 #include "ui/folderlistbox.h"
 #include "ui/mainwindow.h"
 #include "ui/picturebox.h"
+#include "ui/picturebrowser.h"
+#include "ui/slotstrip.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -94,11 +96,8 @@ private:
 
     QTemporaryDir m_dir;
     QImage m_placeholder;
-    std::unique_ptr<ScriptedDialogs> m_dialogs;
-    std::unique_ptr<RecordingShell> m_shell;
-    std::unique_ptr<CountingPauser> m_pauser;
-    std::unique_ptr<Services> m_services;
-    std::unique_ptr<MainWindow> m_form;
+    std::unique_ptr<FakeServices> m_fakes;
+    std::unique_ptr<MainWindow> m_window;
 };
 
 void TestMainWindow::initTestCase()
@@ -116,83 +115,80 @@ void TestMainWindow::initTestCase()
     QVERIFY(QDir(m_dir.path()).mkdir("sub"));
     QVERIFY(writeFile(path("sub/s.jpg"), encodeJpeg(quadrants(20, 20, Flat, Flat, Flat, Flat))));
     QVERIFY(QDir::setCurrent(m_dir.path()));
-    m_placeholder = MainWindow::placeholder();
+    m_placeholder = SlotStrip::placeholder();
     QCOMPARE(m_placeholder.size(), QSize(113, 80));
 }
 
 void TestMainWindow::init()
 {
-    m_dialogs = std::make_unique<ScriptedDialogs>();
-    m_shell = std::make_unique<RecordingShell>();
-    m_pauser = std::make_unique<CountingPauser>();
-    m_services = std::make_unique<Services>(Services{*m_dialogs, *m_shell, *m_pauser});
-    m_form = std::make_unique<MainWindow>(*m_services, m_dir.path());
-    m_form->show();
+    m_fakes = std::make_unique<FakeServices>();
+    m_window = std::make_unique<MainWindow>(m_fakes->services, m_dir.path());
+    m_window->show();
 }
 
 void TestMainWindow::cleanup()
 {
-    m_form.reset();
+    m_window.reset();
 }
 
 void TestMainWindow::choose(const QString& name)
 {
-    const auto found = child<FileListBox>(*m_form, "fileList")->findItems(name, Qt::MatchExactly);
+    const auto found = child<FileListBox>(*m_window, "fileList")->findItems(name, Qt::MatchExactly);
     QVERIFY2(found.size() == 1, qPrintable(name));
-    child<FileListBox>(*m_form, "fileList")->setCurrentItem(found.first());
+    child<FileListBox>(*m_window, "fileList")->setCurrentItem(found.first());
 }
 
 void TestMainWindow::checkInvariants()
 {
-    MainWindow& f = *m_form;
+    MainWindow& window = *m_window;
     for (int k = 1; k <= 6; ++k)
-        QVERIFY2(framedAt(child<PictureBox>(f, numbered("thumbnail", k))->picture()) ==
-                     (k == f.setup().currentSlot),
+        QVERIFY2(framedAt(child<PictureBox>(window, numbered("thumbnail", k))->picture()) ==
+                     (k == window.setup().currentSlot),
                  qPrintable(QStringLiteral("frame on thumbnail %1").arg(k)));
-    QVERIFY(
-        framedOver(child<PictureBox>(f, numbered("thumbnail", f.setup().currentSlot))->picture(),
-                   f.cleanThumbnail()));
-    if (f.setup().current().chosen)
-        QCOMPARE(child<PictureBox>(f, "preview")->picture().size(), QSize(249, 169));
+    QVERIFY(framedOver(
+        child<PictureBox>(window, numbered("thumbnail", window.setup().currentSlot))->picture(),
+        window.cleanThumbnail()));
+    if (window.setup().current().chosen)
+        QCOMPARE(child<PictureBox>(window, "preview")->picture().size(), QSize(249, 169));
     else
-        QCOMPARE(child<PictureBox>(f, "preview")->picture(), m_placeholder);
+        QCOMPARE(child<PictureBox>(window, "preview")->picture(), m_placeholder);
 }
 
 void TestMainWindow::startUp()
 {
-    MainWindow& f = *m_form;
-    QCOMPARE(f.windowTitle(), QStringLiteral("  Создание теста-викторины  QUIRVEL 1.1"));
-    QCOMPARE(f.setup().currentSlot, 1);
-    QCOMPARE(child<QLabel>(f, "slotNumberLabel")->text(), QStringLiteral("N1"));
-    QCOMPARE(f.cleanThumbnail(), m_placeholder);
-    QVERIFY(framedOver(child<PictureBox>(f, "thumbnail1")->picture(), m_placeholder));
+    MainWindow& window = *m_window;
+    QCOMPARE(window.windowTitle(), QStringLiteral("  Создание теста-викторины  QUIRVEL 1.1"));
+    QCOMPARE(window.setup().currentSlot, 1);
+    QCOMPARE(child<QLabel>(window, "slotNumberLabel")->text(), QStringLiteral("N1"));
+    QCOMPARE(window.cleanThumbnail(), m_placeholder);
+    QVERIFY(framedOver(child<PictureBox>(window, "thumbnail1")->picture(), m_placeholder));
     for (int k = 2; k <= MainWindow::SlotCount; ++k)
-        QCOMPARE(child<PictureBox>(f, numbered("thumbnail", k))->picture(), m_placeholder);
-    QCOMPARE(child<PictureBox>(f, "preview")->picture(), m_placeholder);
+        QCOMPARE(child<PictureBox>(window, numbered("thumbnail", k))->picture(), m_placeholder);
+    QCOMPARE(child<PictureBox>(window, "preview")->picture(), m_placeholder);
     checkInvariants();
-    QVERIFY(child<QLineEdit>(f, "titleEdit")->text().isEmpty() &&
-            child<QLineEdit>(f, "questionEdit")->text().isEmpty());
-    QVERIFY(child<QPlainTextEdit>(f, "answerEdit")->toPlainText().isEmpty() &&
-            !child<QCheckBox>(f, "oneForAllCheck")->isChecked());
-    QCOMPARE(child<QProgressBar>(f, "progressBar")->value(), 0);
-    QCOMPARE(child<QLabel>(f, "statusLabel")->text(),
+    QVERIFY(child<QLineEdit>(window, "titleEdit")->text().isEmpty() &&
+            child<QLineEdit>(window, "questionEdit")->text().isEmpty());
+    QVERIFY(child<QPlainTextEdit>(window, "answerEdit")->toPlainText().isEmpty() &&
+            !child<QCheckBox>(window, "oneForAllCheck")->isChecked());
+    QCOMPARE(child<QProgressBar>(window, "progressBar")->value(), 0);
+    QCOMPARE(child<QLabel>(window, "statusLabel")->text(),
              QStringLiteral("Выбирай картинки, делай подписи, жми генерацию..."));
 
     // The browser starts on the current folder, with nothing picked.
-    QCOMPARE(child<FolderListBox>(f, "folderList")->directory(), QDir::currentPath());
-    QCOMPARE(child<FileListBox>(f, "fileList")->directory(), QDir::currentPath());
-    QVERIFY(QDir::currentPath().startsWith(child<DriveComboBox>(f, "driveCombo")->drive()));
+    QCOMPARE(child<FolderListBox>(window, "folderList")->directory(), QDir::currentPath());
+    QCOMPARE(child<FileListBox>(window, "fileList")->directory(), QDir::currentPath());
+    QVERIFY(QDir::currentPath().startsWith(child<DriveComboBox>(window, "driveCombo")->drive()));
     QStringList listed;
-    for (int i = 0; i < child<FileListBox>(f, "fileList")->count(); ++i)
-        listed << child<FileListBox>(f, "fileList")->item(i)->text();
+    for (int i = 0; i < child<FileListBox>(window, "fileList")->count(); ++i)
+        listed << child<FileListBox>(window, "fileList")->item(i)->text();
     QCOMPARE(listed,
              QStringList({"a.jpg", "b.JPG", "bad.jpg", "c.Jpg", "d.jpg", "e.jpg", "empty.jpg"}));
-    QVERIFY(f.setup().currentFile.isEmpty());
+    QVERIFY(window.setup().currentFile.isEmpty());
 
     // The client area holds every widget.
-    for (const QWidget* w : f.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        QVERIFY2(f.rect().contains(w->geometry()), qPrintable(w->objectName()));
-    QVERIFY(m_dialogs->log.isEmpty());
+    for (const QWidget* w : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        QVERIFY2(window.rect().contains(w->geometry()), qPrintable(w->objectName()));
+    QVERIFY(m_fakes->dialogs.log.isEmpty());
 }
 
 void TestMainWindow::frameOverColours_data()
@@ -209,9 +205,9 @@ void TestMainWindow::frameOverColours()
 {
     QFETCH(QColor, under);
     QFETCH(QColor, frame);
-    PictureBox* thumb = child<PictureBox>(*m_form, "thumbnail3");
+    PictureBox* thumb = child<PictureBox>(*m_window, "thumbnail3");
     thumb->canvas().fill(under);
-    m_form->drawSlotFrame(3);
+    child<SlotStrip>(*m_window, "slotStrip")->drawFrame(3);
     const QImage& bitmap = thumb->picture();
     QCOMPARE(bitmap.size(), QSize(113, 80));
     // The path (2,0)-(2,78)-(110,78)-(110,2)-(0,2), three pixels wide.
@@ -229,30 +225,30 @@ void TestMainWindow::frameOverColours()
 
 void TestMainWindow::switchingSlots()
 {
-    MainWindow& f = *m_form;
-    const QImage framed1 = child<PictureBox>(f, "thumbnail1")->picture();
-    QTest::mouseClick(child<PictureBox>(f, "thumbnail4"), Qt::LeftButton);
-    QCOMPARE(f.setup().currentSlot, 4);
-    QCOMPARE(child<QLabel>(f, "slotNumberLabel")->text(), QStringLiteral("N4"));
-    QCOMPARE(child<PictureBox>(f, "thumbnail1")->picture(), m_placeholder);
-    QVERIFY(framedOver(child<PictureBox>(f, "thumbnail4")->picture(), m_placeholder));
+    MainWindow& window = *m_window;
+    const QImage framed1 = child<PictureBox>(window, "thumbnail1")->picture();
+    QTest::mouseClick(child<PictureBox>(window, "thumbnail4"), Qt::LeftButton);
+    QCOMPARE(window.setup().currentSlot, 4);
+    QCOMPARE(child<QLabel>(window, "slotNumberLabel")->text(), QStringLiteral("N4"));
+    QCOMPARE(child<PictureBox>(window, "thumbnail1")->picture(), m_placeholder);
+    QVERIFY(framedOver(child<PictureBox>(window, "thumbnail4")->picture(), m_placeholder));
     checkInvariants();
 
-    f.chooseSlot(1);
-    QCOMPARE(child<PictureBox>(f, "thumbnail1")->picture(), framed1);
-    QCOMPARE(child<PictureBox>(f, "thumbnail4")->picture(), m_placeholder);
-    QCOMPARE(f.cleanThumbnail(), m_placeholder);
+    window.chooseSlot(1);
+    QCOMPARE(child<PictureBox>(window, "thumbnail1")->picture(), framed1);
+    QCOMPARE(child<PictureBox>(window, "thumbnail4")->picture(), m_placeholder);
+    QCOMPARE(window.cleanThumbnail(), m_placeholder);
     checkInvariants();
 
     // The current slot again: everything stays.
-    f.chooseSlot(1);
-    QCOMPARE(f.setup().currentSlot, 1);
-    QCOMPARE(child<PictureBox>(f, "thumbnail1")->picture(), framed1);
-    QCOMPARE(f.cleanThumbnail(), m_placeholder);
+    window.chooseSlot(1);
+    QCOMPARE(window.setup().currentSlot, 1);
+    QCOMPARE(child<PictureBox>(window, "thumbnail1")->picture(), framed1);
+    QCOMPARE(window.cleanThumbnail(), m_placeholder);
     for (int k = 2; k <= MainWindow::SlotCount; ++k)
-        QCOMPARE(child<PictureBox>(f, numbered("thumbnail", k))->picture(), m_placeholder);
-    QCOMPARE(child<PictureBox>(f, "preview")->picture(), m_placeholder);
-    QVERIFY(m_dialogs->log.isEmpty());
+        QCOMPARE(child<PictureBox>(window, numbered("thumbnail", k))->picture(), m_placeholder);
+    QCOMPARE(child<PictureBox>(window, "preview")->picture(), m_placeholder);
+    QVERIFY(m_fakes->dialogs.log.isEmpty());
 }
 
 void TestMainWindow::choosePicture_data()
@@ -275,60 +271,60 @@ void TestMainWindow::choosePicture()
     QFETCH(QString, file);
     QFETCH(int, slot);
     QFETCH(QList<QColor>, quadrants);
-    MainWindow& f = *m_form;
-    f.chooseSlot(slot);
+    MainWindow& window = *m_window;
+    window.chooseSlot(slot);
     choose(file);
 
-    QCOMPARE(f.setup().currentFile, path(file));
-    QCOMPARE(f.setup().currentSlot, slot);
-    QCOMPARE(f.setup().slot(slot).picturePath, path(file));
-    QVERIFY(f.setup().slot(slot).chosen);
-    QVERIFY(m_dialogs->log.isEmpty());
+    QCOMPARE(window.setup().currentFile, path(file));
+    QCOMPARE(window.setup().currentSlot, slot);
+    QCOMPARE(window.setup().slot(slot).picturePath, path(file));
+    QVERIFY(window.setup().slot(slot).chosen);
+    QVERIFY(m_fakes->dialogs.log.isEmpty());
     checkInvariants();
 
     // Stretched over all 113 x 81 without keeping proportions, so the quadrants meet at the
     // middle of the box; the frame lies over it.
-    const QImage& clean = f.cleanThumbnail();
+    const QImage& clean = window.cleanThumbnail();
     const QPoint centres[] = {{28, 20}, {85, 20}, {28, 60}, {85, 60}};
     for (int q = 0; q < 4; ++q)
         QVERIFY2(near(clean.pixel(centres[q]), quadrants[q].rgb()), qPrintable(QString::number(q)));
     QVERIFY(near(clean.pixel(2, 20), quadrants[0].rgb()));
     QVERIFY(near(clean.pixel(28, 79), quadrants[2].rgb()));
     // The preview, already at its box's size.
-    const QImage& preview = child<PictureBox>(f, "preview")->picture();
+    const QImage& preview = child<PictureBox>(window, "preview")->picture();
     const QPoint previewCentres[] = {{62, 42}, {186, 42}, {62, 126}, {186, 126}};
     for (int q = 0; q < 4; ++q)
         QVERIFY(near(preview.pixel(previewCentres[q]), quadrants[q].rgb()));
 
     for (int k = 1; k <= 6; ++k)
         if (k != slot) {
-            QVERIFY(!f.setup().slot(k).chosen);
-            QCOMPARE(child<PictureBox>(f, numbered("thumbnail", k))->picture(), m_placeholder);
+            QVERIFY(!window.setup().slot(k).chosen);
+            QCOMPARE(child<PictureBox>(window, numbered("thumbnail", k))->picture(), m_placeholder);
         }
 }
 
 void TestMainWindow::previewReloadedOnSwitch()
 {
-    MainWindow& f = *m_form;
+    MainWindow& window = *m_window;
     const QString file = path("reload.jpg");
     QVERIFY(writeFile(file, encodeJpeg(quadrants(80, 60, TL, TR, BL, BR))));
-    child<FileListBox>(f, "fileList")->addItem(QStringLiteral("reload.jpg"));
-    f.chooseSlot(2);
+    child<FileListBox>(window, "fileList")->addItem(QStringLiteral("reload.jpg"));
+    window.chooseSlot(2);
     choose("reload.jpg");
-    const QImage thumb = child<PictureBox>(f, "thumbnail2")->picture();
+    const QImage thumb = child<PictureBox>(window, "thumbnail2")->picture();
 
-    f.chooseSlot(3);
-    QCOMPARE(child<PictureBox>(f, "preview")->picture(), m_placeholder);
-    QVERIFY(!framedAt(child<PictureBox>(f, "thumbnail2")->picture()));
+    window.chooseSlot(3);
+    QCOMPARE(child<PictureBox>(window, "preview")->picture(), m_placeholder);
+    QVERIFY(!framedAt(child<PictureBox>(window, "thumbnail2")->picture()));
     checkInvariants();
 
     // The preview comes from the disk again; the thumbnail keeps what was painted.
     QVERIFY(writeFile(file, encodeJpeg(quadrants(80, 60, Other, Other, Other, Other))));
-    f.chooseSlot(2);
-    QVERIFY(near(child<PictureBox>(f, "preview")->picture().pixel(62, 42), Other.rgb()));
-    QCOMPARE(child<PictureBox>(f, "thumbnail2")->picture(), thumb);
+    window.chooseSlot(2);
+    QVERIFY(near(child<PictureBox>(window, "preview")->picture().pixel(62, 42), Other.rgb()));
+    QCOMPARE(child<PictureBox>(window, "thumbnail2")->picture(), thumb);
     checkInvariants();
-    QVERIFY(m_dialogs->log.isEmpty());
+    QVERIFY(m_fakes->dialogs.log.isEmpty());
     QFile::remove(file);
 }
 
@@ -346,76 +342,76 @@ void TestMainWindow::extensionTest()
 {
     QFETCH(QString, file);
     QFETCH(bool, taken);
-    MainWindow& f = *m_form;
+    MainWindow& window = *m_window;
     // As a list with a looser mask would show it.
-    if (child<FileListBox>(f, "fileList")->findItems(file, Qt::MatchExactly).isEmpty())
-        child<FileListBox>(f, "fileList")->addItem(file);
-    const QImage framed1 = child<PictureBox>(f, "thumbnail1")->picture();
+    if (child<FileListBox>(window, "fileList")->findItems(file, Qt::MatchExactly).isEmpty())
+        child<FileListBox>(window, "fileList")->addItem(file);
+    const QImage framed1 = child<PictureBox>(window, "thumbnail1")->picture();
     choose(file);
-    QCOMPARE(f.setup().currentFile, path(file));
-    QCOMPARE(f.setup().slot(1).chosen, taken);
-    QCOMPARE(f.setup().slot(1).picturePath, taken ? path(file) : QString());
-    QCOMPARE(child<PictureBox>(f, "thumbnail1")->picture() != framed1, taken);
-    QCOMPARE(child<PictureBox>(f, "preview")->picture() != m_placeholder, taken);
-    QVERIFY(m_dialogs->log.isEmpty());
+    QCOMPARE(window.setup().currentFile, path(file));
+    QCOMPARE(window.setup().slot(1).chosen, taken);
+    QCOMPARE(window.setup().slot(1).picturePath, taken ? path(file) : QString());
+    QCOMPARE(child<PictureBox>(window, "thumbnail1")->picture() != framed1, taken);
+    QCOMPARE(child<PictureBox>(window, "preview")->picture() != m_placeholder, taken);
+    QVERIFY(m_fakes->dialogs.log.isEmpty());
     checkInvariants();
 }
 
 void TestMainWindow::folderChange()
 {
-    MainWindow& f = *m_form;
+    MainWindow& window = *m_window;
     choose("a.jpg");
-    const QImage framed1 = child<PictureBox>(f, "thumbnail1")->picture();
-    const QImage preview = child<PictureBox>(f, "preview")->picture();
+    const QImage framed1 = child<PictureBox>(window, "thumbnail1")->picture();
+    const QImage preview = child<PictureBox>(window, "preview")->picture();
 
-    const auto sub =
-        child<FolderListBox>(f, "folderList")->findItems(QStringLiteral("sub"), Qt::MatchEndsWith);
+    const auto sub = child<FolderListBox>(window, "folderList")
+                         ->findItems(QStringLiteral("sub"), Qt::MatchEndsWith);
     QCOMPARE(sub.size(), 1);
-    emit child<FolderListBox>(f, "folderList")->itemActivated(sub.first());
-    QCOMPARE(child<FolderListBox>(f, "folderList")->directory(), path("sub"));
-    QCOMPARE(child<FileListBox>(f, "fileList")->directory(), path("sub"));
-    QCOMPARE(child<FileListBox>(f, "fileList")->count(), 1);
-    QVERIFY(child<FileListBox>(f, "fileList")->selectedItems().isEmpty());
-    QVERIFY(f.setup().currentFile.isEmpty());
-    QCOMPARE(f.setup().slot(1).picturePath, path("a.jpg"));
-    QCOMPARE(child<PictureBox>(f, "thumbnail1")->picture(), framed1);
-    QCOMPARE(child<PictureBox>(f, "preview")->picture(), preview);
+    emit child<FolderListBox>(window, "folderList")->itemActivated(sub.first());
+    QCOMPARE(child<FolderListBox>(window, "folderList")->directory(), path("sub"));
+    QCOMPARE(child<FileListBox>(window, "fileList")->directory(), path("sub"));
+    QCOMPARE(child<FileListBox>(window, "fileList")->count(), 1);
+    QVERIFY(child<FileListBox>(window, "fileList")->selectedItems().isEmpty());
+    QVERIFY(window.setup().currentFile.isEmpty());
+    QCOMPARE(window.setup().slot(1).picturePath, path("a.jpg"));
+    QCOMPARE(child<PictureBox>(window, "thumbnail1")->picture(), framed1);
+    QCOMPARE(child<PictureBox>(window, "preview")->picture(), preview);
 
     // Opening the folder already open changes nothing.
     choose("s.jpg");
-    emit child<FolderListBox>(f, "folderList")
-        ->itemActivated(child<FolderListBox>(f, "folderList")->currentItem());
-    QCOMPARE(f.setup().currentFile, path("sub/s.jpg"));
-    QCOMPARE(child<FileListBox>(f, "fileList")->selectedItems().size(), 1);
+    emit child<FolderListBox>(window, "folderList")
+        ->itemActivated(child<FolderListBox>(window, "folderList")->currentItem());
+    QCOMPARE(window.setup().currentFile, path("sub/s.jpg"));
+    QCOMPARE(child<FileListBox>(window, "fileList")->selectedItems().size(), 1);
 
     // A folder that cannot be read is reported and the browser stays where it was.
-    emit child<FolderListBox>(f, "folderList")->openRequested(path("gone"));
-    QCOMPARE(m_dialogs->errors(),
+    emit child<FolderListBox>(window, "folderList")->openRequested(path("gone"));
+    QCOMPARE(m_fakes->dialogs.errors(),
              QStringList{QStringLiteral("Не удаётся открыть папку «%1».").arg(path("gone"))});
-    QCOMPARE(child<FolderListBox>(f, "folderList")->directory(), path("sub"));
+    QCOMPARE(child<FolderListBox>(window, "folderList")->directory(), path("sub"));
 
     // A drive goes to its root.
-    f.openChosenDrive();
-    QCOMPARE(child<FolderListBox>(f, "folderList")->directory(),
-             QDir(child<DriveComboBox>(f, "driveCombo")->drive()).absolutePath());
-    QCOMPARE(child<FileListBox>(f, "fileList")->directory(),
-             child<FolderListBox>(f, "folderList")->directory());
-    QCOMPARE(m_dialogs->errors().size(), 1);
+    child<PictureBrowser>(window, "pictureBrowser")->openChosenDrive();
+    QCOMPARE(child<FolderListBox>(window, "folderList")->directory(),
+             QDir(child<DriveComboBox>(window, "driveCombo")->drive()).absolutePath());
+    QCOMPARE(child<FileListBox>(window, "fileList")->directory(),
+             child<FolderListBox>(window, "folderList")->directory());
+    QCOMPARE(m_fakes->dialogs.errors().size(), 1);
     checkInvariants();
 }
 
 void TestMainWindow::reselectAfterSwitch()
 {
-    MainWindow& f = *m_form;
+    MainWindow& window = *m_window;
     choose("a.jpg");
-    f.chooseSlot(3);
+    window.chooseSlot(3);
     choose("a.jpg"); // already selected: the list reports nothing
-    QVERIFY(!f.setup().slot(3).chosen);
+    QVERIFY(!window.setup().slot(3).chosen);
     choose("d.jpg");
     choose("a.jpg");
-    QCOMPARE(f.setup().slot(3).picturePath, path("a.jpg"));
-    QCOMPARE(f.setup().slot(1).picturePath, path("a.jpg"));
-    QVERIFY(near(f.cleanThumbnail().pixel(28, 20), TL.rgb()));
+    QCOMPARE(window.setup().slot(3).picturePath, path("a.jpg"));
+    QCOMPARE(window.setup().slot(1).picturePath, path("a.jpg"));
+    QVERIFY(near(window.cleanThumbnail().pixel(28, 20), TL.rgb()));
     checkInvariants();
 }
 
@@ -431,52 +427,54 @@ void TestMainWindow::undecodableChoiceChangesOnlyCurrentFile()
 {
     QFETCH(QString, file);
     QFETCH(int, code);
-    MainWindow& f = *m_form;
+    MainWindow& window = *m_window;
     choose("d.jpg");
-    const QImage thumb = child<PictureBox>(f, "thumbnail1")->picture(), clean = f.cleanThumbnail(),
-                 preview = child<PictureBox>(f, "preview")->picture();
+    const QImage thumb = child<PictureBox>(window, "thumbnail1")->picture(),
+                 clean = window.cleanThumbnail(),
+                 preview = child<PictureBox>(window, "preview")->picture();
     choose(file);
-    QCOMPARE(m_dialogs->errors(), QStringList{QStringLiteral("JPEG error #%1.").arg(code)});
-    QCOMPARE(f.setup().currentFile, path(file));
-    QCOMPARE(f.setup().slot(1).picturePath, path("d.jpg"));
-    QVERIFY(f.setup().slot(1).chosen);
-    QCOMPARE(child<PictureBox>(f, "thumbnail1")->picture(), thumb);
-    QCOMPARE(f.cleanThumbnail(), clean);
-    QCOMPARE(child<PictureBox>(f, "preview")->picture(), preview);
+    QCOMPARE(m_fakes->dialogs.errors(), QStringList{QStringLiteral("JPEG error #%1.").arg(code)});
+    QCOMPARE(window.setup().currentFile, path(file));
+    QCOMPARE(window.setup().slot(1).picturePath, path("d.jpg"));
+    QVERIFY(window.setup().slot(1).chosen);
+    QCOMPARE(child<PictureBox>(window, "thumbnail1")->picture(), thumb);
+    QCOMPARE(window.cleanThumbnail(), clean);
+    QCOMPARE(child<PictureBox>(window, "preview")->picture(), preview);
     checkInvariants();
 }
 
 void TestMainWindow::switchToVanishedPicture()
 {
-    MainWindow& f = *m_form;
+    MainWindow& window = *m_window;
     const QString file = path("vanishing.jpg");
     QVERIFY(writeFile(file, encodeJpeg(quadrants(40, 40, Flat, Flat, Flat, Flat))));
-    child<FileListBox>(f, "fileList")->addItem(QStringLiteral("vanishing.jpg"));
-    f.chooseSlot(2);
+    child<FileListBox>(window, "fileList")->addItem(QStringLiteral("vanishing.jpg"));
+    window.chooseSlot(2);
     choose("vanishing.jpg");
-    f.setup().slot(2).answer = QStringLiteral("первая\r\nвторая");
-    f.setup().slot(2).question = QStringLiteral("вопрос");
-    f.chooseSlot(3);
+    window.setup().slot(2).answer = QStringLiteral("первая\r\nвторая");
+    window.setup().slot(2).question = QStringLiteral("вопрос");
+    window.chooseSlot(3);
     QVERIFY(QFile::remove(file));
 
     // The texts arrive before the failure is reported.
-    connect(child<QPlainTextEdit>(f, "answerEdit"), &QPlainTextEdit::textChanged, this,
-            [&] { m_dialogs->log << "answer"; });
-    connect(child<QLineEdit>(f, "questionEdit"), &QLineEdit::textChanged, this,
-            [&] { m_dialogs->log << "question"; });
-    f.chooseSlot(2);
-    QCOMPARE(m_dialogs->log,
+    connect(child<QPlainTextEdit>(window, "answerEdit"), &QPlainTextEdit::textChanged, this,
+            [&] { m_fakes->dialogs.log << "answer"; });
+    connect(child<QLineEdit>(window, "questionEdit"), &QLineEdit::textChanged, this,
+            [&] { m_fakes->dialogs.log << "question"; });
+    window.chooseSlot(2);
+    QCOMPARE(m_fakes->dialogs.log,
              QStringList({"answer", "question",
                           QStringLiteral("Error: Не удаётся открыть файл «%1».").arg(file)}));
-    QCOMPARE(f.setup().currentSlot, 2);
-    QCOMPARE(child<QLabel>(f, "slotNumberLabel")->text(), QStringLiteral("N2"));
-    QVERIFY(framedAt(child<PictureBox>(f, "thumbnail2")->picture()));
-    QVERIFY(!framedAt(child<PictureBox>(f, "thumbnail3")->picture()));
-    QVERIFY(framedOver(child<PictureBox>(f, "thumbnail2")->picture(), f.cleanThumbnail()));
-    QCOMPARE(child<PictureBox>(f, "preview")->picture(), m_placeholder);
-    QCOMPARE(child<QPlainTextEdit>(f, "answerEdit")->toPlainText(),
+    QCOMPARE(window.setup().currentSlot, 2);
+    QCOMPARE(child<QLabel>(window, "slotNumberLabel")->text(), QStringLiteral("N2"));
+    QVERIFY(framedAt(child<PictureBox>(window, "thumbnail2")->picture()));
+    QVERIFY(!framedAt(child<PictureBox>(window, "thumbnail3")->picture()));
+    QVERIFY(
+        framedOver(child<PictureBox>(window, "thumbnail2")->picture(), window.cleanThumbnail()));
+    QCOMPARE(child<PictureBox>(window, "preview")->picture(), m_placeholder);
+    QCOMPARE(child<QPlainTextEdit>(window, "answerEdit")->toPlainText(),
              QStringLiteral("первая\nвторая"));
-    QCOMPARE(child<QLineEdit>(f, "questionEdit")->text(), QStringLiteral("вопрос"));
+    QCOMPARE(child<QLineEdit>(window, "questionEdit")->text(), QStringLiteral("вопрос"));
 }
 
 void TestMainWindow::textsSetOnlyWhenDifferent_data()
@@ -513,29 +511,30 @@ void TestMainWindow::textsSetOnlyWhenDifferent()
     QFETCH(QString, storedQuestion);
     QFETCH(int, answerChanges);
     QFETCH(int, questionChanges);
-    MainWindow& f = *m_form;
-    child<QPlainTextEdit>(f, "answerEdit")->setPlainText(shownAnswer);
-    child<QLineEdit>(f, "questionEdit")->setText(shownQuestion);
-    f.setup().slot(4).answer = storedAnswer;
-    f.setup().slot(4).question = storedQuestion;
-    QSignalSpy answerSpy(child<QPlainTextEdit>(f, "answerEdit"), &QPlainTextEdit::textChanged);
-    QSignalSpy questionSpy(child<QLineEdit>(f, "questionEdit"), &QLineEdit::textChanged);
-    f.chooseSlot(4);
+    MainWindow& window = *m_window;
+    child<QPlainTextEdit>(window, "answerEdit")->setPlainText(shownAnswer);
+    child<QLineEdit>(window, "questionEdit")->setText(shownQuestion);
+    window.setup().slot(4).answer = storedAnswer;
+    window.setup().slot(4).question = storedQuestion;
+    QSignalSpy answerSpy(child<QPlainTextEdit>(window, "answerEdit"), &QPlainTextEdit::textChanged);
+    QSignalSpy questionSpy(child<QLineEdit>(window, "questionEdit"), &QLineEdit::textChanged);
+    window.chooseSlot(4);
     QCOMPARE(answerSpy.count(), answerChanges);
     QCOMPARE(questionSpy.count(), questionChanges);
     QString shown = storedAnswer;
-    QCOMPARE(child<QPlainTextEdit>(f, "answerEdit")->toPlainText(), shown.replace("\r\n", "\n"));
-    QCOMPARE(child<QLineEdit>(f, "questionEdit")->text(), storedQuestion);
+    QCOMPARE(child<QPlainTextEdit>(window, "answerEdit")->toPlainText(),
+             shown.replace("\r\n", "\n"));
+    QCOMPARE(child<QLineEdit>(window, "questionEdit")->text(), storedQuestion);
 }
 
 void TestMainWindow::exitButton()
 {
-    MainWindow& f = *m_form;
-    QVERIFY(f.isVisible());
-    QTest::mouseClick(child<QPushButton>(f, "exitButton"), Qt::LeftButton);
-    QVERIFY(!f.isVisible());
-    QVERIFY(f.cleanThumbnail().isNull());
-    QVERIFY(m_dialogs->log.isEmpty());
+    MainWindow& window = *m_window;
+    QVERIFY(window.isVisible());
+    QTest::mouseClick(child<QPushButton>(window, "exitButton"), Qt::LeftButton);
+    QVERIFY(!window.isVisible());
+    QVERIFY(window.cleanThumbnail().isNull());
+    QVERIFY(m_fakes->dialogs.log.isEmpty());
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -3,6 +3,7 @@
 #include "core/quizrecovery.h"
 #include "fakes.h"
 #include "foldersnapshot.h"
+#include "testfiles.h"
 
 #include <QLockFile>
 #include <QTemporaryDir>
@@ -14,12 +15,6 @@ const QString DeleteFailed = QStringLiteral("Ошибка при удалени�
 const QString CopyFailed = QStringLiteral("Ошибка при копировании");
 const QString DecorFailed = QStringLiteral("Ошибка при копировании дополнений");
 
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size(), qPrintable(path));
-}
 QByteArray readBytes(const QString& path)
 {
     QFile f(path);
@@ -43,8 +38,8 @@ public:
         if (source != halfWay)
             return RecordingShell::copyIntoFolder(source, folder);
         copies << source;
-        writeBytes(folder + QLatin1Char('/') + QFileInfo(source).fileName(),
-                   readBytes(source).left(50));
+        writeFile(folder + QLatin1Char('/') + QFileInfo(source).fileName(),
+                  readBytes(source).left(50));
         return std::make_error_code(std::errc::io_error);
     }
     std::error_code renameFile(const QString& from, const QString& to) override
@@ -74,7 +69,7 @@ class TestQuizFolder : public QObject
     {
         for (int k = 1; k <= 6; ++k) {
             if (!QFileInfo::exists(pathOf(places[k - 1])))
-                writeBytes(pathOf(places[k - 1]), bytesOf(places[k - 1]));
+                QVERIFY(writeFile(pathOf(places[k - 1]), bytesOf(places[k - 1])));
             setup.slot(k).picturePath = pathOf(places[k - 1]);
         }
     }
@@ -91,14 +86,14 @@ private slots:
         setup.folderName = QStringLiteral("Викторина 1");
         QVERIFY(QDir().mkpath(quizPath()));
         for (const QString& name : DecorationNames)
-            writeBytes(setup.suppliedFolder + name, bytesOf(name));
+            QVERIFY(writeFile(setup.suppliedFolder + name, bytesOf(name)));
         order.entries = {3, 1, 2, 6, 4, 5};
     }
 
     void copyReplacesWithoutAsking()
     {
-        writeBytes(pathOf("a/Ёлка.JPG"), "new");
-        writeBytes(pathOf("b/Ёлка.JPG"), QByteArray(300, 'x'));
+        QVERIFY(writeFile(pathOf("a/Ёлка.JPG"), "new"));
+        QVERIFY(writeFile(pathOf("b/Ёлка.JPG"), QByteArray(300, 'x')));
         QVERIFY(QFile::setPermissions(pathOf("a/Ёлка.JPG"), QFile::ReadOwner)); // read-only source
         QVERIFY(QFile::setPermissions(pathOf("b/Ёлка.JPG"), QFile::ReadOwner)); // and target
         QVERIFY(!copyIntoFolder(pathOf("a//Ёлка.JPG"), pathOf("b/")));
@@ -130,9 +125,9 @@ private slots:
     {
         QFETCH(QString, source);
         QFETCH(QString, folder);
-        writeBytes(pathOf("a/x.jpg"), "picture");
-        writeBytes(pathOf("b/keep.txt"), "other");
-        writeBytes(pathOf("c/x.jpg/inner"), "");
+        QVERIFY(writeFile(pathOf("a/x.jpg"), "picture"));
+        QVERIFY(writeFile(pathOf("b/keep.txt"), "other"));
+        QVERIFY(writeFile(pathOf("c/x.jpg/inner"), ""));
         QVERIFY(bool(copyIntoFolder(pathOf(source), pathOf(folder))));
         QCOMPARE(
             QDir(pathOf("b")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
@@ -165,10 +160,10 @@ private slots:
         QFETCH(QStringList, sources);
         // An earlier generation left every numbered file and the user added some of his own.
         for (int k = 1; k <= 6; ++k)
-            writeBytes(quizPath(QString::number(k) + ".jpg"),
-                       bytesOf("earlier " + QString::number(k)));
-        writeBytes(quizPath("заметки.txt"), "notes");
-        writeBytes(quizPath("old/7.jpg"), "kept");
+            QVERIFY(writeFile(quizPath(QString::number(k) + ".jpg"),
+                              bytesOf("earlier " + QString::number(k))));
+        QVERIFY(writeFile(quizPath("заметки.txt"), "notes"));
+        QVERIFY(writeFile(quizPath("old/7.jpg"), "kept"));
         choose(sources);
         QList<QByteArray> expected;
         for (const QString& where : sources)
@@ -195,8 +190,8 @@ private slots:
 
     void renameAndRemove()
     {
-        writeBytes(pathOf("a/new"), "new");
-        writeBytes(pathOf("a/old"), "old");
+        QVERIFY(writeFile(pathOf("a/new"), "new"));
+        QVERIFY(writeFile(pathOf("a/old"), "old"));
         QVERIFY(QDir().mkpath(pathOf("a/folder")));
         QVERIFY(!renameFile(pathOf("a/new"), pathOf("a/old")));
         QCOMPARE(readBytes(pathOf("a/old")), QByteArray("new"));
@@ -268,14 +263,14 @@ private slots:
             for (const QString name :
                  {"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg", "6.jpg", "start.htm", "заметки.txt"})
                 if (name != QString::number(slot) + ".jpg" || !how.contains("blocked"))
-                    writeBytes(quizPath(name), bytesOf("earlier " + name));
+                    QVERIFY(writeFile(quizPath(name), bytesOf("earlier " + name)));
         }
         BrokenShell shell;
         shell.failing = failing.replace("<quiz>", QRegularExpression::escape(setup.quizFolder()));
         if (slot > 0) {
             const QString source = setup.slot(slot).picturePath;
             if (how.contains("blocked"))
-                writeBytes(quizPath(QString::number(slot) + ".jpg/inside"), "the user's");
+                QVERIFY(writeFile(quizPath(QString::number(slot) + ".jpg/inside"), "the user's"));
             if (how.contains("missing") || how == "folder")
                 QVERIFY(QFile::remove(source) && (how != "folder" || QDir().mkpath(source)));
             if (how == "refused")
@@ -315,7 +310,7 @@ private slots:
         QFETCH(bool, whileReplacing);
         choose({"p/a.jpg", "p/b.jpg", "p/c.jpg", "p/d.jpg", "p/e.jpg", "p/f.jpg"});
         for (const QString name : {"1.jpg", "2.jpg", "3.jpg", "start.htm"})
-            writeBytes(quizPath(name), bytesOf("earlier " + name));
+            QVERIFY(writeFile(quizPath(name), bytesOf("earlier " + name)));
         const auto before = folderSnapshot(quizPath());
         BrokenShell shell;
         (whileReplacing ? shell.throwingRename : shell.throwing) =
@@ -340,7 +335,7 @@ private slots:
         choose({"p/a.jpg", "p/b.jpg", "p/c.jpg", "p/d.jpg", "p/e.jpg", "p/f.jpg"});
         QVERIFY(QDir(quizPath()).removeRecursively());
         if (fileInTheWay)
-            writeBytes(setup.quizFolder(), "not a folder");
+            QVERIFY(writeFile(setup.quizFolder(), "not a folder"));
         RecordingShell shell;
         ScriptedDialogs dialogs;
         QVERIFY(!writeQuizPage(setup, order, shell, dialogs));
@@ -375,14 +370,14 @@ private slots:
         QStringList expectedCopies;
         for (const QString& name : DecorationNames) {
             if (!missing.contains(name))
-                writeBytes(setup.suppliedFolder + name, bytesOf(name));
+                QVERIFY(writeFile(setup.suppliedFolder + name, bytesOf(name)));
             if (!missing.contains(name) &&
                 (failing.isEmpty() ||
                  DecorationNames.indexOf(name) <= DecorationNames.indexOf(failing)))
                 expectedCopies << setup.suppliedFolder + '/' + name;
         }
         choose({"p/a.jpg", "p/b.jpg", "p/c.jpg", "p/d.jpg", "p/e.jpg", "p/f.jpg"});
-        writeBytes(quizPath("11.gif"), "an older icon");
+        QVERIFY(writeFile(quizPath("11.gif"), "an older icon"));
         const auto before = folderSnapshot(quizPath());
         RecordingShell shell;
         shell.failing = failing.isEmpty() ? QString() : "^copy .*/" + failing;
@@ -459,7 +454,7 @@ private slots:
                 if (path.endsWith('/'))
                     QDir().mkpath(path);
                 else
-                    writeBytes(path, entry.section('=', 1).toUtf8());
+                    writeFile(path, entry.section('=', 1).toUtf8());
             }
         };
         make(left);

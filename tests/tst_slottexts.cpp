@@ -2,11 +2,14 @@
 #include "fakes.h"
 #include "findchild.h"
 #include "testjpeg.h"
+#include "typetext.h"
 #include "ui/aboutdialog.h"
 #include "ui/filelistbox.h"
 #include "ui/generationinfodialog.h"
 #include "ui/mainwindow.h"
 #include "ui/picturebox.h"
+#include "ui/slotstrip.h"
+#include "ui/textfields.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -34,18 +37,11 @@ bool framed(const QImage& thumb)
 struct Snapshot {
     QStringList questions, answers, pictures, copies;
     QList<QImage> boxes;
-    QString edit1, edit2, memo7, label4;
+    QString titleText, questionText, answerText, slotNumberText; // as the fields show them
     int current = 0;
     bool first = false;
     bool operator==(const Snapshot&) const = default;
 };
-
-// QTest::keyClicks takes Latin-1 only; these are key presses carrying any character.
-void typeText(QWidget* widget, const QString& text)
-{
-    for (const QChar ch : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
-}
 
 } // namespace
 
@@ -79,11 +75,8 @@ private:
 
     QTemporaryDir m_pictures;
     std::unique_ptr<QTemporaryDir> m_program;
-    ScriptedDialogs m_dialogs;
-    RecordingShell m_shell;
-    CountingPauser m_pauser;
-    Services m_services{m_dialogs, m_shell, m_pauser};
-    std::unique_ptr<MainWindow> m_form;
+    FakeServices m_fakes;
+    std::unique_ptr<MainWindow> m_window;
 };
 
 void TestSlotTexts::initTestCase()
@@ -96,99 +89,99 @@ void TestSlotTexts::initTestCase()
 
 void TestSlotTexts::init()
 {
-    m_dialogs = ScriptedDialogs();
-    m_shell = RecordingShell();
+    m_fakes.dialogs = ScriptedDialogs();
+    m_fakes.shell = RecordingShell();
     m_program = std::make_unique<QTemporaryDir>();
-    m_form = std::make_unique<MainWindow>(m_services, m_program->path() + QLatin1Char('/'));
-    m_form->show();
+    m_window = std::make_unique<MainWindow>(m_fakes.services, m_program->path() + QLatin1Char('/'));
+    m_window->show();
 }
 
 void TestSlotTexts::cleanup()
 {
-    m_form.reset();
+    m_window.reset();
 }
 
 QPlainTextEdit* TestSlotTexts::copy(int k) const
 {
-    return child<QPlainTextEdit>(*m_form, numbered("answerCopy", k));
+    return child<QPlainTextEdit>(*m_window, numbered("answerCopy", k));
 }
 
 void TestSlotTexts::typeQuestion(int slot, const QString& text)
 {
-    m_form->chooseSlot(slot);
-    child<QLineEdit>(*m_form, "questionEdit")->selectAll();
-    QTest::keyClick(child<QLineEdit>(*m_form, "questionEdit"), Qt::Key_Delete);
-    typeText(child<QLineEdit>(*m_form, "questionEdit"), text);
+    m_window->chooseSlot(slot);
+    child<QLineEdit>(*m_window, "questionEdit")->selectAll();
+    QTest::keyClick(child<QLineEdit>(*m_window, "questionEdit"), Qt::Key_Delete);
+    typeText(child<QLineEdit>(*m_window, "questionEdit"), text);
 }
 
 void TestSlotTexts::typeAnswer(int slot, const QString& text)
 {
-    m_form->chooseSlot(slot);
-    child<QPlainTextEdit>(*m_form, "answerEdit")->selectAll();
-    QTest::keyClick(child<QPlainTextEdit>(*m_form, "answerEdit"), Qt::Key_Delete);
-    typeText(child<QPlainTextEdit>(*m_form, "answerEdit"), text);
+    m_window->chooseSlot(slot);
+    child<QPlainTextEdit>(*m_window, "answerEdit")->selectAll();
+    QTest::keyClick(child<QPlainTextEdit>(*m_window, "answerEdit"), Qt::Key_Delete);
+    typeText(child<QPlainTextEdit>(*m_window, "answerEdit"), text);
 }
 
 Snapshot TestSlotTexts::snapshot() const
 {
-    const MainWindow& f = *m_form;
+    const MainWindow& window = *m_window;
     Snapshot s;
     for (int k = 1; k <= 6; ++k) {
-        s.questions << f.setup().slot(k).question;
-        s.answers << f.setup().slot(k).answer;
-        s.pictures << f.setup().slot(k).picturePath;
+        s.questions << window.setup().slot(k).question;
+        s.answers << window.setup().slot(k).answer;
+        s.pictures << window.setup().slot(k).picturePath;
         s.copies << copy(k)->toPlainText();
     }
     for (int k = 1; k <= MainWindow::SlotCount; ++k)
-        s.boxes << child<PictureBox>(f, numbered("thumbnail", k))->picture();
-    s.boxes << child<PictureBox>(f, "preview")->picture();
-    s.edit1 = child<QLineEdit>(f, "titleEdit")->text();
-    s.edit2 = child<QLineEdit>(f, "questionEdit")->text();
-    s.memo7 = child<QPlainTextEdit>(f, "answerEdit")->toPlainText();
-    s.label4 = child<QLabel>(f, "slotNumberLabel")->text();
-    s.current = f.setup().currentSlot;
-    s.first = f.setup().firstGeneration;
+        s.boxes << child<PictureBox>(window, numbered("thumbnail", k))->picture();
+    s.boxes << child<PictureBox>(window, "preview")->picture();
+    s.titleText = child<QLineEdit>(window, "titleEdit")->text();
+    s.questionText = child<QLineEdit>(window, "questionEdit")->text();
+    s.answerText = child<QPlainTextEdit>(window, "answerEdit")->toPlainText();
+    s.slotNumberText = child<QLabel>(window, "slotNumberLabel")->text();
+    s.current = window.setup().currentSlot;
+    s.first = window.setup().firstGeneration;
     return s;
 }
 
 void TestSlotTexts::keystrokesMirrored()
 {
-    MainWindow& f = *m_form;
-    f.chooseSlot(3);
+    MainWindow& window = *m_window;
+    window.chooseSlot(3);
     const QString typed = QStringLiteral("Кот ест");
     for (qsizetype i = 0; i < typed.size(); ++i) {
-        typeText(child<QPlainTextEdit>(f, "answerEdit"), typed.mid(i, 1));
-        QCOMPARE(child<QPlainTextEdit>(f, "answerCopy3")->toPlainText(), typed.left(i + 1));
-        QCOMPARE(f.setup().slot(3).answer, typed.left(i + 1));
+        typeText(child<QPlainTextEdit>(window, "answerEdit"), typed.mid(i, 1));
+        QCOMPARE(child<QPlainTextEdit>(window, "answerCopy3")->toPlainText(), typed.left(i + 1));
+        QCOMPARE(window.setup().slot(3).answer, typed.left(i + 1));
     }
     for (int k : {1, 2, 4, 5, 6})
-        QVERIFY(copy(k)->toPlainText().isEmpty() && f.setup().slot(k).answer.isEmpty());
+        QVERIFY(copy(k)->toPlainText().isEmpty() && window.setup().slot(k).answer.isEmpty());
 
     for (qsizetype i = typed.size() - 1; i >= 0; --i) {
-        QTest::keyClick(child<QPlainTextEdit>(f, "answerEdit"), Qt::Key_Backspace);
-        QCOMPARE(child<QPlainTextEdit>(f, "answerCopy3")->toPlainText(), typed.left(i));
+        QTest::keyClick(child<QPlainTextEdit>(window, "answerEdit"), Qt::Key_Backspace);
+        QCOMPARE(child<QPlainTextEdit>(window, "answerCopy3")->toPlainText(), typed.left(i));
     }
-    QVERIFY(f.setup().slot(3).answer.isEmpty());
-    QVERIFY(m_dialogs.log.isEmpty());
+    QVERIFY(window.setup().slot(3).answer.isEmpty());
+    QVERIFY(m_fakes.dialogs.log.isEmpty());
 }
 
 void TestSlotTexts::answerCopiesReadOnly()
 {
-    MainWindow& f = *m_form;
+    MainWindow& window = *m_window;
     typeAnswer(3, QStringLiteral("ответ"));
-    typeText(child<QPlainTextEdit>(f, "answerCopy3"), QStringLiteral("x"));
-    QTest::keyClick(child<QPlainTextEdit>(f, "answerCopy3"), Qt::Key_Backspace);
-    QCOMPARE(child<QPlainTextEdit>(f, "answerCopy3")->toPlainText(), QStringLiteral("ответ"));
-    QCOMPARE(f.setup().slot(3).answer, QStringLiteral("ответ"));
+    typeText(child<QPlainTextEdit>(window, "answerCopy3"), QStringLiteral("x"));
+    QTest::keyClick(child<QPlainTextEdit>(window, "answerCopy3"), Qt::Key_Backspace);
+    QCOMPARE(child<QPlainTextEdit>(window, "answerCopy3")->toPlainText(), QStringLiteral("ответ"));
+    QCOMPARE(window.setup().slot(3).answer, QStringLiteral("ответ"));
     // The six copies, then the answer field itself as number 7.
     for (int k = 1; k <= 7; ++k) {
         QPlainTextEdit* memo =
-            k <= MainWindow::SlotCount ? copy(k) : child<QPlainTextEdit>(f, "answerEdit");
+            k <= MainWindow::SlotCount ? copy(k) : child<QPlainTextEdit>(window, "answerEdit");
         QCOMPARE(memo->isReadOnly(), k < 7);
         QVERIFY(memo->document()->defaultTextOption().alignment() & Qt::AlignHCenter);
         QCOMPARE(memo->font().pixelSize(), k <= 2 ? 8 : k == 7 ? 16 : 11);
     }
-    QVERIFY(child<QPlainTextEdit>(f, "answerEdit")->font().bold());
+    QVERIFY(child<QPlainTextEdit>(window, "answerEdit")->font().bold());
 }
 
 void TestSlotTexts::storedForm_data()
@@ -210,46 +203,46 @@ void TestSlotTexts::storedForm()
     QFETCH(int, key);
     QFETCH(int, modifiers);
     QFETCH(QString, stored);
-    MainWindow& f = *m_form;
-    f.chooseSlot(2);
-    typeText(child<QPlainTextEdit>(f, "answerEdit"), before);
+    MainWindow& window = *m_window;
+    window.chooseSlot(2);
+    typeText(child<QPlainTextEdit>(window, "answerEdit"), before);
     if (key)
-        QTest::keyClick(child<QPlainTextEdit>(f, "answerEdit"), Qt::Key(key),
+        QTest::keyClick(child<QPlainTextEdit>(window, "answerEdit"), Qt::Key(key),
                         Qt::KeyboardModifiers(modifiers));
-    typeText(child<QPlainTextEdit>(f, "answerEdit"), QStringLiteral("b"));
-    QCOMPARE(f.setup().slot(2).answer, stored);
-    QCOMPARE(child<QPlainTextEdit>(f, "answerCopy2")->document()->blockCount(),
+    typeText(child<QPlainTextEdit>(window, "answerEdit"), QStringLiteral("b"));
+    QCOMPARE(window.setup().slot(2).answer, stored);
+    QCOMPARE(child<QPlainTextEdit>(window, "answerCopy2")->document()->blockCount(),
              int(stored.count(QStringLiteral("\r\n")) + 1));
 
     // Clicking into the field changes nothing, and a switch away and back loads the same text.
-    QSignalSpy changes(child<QPlainTextEdit>(f, "answerEdit"), &QPlainTextEdit::textChanged);
-    QTest::mouseClick(child<QPlainTextEdit>(f, "answerEdit")->viewport(), Qt::LeftButton);
-    f.chooseSlot(5);
-    f.chooseSlot(2);
+    QSignalSpy changes(child<QPlainTextEdit>(window, "answerEdit"), &QPlainTextEdit::textChanged);
+    QTest::mouseClick(child<QPlainTextEdit>(window, "answerEdit")->viewport(), Qt::LeftButton);
+    window.chooseSlot(5);
+    window.chooseSlot(2);
     QCOMPARE(changes.count(), 2);
-    QCOMPARE(MainWindow::storedText(child<QPlainTextEdit>(f, "answerEdit")), stored);
-    QCOMPARE(f.setup().slot(2).answer, stored);
-    QVERIFY(f.setup().slot(5).answer.isEmpty());
+    QCOMPARE(storedText(child<QPlainTextEdit>(window, "answerEdit")), stored);
+    QCOMPARE(window.setup().slot(2).answer, stored);
+    QVERIFY(window.setup().slot(5).answer.isEmpty());
 }
 
 void TestSlotTexts::oneForAll()
 {
-    MainWindow& f = *m_form;
+    MainWindow& window = *m_window;
     typeQuestion(2, QStringLiteral("only two"));
     for (int k = 1; k <= 6; ++k)
-        QCOMPARE(f.setup().slot(k).question, k == 2 ? QStringLiteral("only two") : QString());
+        QCOMPARE(window.setup().slot(k).question, k == 2 ? QStringLiteral("only two") : QString());
 
-    child<QCheckBox>(f, "oneForAllCheck")->setChecked(true);
+    child<QCheckBox>(window, "oneForAllCheck")->setChecked(true);
     typeQuestion(4, QStringLiteral("Что это?"));
     for (int k = 1; k <= 6; ++k)
-        QCOMPARE(f.setup().slot(k).question, QStringLiteral("Что это?"));
-    f.chooseSlot(6);
-    QCOMPARE(child<QLineEdit>(f, "questionEdit")->text(), QStringLiteral("Что это?"));
+        QCOMPARE(window.setup().slot(k).question, QStringLiteral("Что это?"));
+    window.chooseSlot(6);
+    QCOMPARE(child<QLineEdit>(window, "questionEdit")->text(), QStringLiteral("Что это?"));
 
-    child<QCheckBox>(f, "oneForAllCheck")->setChecked(false);
-    typeText(child<QLineEdit>(f, "questionEdit"), QStringLiteral("!"));
-    QCOMPARE(f.setup().slot(6).question, QStringLiteral("Что это?!"));
-    QCOMPARE(f.setup().slot(1).question, QStringLiteral("Что это?"));
+    child<QCheckBox>(window, "oneForAllCheck")->setChecked(false);
+    typeText(child<QLineEdit>(window, "questionEdit"), QStringLiteral("!"));
+    QCOMPARE(window.setup().slot(6).question, QStringLiteral("Что это?!"));
+    QCOMPARE(window.setup().slot(1).question, QStringLiteral("Что это?"));
 }
 
 void TestSlotTexts::tickingWaitsForNextChange_data()
@@ -270,120 +263,122 @@ void TestSlotTexts::tickingWaitsForNextChange()
     QFETCH(QString, fifth);
     QFETCH(QString, sixth);
     QFETCH(QStringList, expected);
-    MainWindow& f = *m_form;
+    MainWindow& window = *m_window;
     for (int k = 1; k <= 4; ++k)
         typeQuestion(k, QStringLiteral("q%1").arg(k));
     typeQuestion(5, fifth);
     typeQuestion(6, sixth);
 
-    child<QCheckBox>(f, "oneForAllCheck")->setChecked(true);
+    child<QCheckBox>(window, "oneForAllCheck")->setChecked(true);
     QStringList now;
     for (int k = 1; k <= 6; ++k)
-        now << f.setup().slot(k).question;
+        now << window.setup().slot(k).question;
     QCOMPARE(now, (QStringList{"q1", "q2", "q3", "q4", fifth, sixth}));
 
-    f.chooseSlot(5);
+    window.chooseSlot(5);
     now.clear();
     for (int k = 1; k <= 6; ++k)
-        now << f.setup().slot(k).question;
+        now << window.setup().slot(k).question;
     QCOMPARE(now, expected);
 }
 
 void TestSlotTexts::switchesLoadTextsWithoutSideEffects()
 {
-    MainWindow& f = *m_form;
+    MainWindow& window = *m_window;
     for (int k = 1; k <= 6; ++k) {
         typeQuestion(k, QStringLiteral("вопрос %1").arg(k));
         typeAnswer(k, QStringLiteral("ответ %1").arg(k));
     }
     const Snapshot before = snapshot();
     for (int k : {3, 1, 6, 6, 2, 5, 4, 6}) {
-        f.chooseSlot(k);
-        QCOMPARE(child<QLineEdit>(f, "questionEdit")->text(), QStringLiteral("вопрос %1").arg(k));
-        QCOMPARE(child<QPlainTextEdit>(f, "answerEdit")->toPlainText(),
+        window.chooseSlot(k);
+        QCOMPARE(child<QLineEdit>(window, "questionEdit")->text(),
+                 QStringLiteral("вопрос %1").arg(k));
+        QCOMPARE(child<QPlainTextEdit>(window, "answerEdit")->toPlainText(),
                  QStringLiteral("ответ %1").arg(k));
     }
     Snapshot after = snapshot();
     QCOMPARE(after.questions, before.questions);
     QCOMPARE(after.answers, before.answers);
     QCOMPARE(after.copies, before.copies);
-    QVERIFY(m_dialogs.log.isEmpty());
+    QVERIFY(m_fakes.dialogs.log.isEmpty());
 }
 
 void TestSlotTexts::newAnsweredYes()
 {
-    MainWindow& f = *m_form;
-    child<QCheckBox>(f, "oneForAllCheck")->setChecked(true);
+    MainWindow& window = *m_window;
+    child<QCheckBox>(window, "oneForAllCheck")->setChecked(true);
     typeQuestion(4, QStringLiteral("общий"));
     for (int k : {1, 4}) {
         typeAnswer(k, QStringLiteral("ответ\n%1").arg(k));
-        const auto found =
-            child<FileListBox>(f, "fileList")->findItems(QStringLiteral("p.jpg"), Qt::MatchExactly);
+        const auto found = child<FileListBox>(window, "fileList")
+                               ->findItems(QStringLiteral("p.jpg"), Qt::MatchExactly);
         QCOMPARE(found.size(), 1);
-        child<FileListBox>(f, "fileList")->setCurrentItem(nullptr);
-        child<FileListBox>(f, "fileList")->setCurrentItem(found.first());
-        QVERIFY(f.setup().slot(k).chosen);
+        child<FileListBox>(window, "fileList")->setCurrentItem(nullptr);
+        child<FileListBox>(window, "fileList")->setCurrentItem(found.first());
+        QVERIFY(window.setup().slot(k).chosen);
     }
-    typeText(child<QLineEdit>(f, "titleEdit"), QStringLiteral("Викторина"));
-    f.setup().firstGeneration = false;
-    const QString currentFile = f.setup().currentFile;
-    const QImage placeholder = MainWindow::placeholder();
-    QVERIFY(child<PictureBox>(f, "thumbnail4")->picture() != placeholder &&
-            child<PictureBox>(f, "thumbnail1")->picture() != placeholder);
+    typeText(child<QLineEdit>(window, "titleEdit"), QStringLiteral("Викторина"));
+    window.setup().firstGeneration = false;
+    const QString currentFile = window.setup().currentFile;
+    const QImage placeholder = SlotStrip::placeholder();
+    QVERIFY(child<PictureBox>(window, "thumbnail4")->picture() != placeholder &&
+            child<PictureBox>(window, "thumbnail1")->picture() != placeholder);
 
-    m_dialogs.yesNoAnswers.enqueue(true);
-    QTest::mouseClick(child<QPushButton>(f, "newButton"), Qt::LeftButton);
-    QCOMPARE(m_dialogs.log, QStringList{QStringLiteral(
-                                "YesNo:  Внимание! | Вы хотите создавать новую викторину?  ")});
+    m_fakes.dialogs.yesNoAnswers.enqueue(true);
+    QTest::mouseClick(child<QPushButton>(window, "newButton"), Qt::LeftButton);
+    QCOMPARE(
+        m_fakes.dialogs.log,
+        QStringList{QStringLiteral("YesNo:  Внимание! | Вы хотите создавать новую викторину?  ")});
 
-    QVERIFY(f.setup().firstGeneration);
-    QCOMPARE(f.setup().currentSlot, 1);
-    QCOMPARE(child<QLabel>(f, "slotNumberLabel")->text(), QStringLiteral("N1"));
+    QVERIFY(window.setup().firstGeneration);
+    QCOMPARE(window.setup().currentSlot, 1);
+    QCOMPARE(child<QLabel>(window, "slotNumberLabel")->text(), QStringLiteral("N1"));
     for (int k = 1; k <= 6; ++k) {
-        const QuizSlot& slot = f.setup().slot(k);
+        const QuizSlot& slot = window.setup().slot(k);
         QVERIFY(!slot.chosen && slot.picturePath.isEmpty());
         QVERIFY(slot.question.isEmpty() && slot.answer.isEmpty());
         QVERIFY(copy(k)->toPlainText().isEmpty());
     }
     for (int k = 2; k <= MainWindow::SlotCount; ++k)
-        QCOMPARE(child<PictureBox>(f, numbered("thumbnail", k))->picture(), placeholder);
-    QCOMPARE(child<PictureBox>(f, "preview")->picture(), placeholder);
-    QVERIFY(framed(child<PictureBox>(f, "thumbnail1")->picture()));
-    QCOMPARE(f.cleanThumbnail(), placeholder);
-    QVERIFY(child<QLineEdit>(f, "titleEdit")->text().isEmpty() &&
-            child<QLineEdit>(f, "questionEdit")->text().isEmpty());
-    QVERIFY(child<QPlainTextEdit>(f, "answerEdit")->toPlainText().isEmpty());
-    QVERIFY(child<QCheckBox>(f, "oneForAllCheck")->isChecked());
-    QCOMPARE(f.setup().currentFile, currentFile);
+        QCOMPARE(child<PictureBox>(window, numbered("thumbnail", k))->picture(), placeholder);
+    QCOMPARE(child<PictureBox>(window, "preview")->picture(), placeholder);
+    QVERIFY(framed(child<PictureBox>(window, "thumbnail1")->picture()));
+    QCOMPARE(window.cleanThumbnail(), placeholder);
+    QVERIFY(child<QLineEdit>(window, "titleEdit")->text().isEmpty() &&
+            child<QLineEdit>(window, "questionEdit")->text().isEmpty());
+    QVERIFY(child<QPlainTextEdit>(window, "answerEdit")->toPlainText().isEmpty());
+    QVERIFY(child<QCheckBox>(window, "oneForAllCheck")->isChecked());
+    QCOMPARE(window.setup().currentFile, currentFile);
 
     // The frame goes with the next switch, and the box still sends a question to every slot.
-    f.chooseSlot(3);
-    QCOMPARE(child<PictureBox>(f, "thumbnail1")->picture(), placeholder);
-    QVERIFY(framed(child<PictureBox>(f, "thumbnail3")->picture()));
-    typeText(child<QLineEdit>(f, "questionEdit"), QStringLiteral("новый"));
+    window.chooseSlot(3);
+    QCOMPARE(child<PictureBox>(window, "thumbnail1")->picture(), placeholder);
+    QVERIFY(framed(child<PictureBox>(window, "thumbnail3")->picture()));
+    typeText(child<QLineEdit>(window, "questionEdit"), QStringLiteral("новый"));
     for (int k = 1; k <= 6; ++k)
-        QCOMPARE(f.setup().slot(k).question, QStringLiteral("новый"));
+        QCOMPARE(window.setup().slot(k).question, QStringLiteral("новый"));
 }
 
 void TestSlotTexts::newAnsweredNo()
 {
-    MainWindow& f = *m_form;
+    MainWindow& window = *m_window;
     typeQuestion(4, QStringLiteral("вопрос"));
     typeAnswer(4, QStringLiteral("ответ"));
-    child<FileListBox>(f, "fileList")
-        ->setCurrentItem(child<FileListBox>(f, "fileList")
+    child<FileListBox>(window, "fileList")
+        ->setCurrentItem(child<FileListBox>(window, "fileList")
                              ->findItems(QStringLiteral("p.jpg"), Qt::MatchExactly)
                              .value(0));
-    QVERIFY(f.setup().slot(4).chosen);
-    typeText(child<QLineEdit>(f, "titleEdit"), QStringLiteral("Название"));
-    f.setup().firstGeneration = false;
+    QVERIFY(window.setup().slot(4).chosen);
+    typeText(child<QLineEdit>(window, "titleEdit"), QStringLiteral("Название"));
+    window.setup().firstGeneration = false;
     const Snapshot before = snapshot();
 
-    QTest::mouseClick(child<QPushButton>(f, "newButton"),
+    QTest::mouseClick(child<QPushButton>(window, "newButton"),
                       Qt::LeftButton); // the empty script answers No
-    QCOMPARE(m_dialogs.log.size(), 1);
+    QCOMPARE(m_fakes.dialogs.log.size(), 1);
     QVERIFY(snapshot() == before);
-    QCOMPARE(child<QLabel>(f, "slotNumberLabel")->text(), QStringLiteral("N4"));
+    QCOMPARE(child<QLabel>(window, "slotNumberLabel")->text(), QStringLiteral("N4"));
 }
 
 void TestSlotTexts::instructions_data()
@@ -396,19 +391,19 @@ void TestSlotTexts::instructions_data()
 void TestSlotTexts::instructions()
 {
     QFETCH(bool, present);
-    MainWindow& f = *m_form;
-    const QString path = f.setup().suppliedFolder + QStringLiteral("/instr.chm");
+    MainWindow& window = *m_window;
+    const QString path = window.setup().suppliedFolder + QStringLiteral("/instr.chm");
     if (present)
         QVERIFY(writeFile(path, QByteArray("ITSF")));
     const Snapshot before = snapshot();
 
-    QTest::mouseClick(child<QPushButton>(f, "instructionsButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(window, "instructionsButton"), Qt::LeftButton);
     if (present) {
-        QCOMPARE(m_shell.opened, QStringList{path});
-        QVERIFY(m_dialogs.log.isEmpty());
+        QCOMPARE(m_fakes.shell.opened, QStringList{path});
+        QVERIFY(m_fakes.dialogs.log.isEmpty());
     } else {
-        QVERIFY(m_shell.opened.isEmpty());
-        QCOMPARE(m_dialogs.log,
+        QVERIFY(m_fakes.shell.opened.isEmpty());
+        QCOMPARE(m_fakes.dialogs.log,
                  QStringList{
                      QStringLiteral(
                          "Message: Файл инструкции instr.chm - недоступен! Обращайьесь на сайт: ") +
@@ -420,11 +415,11 @@ void TestSlotTexts::instructions()
 
 void TestSlotTexts::infoShowsAboutWindow()
 {
-    MainWindow& f = *m_form;
+    MainWindow& window = *m_window;
     AboutDialog about;
-    GenerationInfoDialog info(ProgramPlaces::inOneFolder(f.setup().quizzesFolder));
-    f.setAboutDialog(&about);
-    f.setInfoWindow(&info);
+    GenerationInfoDialog info(ProgramPlaces::inOneFolder(window.setup().quizzesFolder));
+    window.setAboutDialog(&about);
+    window.setInfoWindow(&info);
     QSignalSpy infoShown(&info, &QDialog::finished);
 
     QWidget* seen = nullptr;
@@ -433,11 +428,11 @@ void TestSlotTexts::infoShowsAboutWindow()
         if (seen)
             seen->close();
     });
-    QTest::mouseClick(child<QPushButton>(f, "infoButton"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>(window, "infoButton"), Qt::LeftButton);
     QCOMPARE(seen, static_cast<QWidget*>(&about));
     QVERIFY(!about.isVisible());
     QCOMPARE(infoShown.count(), 0);
-    QVERIFY(m_dialogs.log.isEmpty());
+    QVERIFY(m_fakes.dialogs.log.isEmpty());
 }
 
 QTEST_MAIN(TestSlotTexts)

@@ -1,4 +1,4 @@
-#include "quizpagereader.h"
+#include "core/quizpagereader.h"
 
 #include "core/quirvelerror.h"
 #include "core/pagetemplate.h"

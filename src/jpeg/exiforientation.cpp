@@ -1,4 +1,4 @@
-#include "exiforientation.h"
+#include "jpeg/exiforientation.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "exifsegment.h"
+#include "jpeg/exifsegment.h"
 
-#include "exiforientation.h"
+#include "jpeg/exiforientation.h"
 
 #include <QByteArray>
 

@@ -185,7 +185,7 @@ struct DecoderGuard {
     throw QuirvelError(QStringLiteral("JPEG error #%1").arg(d.code));
 }
 
-[[noreturn]] void OutOfMemory()
+[[noreturn]] void outOfMemory()
 {
     throw QuirvelError(QStringLiteral("Не хватает памяти, чтобы открыть картинку"));
 }
@@ -233,7 +233,7 @@ public:
         : image(width, height, grey ? QImage::Format_Grayscale8 : QImage::Format_RGB888)
     {
         if (image.isNull())
-            OutOfMemory();
+            outOfMemory();
         m_bits = image.bits();
         m_stride = image.bytesPerLine();
     }
@@ -260,7 +260,7 @@ public:
             if (!size.isEmpty()) {
                 copy.image = QImage(size, format);
                 if (copy.image.isNull())
-                    OutOfMemory();
+                    outOfMemory();
                 copy.columns.resize(size_t(size.width()));
                 for (int i = 0; i < size.width(); ++i)
                     copy.columns[size_t(i)] = stretchSource(i, width, size.width()) * m_pixelBytes;

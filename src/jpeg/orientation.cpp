@@ -1,4 +1,4 @@
-#include "orientation.h"
+#include "jpeg/orientation.h"
 
 #include <QColorSpace>
 

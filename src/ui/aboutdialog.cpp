@@ -1,5 +1,7 @@
 #include "ui/aboutdialog.h"
 
+#include "ui/fonts.h"
+
 #include <QFont>
 #include <QFrame>
 #include <QImage>
@@ -24,33 +26,13 @@ namespace
 constexpr int ClientWidth = 393 - 2 * 4;
 constexpr int ClientHeight = 293 - 19 - 2 * 4;
 
-// The same substitutes as the main window, so both windows read alike.
-QFont pixelFont(const QString& family, int pixels, QFont::StyleHint hint = QFont::SansSerif)
-{
-    QFont font;
-    font.setFamilies({family, QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
-                      QStringLiteral("Sans Serif")});
-    font.setStyleHint(hint);
-    font.setPixelSize(pixels);
-    return font;
-}
-
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    label->setTextFormat(Qt::PlainText);
-    label->setGeometry(geometry);
-    return label;
-}
-
 } // namespace
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutDialog"));
     setWindowTitle(QStringLiteral("О программе"));
-    setFont(pixelFont(QStringLiteral("MS Sans Serif"), 11));
+    setFont(Fonts::faceFont(QStringLiteral("MS Sans Serif"), 11));
     resize(ClientWidth, ClientHeight);
     move(323, 193);
 
@@ -62,22 +44,22 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
         QImage(QStringLiteral(":/about/icon.png"))
             .scaled(logo->size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)));
 
-    QLabel* title =
-        makeLabel(this, "titleLabel", QStringLiteral("Тест - викторина"), {88, 16, 145, 22});
-    title->setFont(pixelFont(QStringLiteral("Arial"), 19));
+    QLabel* title = Fonts::plainLabel(this, "titleLabel", QStringLiteral("Тест - викторина"),
+                                      {88, 16, 145, 22});
+    title->setFont(Fonts::faceFont(QStringLiteral("Arial"), 19));
     title->adjustSize();
 
     QLabel* version =
-        makeLabel(this, "versionLabel", QStringLiteral("Version  1.1"), {88, 48, 69, 16});
-    version->setFont(pixelFont(QStringLiteral("MS Sans Serif"), 13));
+        Fonts::plainLabel(this, "versionLabel", QStringLiteral("Version  1.1"), {88, 48, 69, 16});
+    version->setFont(Fonts::faceFont(QStringLiteral("MS Sans Serif"), 13));
     version->adjustSize();
 
     QLabel* description =
-        makeLabel(this, "descriptionLabel",
-                  QStringLiteral("    Программа для досуга и обучения. Генерирует "
-                                 "WEB-страничку тест-викторину , в которой  нужно выбрать "
-                                 "соответствие картинки и описания к ней. "),
-                  {88, 88, 233, 57});
+        Fonts::plainLabel(this, "descriptionLabel",
+                          QStringLiteral("    Программа для досуга и обучения. Генерирует "
+                                         "WEB-страничку тест-викторину , в которой  нужно выбрать "
+                                         "соответствие картинки и описания к ней. "),
+                          {88, 88, 233, 57});
     description->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     description->setWordWrap(true);
     // The box was measured for a narrow face; a wider substitute needs another line, and there is

@@ -3,8 +3,7 @@
 #include <QComboBox>
 
 // Drop-down list of the machine's mounted volumes, one entry per root path.
-// Part of the picture browser, it follows neither of the other two by itself: the main window
-// ties them together in its handlers.
+// Part of the PictureBrowser, which keeps it in step with the other two.
 class DriveComboBox : public QComboBox
 {
     Q_OBJECT

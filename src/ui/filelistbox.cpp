@@ -1,6 +1,6 @@
 #include "ui/filelistbox.h"
 
-#include "ui/folderreading.h"
+#include "core/folderreading.h"
 
 namespace
 {

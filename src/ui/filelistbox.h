@@ -5,8 +5,7 @@
 // The "*.jpg" files of one folder (any letter case), sorted by name, at most one selected.
 // selectionMoved is reported only when the user moves the selection; a re-read selects nothing.
 // A folder that cannot be read throws QuirvelError and leaves the list as it was.
-// Part of the picture browser, it follows neither of the other two by itself: the main window
-// ties them together in its handlers.
+// Part of the PictureBrowser, which keeps it in step with the other two.
 class FileListBox : public QListWidget
 {
     Q_OBJECT

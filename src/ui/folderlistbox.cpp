@@ -1,6 +1,6 @@
 #include "ui/folderlistbox.h"
 
-#include "ui/folderreading.h"
+#include "core/folderreading.h"
 
 #include <QStyle>
 

@@ -5,8 +5,7 @@
 // The chain of folders from the root down to the current folder, then its subfolders.
 // Double click or Enter on an entry asks for that folder (openRequested); the window opens it.
 // A folder that cannot be read throws QuirvelError and leaves the list as it was.
-// Part of the picture browser, it follows neither of the other two by itself: the main window
-// ties them together in its handlers.
+// Part of the PictureBrowser, which keeps it in step with the other two.
 class FolderListBox : public QListWidget
 {
     Q_OBJECT

@@ -2,6 +2,7 @@
 
 #include "core/programplaces.h"
 #include "core/quizsetup.h"
+#include "ui/fonts.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -28,21 +29,11 @@ struct LabelLook {
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& geometry,
                   const LabelLook& look)
 {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
+    auto* label = Fonts::plainLabel(parent, name, text, geometry);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setTextFormat(Qt::PlainText);
-    QFont font = parent->font();
-    font.setPixelSize(look.pixelSize);
-    font.setBold(look.bold);
-    font.setItalic(look.italic);
-    label->setFont(font);
-    if (look.colour.isValid()) {
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, look.colour);
-        label->setPalette(palette);
-    }
-    label->setGeometry(geometry);
+    label->setFont(Fonts::pixelFont(parent->font(), look.pixelSize, look.bold, look.italic));
+    if (look.colour.isValid())
+        Fonts::setTextColour(label, look.colour);
     return label;
 }
 
@@ -57,11 +48,7 @@ GenerationInfoDialog::GenerationInfoDialog(const ProgramPlaces& places, QWidget*
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     // Liberation Sans keeps the metrics the fixed label widths were laid out for.
-    QFont windowFont;
-    windowFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                            QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
-    windowFont.setPixelSize(11);
-    setFont(windowFont);
+    setFont(Fonts::windowFont());
     move(246, 210);
     resize(ClientWidth, ClientHeight);
 
@@ -76,8 +63,8 @@ GenerationInfoDialog::GenerationInfoDialog(const ProgramPlaces& places, QWidget*
     makeLabel(this, "folderIntroLabel",
               QStringLiteral("Викторина будет находитья в папке с названием :"),
               QRect(216, 80, 393, 25), {16, false, false, {}});
-    folderNameLabel = makeLabel(this, "folderNameLabel", QStringLiteral("Название викторины"),
-                                QRect(24, 112, 537, 25), {16, true, false, {}});
+    m_folderNameLabel = makeLabel(this, "folderNameLabel", QStringLiteral("Название викторины"),
+                                  QRect(24, 112, 537, 25), {16, true, false, {}});
     makeLabel(this, "locationLabel",
               places.quizzesInDocuments ? QStringLiteral("В папке QUIRVEL среди ваших документов")
                                         : QStringLiteral("Там, где расположена программа QUIRVEL"),
@@ -93,10 +80,7 @@ GenerationInfoDialog::GenerationInfoDialog(const ProgramPlaces& places, QWidget*
 
     auto* create = new QPushButton(QStringLiteral("Создать викторину"), this);
     create->setObjectName(QStringLiteral("createButton"));
-    QFont buttonFont = font();
-    buttonFont.setPixelSize(16);
-    buttonFont.setBold(true);
-    create->setFont(buttonFont);
+    create->setFont(Fonts::pixelFont(font(), 16, true));
     create->setGeometry(376, 280, 201, 33);
     connect(create, &QPushButton::clicked, this, &QDialog::close);
 
@@ -116,7 +100,7 @@ void GenerationInfoDialog::showEvent(QShowEvent* event)
 {
     // Each showing names the folder as it is now.
     if (m_setup)
-        folderNameLabel->setText(m_setup->folderName);
+        m_folderNameLabel->setText(m_setup->folderName);
     QDialog::showEvent(event);
 }
 

@@ -24,6 +24,6 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QLabel* folderNameLabel = nullptr;
+    QLabel* m_folderNameLabel = nullptr;
     const QuizSetup* m_setup = nullptr;
 };

@@ -1,4 +1,4 @@
-#include "ui/folderreading.h"
+#include "core/folderreading.h"
 
 #include "core/quirvelerror.h"
 

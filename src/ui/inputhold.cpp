@@ -1,0 +1,67 @@
+#include "ui/inputhold.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QWidget>
+
+namespace
+{
+
+bool isUserInput(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::InputMethod:
+    case QEvent::ContextMenu:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease:
+    case QEvent::TabletMove:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::DragLeave:
+    case QEvent::Drop:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+InputHold::InputHold(QWidget* window) : m_window(window)
+{
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+InputHold::~InputHold()
+{
+    QCoreApplication::instance()->removeEventFilter(this);
+}
+
+bool InputHold::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget->window() == m_window) {
+            if (isUserInput(event->type()))
+                return true;
+            // The close box is input too; closing mid-run would pull the window from under it.
+            if (widget == m_window && event->type() == QEvent::Close) {
+                event->ignore();
+                return true;
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,13 @@
+#include "ui/rule.h"
+
+#include <QPainter>
+
+Rule::Rule(QWidget* parent) : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void Rule::paintEvent(QPaintEvent*)
+{
+    QPainter(this).fillRect(rect(), Qt::black);
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QWidget>
+
+// A 1-pixel black rule: a dividing line, or one edge of the box around the slot area.
+class Rule : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Rule(QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
