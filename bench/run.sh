@@ -31,4 +31,7 @@ echo "QUIRVEL benchmark, $(date -u '+%Y-%m-%d %H:%M UTC')"
 echo "Machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//'), $(nproc) cores, $(free -g | awk '/Mem:/{print $2}') GB; $(. /etc/os-release; echo "$PRETTY_NAME"); libjpeg-turbo $(dpkg-query -W -f='${Version}' libjpeg62-turbo 2>/dev/null || echo '?')"
 echo "Pictures: $(cd "$pictures" && ls -l b*.jpg p*.jpg | awk '{printf "%s %.1f MB  ", $9, $5/1e6}')"
 echo
-QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$bench" run "$pictures" "$root/resources/decor" "$root/tests/hostile/corpus" "$reps"
+# A data folder of its own, so no run meets another's drafts.
+data=$(mktemp -d)
+trap 'rm -rf "$data"' EXIT
+XDG_DATA_HOME=$data QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$bench" run "$pictures" "$root/resources/decor" "$root/tests/hostile/corpus" "$reps"

@@ -12,13 +12,15 @@ docs="$root/docs"
 
 # The window is driven at the pixel positions of its fixed layout (client-area coordinates).
 compose_main_window() {
-    local out=$1 wm="" app win X Y WIDTH HEIGHT left right top bottom
+    local out=$1 wm="" app data win X Y WIDTH HEIGHT left right top bottom
     # Russian letters in the keymap, so xdotool types them without remapping keys on the fly.
     setxkbmap -layout us,ru
     cd "$root/samples"
-    "$build/program/quirvel" >/dev/null 2>&1 &
+    # A data folder of its own: the killed window's draft is never offered to a later run.
+    data=$(mktemp -d)
+    XDG_DATA_HOME=$data "$build/program/quirvel" >/dev/null 2>&1 &
     app=$!
-    trap 'kill "$app" $wm 2>/dev/null || true' RETURN
+    trap 'kill "$app" $wm 2>/dev/null || true; rm -rf "$data"' RETURN
     win=$(timeout 30 xdotool search --sync --onlyvisible --name "QUIRVEL 1.1" | head -1)
     sleep 1
     geometry() {

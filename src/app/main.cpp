@@ -2,6 +2,7 @@
 
 #include "core/commandline.h"
 #include "core/programplaces.h"
+#include "core/quizrecovery.h"
 #include "ui/aboutdialog.h"
 #include "ui/generationinfodialog.h"
 #include "ui/mainwindow.h"
@@ -66,8 +67,18 @@ int main(int argc, char* argv[])
     window.setAboutDialog(&about);
     window.setInfoWindow(&info);
 
+    // What a generation killed half-way left in the quizzes folder is finished before anything
+    // else reads it.
+    const QStringList unrepaired = recoverQuizFolders(places.quizzesFolder, shell);
+
     window.show();
-    if (!line.quizFolder.isEmpty())
-        QTimer::singleShot(0, &window, [&] { window.reopenQuiz(line.quizFolder); });
+    QTimer::singleShot(0, &window, [&] {
+        if (!unrepaired.isEmpty())
+            dialogs.message(unrepaired.join(QStringLiteral("\n\n")));
+        if (line.quizFolder.isEmpty())
+            window.offerDraft();
+        else
+            window.reopenQuiz(line.quizFolder);
+    });
     return app.exec();
 }

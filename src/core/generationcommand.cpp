@@ -123,26 +123,26 @@ GenerationCommand::GenerationCommand(QuizSetup& setup, IGenerationView& view, Se
 {
 }
 
-void GenerationCommand::run()
+GenerationCommand::Outcome GenerationCommand::run()
 {
     IDialogs& dialogs = m_services.dialogs;
 
     // A title of blanks passes here on purpose; it only becomes empty after trimming.
     if (m_view.titleText().isEmpty()) {
         dialogs.message(NoTitleText);
-        return;
+        return Outcome::Stopped;
     }
     m_setup.title = trimBlanksAndControls(m_view.titleText());
     m_view.setTitleText(m_setup.title);
 
     if (!m_setup.isComplete()) {
         dialogs.message(NoPicturesText);
-        return;
+        return Outcome::Stopped;
     }
 
     const bool newFolder = m_setup.firstGeneration;
     if (newFolder && !askForQuizFolder())
-        return;
+        return Outcome::Stopped;
 
     const QString quizFolder = m_setup.quizFolder();
     QLockFile lock(quizLockPath(quizFolder));
@@ -151,17 +151,17 @@ void GenerationCommand::run()
     if (!lock.tryLock(0) && lock.error() == QLockFile::LockFailedError) {
         dialogs.message(LockedText);
         showFailure();
-        return;
+        return Outcome::Failed;
     }
     const QString unrepaired = recoverQuizFolder(quizFolder, m_services.shell, true);
     if (!unrepaired.isEmpty()) {
         dialogs.message(unrepaired);
         showFailure();
-        return;
+        return Outcome::Failed;
     }
     if (!newFolder && QDir::cleanPath(m_page.folder) == QDir::cleanPath(quizFolder) &&
         stampOf(quizFolder) != m_page && !dialogs.yesNo(FolderCaption, ChangedText, false))
-        return;
+        return Outcome::Stopped;
 
     m_view.showInfoWindow();
 
@@ -184,7 +184,7 @@ void GenerationCommand::run()
     }
     if (!placed) {
         showFailure();
-        return;
+        return Outcome::Failed;
     }
     lock.unlock();
     rememberQuizPage(quizFolder);
@@ -195,11 +195,12 @@ void GenerationCommand::run()
     m_view.showStatus(RestText);
 
     if (!dialogs.confirm(ViewQuestion))
-        return;
+        return Outcome::Placed;
     m_lastPagePath = quizFolder + QStringLiteral("/start.htm");
     m_services.shell.openDocument(m_lastPagePath, [&dialogs, page = m_lastPagePath] {
         dialogs.message(CannotShowText + page);
     });
+    return Outcome::Placed;
 }
 
 void GenerationCommand::rememberQuizPage(const QString& quizFolder)

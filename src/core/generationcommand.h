@@ -24,9 +24,14 @@ public:
     static constexpr int ProgressStepMilliseconds = 50;
     static constexpr int DonePauseMilliseconds = 2000;
 
+    // How the last run ended: stopped before anything was written (a missing text, a
+    // cancelled question), with the quiz placed, or failed.
+    enum class Outcome { Stopped, Placed, Failed };
+
     GenerationCommand(QuizSetup& setup, IGenerationView& view, Services& services);
 
-    void run();
+    // Whatever it throws counts as Failed.
+    Outcome run();
 
     const AnswerOrder& lastOrder() const { return m_order; }
     // The page the command last tried to open.

@@ -29,7 +29,7 @@ bool holdsDecorations(const QString& folder)
 ProgramPlaces ProgramPlaces::inOneFolder(const QString& folder)
 {
     const QString place = withSeparator(folder);
-    return {place, place, false};
+    return {place, place, false, place + QStringLiteral("drafts")};
 }
 
 ProgramPlaces resolveProgramPlaces(const QString& executableFolder, const QString& documentsFolder)
@@ -58,5 +58,8 @@ ProgramPlaces resolveProgramPlaces(const QString& executableFolder)
     QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (documents.isEmpty())
         documents = QDir::homePath();
-    return resolveProgramPlaces(executableFolder, documents);
+    ProgramPlaces places = resolveProgramPlaces(executableFolder, documents);
+    places.draftsFolder =
+        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + QStringLiteral("/drafts");
+    return places;
 }

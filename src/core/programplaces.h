@@ -10,8 +10,10 @@ struct ProgramPlaces {
     QString quizzesFolder;
     // Quizzes go to QUIRVEL among the user's documents, not beside the program.
     bool quizzesInDocuments = false;
+    // Where the unsaved quiz is kept against a crash; empty: nowhere.
+    QString draftsFolder;
 
-    // Everything in one folder, as in a build tree.
+    // Everything in one folder, as in a build tree; the drafts in its drafts/.
     static ProgramPlaces inOneFolder(const QString& folder);
 };
 
@@ -20,5 +22,5 @@ struct ProgramPlaces {
 // the decorations in ../share/quirvel, quizzes go to QUIRVEL in documentsFolder; that folder is
 // not created here but together with the first quiz.
 ProgramPlaces resolveProgramPlaces(const QString& executableFolder, const QString& documentsFolder);
-// The same with the user's documents folder.
+// The same with the user's documents folder, and the drafts in the program's own data folder.
 ProgramPlaces resolveProgramPlaces(const QString& executableFolder);

@@ -1,8 +1,10 @@
 #include "ui/mainwindow.h"
 
+#include "core/draftstore.h"
 #include "core/generatedquiz.h"
 #include "core/instructions.h"
 #include "core/quirvelerror.h"
+#include "core/quizrecovery.h"
 #include "jpeg/jpegdecoder.h"
 #include "ui/aboutdialog.h"
 #include "ui/fonts.h"
@@ -15,6 +17,7 @@
 #include "ui/textfields.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -27,6 +30,7 @@
 #include <QRect>
 #include <QScreen>
 #include <QShortcut>
+#include <QTimer>
 
 #include <exception>
 #include <limits>
@@ -79,6 +83,15 @@ const QString SkippedText =
     QStringLiteral("Берутся только картинки с расширением .jpg или .JPG. Не взяты:");
 const QString EmptySlotsText =
     QStringLiteral("Картинки нет или она не читается, ячейки остались пустыми: %1");
+const QString ExitQuestion = QStringLiteral("Изменения не сгенерированы. Выйти без сохранения?");
+const QString RestoreQuestion = QStringLiteral("Восстановить несгенерированную викторину?");
+const QString BadDraftText =
+    QStringLiteral("Несгенерированную викторину не удалось прочитать, её файл отложен:");
+const QString GoneDraftPicturesText =
+    QStringLiteral("Этих картинок нет или они не читаются, их ячейки остались пустыми:");
+
+// At most a few draft writes a second, whatever is typed.
+constexpr int DraftDelayMilliseconds = 300;
 
 // The case-sensitive test of the picked file's extension: only ".jpg" and ".JPG" pass.
 bool hasPictureExtension(const QString& path)
@@ -124,6 +137,15 @@ MainWindow::MainWindow(Services& services, const ProgramPlaces& places, QWidget*
     connectHandlers();
 
     m_setup.initialise(places);
+    if (!places.draftsFolder.isEmpty())
+        m_drafts = std::make_unique<DraftStore>(places.draftsFolder);
+    m_draftTimer = new QTimer(this);
+    m_draftTimer->setSingleShot(true);
+    m_draftTimer->setInterval(DraftDelayMilliseconds);
+    connect(m_draftTimer, &QTimer::timeout, this, &MainWindow::updateDraft);
+    // At the end of the desktop session the window closes without a question; the draft stays for
+    // the next start.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::updateDraft);
     // The browser starts where the process stands.
     m_pictureBrowser->startIn(QDir::currentPath());
 }
@@ -214,6 +236,7 @@ void MainWindow::connectHandlers()
     connect(m_slotPanel, &SlotPanel::answerEdited, this, &MainWindow::storeAnswer);
     connect(m_slotPanel, &SlotPanel::questionEdited, this, &MainWindow::storeQuestion);
     connect(m_slotPanel, &SlotPanel::answerClicked, this, &MainWindow::showStoredAnswer);
+    connect(m_titleEdit, &QLineEdit::textChanged, this, &MainWindow::noteChange);
 
     auto* open = new QShortcut(QKeySequence::Open, this);
     open->setObjectName(QStringLiteral("openShortcut"));
@@ -260,6 +283,7 @@ const QImage& MainWindow::cleanThumbnail() const
 void MainWindow::chooseSlot(int k)
 {
     guarded(m_services.dialogs, [this, k] { switchSlot(k); });
+    noteChange();
 }
 
 void MainWindow::switchSlot(int k)
@@ -293,12 +317,14 @@ void MainWindow::storeAnswer()
         m_setup.setAnswer(m_slotPanel->storedAnswer());
         m_slotStrip->setAnswerCopy(m_setup.currentSlot, m_setup.current().answer);
     });
+    noteChange();
 }
 
 void MainWindow::storeQuestion()
 {
     guarded(m_services.dialogs,
             [this] { m_setup.setQuestion(m_slotPanel->question(), m_slotPanel->oneForAll()); });
+    noteChange();
 }
 
 void MainWindow::showStoredAnswer()
@@ -311,6 +337,9 @@ void MainWindow::startNewQuiz()
     guarded(m_services.dialogs, [this] {
         if (!m_services.dialogs.yesNo(NewCaption, NewQuestion))
             return;
+        holdFolder(QString());
+        if (m_drafts)
+            m_drafts->remove();
         m_setup.reset();
         m_slotStrip->showPlaceholders();
         m_slotPanel->clearPreview();
@@ -344,7 +373,15 @@ void MainWindow::generateQuiz()
     // The pauses keep painting but hold user input back, both what arrives during the run and
     // what is still queued when it ends, so none of it acts later.
     m_inputHold = std::make_unique<InputHold>(this);
-    guarded(m_services.dialogs, [this] { m_generation.run(); });
+    auto outcome = GenerationCommand::Outcome::Failed;
+    guarded(m_services.dialogs, [&] { outcome = m_generation.run(); });
+    if (outcome == GenerationCommand::Outcome::Placed) {
+        holdFolder(m_setup.quizFolder());
+        if (m_drafts)
+            m_drafts->remove();
+    } else if (outcome == GenerationCommand::Outcome::Failed) {
+        holdFolder(QString());
+    }
     QCoreApplication::processEvents();
     m_inputHold.reset();
 }
@@ -392,6 +429,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 void MainWindow::choosePicture(const QString& path)
 {
     guarded(m_services.dialogs, [&] { takeFile(path); });
+    noteChange();
 }
 
 void MainWindow::takeFile(const QString& path)
@@ -459,6 +497,7 @@ void MainWindow::dropUrls(const QList<QUrl>& urls, int targetSlot)
             lastFilled = k;
         });
     }
+    noteChange();
     if (lastFilled != 0 && lastFilled != m_setup.currentSlot)
         chooseSlot(lastFilled);
     if (!skipped.isEmpty())
@@ -502,6 +541,10 @@ bool MainWindow::holdsComposition() const
 // the window as it was.
 void MainWindow::reopen(const QString& path)
 {
+    const QString unrepaired = recoverQuizFolder(
+        QFileInfo(path).isDir() ? path : QFileInfo(path).path(), m_services.shell);
+    if (!unrepaired.isEmpty())
+        m_services.dialogs.message(unrepaired);
     const GeneratedQuiz quiz = readGeneratedQuiz(path);
     if (holdsComposition() && !m_services.dialogs.yesNo(NewCaption, NewQuestion))
         return;
@@ -537,14 +580,143 @@ void MainWindow::showReopened(const GeneratedQuiz& quiz)
     // Set as they were stored: the one-for-all box must not copy slot 1's question.
     m_slotPanel->showSlot(1, m_setup.slot(1), true);
     setTextFromProgram(m_titleEdit, m_setup.title);
+    m_generation.rememberQuizPage(quiz.folder);
+    // With a slot left empty the window no longer holds what the folder does.
+    holdFolder(emptySlots.isEmpty() ? quiz.folder : QString());
+    updateDraft();
     if (!emptySlots.isEmpty())
         m_services.dialogs.message(EmptySlotsText.arg(emptySlots.join(QStringLiteral(", "))));
 }
 
 void MainWindow::exitProgram()
 {
+    close();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    if (qApp->isSavingSession()) {
+        updateDraft();
+    } else if (holdsUnsavedWork() &&
+               !m_services.dialogs.yesNo(NewCaption, ExitQuestion, false)) {
+        event->ignore();
+        return;
+    } else {
+        m_draftTimer->stop();
+        if (m_drafts)
+            m_drafts->remove();
+    }
+    m_slotStrip->releaseCleanThumbnail();
+    event->accept();
+}
+
+QuizDraft MainWindow::currentWork() const
+{
+    QuizDraft work;
+    work.titleText = m_titleEdit->text();
+    for (int k = 1; k <= SlotCount; ++k) {
+        const QuizSlot& slot = m_setup.slot(k);
+        work.quizSlots[size_t(k - 1)] = {slot.chosen ? slot.picturePath : QString(), slot.question,
+                                         slot.answer};
+    }
+    work.currentSlot = m_setup.currentSlot;
+    work.oneForAll = m_slotPanel->oneForAll();
+    work.folderName = m_setup.folderName;
+    work.asksFolderName = m_setup.firstGeneration;
+    return work;
+}
+
+QString MainWindow::heldFolder() const
+{
+    return !m_folder.isEmpty() && currentWork().sameWorkAs(m_folderWork) ? m_folder : QString();
+}
+
+bool MainWindow::holdsUnsavedWork() const
+{
+    const QuizDraft work = currentWork();
+    return !work.isEmpty() && (m_folder.isEmpty() || !work.sameWorkAs(m_folderWork));
+}
+
+void MainWindow::holdFolder(const QString& folder)
+{
+    m_folder = folder;
+    m_folderWork = folder.isEmpty() ? QuizDraft() : currentWork();
+}
+
+void MainWindow::noteChange()
+{
+    if (m_drafts && !m_draftTimer->isActive())
+        m_draftTimer->start();
+}
+
+void MainWindow::updateDraft()
+{
+    m_draftTimer->stop();
+    if (!m_drafts)
+        return;
+    if (holdsUnsavedWork())
+        m_drafts->save(currentWork());
+    else
+        m_drafts->remove();
+}
+
+void MainWindow::offerDraft()
+{
+    if (!m_drafts)
+        return;
     guarded(m_services.dialogs, [this] {
-        m_slotStrip->releaseCleanThumbnail();
-        close();
+        QStringList renamedAside;
+        const std::optional<DraftStore::Orphan> orphan = m_drafts->newestOrphan(renamedAside);
+        if (!renamedAside.isEmpty())
+            m_services.dialogs.message(BadDraftText + QLatin1Char('\n') +
+                                       renamedAside.join(QLatin1Char('\n')));
+        if (!orphan)
+            return;
+        if (m_services.dialogs.yesNo(NewCaption, RestoreQuestion))
+            showDraft(orphan->draft);
+        DraftStore::discard(orphan->path);
     });
+}
+
+// As a reopen shows a quiz folder; a picture that has gone since leaves its slot empty.
+void MainWindow::showDraft(const QuizDraft& draft)
+{
+    m_setup.reset();
+    m_setup.folderName = draft.folderName;
+    m_setup.firstGeneration = draft.asksFolderName;
+    m_setup.currentSlot = draft.currentSlot;
+    m_slotStrip->showPlaceholders();
+    m_slotPanel->clearPreview();
+    QStringList gone;
+    for (int k = 1; k <= SlotCount; ++k) {
+        const QuizDraft::Slot& saved = draft.quizSlots[size_t(k - 1)];
+        QuizSlot& slot = m_setup.slot(k);
+        slot.question = saved.question;
+        slot.answer = saved.answer;
+        m_slotStrip->setAnswerCopy(k, slot.answer);
+        if (saved.picturePath.isEmpty())
+            continue;
+        try {
+            const bool current = k == draft.currentSlot;
+            const QList<QImage> copies = decodeJpegFileStretched(
+                saved.picturePath,
+                {SlotStrip::ThumbnailSize, current ? SlotPanel::PreviewSize : QSize()});
+            m_slotStrip->paintPicture(k, copies[0]);
+            if (current)
+                m_slotPanel->setPreview(copies[1]);
+            slot.picturePath = saved.picturePath;
+            slot.chosen = true;
+        } catch (const std::exception&) {
+            gone << QStringLiteral("Картинка %1 (%2)").arg(k).arg(saved.picturePath);
+        }
+    }
+    m_slotStrip->frameSlot(draft.currentSlot);
+    m_slotPanel->setOneForAll(draft.oneForAll);
+    m_slotPanel->showSlot(draft.currentSlot, m_setup.current(), true);
+    setTextFromProgram(m_titleEdit, draft.titleText);
+    holdFolder(QString());
+    updateDraft();
+    if (!gone.isEmpty())
+        m_services.dialogs.message(GoneDraftPicturesText + QLatin1Char('\n') +
+                                   gone.join(QLatin1Char('\n')));
 }

@@ -15,6 +15,7 @@
 
 #include "core/generationcommand.h"
 #include "core/programplaces.h"
+#include "core/quizdraft.h"
 #include "core/quizsetup.h"
 #include "core/services.h"
 
@@ -26,12 +27,14 @@
 #include <memory>
 
 class AboutDialog;
+class DraftStore;
 class GenerationInfoDialog;
 class InputHold;
 class PictureBrowser;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
+class QTimer;
 class QPushButton;
 class Rule;
 class SlotPanel;
@@ -62,6 +65,15 @@ public:
     const QImage& cleanThumbnail() const;
     // The generation command behind the generate button, reachable so tests can fix its shuffle.
     GenerationCommand& generation() { return m_generation; }
+    // The folder last generated or reopened, when the title field, texts and pictures are still
+    // exactly what went into it; empty otherwise.
+    QString heldFolder() const;
+    bool holdsItsFolder() const { return !heldFolder().isEmpty(); }
+    // Where this window keeps its unsaved quiz; null without a drafts folder.
+    const DraftStore* drafts() const { return m_drafts.get(); }
+    // Offers the newest draft a program that has gone left behind, and reports drafts that could
+    // not be read.
+    void offerDraft();
 
 public slots:
     // Handlers; each shows whatever ends it early in the standard error box.
@@ -82,6 +94,7 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -103,6 +116,15 @@ private:
     void reopen(const QString& path);
     void showReopened(const GeneratedQuiz& quiz);
     bool holdsComposition() const;
+    // The window's values as a draft.
+    QuizDraft currentWork() const;
+    bool holdsUnsavedWork() const;
+    void holdFolder(const QString& folder);
+    // Starts the draft timer unless it is already running, so typing never waits for the disk.
+    void noteChange();
+    // Writes the draft while there is unsaved work, deletes it otherwise.
+    void updateDraft();
+    void showDraft(const QuizDraft& draft);
 
     Services& m_services;
     QuizSetup m_setup;
@@ -112,6 +134,11 @@ private:
     // Present while the generation runs.
     std::unique_ptr<InputHold> m_inputHold;
     GenerationCommand m_generation{m_setup, *this, m_services};
+    // The folder the window last generated or reopened, and what it then held.
+    QString m_folder;
+    QuizDraft m_folderWork;
+    std::unique_ptr<DraftStore> m_drafts;
+    QTimer* m_draftTimer = nullptr;
 
     // The widgets, in the order they are created (which is also their stacking order).
     QLabel* m_programNameLabel = nullptr;

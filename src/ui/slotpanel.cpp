@@ -124,6 +124,11 @@ bool SlotPanel::oneForAll() const
     return m_oneForAllCheck->isChecked();
 }
 
+void SlotPanel::setOneForAll(bool on)
+{
+    m_oneForAllCheck->setChecked(on);
+}
+
 QString SlotPanel::storedAnswer() const
 {
     return storedText(m_answerEdit);

@@ -35,6 +35,7 @@ public:
     void showAnswer(const QString& crlfText);
     QString question() const;
     bool oneForAll() const;
+    void setOneForAll(bool on);
     // The answer field's text as stored, with CR LF line breaks.
     QString storedAnswer() const;
 

@@ -1,0 +1,174 @@
+#include "core/draftstore.h"
+#include "core/quizfolder.h"
+#include "fakes.h"
+#include "findchild.h"
+#include "testfiles.h"
+#include "testjpeg.h"
+#include "ui/mainwindow.h"
+#include "ui/picturebox.h"
+#include "ui/slotstrip.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+// Work the quiz folder does not hold is never dropped without a question, and survives a crash.
+class TestUnsavedWork : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_program, m_pictures;
+    FakeServices m_fakes;
+    int m_quizzes = 0;
+    const QString ExitQuestion = " Внимание! |Изменения не сгенерированы. Выйти без сохранения? [No]";
+
+    std::unique_ptr<MainWindow> newWindow()
+    {
+        auto window = std::make_unique<MainWindow>(m_fakes.services, m_program.path());
+        window->show();
+        return window;
+    }
+    void compose(MainWindow& window)
+    {
+        for (int k = 1; k <= 6; ++k) {
+            window.chooseSlot(k);
+            window.choosePicture(m_pictures.filePath(QString("p%1.jpg").arg(k)));
+            child<QLineEdit>(window, "questionEdit")->setText(QString("Вопрос %1").arg(k));
+            child<QPlainTextEdit>(window, "answerEdit")->setPlainText(QString("Ответ\n%1").arg(k));
+        }
+        child<QLineEdit>(window, "titleEdit")->setText("Звери <b>&");
+    }
+    static QStringList work(const MainWindow& window)
+    {
+        QStringList texts{child<QLineEdit>(window, "titleEdit")->text()};
+        for (int k = 1; k <= 6; ++k)
+            texts << window.setup().slot(k).picturePath << window.setup().slot(k).question
+                  << window.setup().slot(k).answer;
+        return texts;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        for (const QString& name : DecorationNames)
+            QVERIFY(QFile::copy(QUIRVEL_DECOR_DIR "/" + name, m_program.filePath(name)));
+        for (int k = 1; k <= 6; ++k)
+            QVERIFY(writeFile(m_pictures.filePath(QString("p%1.jpg").arg(k)),
+                              encodeJpeg(quadrants(40 + 8 * k, 30, Qt::red, Qt::blue, Qt::green,
+                                                   QColor(40 * k, 0, 0)))));
+    }
+    void init()
+    {
+        m_fakes.dialogs = ScriptedDialogs();
+        QVERIFY(QDir(m_program.filePath("drafts")).removeRecursively());
+    }
+
+    void exit_data()
+    {
+        QTest::addColumn<QString>("before"); // compose, generate, reopen, edit, in this order
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("empty window") << "" << false << false;
+        QTest::newRow("composed, No keeps all") << "compose" << false << true;
+        QTest::newRow("composed, Yes ends") << "compose" << true << true;
+        QTest::newRow("freshly generated") << "compose generate" << false << false;
+        QTest::newRow("generated, then edited") << "compose generate edit" << false << true;
+        QTest::newRow("freshly reopened") << "reopen" << false << false;
+    }
+    void exit()
+    {
+        QFETCH(QString, before);
+        QFETCH(bool, yes);
+        QFETCH(bool, asked);
+        auto window = newWindow();
+        if (before.contains("compose"))
+            compose(*window);
+        const QString name = QString("quiz%1").arg(++m_quizzes);
+        if (before.contains("generate")) {
+            m_fakes.dialogs.inputAnswers << name;
+            window->generateQuiz();
+            QVERIFY(window->holdsItsFolder());
+        }
+        if (before.contains("reopen")) {
+            auto maker = newWindow();
+            compose(*maker);
+            m_fakes.dialogs.inputAnswers << name;
+            maker->generateQuiz();
+            m_fakes.dialogs.folderAnswers << m_program.filePath(name);
+            window->openQuiz();
+            QVERIFY(window->holdsItsFolder());
+        }
+        if (before.contains("edit"))
+            child<QLineEdit>(*window, "questionEdit")->insert("?");
+        QTRY_COMPARE(QFile::exists(window->drafts()->draftPath()), asked);
+        const QStringList composed = work(*window);
+        m_fakes.dialogs.log.clear();
+        m_fakes.dialogs.yesNoAnswers << yes;
+
+        QTest::mouseClick(child<QPushButton>(*window, "exitButton"), Qt::LeftButton);
+        QCOMPARE(m_fakes.dialogs.log, asked ? QStringList{"YesNo: " + ExitQuestion} : QStringList());
+        QCOMPARE(window->isVisible(), asked && !yes);
+        QCOMPARE(work(*window), composed);
+        QCOMPARE(QFile::exists(window->drafts()->draftPath()), asked && !yes);
+    }
+
+    void crashedWindowsDraftOffered_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::addColumn<bool>("pictureGone");
+        QTest::newRow("Yes restores all") << true << false;
+        QTest::newRow("Yes, one picture gone") << true << true;
+        QTest::newRow("No deletes it") << false << false;
+    }
+    void crashedWindowsDraftOffered()
+    {
+        QFETCH(bool, yes);
+        QFETCH(bool, pictureGone);
+        QByteArray json;
+        QStringList composed;
+        {
+            auto first = newWindow();
+            compose(*first);
+            first->chooseSlot(4);
+            QTRY_VERIFY(QFile::exists(first->drafts()->draftPath()));
+            QFile file(first->drafts()->draftPath());
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            json = file.readAll();
+            composed = work(*first);
+        }
+        const QString gone = m_pictures.filePath("gone.jpg");
+        if (pictureGone)
+            json.replace(m_pictures.filePath("p5.jpg").toUtf8(), gone.toUtf8());
+        // Written by a process that then dies: its lock is stale.
+        const QString folder = m_program.filePath("drafts");
+        const pid_t child = fork();
+        if (child == 0)
+            _exit(DraftStore(folder, 999999).save(*QuizDraft::fromJson(json)) ? 0 : 1);
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QCOMPARE(WEXITSTATUS(status), 0);
+
+        auto second = newWindow();
+        m_fakes.dialogs.yesNoAnswers << yes;
+        second->offerDraft();
+        QCOMPARE(m_fakes.dialogs.log.first(), " Внимание! |Восстановить несгенерированную викторину?");
+        QVERIFY(!QFile::exists(folder + "/draft-999999.json"));
+        if (pictureGone)
+            composed[13] = QString();
+        QCOMPARE(work(*second), yes ? composed : QStringList(19, QString()));
+        QCOMPARE(second->setup().currentSlot, yes ? 4 : 1);
+        QCOMPARE(child<PictureBox>(*second, "thumbnail5")->picture() == SlotStrip::placeholder(),
+                 !yes || pictureGone);
+        QCOMPARE(m_fakes.dialogs.messages(),
+                 pictureGone ? QStringList{"Этих картинок нет или они не читаются, их ячейки "
+                                           "остались пустыми:\nКартинка 5 (" + gone + ")"}
+                             : QStringList());
+    }
+};
+
+QTEST_MAIN(TestUnsavedWork)
+#include "tst_unsavedwork.moc"
