@@ -52,19 +52,23 @@ private slots:
         QuizSetup setup;
         setup.title = "Звери <b> & птицы";
         for (int k = 1; k <= 6; ++k)
-            setup.slot(k) = {{}, true, QString("Кто №%1?").arg(k), QString("Ответ %1").arg(k), "jpg"};
+            setup.slot(k) = {
+                {}, true, QString("Кто №%1?").arg(k), QString("Ответ %1").arg(k), "jpg"};
+        setup.slot(3).answer += "\r\nна двух строках"; // moves the later lines of the page
         AnswerOrder order;
         order.entries = {3, 1, 2, 6, 4, 5};
         order.text = "3, 1, 2, 6, 4, 5";
         writeStartPage(setup, order, m_quiz);
         const QByteArray icc = QColorSpace(QColorSpace::SRgb).iccProfile();
         QVERIFY(writeFile(m_quiz + "/1.jpg",
-                          withSegmentsAfterSoi(encodeJpeg(cornerMarks(1600, 1000)),
-                                               exifOrientationSegment(6) +
-                                                   jpegSegment(0xE2, QByteArray("ICC_PROFILE\0\1\1", 14) + icc))));
+                          withSegmentsAfterSoi(
+                              encodeJpeg(cornerMarks(1600, 1000)),
+                              exifOrientationSegment(6) +
+                                  jpegSegment(0xE2, QByteArray("ICC_PROFILE\0\1\1", 14) + icc))));
         QVERIFY(writeFile(m_quiz + "/2.jpg", encodeJpeg(cornerMarks(200, 150))));
         for (int k = 3; k <= 6; ++k)
-            QVERIFY(writeFile(m_quiz + QString("/%1.jpg").arg(k), encodeJpeg(cornerMarks(3000, 2000))));
+            QVERIFY(
+                writeFile(m_quiz + QString("/%1.jpg").arg(k), encodeJpeg(cornerMarks(3000, 2000))));
         for (const QString& name : DecorationNames.mid(1))
             QVERIFY(QFile::copy(m_supplied + "/" + name, m_quiz + "/" + name));
     }
@@ -77,11 +81,13 @@ private slots:
         const QString missing = "Картинка 4 (4.jpg): файл или папка не найдены";
         const QString full = "Не удаётся записать файл «%1»: системная ошибка 27"; // EFBIG
         for (const auto& [kind, name] : {std::pair{0, "page"}, {1, "package"}, {2, "sheet"}}) {
-            QTest::addRow("%s, whole", name) << kind << "" << "";
+            QTest::addRow("%s, whole", name) << kind << ""
+                                             << "";
             QTest::addRow("%s, missing picture", name) << kind << "missing" << missing;
             QTest::addRow("%s, full disk", name) << kind << "limit" << full;
         }
-        QTest::newRow("undecodable picture") << 1 << "garbage" << "Картинка 4 (4.jpg): JPEG error";
+        QTest::newRow("undecodable picture") << 1 << "garbage"
+                                             << "Картинка 4 (4.jpg): JPEG error";
     }
     // Whole or not at all: the old file stays unless the new one is complete.
     void exports()

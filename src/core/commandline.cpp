@@ -16,18 +16,30 @@ namespace
 bool leftForQt(const QStringList& unknownOptions)
 {
     static const QStringList qtOptions{
-        QStringLiteral("platform"),     QStringLiteral("platformpluginpath"),
-        QStringLiteral("platformtheme"), QStringLiteral("plugin"),
-        QStringLiteral("qwindowgeometry"), QStringLiteral("geometry"),
-        QStringLiteral("qwindowicon"),  QStringLiteral("qwindowtitle"),
-        QStringLiteral("title"),        QStringLiteral("display"),
-        QStringLiteral("name"),         QStringLiteral("style"),
-        QStringLiteral("stylesheet"),   QStringLiteral("session"),
-        QStringLiteral("widgetcount"),  QStringLiteral("reverse"),
-        QStringLiteral("dialogs"),      QStringLiteral("nograb"),
-        QStringLiteral("dograb"),       QStringLiteral("visual"),
-        QStringLiteral("ncols"),        QStringLiteral("cmap"),
-        QStringLiteral("qmljsdebugger"), QStringLiteral("fontengine"),
+        QStringLiteral("platform"),
+        QStringLiteral("platformpluginpath"),
+        QStringLiteral("platformtheme"),
+        QStringLiteral("plugin"),
+        QStringLiteral("qwindowgeometry"),
+        QStringLiteral("geometry"),
+        QStringLiteral("qwindowicon"),
+        QStringLiteral("qwindowtitle"),
+        QStringLiteral("title"),
+        QStringLiteral("display"),
+        QStringLiteral("name"),
+        QStringLiteral("style"),
+        QStringLiteral("stylesheet"),
+        QStringLiteral("session"),
+        QStringLiteral("widgetcount"),
+        QStringLiteral("reverse"),
+        QStringLiteral("dialogs"),
+        QStringLiteral("nograb"),
+        QStringLiteral("dograb"),
+        QStringLiteral("visual"),
+        QStringLiteral("ncols"),
+        QStringLiteral("cmap"),
+        QStringLiteral("qmljsdebugger"),
+        QStringLiteral("fontengine"),
     };
     if (unknownOptions.isEmpty())
         return false;
@@ -137,10 +149,11 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
         else if (asked > 1)
             mistake = QStringLiteral("Можно сделать только одно сохранение за раз.");
         else if (asked == 1 && positional.size() != 1)
-            mistake = positional.isEmpty()
-                          ? QStringLiteral("Не указана папка викторины для сохранения.")
-                          : QStringLiteral("Сохранение не открывает викторину: лишние аргументы: %1")
-                                .arg(positional.mid(1).join(QLatin1Char(' ')));
+            mistake =
+                positional.isEmpty()
+                    ? QStringLiteral("Не указана папка викторины для сохранения.")
+                    : QStringLiteral("Сохранение не открывает викторину: лишние аргументы: %1")
+                          .arg(positional.mid(1).join(QLatin1Char(' ')));
         else if (positional.size() > 1)
             mistake = QStringLiteral("Лишние аргументы: %1")
                           .arg(positional.mid(1).join(QLatin1Char(' ')));

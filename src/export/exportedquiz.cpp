@@ -85,7 +85,8 @@ ExportedQuiz::ExportedQuiz(const QString& quizFolder, const QString& suppliedFol
             } catch (const QuirvelError& e) {
                 failures[size_t(i)] = pictureFailure(i + 1, name, e.text());
             } catch (const std::bad_alloc&) {
-                failures[size_t(i)] = pictureFailure(i + 1, name, QStringLiteral("не хватает памяти"));
+                failures[size_t(i)] =
+                    pictureFailure(i + 1, name, QStringLiteral("не хватает памяти"));
             }
             std::fclose(file);
         }

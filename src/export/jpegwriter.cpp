@@ -67,10 +67,10 @@ bool compress(Encoder& e, const QImage& image, int quality, const QByteArray& ic
 
 QByteArray writeJpeg(const QImage& source, int quality, const QByteArray& iccProfile)
 {
-    const QImage image = source.format() == QImage::Format_Grayscale8 ||
-                                 source.format() == QImage::Format_RGB888
-                             ? source
-                             : source.convertToFormat(QImage::Format_RGB888);
+    const QImage image =
+        source.format() == QImage::Format_Grayscale8 || source.format() == QImage::Format_RGB888
+            ? source
+            : source.convertToFormat(QImage::Format_RGB888);
     Encoder e;
     e.cinfo.err = jpeg_std_error(&e.jerr);
     e.jerr.error_exit = errorExit;
@@ -79,8 +79,8 @@ QByteArray writeJpeg(const QImage& source, int quality, const QByteArray& iccPro
     unsigned long size = 0;
     const bool done = compress(e, image, quality, iccProfile, &buffer, &size);
     jpeg_destroy_compress(&e.cinfo);
-    QByteArray bytes = done ? QByteArray(reinterpret_cast<const char*>(buffer), qsizetype(size))
-                            : QByteArray();
+    QByteArray bytes =
+        done ? QByteArray(reinterpret_cast<const char*>(buffer), qsizetype(size)) : QByteArray();
     std::free(buffer);
     if (!done)
         throw QuirvelError(QStringLiteral("JPEG error #%1").arg(e.code));

@@ -143,21 +143,23 @@ QByteArray printedSheet(const ExportedQuiz& quiz)
         for (int k = 1; k <= 6; k += 2) {
             int questions = 0;
             for (int j = k; j <= k + 1; ++j)
-                questions = qMax(questions,
-                                 sheet.textHeight(questionFont, column,
-                                                  typed(contents.questions[size_t(j - 1)])));
+                questions =
+                    qMax(questions, sheet.textHeight(questionFont, column,
+                                                     typed(contents.questions[size_t(j - 1)])));
             sheet.need(pictureHeight + mm(2) + questions);
             for (int j = k; j <= k + 1; ++j) {
                 const int x = (j - k) * (column + gap);
                 sheet.text(numberFont, x, sheet.y(), numberWidth, QString::number(j));
-                sheet.picture(decodeJpegData(quiz.picture(j)),
-                              QRect(x + numberWidth, sheet.y(), column - numberWidth, pictureHeight));
+                sheet.picture(
+                    decodeJpegData(quiz.picture(j)),
+                    QRect(x + numberWidth, sheet.y(), column - numberWidth, pictureHeight));
                 sheet.text(questionFont, x, sheet.y() + pictureHeight + mm(2), column,
                            typed(contents.questions[size_t(j - 1)]));
             }
             sheet.y() += pictureHeight + mm(2) + questions + mm(6);
         }
-        heading(sheet, QStringLiteral("Впишите в клетку номер картинки, к которой подходит ответ"), 12);
+        heading(sheet, QStringLiteral("Впишите в клетку номер картинки, к которой подходит ответ"),
+                12);
         answerRows(sheet, quiz, false);
 
         sheet.newPage();

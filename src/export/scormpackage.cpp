@@ -28,12 +28,23 @@ QByteArray escaped(const QString& text)
         if (c.unicode() == 0xFFFE || c.unicode() == 0xFFFF)
             continue;
         switch (c.unicode()) {
-        case '&': out += QStringLiteral("&amp;"); break;
-        case '<': out += QStringLiteral("&lt;"); break;
-        case '>': out += QStringLiteral("&gt;"); break;
-        case '"': out += QStringLiteral("&quot;"); break;
-        case '\'': out += QStringLiteral("&apos;"); break;
-        default: out += c;
+        case '&':
+            out += QStringLiteral("&amp;");
+            break;
+        case '<':
+            out += QStringLiteral("&lt;");
+            break;
+        case '>':
+            out += QStringLiteral("&gt;");
+            break;
+        case '"':
+            out += QStringLiteral("&quot;");
+            break;
+        case '\'':
+            out += QStringLiteral("&apos;");
+            break;
+        default:
+            out += c;
         }
     }
     return out.toUtf8();
@@ -142,7 +153,8 @@ QByteArray scormManifest(const QString& title, const QStringList& files)
       <title>)";
     xml += escaped(title) + R"(</title>
       <item identifier="ITEM-1" identifierref="RES-1">
-        <title>)" + escaped(title) + R"(</title>
+        <title>)" +
+           escaped(title) + R"(</title>
       </item>
     </organization>
   </organizations>
@@ -187,8 +199,8 @@ void writeScormPackage(const ExportedQuiz& quiz, const QString& file)
     check(archive_write_open2(a, &out, nullptr, writeBlock, nullptr, nullptr));
     const std::time_t now = std::time(nullptr);
     for (const QString& name : files) {
-        const QByteArray bytes = name == ManifestName ? scormManifest(title, files)
-                                 : name == LaunchName ? scormLaunchPage(title)
+        const QByteArray bytes = name == ManifestName                  ? scormManifest(title, files)
+                                 : name == LaunchName                  ? scormLaunchPage(title)
                                  : name == QStringLiteral("start.htm") ? quiz.page()
                                                                        : quiz.file(name);
         archive_entry* entry = archive_entry_new();
