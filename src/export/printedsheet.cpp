@@ -67,7 +67,7 @@ public:
         m_painter.setPen(QPen(Qt::black, mm(0.3)));
         m_painter.drawRect(x, y, side, side);
         if (!inside.isEmpty()) {
-            m_painter.setFont(font(14, true));
+            m_painter.setFont(font(12, true));
             m_painter.drawText(QRect(x, y, side, side), Qt::AlignCenter, inside);
         }
     }
@@ -102,7 +102,7 @@ void answerRows(SheetPainter& sheet, const ExportedQuiz& quiz, bool withKey)
 {
     const QuizPageContents& contents = quiz.contents();
     const QFont font = sheet.font(11);
-    const int side = mm(11);
+    const int side = mm(9);
     const int textX = side + mm(4);
     for (int cell = 1; cell <= 6; ++cell) {
         const int picture = contents.order[cell];
@@ -111,7 +111,7 @@ void answerRows(SheetPainter& sheet, const ExportedQuiz& quiz, bool withKey)
         sheet.need(height);
         sheet.box(0, sheet.y(), side, withKey ? QString::number(picture) : QString());
         sheet.text(font, textX, sheet.y() + mm(2), sheet.width() - textX, answer);
-        sheet.y() += height + mm(4);
+        sheet.y() += height + mm(3);
     }
 }
 
@@ -137,7 +137,7 @@ QByteArray printedSheet(const ExportedQuiz& quiz)
         const int gap = mm(8);
         const int column = (sheet.width() - gap) / 2;
         const int numberWidth = mm(10);
-        const int pictureHeight = mm(42);
+        const int pictureHeight = mm(36);
         const QFont numberFont = sheet.font(16, true);
         const QFont questionFont = sheet.font(10);
         for (int k = 1; k <= 6; k += 2) {
@@ -156,7 +156,7 @@ QByteArray printedSheet(const ExportedQuiz& quiz)
                 sheet.text(questionFont, x, sheet.y() + pictureHeight + mm(2), column,
                            typed(contents.questions[size_t(j - 1)]));
             }
-            sheet.y() += pictureHeight + mm(2) + questions + mm(6);
+            sheet.y() += pictureHeight + mm(2) + questions + mm(5);
         }
         heading(sheet, QStringLiteral("Впишите в клетку номер картинки, к которой подходит ответ"),
                 12);
