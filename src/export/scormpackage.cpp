@@ -5,6 +5,8 @@
 #include "export/exportedquiz.h"
 #include "export/exportfile.h"
 
+#include <QStringList>
+
 #include <archive.h>
 #include <archive_entry.h>
 
@@ -127,8 +129,7 @@ struct ArchiveGuard {
     ~ArchiveGuard() { archive_write_free(a); }
 };
 
-} // namespace
-
+// The package's files in the order they are written, the manifest first.
 QStringList scormPackageFiles(const ExportedQuiz& quiz)
 {
     QStringList files{ManifestName, LaunchName, QStringLiteral("start.htm")};
@@ -176,6 +177,8 @@ QByteArray scormLaunchPage(const QString& title)
            "</head><body>\n<iframe id=\"quiz\" title=\"quiz\"></iframe>\n<script>" +
            QByteArray(LaunchScript) + "</script>\n</body></html>\n";
 }
+
+} // namespace
 
 void writeScormPackage(const ExportedQuiz& quiz, const QString& file)
 {

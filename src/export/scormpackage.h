@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
-#include <QStringList>
 
 class ExportedQuiz;
 
@@ -10,8 +8,3 @@ class ExportedQuiz;
 // folder's start.htm unchanged, the six small pictures and the eight decorations, as a ZIP file
 // written whole or not at all. Throws QuirvelError.
 void writeScormPackage(const ExportedQuiz& quiz, const QString& file);
-
-// The package's files in the order they are written, the manifest first.
-QStringList scormPackageFiles(const ExportedQuiz& quiz);
-QByteArray scormManifest(const QString& title, const QStringList& files);
-QByteArray scormLaunchPage(const QString& title);
