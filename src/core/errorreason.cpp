@@ -7,17 +7,14 @@ QString errorReasonText(std::error_code error)
     if (error.category() == std::generic_category() || error.category() == std::system_category()) {
         switch (error.value()) {
         case ENOSPC:
-        case EDQUOT:
             return QStringLiteral("на диске нет места");
         case EACCES:
-        case EPERM:
             return QStringLiteral("нет прав на запись");
         case EROFS:
             return QStringLiteral("диск только для чтения");
         case ENAMETOOLONG:
             return QStringLiteral("слишком длинное имя");
         case ENOENT:
-        case ENOTDIR:
             return QStringLiteral("файл или папка не найдены");
         case EEXIST:
             return QStringLiteral("такое имя уже есть");
