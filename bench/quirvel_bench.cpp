@@ -1,6 +1,7 @@
 // Times the picture paths of the real main window, the generation and the SCORM export against
 // the plain tools doing the same file work in the same run: djpeg decoding the same file(s), cp
-// copying the same six files. Ratios, not absolute times, are what carry from one machine to another.
+// copying the same six files. Ratios, not absolute times, are what carry from one machine to
+// another.
 //
 //   quirvel_bench make-picture WIDTH HEIGHT OUT.ppm   a photo-like test picture (run.sh encodes it)
 //   quirvel_bench run PICTURES_DIR DECOR_DIR HOSTILE_DIR [REPS]
@@ -321,11 +322,11 @@ bool runExport(const QString& pictures, const QString& decor, const QString& wor
     auto cell = [](const Cost& c) {
         return QStringLiteral("%1 (%2)").arg(c.cpu, 0, 'f', 1).arg(c.wall, 0, 'f', 1);
     };
-    std::printf("\n%-40s %16s %16s %6s %6s %6s %6s %6s %6s\n", "SCORM export", "6x djpeg",
-                "export", "cpu", "goal", "wall", "goal", "size", "goal");
-    std::printf("%-40s %16s %16s %6.2f %6s %6.2f %6s %6.3f %6s\n",
-                "six 24-MP baseline photos", qPrintable(cell(djpeg)), qPrintable(cell(scorm)), cpu,
-                verdict(cpu, 0.9), wall, verdict(wall, 0.55), size, verdict(size, 0.1));
+    std::printf("\n%-40s %16s %16s %6s %6s %6s %6s %6s %6s\n", "SCORM export", "6x djpeg", "export",
+                "cpu", "goal", "wall", "goal", "size", "goal");
+    std::printf("%-40s %16s %16s %6.2f %6s %6.2f %6s %6.3f %6s\n", "six 24-MP baseline photos",
+                qPrintable(cell(djpeg)), qPrintable(cell(scorm)), cpu, verdict(cpu, 0.9), wall,
+                verdict(wall, 0.55), size, verdict(size, 0.1));
     return cpu <= 0.9 && wall <= 0.55 && size <= 0.1;
 }
 

@@ -48,13 +48,14 @@ private slots:
                  qPrintable(line.text));
         QCOMPARE(line.quizFolder, folder);
         QCOMPARE(line.text.endsWith("Справка: quirvel --help\n"), outcome == 2);
-        QCOMPARE(line.text.contains("QUIZFOLDER  "), text.startsWith("Использование")); // its own line
+        QCOMPARE(line.text.contains("QUIZFOLDER  "),
+                 text.startsWith("Использование")); // its own line
     }
     void exports_data()
     {
         QTest::addColumn<QString>("arguments"); // split at spaces
-        QTest::addColumn<int>("outcome");        // 2 Fail, 3 Export
-        QTest::addColumn<int>("kind");           // 0 page, 1 SCORM, 2 sheet
+        QTest::addColumn<int>("outcome");       // 2 Fail, 3 Export
+        QTest::addColumn<int>("kind");          // 0 page, 1 SCORM, 2 sheet
         QTest::addColumn<QString>("text");
         // clang-format off
         QTest::newRow("page") << "quirvel --export-page out.htm quiz" << 3 << 0 << "";

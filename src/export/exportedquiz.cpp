@@ -49,6 +49,9 @@ ExportedQuiz::ExportedQuiz(const QString& quizFolder, const QString& suppliedFol
     m_contents = readQuizPage(pagePath);
     std::error_code error;
     m_page = readSmallFile(pagePath, error);
+    if (error)
+        throw QuirvelError(QStringLiteral("Не удаётся прочитать файл «%1»: %2")
+                               .arg(pagePath, errorReasonText(error)));
     // The bytes sent are the bytes read: a page changed meanwhile is read again.
     m_contents = readQuizPage(m_page);
 

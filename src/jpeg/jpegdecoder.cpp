@@ -413,8 +413,8 @@ ReducedJpeg decodeReduced(const Source& source, int maxHeight)
     QImage image = orientedImage(picture->image, orientation);
     picture.reset();
     if (image.height() > maxHeight) {
-        const int width = qMax(1, int((qint64(image.width()) * maxHeight + image.height() / 2) /
-                                      image.height()));
+        const int width =
+            qMax(1, int((qint64(image.width()) * maxHeight + image.height() / 2) / image.height()));
         image = image.scaled(width, maxHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         if (image.isNull())
             OutOfMemory();
