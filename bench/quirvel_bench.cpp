@@ -1,6 +1,7 @@
-// Times the picture paths of the real main window and the generation against the plain tools
-// doing the same file work in the same run: djpeg decoding the same file, cp copying the same six
-// files. Ratios, not absolute times, are what carry from one machine to another.
+// Times the picture paths of the real main window, the generation and the SCORM export against
+// the plain tools doing the same file work in the same run: djpeg decoding the same file(s), cp
+// copying the same six files. Ratios, not absolute times, are what carry from one machine to
+// another.
 //
 //   quirvel_bench make-picture WIDTH HEIGHT OUT.ppm   a photo-like test picture (run.sh encodes it)
 //   quirvel_bench run PICTURES_DIR DECOR_DIR HOSTILE_DIR [REPS]
@@ -12,6 +13,8 @@
 #include "core/generationcommand.h"
 #include "core/quizsetup.h"
 #include "core/services.h"
+#include "core/startpage.h"
+#include "export/quizexport.h"
 #include "processmemory.h"
 #include "ui/filelistbox.h"
 #include "ui/mainwindow.h"
@@ -282,6 +285,51 @@ bool runHostile(MainWindow& form, SilentDialogs& dialogs, const QString& corpus,
     return ratio <= goal;
 }
 
+qint64 folderBytes(const QString& folder)
+{
+    qint64 total = 0;
+    for (const QFileInfo& f : QDir(folder).entryInfoList(QDir::Files))
+        total += f.size();
+    return total;
+}
+
+// A SCORM export of six 24-MP baseline photos against six full djpeg decodes of them: the DCT
+// scaling leaves mostly the entropy decoding, and the two cores share the six pictures.
+bool runExport(const QString& pictures, const QString& decor, const QString& work, int reps)
+{
+    const QString quiz = work + QStringLiteral("/export-quiz");
+    QDir().mkpath(quiz);
+    QuizSetup setup;
+    setup.title = QStringLiteral("Замер");
+    for (int k = 1; k <= 6; ++k) {
+        setup.slot(k).answer = QStringLiteral("Ответ %1").arg(k);
+        QFile::copy(pictures + QStringLiteral("/b24.jpg"), quiz + QStringLiteral("/%1.jpg").arg(k));
+    }
+    writeStartPage(setup, AnswerOrder(), quiz);
+    for (const QString& gif : QDir(decor).entryList({QStringLiteral("*.gif")}))
+        QFile::copy(decor + QLatin1Char('/') + gif, quiz + QLatin1Char('/') + gif);
+    const qint64 folder = folderBytes(quiz);
+    const QString zip = work + QStringLiteral("/export.zip");
+
+    const std::string photo = (pictures + QStringLiteral("/b24.jpg")).toStdString();
+    const Cost djpeg = median(reps, [&] {
+        for (int k = 0; k < 6; ++k)
+            spawn({"djpeg", "-outfile", "/dev/null", photo});
+    });
+    const Cost scorm = median(reps, [&] { exportScorm(quiz, zip, decor); });
+    const double cpu = scorm.cpu / djpeg.cpu, wall = scorm.wall / djpeg.wall;
+    const double size = double(QFileInfo(zip).size()) / double(folder);
+    auto cell = [](const Cost& c) {
+        return QStringLiteral("%1 (%2)").arg(c.cpu, 0, 'f', 1).arg(c.wall, 0, 'f', 1);
+    };
+    std::printf("\n%-40s %16s %16s %6s %6s %6s %6s %6s %6s\n", "SCORM export", "6x djpeg", "export",
+                "cpu", "goal", "wall", "goal", "size", "goal");
+    std::printf("%-40s %16s %16s %6.2f %6s %6.2f %6s %6.3f %6s\n", "six 24-MP baseline photos",
+                qPrintable(cell(djpeg)), qPrintable(cell(scorm)), cpu, verdict(cpu, 0.9), wall,
+                verdict(wall, 0.55), size, verdict(size, 0.1));
+    return cpu <= 0.9 && wall <= 0.55 && size <= 0.1;
+}
+
 int run(const QString& pictures, const QString& decor, const QString& hostile, int reps)
 {
     const char* names[] = {"b2", "p2", "b12", "p12", "b24", "p24"};
@@ -436,6 +484,7 @@ int run(const QString& pictures, const QString& decor, const QString& hostile, i
                 "ratio", "goal");
     std::printf("%-40s %16s %16s %6.2f %6s\n", "six 24-MP pictures, page, decorations",
                 qPrintable(cell(cp)), qPrintable(cell(gen)), rg, verdict(rg, 1.5));
+    allOk = runExport(pictures, decor, work.path(), reps) && allOk;
     allOk = runHostile(form, dialogs, hostile, reps) && allOk;
     return allOk ? 0 : 1;
 }

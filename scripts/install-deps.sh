@@ -6,7 +6,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(
     g++ cmake make pkg-config
-    qt6-base-dev qt6-qpa-plugins libjpeg62-turbo-dev
+    qt6-base-dev qt6-qpa-plugins libjpeg62-turbo-dev libarchive-dev
+    libxml2-utils poppler-utils unzip
     fonts-dejavu-core fonts-liberation
     xvfb xauth
     libjpeg-turbo-progs
@@ -22,7 +23,13 @@ fi
 bash "$root/scripts/install-missing.sh" "${packages[@]}"
 
 # The browser tests drive Debian's chromium through playwright-core; nothing downloads a browser.
+# The packages are installed again whenever the lockfile changed (its hash is kept beside them).
 browser="$root/tests/browser"
-if [ -f "$browser/package.json" ] && [ ! -d "$browser/node_modules/playwright-core" ]; then
-    (cd "$browser" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
+if [ -f "$browser/package-lock.json" ]; then
+    lock_hash=$(sha256sum "$browser/package-lock.json" | cut -d' ' -f1)
+    stamp="$browser/node_modules/.quirvel-lock-sha256"
+    if [ "$(cat "$stamp" 2>/dev/null)" != "$lock_hash" ]; then
+        (cd "$browser" && PLAYWRIGHT_SKIP_BROWSER_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
+        echo "$lock_hash" >"$stamp"
+    fi
 fi

@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build-package"
 
 packages=(
-    g++ cmake make pkg-config qt6-base-dev libjpeg62-turbo-dev
+    g++ cmake make pkg-config qt6-base-dev libjpeg62-turbo-dev libarchive-dev
     dpkg-dev file lintian desktop-file-utils appstream
 )
 bash "$root/scripts/install-missing.sh" "${packages[@]}"

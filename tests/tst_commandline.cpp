@@ -14,7 +14,7 @@ private slots:
         QTest::addColumn<int>("outcome");  // 0 Run, 1 Print, 2 Fail
         QTest::addColumn<QString>("text"); // how it starts
         QTest::addColumn<QString>("folder");
-        const QString usage = "Usage: quirvel [options] [QUIZFOLDER]\n";
+        const QString usage = "Использование: quirvel [параметры] [QUIZFOLDER]\n";
         const QString version = "quirvel " QUIRVEL_EXPECTED_VERSION "\n";
         const QString quiz = QDir::current().absoluteFilePath("quiz");
         // clang-format off
@@ -26,12 +26,12 @@ private slots:
         QTest::newRow("Qt's -reverse is no -v") << "quirvel -reverse" << true << 0 << "" << "";
         QTest::newRow("relative folder") << "quirvel quiz" << false << 0 << "" << quiz;
         QTest::newRow("unknown option")
-            << "quirvel --bogus" << false << 2 << "Unknown option 'bogus'." << "";
+            << "quirvel --bogus" << false << 2 << "Неизвестный параметр: bogus." << "";
         QTest::newRow("two folders") << "quirvel /a /b" << false << 2 << "Лишние аргументы: /b\n"
                                      << "";
         // Answered before the application exists, which without a display would abort.
         QTest::newRow("unknown option, first reading")
-            << "quirvel -style x --bogus" << true << 2 << "Unknown options: style, bogus." << "";
+            << "quirvel -style x --bogus" << true << 2 << "Неизвестные параметры: style, bogus." << "";
         QTest::newRow("two folders, first reading") << "quirvel /a /b" << true << 2 << "Лишние" << "";
         // clang-format on
     }
@@ -48,7 +48,45 @@ private slots:
                  qPrintable(line.text));
         QCOMPARE(line.quizFolder, folder);
         QCOMPARE(line.text.endsWith("Справка: quirvel --help\n"), outcome == 2);
-        QCOMPARE(line.text.contains("QUIZFOLDER  "), text.startsWith("Usage")); // its own line
+        QCOMPARE(line.text.contains("QUIZFOLDER  "),
+                 text.startsWith("Использование")); // its own line
+    }
+    void exports_data()
+    {
+        QTest::addColumn<QString>("arguments"); // split at spaces
+        QTest::addColumn<int>("outcome");       // 2 Fail, 3 Export
+        QTest::addColumn<int>("kind");          // 0 page, 1 SCORM, 2 sheet
+        QTest::addColumn<QString>("text");
+        // clang-format off
+        QTest::newRow("page") << "quirvel --export-page out.htm quiz" << 3 << 0 << "";
+        QTest::newRow("package") << "quirvel quiz --export-scorm=out.htm" << 3 << 1 << "";
+        QTest::newRow("sheet") << "quirvel --print-sheet out.htm quiz" << 3 << 2 << "";
+        QTest::newRow("two exports") << "quirvel --print-sheet a --export-page out.htm quiz" << 2 << 0
+                                     << "Можно сделать только одно";
+        QTest::newRow("the same twice") << "quirvel --print-sheet a --print-sheet out.htm quiz" << 2
+                                        << 0 << "Можно сделать только одно";
+        QTest::newRow("and a folder to open") << "quirvel --export-page out.htm quiz other" << 2 << 0
+                                              << "Сохранение не открывает викторину";
+        QTest::newRow("no quiz") << "quirvel --export-scorm out.htm" << 2 << 0 << "Не указана папка";
+        QTest::newRow("no file") << "quirvel --export-scorm" << 2 << 0 << "Не указано значение после";
+        // clang-format on
+    }
+    void exports()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(int, outcome);
+        QFETCH(int, kind);
+        QFETCH(QString, text);
+        for (const bool first : {true, false}) {
+            const CommandLine line = readCommandLine(arguments.split(' '), first);
+            QCOMPARE(int(line.outcome), outcome);
+            QCOMPARE(line.text.left(text.size()), text);
+            if (outcome == 3) {
+                QCOMPARE(int(line.exportKind), kind);
+                QCOMPARE(line.exportFile, QDir::current().absoluteFilePath("out.htm"));
+                QCOMPARE(line.quizFolder, QDir::current().absoluteFilePath("quiz"));
+            }
+        }
     }
 };
 

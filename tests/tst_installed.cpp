@@ -105,7 +105,8 @@ private slots:
         QTest::addColumn<QString>("start");
         QTest::newRow("version") << "--version"
                                  << QString("quirvel " QUIRVEL_EXPECTED_VERSION "\n");
-        QTest::newRow("help") << "--help" << QString("Usage: quirvel [options] [QUIZFOLDER]\n");
+        QTest::newRow("help") << "--help"
+                              << QString("Использование: quirvel [параметры] [QUIZFOLDER]\n");
     }
     // The installed binary itself: it must answer and end. One that opened its window instead
     // would hang here until CTest's timeout ends the test.

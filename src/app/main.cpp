@@ -3,6 +3,8 @@
 #include "core/commandline.h"
 #include "core/programplaces.h"
 #include "core/quizrecovery.h"
+#include "core/quirvelerror.h"
+#include "export/quizexport.h"
 #include "ui/aboutdialog.h"
 #include "ui/generationinfodialog.h"
 #include "ui/mainwindow.h"
@@ -12,6 +14,7 @@
 #include "ui/standardtextstranslator.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QTimer>
 
@@ -20,10 +23,43 @@
 namespace
 {
 
+// Writes the export the command line asked for: 0 done, 1 failed with the reason on stderr.
+int runExport(const CommandLine& line)
+{
+    try {
+        const QString supplied =
+            resolveProgramPlaces(QCoreApplication::applicationDirPath()).suppliedFolder;
+        const QuizExport kind = line.exportKind == CommandLine::Export::Page    ? QuizExport::Page
+                                : line.exportKind == CommandLine::Export::Scorm ? QuizExport::Scorm
+                                                                                : QuizExport::Sheet;
+        exportQuiz(kind, line.quizFolder, line.exportFile, supplied);
+        return 0;
+    } catch (const QuirvelError& e) {
+        std::fputs((standardErrorText(e.text()) + QLatin1Char('\n')).toLocal8Bit().constData(),
+                   stderr);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+    }
+    return 1;
+}
+
+// An export needs no display: only the sheet, which needs fonts, gets a GUI application, and
+// that one on the offscreen platform.
+int runExport(const CommandLine& line, int argc, char* argv[])
+{
+    if (line.exportKind != CommandLine::Export::Sheet) {
+        QCoreApplication app(argc, argv);
+        return runExport(line);
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    return runExport(line);
+}
+
 // Prints what the command line asked for; true when the program ends here.
 bool answered(const CommandLine& line, int& exitCode)
 {
-    if (line.outcome == CommandLine::Outcome::Run)
+    if (line.outcome == CommandLine::Outcome::Run || line.outcome == CommandLine::Outcome::Export)
         return false;
     const bool failed = line.outcome == CommandLine::Outcome::Fail;
     std::fputs(line.text.toLocal8Bit().constData(), failed ? stderr : stdout);
@@ -40,8 +76,11 @@ int main(int argc, char* argv[])
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     int exitCode = 0;
-    if (answered(readCommandLine(arguments, true), exitCode))
+    const CommandLine first = readCommandLine(arguments, true);
+    if (answered(first, exitCode))
         return exitCode;
+    if (first.outcome == CommandLine::Outcome::Export)
+        return runExport(first, argc, argv);
 
     QApplication app(argc, argv);
     app.setWindowIcon(QIcon(QStringLiteral(":/about/icon.png")));
@@ -50,6 +89,8 @@ int main(int argc, char* argv[])
     const CommandLine line = readCommandLine(QApplication::arguments(), false);
     if (answered(line, exitCode))
         return exitCode;
+    if (line.outcome == CommandLine::Outcome::Export)
+        return runExport(line);
     // Lets the desktop match the windows to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(QUIRVEL_APP_ID));
     const ProgramPlaces places = resolveProgramPlaces(QCoreApplication::applicationDirPath());

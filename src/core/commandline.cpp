@@ -4,6 +4,9 @@
 
 #include <QCommandLineParser>
 #include <QFileInfo>
+#include <QRegularExpression>
+
+#include <utility>
 
 namespace
 {
@@ -13,18 +16,30 @@ namespace
 bool leftForQt(const QStringList& unknownOptions)
 {
     static const QStringList qtOptions{
-        QStringLiteral("platform"),     QStringLiteral("platformpluginpath"),
-        QStringLiteral("platformtheme"), QStringLiteral("plugin"),
-        QStringLiteral("qwindowgeometry"), QStringLiteral("geometry"),
-        QStringLiteral("qwindowicon"),  QStringLiteral("qwindowtitle"),
-        QStringLiteral("title"),        QStringLiteral("display"),
-        QStringLiteral("name"),         QStringLiteral("style"),
-        QStringLiteral("stylesheet"),   QStringLiteral("session"),
-        QStringLiteral("widgetcount"),  QStringLiteral("reverse"),
-        QStringLiteral("dialogs"),      QStringLiteral("nograb"),
-        QStringLiteral("dograb"),       QStringLiteral("visual"),
-        QStringLiteral("ncols"),        QStringLiteral("cmap"),
-        QStringLiteral("qmljsdebugger"), QStringLiteral("fontengine"),
+        QStringLiteral("platform"),
+        QStringLiteral("platformpluginpath"),
+        QStringLiteral("platformtheme"),
+        QStringLiteral("plugin"),
+        QStringLiteral("qwindowgeometry"),
+        QStringLiteral("geometry"),
+        QStringLiteral("qwindowicon"),
+        QStringLiteral("qwindowtitle"),
+        QStringLiteral("title"),
+        QStringLiteral("display"),
+        QStringLiteral("name"),
+        QStringLiteral("style"),
+        QStringLiteral("stylesheet"),
+        QStringLiteral("session"),
+        QStringLiteral("widgetcount"),
+        QStringLiteral("reverse"),
+        QStringLiteral("dialogs"),
+        QStringLiteral("nograb"),
+        QStringLiteral("dograb"),
+        QStringLiteral("visual"),
+        QStringLiteral("ncols"),
+        QStringLiteral("cmap"),
+        QStringLiteral("qmljsdebugger"),
+        QStringLiteral("fontengine"),
     };
     if (unknownOptions.isEmpty())
         return false;
@@ -32,6 +47,36 @@ bool leftForQt(const QStringList& unknownOptions)
         if (!qtOptions.contains(option))
             return false;
     return true;
+}
+
+// The parser's own texts are English; the program speaks Russian.
+QString russianError(const QCommandLineParser& parser)
+{
+    const QStringList unknown = parser.unknownOptionNames();
+    if (unknown.size() == 1)
+        return QStringLiteral("Неизвестный параметр: %1.").arg(unknown.first());
+    if (!unknown.isEmpty())
+        return QStringLiteral("Неизвестные параметры: %1.").arg(unknown.join(QStringLiteral(", ")));
+    static const QRegularExpression missing(QStringLiteral("^Missing value after '(.*)'\\.$"));
+    static const QRegularExpression unexpected(
+        QStringLiteral("^Unexpected value after '(.*)'\\.$"));
+    const QString text = parser.errorText();
+    if (const auto match = missing.match(text); match.hasMatch())
+        return QStringLiteral("Не указано значение после %1.").arg(match.captured(1));
+    if (const auto match = unexpected.match(text); match.hasMatch())
+        return QStringLiteral("Лишнее значение после %1.").arg(match.captured(1));
+    return text;
+}
+
+QString russianHelp(QString text, const QString& program)
+{
+    const qsizetype options = text.indexOf(QStringLiteral(" [options]"));
+    if (options > 0)
+        text = QStringLiteral("Использование: ") + program + QStringLiteral(" [параметры]") +
+               text.mid(options + 10);
+    text.replace(QStringLiteral("\nOptions:\n"), QStringLiteral("\nПараметры:\n"));
+    text.replace(QStringLiteral("\nArguments:\n"), QStringLiteral("\nАргументы:\n"));
+    return text;
 }
 
 } // namespace
@@ -47,8 +92,23 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
                                   QStringLiteral("Показать эту справку и выйти."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Показать версию программы и выйти."));
+    const QCommandLineOption exportPage(
+        QStringLiteral("export-page"),
+        QStringLiteral("Сохранить викторину из QUIZFOLDER одним файлом FILE (.htm) и выйти."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption exportScorm(
+        QStringLiteral("export-scorm"),
+        QStringLiteral("Сохранить викторину из QUIZFOLDER пакетом SCORM 1.2 FILE (.zip) и выйти."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption printSheet(
+        QStringLiteral("print-sheet"),
+        QStringLiteral("Сохранить лист для печати викторины из QUIZFOLDER в FILE (.pdf) и выйти."),
+        QStringLiteral("FILE"));
     parser.addOption(help);
     parser.addOption(version);
+    parser.addOption(exportPage);
+    parser.addOption(exportScorm);
+    parser.addOption(printSheet);
     parser.addPositionalArgument(
         QStringLiteral("QUIZFOLDER"),
         QStringLiteral("Папка викторины, созданной программой, или её start.htm: викторина "
@@ -62,23 +122,50 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
         line.outcome = CommandLine::Outcome::Print;
         // The parser names the program only once an application object exists, and then by
         // its whole path.
-        line.text = parser.helpText();
-        const qsizetype options = line.text.indexOf(QStringLiteral(" [options]"));
-        if (options > 0)
-            line.text = QStringLiteral("Usage: ") + program + line.text.mid(options);
+        line.text = russianHelp(parser.helpText(), program);
     } else if (parser.isSet(version)) {
         line.outcome = CommandLine::Outcome::Print;
         line.text = QStringLiteral("%1 %2\n").arg(program, programVersion());
     } else if (qtOptionsPresent && leftForQt(parser.unknownOptionNames())) {
         // The rest is read again once Qt has taken its own options out.
-    } else if (!parsed || parser.positionalArguments().size() > 1) {
-        line.outcome = CommandLine::Outcome::Fail;
-        line.text = (parsed ? QStringLiteral("Лишние аргументы: %1")
-                                  .arg(parser.positionalArguments().mid(1).join(QLatin1Char(' ')))
-                            : parser.errorText()) +
-                    QStringLiteral("\nСправка: %1 --help\n").arg(program);
-    } else if (!parser.positionalArguments().isEmpty()) {
-        line.quizFolder = QFileInfo(parser.positionalArguments().first()).absoluteFilePath();
+    } else {
+        const QList<std::pair<const QCommandLineOption*, CommandLine::Export>> exports{
+            {&exportPage, CommandLine::Export::Page},
+            {&exportScorm, CommandLine::Export::Scorm},
+            {&printSheet, CommandLine::Export::Sheet},
+        };
+        int asked = 0;
+        for (const auto& [option, kind] : exports) {
+            if (parsed && parser.isSet(*option)) {
+                asked += int(parser.values(*option).size());
+                line.exportKind = kind;
+                line.exportFile = QFileInfo(parser.value(*option)).absoluteFilePath();
+            }
+        }
+        const QStringList positional = parser.positionalArguments();
+        QString mistake;
+        if (!parsed)
+            mistake = russianError(parser);
+        else if (asked > 1)
+            mistake = QStringLiteral("Можно сделать только одно сохранение за раз.");
+        else if (asked == 1 && positional.size() != 1)
+            mistake =
+                positional.isEmpty()
+                    ? QStringLiteral("Не указана папка викторины для сохранения.")
+                    : QStringLiteral("Сохранение не открывает викторину: лишние аргументы: %1")
+                          .arg(positional.mid(1).join(QLatin1Char(' ')));
+        else if (positional.size() > 1)
+            mistake = QStringLiteral("Лишние аргументы: %1")
+                          .arg(positional.mid(1).join(QLatin1Char(' ')));
+        if (!mistake.isEmpty()) {
+            line.outcome = CommandLine::Outcome::Fail;
+            line.text = mistake + QStringLiteral("\nСправка: %1 --help\n").arg(program);
+        } else {
+            if (asked == 1)
+                line.outcome = CommandLine::Outcome::Export;
+            if (!positional.isEmpty())
+                line.quizFolder = QFileInfo(positional.first()).absoluteFilePath();
+        }
     }
     return line;
 }

@@ -3,14 +3,19 @@
 #include <QString>
 #include <QStringList>
 
-// What the program was started with: --help, --version, or one optional quiz folder to reopen.
+// What the program was started with: --help, --version, one optional quiz folder to reopen, or
+// an export of a quiz folder into a file (--export-page, --export-scorm, --print-sheet FILE).
 struct CommandLine {
-    enum class Outcome { Run, Print, Fail };
+    enum class Outcome { Run, Print, Fail, Export };
+    enum class Export { Page, Scorm, Sheet };
     Outcome outcome = Outcome::Run;
     // For Print, the text for standard output; for Fail, the one for standard error.
     QString text;
-    // Absolute path of the quiz to reopen; empty when none was given.
+    // Absolute path of the quiz to reopen or export; empty when none was given.
     QString quizFolder;
+    // For Export: what to make, and the absolute path of the file it replaces.
+    Export exportKind = Export::Page;
+    QString exportFile;
 };
 
 // Reads the arguments, the program's own path first. Qt's own options (-platform, -style ...)

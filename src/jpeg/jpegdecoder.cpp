@@ -8,6 +8,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -75,7 +76,8 @@ void prepare(Decoder& d)
 }
 
 // Phase one: create, attach the source, read the header and set the output parameters.
-bool readHeader(Decoder& d, std::FILE* file, const unsigned char* data, unsigned long size)
+bool readHeader(Decoder& d, std::FILE* file, const unsigned char* data, unsigned long size,
+                bool keepIcc)
 {
     if (setjmp(d.escape))
         return false;
@@ -83,13 +85,13 @@ bool readHeader(Decoder& d, std::FILE* file, const unsigned char* data, unsigned
     d.cinfo.progress = &d.progress;
     d.cinfo.mem->max_memory_to_use = MaxLibraryMemory;
     saveFirstExifSegment(&d.cinfo, &d.exif);
+    if (keepIcc)
+        jpeg_save_markers(&d.cinfo, JPEG_APP0 + 2, 0xFFFF);
     if (file)
         jpeg_stdio_src(&d.cinfo, file);
     else
         jpeg_mem_src(&d.cinfo, data, size);
     jpeg_read_header(&d.cinfo, TRUE);
-    d.cinfo.scale_num = 1;
-    d.cinfo.scale_denom = 1;
     d.cinfo.do_block_smoothing = TRUE;
     d.cinfo.dct_method = JDCT_DEFAULT;
     switch (d.cinfo.jpeg_color_space) {
@@ -108,10 +110,24 @@ bool readHeader(Decoder& d, std::FILE* file, const unsigned char* data, unsigned
     return true;
 }
 
-bool startDecompress(Decoder& d)
+// The profile is malloc'ed by the library; the caller frees it.
+bool readIccProfile(Decoder& d, JOCTET** profile, unsigned int* size)
 {
     if (setjmp(d.escape))
         return false;
+    if (!jpeg_read_icc_profile(&d.cinfo, profile, size)) {
+        *profile = nullptr;
+        *size = 0;
+    }
+    return true;
+}
+
+bool startDecompress(Decoder& d, int scaleEighths)
+{
+    if (setjmp(d.escape))
+        return false;
+    d.cinfo.scale_num = unsigned(scaleEighths);
+    d.cinfo.scale_denom = 8;
     jpeg_start_decompress(&d.cinfo);
     return true;
 }
@@ -196,17 +212,51 @@ struct Source {
     unsigned long size = 0;
 };
 
+// Full size unless a reduced decode asks for less; see decodeReduced.
+struct Scaling {
+    bool keepIcc = false;
+    int maxUprightHeight = 0; // 0: full size
+    QByteArray iccProfile;    // out
+};
+
+bool transposes(int orientation)
+{
+    return orientation >= 5 && orientation <= 8;
+}
+
+// The smallest DCT scale M/8 whose upright height still reaches the target.
+int scaleEighths(const jpeg_decompress_struct& cinfo, int orientation, int maxUprightHeight)
+{
+    if (maxUprightHeight <= 0)
+        return 8;
+    const qint64 upright = transposes(orientation) ? cinfo.image_width : cinfo.image_height;
+    const qint64 target = qMin<qint64>(upright, maxUprightHeight);
+    for (int m = 1; m < 8; ++m)
+        if ((upright * m + 7) / 8 >= target)
+            return m;
+    return 8;
+}
+
 // The whole decode. Once the picture's size, kind and Exif orientation are known, and only then,
 // makeSink(width, height, grey, orientation) sets up where the rows go and returns that RowSink.
-template <class MakeSink> void decode(const Source& source, MakeSink&& makeSink)
+template <class MakeSink>
+void decode(const Source& source, MakeSink&& makeSink, Scaling* scaling = nullptr)
 {
     Decoder d;
     prepare(d);
     DecoderGuard guard{d};
-    if (!readHeader(d, source.file, source.data, source.size))
+    if (!readHeader(d, source.file, source.data, source.size, scaling && scaling->keepIcc))
         fail(d);
     // The segment goes with the library's pool; the number is all that is kept.
     const int orientation = exifOrientation(d.exif);
+    if (scaling && scaling->keepIcc) {
+        JOCTET* profile = nullptr;
+        unsigned int size = 0;
+        if (!readIccProfile(d, &profile, &size))
+            fail(d);
+        scaling->iccProfile = QByteArray(reinterpret_cast<const char*>(profile), qsizetype(size));
+        std::free(profile);
+    }
 
     const qint64 width = d.cinfo.image_width;
     const qint64 height = d.cinfo.image_height;
@@ -217,7 +267,8 @@ template <class MakeSink> void decode(const Source& source, MakeSink&& makeSink)
                                .arg(height)
                                .arg(MaxJpegPixels / 1'000'000));
 
-    if (!startDecompress(d))
+    if (!startDecompress(d, scaling ? scaleEighths(d.cinfo, orientation, scaling->maxUprightHeight)
+                                    : 8))
         fail(d);
     RowSink& sink = makeSink(int(d.cinfo.output_width), int(d.cinfo.output_height),
                              d.cinfo.out_color_space == JCS_GRAYSCALE, orientation);
@@ -344,6 +395,41 @@ QList<QImage> decodeStretched(const Source& source, const QList<QSize>& sizes)
     return images;
 }
 
+// Decoded at the smallest DCT scale that covers the target, turned upright, then averaged down.
+ReducedJpeg decodeReduced(const Source& source, int maxHeight)
+{
+    std::optional<FullPicture> picture;
+    int orientation = 1;
+    bool grey = false;
+    Scaling scaling{true, maxHeight, {}};
+    decode(
+        source,
+        [&](int width, int height, bool isGrey, int tag) -> RowSink& {
+            orientation = tag;
+            grey = isGrey;
+            return picture.emplace(width, height, isGrey);
+        },
+        &scaling);
+    QImage image = orientedImage(picture->image, orientation);
+    picture.reset();
+    if (image.height() > maxHeight) {
+        const int width =
+            qMax(1, int((qint64(image.width()) * maxHeight + image.height() / 2) / image.height()));
+        image = image.scaled(width, maxHeight, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (image.isNull())
+            outOfMemory();
+    }
+    if (grey && image.format() != QImage::Format_Grayscale8)
+        image = image.convertToFormat(QImage::Format_Grayscale8);
+    else if (!grey && image.format() != QImage::Format_RGB888)
+        image = image.convertToFormat(QImage::Format_RGB888);
+    // A CMYK file's profile does not describe the RGB pixels it becomes.
+    const QByteArray space = scaling.iccProfile.mid(16, 4);
+    if (space != (grey ? QByteArrayLiteral("GRAY") : QByteArrayLiteral("RGB ")))
+        scaling.iccProfile.clear();
+    return {image, scaling.iccProfile};
+}
+
 // Opens the file for the decode and closes it after, whatever happens.
 template <class F> auto withFile(const QString& path, F&& decode)
 {
@@ -379,6 +465,11 @@ QImage decodeJpegFile(const QString& path)
 QList<QImage> decodeJpegDataStretched(const QByteArray& data, const QList<QSize>& sizes)
 {
     return decodeStretched(fromData(data), sizes);
+}
+
+ReducedJpeg decodeJpegStreamReduced(std::FILE* file, int maxHeight)
+{
+    return decodeReduced(Source{file, nullptr, 0}, maxHeight);
 }
 
 QList<QImage> decodeJpegFileStretched(const QString& path, const QList<QSize>& sizes)

@@ -6,6 +6,8 @@
 #include <QSize>
 #include <QString>
 
+#include <cstdio>
+
 // Decodes a whole JPEG picture at full size, as stored: an Exif orientation is not applied. RGB888,
 // or Grayscale8 for a grey picture; CMYK and YCCK pictures come out as RGB. A fatal library error
 // throws QuirvelError "JPEG error #<message code>"; an unreadable file, a picture over
@@ -23,6 +25,16 @@ QImage decodeJpegData(const QByteArray& data);
 // turned). Formats, errors and limits are decodeJpegFile's; an empty size gives a null image.
 QList<QImage> decodeJpegFileStretched(const QString& path, const QList<QSize>& sizes);
 QList<QImage> decodeJpegDataStretched(const QByteArray& data, const QList<QSize>& sizes);
+
+// A picture made small for sending: upright (Exif orientation applied), at most maxHeight pixels
+// high and never enlarged, RGB888 or Grayscale8, with the file's ICC profile when it describes
+// those pixels (empty otherwise). It is decoded with the library's DCT scaling at the smallest
+// factor that still covers the target, then averaged down. Errors and limits are decodeJpegFile's.
+struct ReducedJpeg {
+    QImage image;
+    QByteArray iccProfile;
+};
+ReducedJpeg decodeJpegStreamReduced(std::FILE* file, int maxHeight);
 
 // The source pixel (column or row) that pixel i of a `to`-pixel copy of a `from`-pixel line takes:
 // the one under i's centre, and of two the upper or left one when the centre lies on their border.

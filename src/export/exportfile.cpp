@@ -1,0 +1,56 @@
+#include "export/exportfile.h"
+
+#include "core/errorreason.h"
+#include "core/quirvelerror.h"
+
+#include <cerrno>
+
+ExportFile::ExportFile(const QString& path) : m_file(path)
+{
+    errno = 0;
+    // Unbuffered, so that errno still tells why a write failed.
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        fail(errno);
+        throwFailure();
+    }
+}
+
+void ExportFile::fail(int error) noexcept
+{
+    if (!m_error)
+        m_error = std::error_code(error ? error : EIO, std::generic_category());
+}
+
+bool ExportFile::tryWrite(const char* data, qint64 size) noexcept
+{
+    if (m_error)
+        return false;
+    errno = 0;
+    if (m_file.write(data, size) == size)
+        return true;
+    fail(errno);
+    return false;
+}
+
+void ExportFile::write(const QByteArray& bytes)
+{
+    if (!tryWrite(bytes.constData(), bytes.size()))
+        throwFailure();
+}
+
+void ExportFile::throwFailure() const
+{
+    throw QuirvelError(QStringLiteral("Не удаётся записать файл «%1»: %2")
+                           .arg(m_file.fileName(), errorReason(m_error)));
+}
+
+void ExportFile::commit()
+{
+    if (m_error)
+        throwFailure();
+    errno = 0;
+    if (!m_file.commit()) {
+        fail(errno);
+        throwFailure();
+    }
+}

@@ -1,0 +1,88 @@
+#include "export/jpegwriter.h"
+
+#include "core/quirvelerror.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+
+#include <jpeglib.h>
+
+namespace
+{
+
+// As in the decoder: error_exit longjmps back, so the functions it crosses hold plain data only.
+struct Encoder {
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr jerr{};
+    std::jmp_buf escape{};
+    int code = 0;
+};
+
+[[noreturn]] void errorExit(j_common_ptr cinfo)
+{
+    auto& e = *reinterpret_cast<Encoder*>(cinfo);
+    e.code = cinfo->err->msg_code;
+    std::longjmp(e.escape, 1);
+}
+
+void ignoreMessage(j_common_ptr, int) {}
+
+bool compress(Encoder& e, const QImage& image, int quality, const QByteArray& icc,
+              unsigned char** out, unsigned long* size)
+{
+    if (setjmp(e.escape))
+        return false;
+    jpeg_create_compress(&e.cinfo);
+    jpeg_mem_dest(&e.cinfo, out, size);
+    const bool grey = image.format() == QImage::Format_Grayscale8;
+    e.cinfo.image_width = JDIMENSION(image.width());
+    e.cinfo.image_height = JDIMENSION(image.height());
+    e.cinfo.input_components = grey ? 1 : 3;
+    e.cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&e.cinfo);
+    jpeg_set_quality(&e.cinfo, quality, TRUE);
+    if (!grey) {
+        e.cinfo.comp_info[0].h_samp_factor = 2;
+        e.cinfo.comp_info[0].v_samp_factor = 2;
+        for (int c = 1; c < 3; ++c)
+            e.cinfo.comp_info[c].h_samp_factor = e.cinfo.comp_info[c].v_samp_factor = 1;
+    }
+    e.cinfo.write_JFIF_header = TRUE;
+    e.cinfo.write_Adobe_marker = FALSE;
+    e.cinfo.optimize_coding = TRUE;
+    jpeg_start_compress(&e.cinfo, TRUE);
+    if (!icc.isEmpty())
+        jpeg_write_icc_profile(&e.cinfo, reinterpret_cast<const JOCTET*>(icc.constData()),
+                               unsigned(icc.size()));
+    while (e.cinfo.next_scanline < e.cinfo.image_height) {
+        JSAMPROW row = const_cast<uchar*>(image.constScanLine(int(e.cinfo.next_scanline)));
+        jpeg_write_scanlines(&e.cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&e.cinfo);
+    return true;
+}
+
+} // namespace
+
+QByteArray writeJpeg(const QImage& source, int quality, const QByteArray& iccProfile)
+{
+    const QImage image =
+        source.format() == QImage::Format_Grayscale8 || source.format() == QImage::Format_RGB888
+            ? source
+            : source.convertToFormat(QImage::Format_RGB888);
+    Encoder e;
+    e.cinfo.err = jpeg_std_error(&e.jerr);
+    e.jerr.error_exit = errorExit;
+    e.jerr.emit_message = ignoreMessage;
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    const bool done = compress(e, image, quality, iccProfile, &buffer, &size);
+    jpeg_destroy_compress(&e.cinfo);
+    QByteArray bytes =
+        done ? QByteArray(reinterpret_cast<const char*>(buffer), qsizetype(size)) : QByteArray();
+    std::free(buffer);
+    if (!done)
+        throw QuirvelError(QStringLiteral("JPEG error #%1").arg(e.code));
+    return bytes;
+}

@@ -1,0 +1,36 @@
+#include "export/quizexport.h"
+
+#include "export/exportedquiz.h"
+#include "export/exportfile.h"
+#include "export/onefilepage.h"
+#include "export/printedsheet.h"
+#include "export/scormpackage.h"
+
+void exportQuiz(QuizExport kind, const QString& quizFolder, const QString& file,
+                const QString& suppliedFolder)
+{
+    const ExportedQuiz quiz(quizFolder, suppliedFolder);
+    if (kind == QuizExport::Scorm) {
+        writeScormPackage(quiz, file);
+        return;
+    }
+    const QByteArray bytes = kind == QuizExport::Page ? oneFilePage(quiz) : printedSheet(quiz);
+    ExportFile out(file);
+    out.write(bytes);
+    out.commit();
+}
+
+void exportPage(const QString& quizFolder, const QString& file, const QString& suppliedFolder)
+{
+    exportQuiz(QuizExport::Page, quizFolder, file, suppliedFolder);
+}
+
+void exportScorm(const QString& quizFolder, const QString& file, const QString& suppliedFolder)
+{
+    exportQuiz(QuizExport::Scorm, quizFolder, file, suppliedFolder);
+}
+
+void printSheet(const QString& quizFolder, const QString& file, const QString& suppliedFolder)
+{
+    exportQuiz(QuizExport::Sheet, quizFolder, file, suppliedFolder);
+}

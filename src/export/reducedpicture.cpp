@@ -1,0 +1,10 @@
+#include "export/reducedpicture.h"
+
+#include "export/jpegwriter.h"
+#include "jpeg/jpegdecoder.h"
+
+QByteArray reducedPicture(std::FILE* jpeg)
+{
+    const ReducedJpeg picture = decodeJpegStreamReduced(jpeg, MaxSentPictureHeight);
+    return writeJpeg(picture.image, 85, picture.iccProfile);
+}
