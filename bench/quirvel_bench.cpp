@@ -69,6 +69,10 @@ public:
     {
         return std::nullopt;
     }
+    std::optional<QString> saveFile(const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
 };
 
 class CopyShell : public IShell

@@ -15,7 +15,8 @@ class ScriptedDialogs : public IDialogs
 {
 public:
     // Every call is logged as "Message: text", "Confirm: text", "YesNo: caption|text",
-    // "Input: caption|prompt|preset", "Error: text", "ChooseFolder: caption|start".
+    // "Input: caption|prompt|preset", "Error: text", "ChooseFolder: caption|start",
+    // "SaveFile: caption|proposedPath|filter".
     QStringList log;
     QQueue<bool> confirmAnswers;  // empty queue: Cancel
     QQueue<bool> yesNoAnswers;    // empty queue: No
@@ -23,6 +24,7 @@ public:
     // An input answer for OK pressed on the preset as it stands.
     static inline const QString KeepPreset = QStringLiteral("<OK on the preset>");
     QQueue<QString> folderAnswers; // empty queue: Cancel
+    QQueue<QString> saveAnswers;   // empty queue: Cancel
 
     void message(const QString& text) override { log << QStringLiteral("Message: ") + text; }
     bool confirm(const QString& text) override
@@ -53,6 +55,15 @@ public:
         if (folderAnswers.isEmpty())
             return std::nullopt;
         return folderAnswers.dequeue();
+    }
+    std::optional<QString> saveFile(const QString& caption, const QString& proposedPath,
+                                    const QString& filter) override
+    {
+        log << QStringLiteral("SaveFile: ") + caption + QLatin1Char('|') + proposedPath +
+                   QLatin1Char('|') + filter;
+        if (saveAnswers.isEmpty())
+            return std::nullopt;
+        return saveAnswers.dequeue();
     }
 
     QStringList messages() const { return filtered(QStringLiteral("Message: ")); }

@@ -67,6 +67,10 @@ public:
     }
     void error(const QString& text) override { fail(text); }
     std::optional<QString> chooseFolder(const QString&, const QString&) override { return {}; }
+    std::optional<QString> saveFile(const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
 
 private:
     [[noreturn]] static void fail(const QString& text)

@@ -357,7 +357,7 @@ void TestGenerationCommand::quizzesFolderComesWithTheFirstQuiz()
 {
     Rig rig(false);
     const QString documents = rig.root.path() + QStringLiteral("/home/Documents");
-    rig.setup.initialise(ProgramPlaces{rig.programFolder, documents + "/QUIRVEL/", true});
+    rig.setup.initialise(ProgramPlaces{rig.programFolder, documents + "/QUIRVEL/", true, {}});
     rig.choosePictures();
     rig.window.title = QStringLiteral("  ");
     rig.dialogs.inputAnswers << ".."

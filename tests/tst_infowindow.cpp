@@ -74,7 +74,7 @@ void TestInfoWindow::placeShown()
     QFETCH(QString, location);
     QFETCH(QString, shown);
     GenerationInfoDialog info(
-        ProgramPlaces{QStringLiteral("/usr/share/quirvel/"), quizzes, inDocuments});
+        ProgramPlaces{QStringLiteral("/usr/share/quirvel/"), quizzes, inDocuments, {}});
     const QLabel* label = child<QLabel>(info, "locationLabel");
     QCOMPARE(label->text(), location);
     QCOMPARE(label->geometry(), QRect(24, 152, 337, 25));

@@ -26,7 +26,7 @@ void TestQuizSetup::freshSetup()
     QCOMPARE(setup.suppliedFolder, QStringLiteral("/opt/quirvel/"));
     QCOMPARE(setup.quizzesFolder, QStringLiteral("/opt/quirvel/"));
     QCOMPARE(setup.quizFolder(), QStringLiteral("/opt/quirvel//"));
-    setup.initialise(ProgramPlaces{"/usr/share/quirvel", "/home/u/Documents/QUIRVEL/", true});
+    setup.initialise(ProgramPlaces{"/usr/share/quirvel", "/home/u/Documents/QUIRVEL/", true, {}});
     QCOMPARE(setup.suppliedFolder, QStringLiteral("/usr/share/quirvel/"));
     QCOMPARE(setup.quizFolder(), QStringLiteral("/home/u/Documents/QUIRVEL//"));
     QVERIFY(setup.firstGeneration);

@@ -8,15 +8,19 @@
 #include "ui/picturebox.h"
 #include "ui/slotstrip.h"
 
+#include <QAction>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <sys/wait.h>
 #include <unistd.h>
 
-// Work the quiz folder does not hold is never dropped without a question, and survives a crash.
+// Work the quiz folder does not hold is never dropped without a question, and survives a crash;
+// only a window that holds its quiz folder exports it.
 class TestUnsavedWork : public QObject
 {
     Q_OBJECT
@@ -145,17 +149,17 @@ private slots:
             json.replace(m_pictures.filePath("p5.jpg").toUtf8(), gone.toUtf8());
         // Written by a process that then dies: its lock is stale.
         const QString folder = m_program.filePath("drafts");
-        const pid_t child = fork();
-        if (child == 0)
+        const pid_t writer = fork();
+        if (writer == 0)
             _exit(DraftStore(folder, 999999).save(*QuizDraft::fromJson(json)) ? 0 : 1);
         int status = 0;
-        QCOMPARE(waitpid(child, &status, 0), child);
+        QCOMPARE(waitpid(writer, &status, 0), writer);
         QCOMPARE(WEXITSTATUS(status), 0);
 
         auto second = newWindow();
         m_fakes.dialogs.yesNoAnswers << yes;
         second->offerDraft();
-        QCOMPARE(m_fakes.dialogs.log.first(), " Внимание! |Восстановить несгенерированную викторину?");
+        QCOMPARE(m_fakes.dialogs.log.first(), "YesNo:  Внимание! |Восстановить несгенерированную викторину?");
         QVERIFY(!QFile::exists(folder + "/draft-999999.json"));
         if (pictureGone)
             composed[13] = QString();
@@ -167,6 +171,61 @@ private slots:
                  pictureGone ? QStringList{"Этих картинок нет или они не читаются, их ячейки "
                                            "остались пустыми:\nКартинка 5 (" + gone + ")"}
                              : QStringList());
+    }
+
+    void exports_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("proposed"); // after the quiz folder's name
+        QTest::addColumn<QByteArray>("start");  // of the written file; empty: nothing written
+        QTest::newRow("one file") << "exportPageAction" << ".htm|Страница викторины (*.htm)"
+                                  << QByteArray(" <html>");
+        QTest::newRow("SCORM") << "exportScormAction" << ".zip|Пакет SCORM (*.zip)"
+                               << QByteArray("PK");
+        QTest::newRow("sheet") << "printSheetAction" << ".pdf|Документ PDF (*.pdf)"
+                               << QByteArray("%PDF");
+        QTest::newRow("picture gone") << "exportPageAction" << ".htm|Страница викторины (*.htm)"
+                                      << QByteArray();
+    }
+    void exports()
+    {
+        QFETCH(QString, action);
+        QFETCH(QString, proposed);
+        QFETCH(QByteArray, start);
+        auto window = newWindow();
+        auto* menu = child<QMenu>(*window, "contextMenu");
+        auto* exportAction = child<QAction>(*window, action);
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, {5, 5}, window->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(window.get(), &rightClick);
+        QVERIFY(menu->isVisible() && !exportAction->isEnabled());
+        QCOMPARE(exportAction->toolTip(), "Сначала сгенерируйте или откройте викторину");
+        menu->hide();
+
+        compose(*window);
+        const QString name = QString("quiz%1").arg(++m_quizzes);
+        m_fakes.dialogs.inputAnswers << name;
+        window->generateQuiz();
+        if (start.isEmpty())
+            QVERIFY(QFile::remove(m_program.filePath(name + "/3.jpg")));
+        QApplication::sendEvent(window.get(), &rightClick);
+        QVERIFY(exportAction->isEnabled());
+        menu->hide();
+        const QString file = m_program.filePath(name + proposed.section('|', 0, 0));
+        QVERIFY(writeFile(file, "old"));
+        m_fakes.dialogs.log.clear();
+        m_fakes.dialogs.saveAnswers << file << file;
+        m_fakes.dialogs.yesNoAnswers << false << true;
+        exportAction->trigger(); // No keeps the file
+        exportAction->trigger();
+        QVERIFY(m_fakes.dialogs.log.first().endsWith("|" + m_program.filePath(name) + proposed));
+        QCOMPARE(m_fakes.dialogs.log.at(1),
+                 "YesNo:  Внимание! |Файл «" + name + proposed.left(4) + "» уже есть. Заменить? [No]");
+        QFile written(file);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        QVERIFY(written.readAll().startsWith(start.isEmpty() ? "old" : start));
+        QCOMPARE(m_fakes.dialogs.errors().size(), start.isEmpty() ? 1 : 0);
+        if (start.isEmpty())
+            QVERIFY(m_fakes.dialogs.errors().first().contains("Картинка 3 (3.jpg)"));
     }
 };
 

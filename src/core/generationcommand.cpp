@@ -159,8 +159,10 @@ GenerationCommand::Outcome GenerationCommand::run()
         showFailure();
         return Outcome::Failed;
     }
+    // A page deleted since leaves nothing to overwrite.
+    const PageStamp page = stampOf(quizFolder);
     if (!newFolder && QDir::cleanPath(m_page.folder) == QDir::cleanPath(quizFolder) &&
-        stampOf(quizFolder) != m_page && !dialogs.yesNo(FolderCaption, ChangedText, false))
+        page.exists && page != m_page && !dialogs.yesNo(FolderCaption, ChangedText, false))
         return Outcome::Stopped;
 
     m_view.showInfoWindow();

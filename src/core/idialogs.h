@@ -24,4 +24,9 @@ public:
     virtual void error(const QString& text) = 0;
     // Folder picker starting in start; nothing when cancelled.
     virtual std::optional<QString> chooseFolder(const QString& caption, const QString& start) = 0;
+    // Save-file picker proposing proposedPath, showing files that match filter ("Name (*.ext)").
+    // It never asks about an existing file itself: the caller does, in Russian. Nothing when
+    // cancelled.
+    virtual std::optional<QString> saveFile(const QString& caption, const QString& proposedPath,
+                                            const QString& filter) = 0;
 };

@@ -16,6 +16,7 @@
 #include "ui/slotstrip.h"
 #include "ui/textfields.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -24,12 +25,12 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRect>
 #include <QScreen>
-#include <QShortcut>
 #include <QTimer>
 
 #include <exception>
@@ -89,6 +90,34 @@ const QString BadDraftText =
     QStringLiteral("Несгенерированную викторину не удалось прочитать, её файл отложен:");
 const QString GoneDraftPicturesText =
     QStringLiteral("Этих картинок нет или они не читаются, их ячейки остались пустыми:");
+
+const QString NoFolderTip = QStringLiteral("Сначала сгенерируйте или откройте викторину");
+const QString ReplaceQuestion = QStringLiteral("Файл «%1» уже есть. Заменить?");
+
+// What each export is called in the menu, its file's extension and the save dialog's filter.
+struct ExportChoice {
+    QuizExport kind;
+    const char* objectName;
+    QString text;
+    QString extension;
+    QString filter;
+};
+const ExportChoice ExportChoices[] = {
+    {QuizExport::Page, "exportPageAction", QStringLiteral("Сохранить одним файлом…"),
+     QStringLiteral(".htm"), QStringLiteral("Страница викторины (*.htm)")},
+    {QuizExport::Scorm, "exportScormAction", QStringLiteral("Пакет SCORM для LMS…"),
+     QStringLiteral(".zip"), QStringLiteral("Пакет SCORM (*.zip)")},
+    {QuizExport::Sheet, "printSheetAction", QStringLiteral("Лист для печати (PDF)…"),
+     QStringLiteral(".pdf"), QStringLiteral("Документ PDF (*.pdf)")},
+};
+
+const ExportChoice& exportChoice(QuizExport kind)
+{
+    for (const ExportChoice& choice : ExportChoices)
+        if (choice.kind == kind)
+            return choice;
+    return ExportChoices[0];
+}
 
 // At most a few draft writes a second, whatever is typed.
 constexpr int DraftDelayMilliseconds = 300;
@@ -238,9 +267,7 @@ void MainWindow::connectHandlers()
     connect(m_slotPanel, &SlotPanel::answerClicked, this, &MainWindow::showStoredAnswer);
     connect(m_titleEdit, &QLineEdit::textChanged, this, &MainWindow::noteChange);
 
-    auto* open = new QShortcut(QKeySequence::Open, this);
-    open->setObjectName(QStringLiteral("openShortcut"));
-    connect(open, &QShortcut::activated, this, &MainWindow::openQuiz);
+    buildContextMenu();
 
     // Files dropped anywhere on the window are the window's: the thumbnails name their slot, and
     // the text fields, which take dropped text, hand dropped files over through the filter.
@@ -249,6 +276,74 @@ void MainWindow::connectHandlers()
     for (QWidget* w : findChildren<QWidget*>())
         if (w->acceptDrops())
             w->installEventFilter(this);
+}
+
+void MainWindow::buildContextMenu()
+{
+    m_contextMenu = new QMenu(this);
+    m_contextMenu->setObjectName(QStringLiteral("contextMenu"));
+    m_contextMenu->setToolTipsVisible(true);
+    m_openAction = m_contextMenu->addAction(QStringLiteral("Открыть викторину…"));
+    m_openAction->setObjectName(QStringLiteral("openAction"));
+    m_openAction->setShortcut(QKeySequence::Open);
+    // Also on the window, so the shortcut works while the menu is closed.
+    addAction(m_openAction);
+    connect(m_openAction, &QAction::triggered, this, &MainWindow::openQuiz);
+    m_contextMenu->addSeparator();
+    QAction** exportActions[] = {&m_exportPageAction, &m_exportScormAction, &m_printSheetAction};
+    for (int i = 0; i < 3; ++i) {
+        const ExportChoice& choice = ExportChoices[i];
+        QAction* action = m_contextMenu->addAction(choice.text);
+        action->setObjectName(QLatin1String(choice.objectName));
+        connect(action, &QAction::triggered, this,
+                [this, kind = choice.kind] { exportHeldQuiz(kind); });
+        *exportActions[i] = action;
+    }
+    connect(m_contextMenu, &QMenu::aboutToShow, this, &MainWindow::enableExports);
+}
+
+void MainWindow::enableExports()
+{
+    const bool held = holdsItsFolder();
+    for (QAction* action : {m_exportPageAction, m_exportScormAction, m_printSheetAction}) {
+        action->setEnabled(held);
+        action->setToolTip(held ? QString() : NoFolderTip);
+    }
+}
+
+void MainWindow::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (m_inputHold)
+        return;
+    m_contextMenu->popup(event->globalPos());
+}
+
+void MainWindow::exportHeldQuiz(QuizExport kind)
+{
+    const QString folder = QDir::cleanPath(heldFolder());
+    if (m_inputHold || folder.isEmpty())
+        return;
+    const ExportChoice& choice = exportChoice(kind);
+    const QString caption = QString(choice.text).remove(QChar(u'…'));
+    std::optional<QString> file;
+    guarded(m_services.dialogs, [&] {
+        const QFileInfo quiz(folder);
+        file = m_services.dialogs.saveFile(
+            caption, QDir(quiz.absolutePath()).filePath(quiz.fileName() + choice.extension),
+            choice.filter);
+        if (file && QFileInfo::exists(*file) &&
+            !m_services.dialogs.yesNo(NewCaption,
+                                      ReplaceQuestion.arg(QFileInfo(*file).fileName()), false))
+            file.reset();
+    });
+    if (!file)
+        return;
+    m_inputHold = std::make_unique<InputHold>(this);
+    QCoreApplication::processEvents();
+    guarded(m_services.dialogs,
+            [&] { exportQuiz(kind, folder, *file, m_setup.suppliedFolder); });
+    QCoreApplication::processEvents();
+    m_inputHold.reset();
 }
 
 void MainWindow::showEvent(QShowEvent* event)

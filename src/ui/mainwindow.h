@@ -18,6 +18,7 @@
 #include "core/quizdraft.h"
 #include "core/quizsetup.h"
 #include "core/services.h"
+#include "export/quizexport.h"
 
 #include <QImage>
 #include <QList>
@@ -31,7 +32,9 @@ class DraftStore;
 class GenerationInfoDialog;
 class InputHold;
 class PictureBrowser;
+class QAction;
 class QLabel;
+class QMenu;
 class QLineEdit;
 class QProgressBar;
 class QTimer;
@@ -89,12 +92,15 @@ public slots:
     void exitProgram();
     // Ctrl+O: asks for a quiz folder and reopens the quiz in it.
     void openQuiz();
+    // Asks where to write the held quiz folder as kind, and writes it there.
+    void exportHeldQuiz(QuizExport kind);
     // Brings back a quiz this program generated; path is its folder or its start.htm.
     void reopenQuiz(const QString& path);
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -107,6 +113,9 @@ private:
     void showInfoWindow() override;
 
     void buildLayout();
+    void buildContextMenu();
+    // The exports need a quiz folder that holds what the window does.
+    void enableExports();
     void connectHandlers();
     void showEmptyQuiz();
     void switchSlot(int k);
@@ -156,4 +165,10 @@ private:
     QLabel* m_titleCaption = nullptr;
     SlotStrip* m_slotStrip = nullptr;
     SlotPanel* m_slotPanel = nullptr;
+    // Right click outside the text fields.
+    QMenu* m_contextMenu = nullptr;
+    QAction* m_openAction = nullptr;
+    QAction* m_exportPageAction = nullptr;
+    QAction* m_exportScormAction = nullptr;
+    QAction* m_printSheetAction = nullptr;
 };

@@ -115,3 +115,23 @@ std::optional<QString> QtDialogs::chooseFolder(const QString& caption, const QSt
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
 }
+
+std::optional<QString> QtDialogs::saveFile(const QString& caption, const QString& proposedPath,
+                                           const QString& filter)
+{
+    QFileDialog dialog(QApplication::activeWindow(), caption, proposedPath, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // The caller asks about an existing file, in Russian.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.selectFile(proposedPath);
+    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
+    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Имя файла:"));
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Тип файла:"));
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Сохранить"));
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}

@@ -13,6 +13,8 @@ public:
                                  const QString& preset) override;
     void error(const QString& text) override;
     std::optional<QString> chooseFolder(const QString& caption, const QString& start) override;
+    std::optional<QString> saveFile(const QString& caption, const QString& proposedPath,
+                                    const QString& filter) override;
 };
 
 // The caption of the program's boxes, taken from the executable's name.

@@ -67,6 +67,10 @@ public:
     {
         return std::nullopt;
     }
+    std::optional<QString> saveFile(const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
 };
 
 class CopyingShell : public IShell
