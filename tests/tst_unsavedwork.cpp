@@ -28,7 +28,8 @@ class TestUnsavedWork : public QObject
     QTemporaryDir m_program, m_pictures;
     FakeServices m_fakes;
     int m_quizzes = 0;
-    const QString ExitQuestion = " Внимание! |Изменения не сгенерированы. Выйти без сохранения? [No]";
+    const QString ExitQuestion =
+        " Внимание! |Изменения не сгенерированы. Выйти без сохранения? [No]";
 
     std::unique_ptr<MainWindow> newWindow()
     {
@@ -45,6 +46,13 @@ class TestUnsavedWork : public QObject
             child<QPlainTextEdit>(window, "answerEdit")->setPlainText(QString("Ответ\n%1").arg(k));
         }
         child<QLineEdit>(window, "titleEdit")->setText("Звери <b>&");
+    }
+    QString generate(MainWindow& window)
+    {
+        const QString name = QString("quiz%1").arg(++m_quizzes);
+        m_fakes.dialogs.inputAnswers << name;
+        window.generateQuiz();
+        return name;
     }
     static QStringList work(const MainWindow& window)
     {
@@ -88,24 +96,17 @@ private slots:
         QFETCH(QString, before);
         QFETCH(bool, yes);
         QFETCH(bool, asked);
-        auto window = newWindow();
+        auto window = newWindow(), maker = newWindow();
         if (before.contains("compose"))
             compose(*window);
-        const QString name = QString("quiz%1").arg(++m_quizzes);
-        if (before.contains("generate")) {
-            m_fakes.dialogs.inputAnswers << name;
-            window->generateQuiz();
-            QVERIFY(window->holdsItsFolder());
-        }
+        if (before.contains("generate"))
+            generate(*window);
         if (before.contains("reopen")) {
-            auto maker = newWindow();
             compose(*maker);
-            m_fakes.dialogs.inputAnswers << name;
-            maker->generateQuiz();
-            m_fakes.dialogs.folderAnswers << m_program.filePath(name);
+            m_fakes.dialogs.folderAnswers << m_program.filePath(generate(*maker));
             window->openQuiz();
-            QVERIFY(window->holdsItsFolder());
         }
+        QCOMPARE(window->holdsItsFolder(), before.contains("generate") || before == "reopen");
         if (before.contains("edit"))
             child<QLineEdit>(*window, "questionEdit")->insert("?");
         QTRY_COMPARE(QFile::exists(window->drafts()->draftPath()), asked);
@@ -114,7 +115,8 @@ private slots:
         m_fakes.dialogs.yesNoAnswers << yes;
 
         QTest::mouseClick(child<QPushButton>(*window, "exitButton"), Qt::LeftButton);
-        QCOMPARE(m_fakes.dialogs.log, asked ? QStringList{"YesNo: " + ExitQuestion} : QStringList());
+        QCOMPARE(m_fakes.dialogs.log,
+                 asked ? QStringList{"YesNo: " + ExitQuestion} : QStringList());
         QCOMPARE(window->isVisible(), asked && !yes);
         QCOMPARE(work(*window), composed);
         QCOMPARE(QFile::exists(window->drafts()->draftPath()), asked && !yes);
@@ -132,18 +134,15 @@ private slots:
     {
         QFETCH(bool, yes);
         QFETCH(bool, pictureGone);
-        QByteArray json;
-        QStringList composed;
-        {
-            auto first = newWindow();
-            compose(*first);
-            first->chooseSlot(4);
-            QTRY_VERIFY(QFile::exists(first->drafts()->draftPath()));
-            QFile file(first->drafts()->draftPath());
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            json = file.readAll();
-            composed = work(*first);
-        }
+        auto first = newWindow();
+        compose(*first);
+        first->chooseSlot(4);
+        QFile file(first->drafts()->draftPath());
+        QTRY_VERIFY(file.exists());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QByteArray json = file.readAll();
+        QStringList composed = work(*first);
+        first.reset();
         const QString gone = m_pictures.filePath("gone.jpg");
         if (pictureGone)
             json.replace(m_pictures.filePath("p5.jpg").toUtf8(), gone.toUtf8());
@@ -159,7 +158,8 @@ private slots:
         auto second = newWindow();
         m_fakes.dialogs.yesNoAnswers << yes;
         second->offerDraft();
-        QCOMPARE(m_fakes.dialogs.log.first(), "YesNo:  Внимание! |Восстановить несгенерированную викторину?");
+        QCOMPARE(m_fakes.dialogs.log.first(),
+                 "YesNo:  Внимание! |Восстановить несгенерированную викторину?");
         QVERIFY(!QFile::exists(folder + "/draft-999999.json"));
         if (pictureGone)
             composed[13] = QString();
@@ -169,7 +169,8 @@ private slots:
                  !yes || pictureGone);
         QCOMPARE(m_fakes.dialogs.messages(),
                  pictureGone ? QStringList{"Этих картинок нет или они не читаются, их ячейки "
-                                           "остались пустыми:\nКартинка 5 (" + gone + ")"}
+                                           "остались пустыми:\nКартинка 5 (" +
+                                           gone + ")"}
                              : QStringList());
     }
 
@@ -177,15 +178,15 @@ private slots:
     {
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("proposed"); // after the quiz folder's name
-        QTest::addColumn<QByteArray>("start");  // of the written file; empty: nothing written
-        QTest::newRow("one file") << "exportPageAction" << ".htm|Страница викторины (*.htm)"
-                                  << QByteArray(" <html>");
-        QTest::newRow("SCORM") << "exportScormAction" << ".zip|Пакет SCORM (*.zip)"
-                               << QByteArray("PK");
-        QTest::newRow("sheet") << "printSheetAction" << ".pdf|Документ PDF (*.pdf)"
-                               << QByteArray("%PDF");
-        QTest::newRow("picture gone") << "exportPageAction" << ".htm|Страница викторины (*.htm)"
-                                      << QByteArray();
+        QTest::addColumn<QByteArray>("start"); // of the written file; empty: nothing written
+        QTest::newRow("one file") << "exportPageAction"
+                                  << ".htm|Страница викторины (*.htm)" << QByteArray(" <html>");
+        QTest::newRow("SCORM") << "exportScormAction"
+                               << ".zip|Пакет SCORM (*.zip)" << QByteArray("PK");
+        QTest::newRow("sheet") << "printSheetAction"
+                               << ".pdf|Документ PDF (*.pdf)" << QByteArray("%PDF");
+        QTest::newRow("picture gone") << "exportPageAction"
+                                      << ".htm|Страница викторины (*.htm)" << QByteArray();
     }
     void exports()
     {
@@ -193,23 +194,23 @@ private slots:
         QFETCH(QString, proposed);
         QFETCH(QByteArray, start);
         auto window = newWindow();
-        auto* menu = child<QMenu>(*window, "contextMenu");
         auto* exportAction = child<QAction>(*window, action);
-        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, {5, 5}, window->mapToGlobal(QPoint(5, 5)));
-        QApplication::sendEvent(window.get(), &rightClick);
-        QVERIFY(menu->isVisible() && !exportAction->isEnabled());
+        auto rightClick = [&] {
+            QContextMenuEvent event(QContextMenuEvent::Mouse, {5, 5},
+                                    window->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(window.get(), &event);
+            QVERIFY(child<QMenu>(*window, "contextMenu")->isVisible());
+            child<QMenu>(*window, "contextMenu")->hide();
+        };
+        rightClick();
+        QVERIFY(!exportAction->isEnabled());
         QCOMPARE(exportAction->toolTip(), "Сначала сгенерируйте или откройте викторину");
-        menu->hide();
-
         compose(*window);
-        const QString name = QString("quiz%1").arg(++m_quizzes);
-        m_fakes.dialogs.inputAnswers << name;
-        window->generateQuiz();
+        const QString name = generate(*window);
         if (start.isEmpty())
             QVERIFY(QFile::remove(m_program.filePath(name + "/3.jpg")));
-        QApplication::sendEvent(window.get(), &rightClick);
+        rightClick();
         QVERIFY(exportAction->isEnabled());
-        menu->hide();
         const QString file = m_program.filePath(name + proposed.section('|', 0, 0));
         QVERIFY(writeFile(file, "old"));
         m_fakes.dialogs.log.clear();
@@ -218,14 +219,12 @@ private slots:
         exportAction->trigger(); // No keeps the file
         exportAction->trigger();
         QVERIFY(m_fakes.dialogs.log.first().endsWith("|" + m_program.filePath(name) + proposed));
-        QCOMPARE(m_fakes.dialogs.log.at(1),
-                 "YesNo:  Внимание! |Файл «" + name + proposed.left(4) + "» уже есть. Заменить? [No]");
+        QCOMPARE(m_fakes.dialogs.log.at(1), "YesNo:  Внимание! |Файл «" + name + proposed.left(4) +
+                                                "» уже есть. Заменить? [No]");
         QFile written(file);
         QVERIFY(written.open(QIODevice::ReadOnly));
         QVERIFY(written.readAll().startsWith(start.isEmpty() ? "old" : start));
-        QCOMPARE(m_fakes.dialogs.errors().size(), start.isEmpty() ? 1 : 0);
-        if (start.isEmpty())
-            QVERIFY(m_fakes.dialogs.errors().first().contains("Картинка 3 (3.jpg)"));
+        QCOMPARE(m_fakes.dialogs.errors().join("").contains("Картинка 3 (3.jpg)"), start.isEmpty());
     }
 };
 

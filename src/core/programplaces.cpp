@@ -59,7 +59,7 @@ ProgramPlaces resolveProgramPlaces(const QString& executableFolder)
     if (documents.isEmpty())
         documents = QDir::homePath();
     ProgramPlaces places = resolveProgramPlaces(executableFolder, documents);
-    places.draftsFolder =
-        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + QStringLiteral("/drafts");
+    places.draftsFolder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
+                          QStringLiteral("/drafts");
     return places;
 }

@@ -332,16 +332,15 @@ void MainWindow::exportHeldQuiz(QuizExport kind)
             caption, QDir(quiz.absolutePath()).filePath(quiz.fileName() + choice.extension),
             choice.filter);
         if (file && QFileInfo::exists(*file) &&
-            !m_services.dialogs.yesNo(NewCaption,
-                                      ReplaceQuestion.arg(QFileInfo(*file).fileName()), false))
+            !m_services.dialogs.yesNo(NewCaption, ReplaceQuestion.arg(QFileInfo(*file).fileName()),
+                                      false))
             file.reset();
     });
     if (!file)
         return;
     m_inputHold = std::make_unique<InputHold>(this);
     QCoreApplication::processEvents();
-    guarded(m_services.dialogs,
-            [&] { exportQuiz(kind, folder, *file, m_setup.suppliedFolder); });
+    guarded(m_services.dialogs, [&] { exportQuiz(kind, folder, *file, m_setup.suppliedFolder); });
     QCoreApplication::processEvents();
     m_inputHold.reset();
 }
@@ -692,8 +691,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (qApp->isSavingSession()) {
         updateDraft();
-    } else if (holdsUnsavedWork() &&
-               !m_services.dialogs.yesNo(NewCaption, ExitQuestion, false)) {
+    } else if (holdsUnsavedWork() && !m_services.dialogs.yesNo(NewCaption, ExitQuestion, false)) {
         event->ignore();
         return;
     } else {
