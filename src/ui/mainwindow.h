@@ -17,6 +17,7 @@
 #include "core/programplaces.h"
 #include "core/quizsetup.h"
 #include "core/services.h"
+#include "ui/keptpictures.h"
 
 #include <QImage>
 #include <QList>
@@ -112,6 +113,7 @@ private:
     // Present while the generation runs.
     std::unique_ptr<InputHold> m_inputHold;
     GenerationCommand m_generation{m_setup, *this, m_services};
+    KeptPictures m_keptPictures;
 
     // The widgets, in the order they are created (which is also their stacking order).
     QLabel* m_programNameLabel = nullptr;
