@@ -50,9 +50,17 @@ class SilentDialogs : public IDialogs
 public:
     int shown = 0;
     bool quiet = false; // refusals are expected from the hostile corpus
-    void message(const QString&) override { ++shown; }
-    bool confirm(const QString&) override { return false; }
-    bool yesNo(const QString&, const QString&, bool) override { return false; }
+    void message(const QString& text) override { error(text); }
+    bool confirm(const QString& text) override
+    {
+        std::fprintf(stderr, "confirm box, cancelled: %s\n", qPrintable(text));
+        return false;
+    }
+    bool yesNo(const QString&, const QString& text, bool) override
+    {
+        std::fprintf(stderr, "question box, answered No: %s\n", qPrintable(text));
+        return false;
+    }
     std::optional<QString> input(const QString&, const QString&, const QString& preset) override
     {
         return preset;
@@ -347,6 +355,7 @@ int run(const QString& pictures, const QString& decor, const QString& hostile, i
 
     // Six slots, each keeping its small copies of a 24-MP picture, and a round of switches
     // through them: the kept copies must cost nothing next to one full-size image.
+    const double beforeSixMb = double(statusKb("VmRSS")) / 1024;
     resetPeakMemory();
     for (int k = 1; k <= 6; ++k) {
         form.chooseSlot(k);
@@ -355,10 +364,10 @@ int run(const QString& pictures, const QString& decor, const QString& hostile, i
     }
     for (int k = 1; k <= 6; ++k)
         form.chooseSlot(k);
-    const double keptOver = double(statusKb("VmHWM")) / 1024 - baselineMb;
-    std::printf("  six kept slots  peak %.1f MiB = baseline + %.1f MiB (%.2f images)  goal <= "
-                "baseline + 1 image (+%.0f MiB): %s\n",
-                baselineMb + keptOver, keptOver, keptOver / imageMb, allowanceMb,
+    const double keptOver = double(statusKb("VmHWM")) / 1024 - beforeSixMb;
+    std::printf("  six kept slots  peak %.1f MiB = RSS before (%.1f MiB) + %.1f MiB (%.2f images) "
+                " goal <= RSS before + 1 image (+%.0f MiB): %s\n",
+                beforeSixMb + keptOver, beforeSixMb, keptOver, keptOver / imageMb, allowanceMb,
                 verdict(keptOver, imageMb + allowanceMb));
     bool allOk = keptOver <= imageMb + allowanceMb;
 
