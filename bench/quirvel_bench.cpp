@@ -455,11 +455,13 @@ int run(const QString& pictures, const QString& decor, const QString& hostile, i
     cpArgs.push_back(cpTarget.toStdString());
     std::vector<double> cpWall, cpCpu, genWall, genCpu;
     PlainView view;
-    GenerationCommand command(setup, view, services);
     const int before = dialogs.shown;
     for (int i = 0; i <= reps; ++i) {
         emptyFolder(cpTarget);
         emptyFolder(quiz);
+        // A fresh command each round: one that remembers the page it wrote would ask before
+        // replacing the page emptied meanwhile.
+        GenerationCommand command(setup, view, services);
         const Cost cp = measure([&] { spawn(cpArgs); });
         const Cost gen = measure([&] { command.run(); });
         if (i > 0) { // the first round only warms up
