@@ -51,11 +51,8 @@ public:
     int shown = 0;
     bool quiet = false; // refusals are expected from the hostile corpus
     void message(const QString& text) override { error(text); }
-    bool confirm(const QString& text) override
-    {
-        std::fprintf(stderr, "confirm box, cancelled: %s\n", qPrintable(text));
-        return false;
-    }
+    // Only "view the page?" asks this, after every generation.
+    bool confirm(const QString&) override { return false; }
     bool yesNo(const QString&, const QString& text, bool) override
     {
         std::fprintf(stderr, "question box, answered No: %s\n", qPrintable(text));
