@@ -351,22 +351,23 @@ int run(const QString& pictures, const QString& decor, const QString& hostile, i
     }
 
     // Six slots, each keeping its small copies of a 24-MP picture, and a round of switches
-    // through them: the kept copies must cost nothing next to one full-size image.
+    // through them. Baseline files, whose decoding needs no buffer of the picture's size, so that
+    // the peak shows what the slots keep: six copies of a full-size image would be 6 images.
     const double beforeSixMb = double(statusKb("VmRSS")) / 1024;
     resetPeakMemory();
     for (int k = 1; k <= 6; ++k) {
         form.chooseSlot(k);
-        selectQuietly(form, QLatin1String(k % 2 ? "p24" : "b24") + QStringLiteral(".jpg"));
+        selectQuietly(form, QStringLiteral("b24.jpg"));
         form.choosePicture(fileList(form).fileName());
     }
     for (int k = 1; k <= 6; ++k)
         form.chooseSlot(k);
     const double keptOver = double(statusKb("VmHWM")) / 1024 - beforeSixMb;
-    std::printf("  six kept slots  peak %.1f MiB = RSS before (%.1f MiB) + %.1f MiB (%.2f images) "
-                " goal <= RSS before + 1 image (+%.0f MiB): %s\n",
+    std::printf("  six kept slots (baseline) peak %.1f MiB = RSS before (%.1f MiB) + %.1f MiB "
+                "(%.2f images)  goal <= RSS before + %.0f MiB: %s\n",
                 beforeSixMb + keptOver, beforeSixMb, keptOver, keptOver / imageMb, allowanceMb,
-                verdict(keptOver, imageMb + allowanceMb));
-    bool allOk = keptOver <= imageMb + allowanceMb;
+                verdict(keptOver, allowanceMb));
+    bool allOk = keptOver <= allowanceMb;
 
     std::printf("\nMedian of %d runs each, milliseconds of CPU time (wall time in brackets);\n"
                 "ratio = QUIRVEL / djpeg on CPU time. Goals apply at 24 MP.\n",
