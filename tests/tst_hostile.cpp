@@ -342,7 +342,7 @@ void TestHostile::slotSwitchToSpoiledPicture()
     QVERIFY(dialogs.log.isEmpty());
 
     QFile::remove(picture);
-    QVERIFY(QFile::copy(m_folder + QLatin1Char('/') + spoiler, picture));
+    QVERIFY(QFile::copy(m_folder + QLatin1Char('/') + spoiler, picture) && setModified(picture, 1));
     checkPeakMemory([&] { window.chooseSlot(2); });
 
     QCOMPARE(dialogs.errors().size(), 1);

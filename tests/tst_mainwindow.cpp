@@ -4,6 +4,7 @@
 #include "ui/drivecombobox.h"
 #include "ui/filelistbox.h"
 #include "ui/folderlistbox.h"
+#include "ui/inputhold.h"
 #include "ui/mainwindow.h"
 #include "ui/picturebox.h"
 #include "ui/picturebrowser.h"
@@ -81,6 +82,9 @@ private slots:
     void extensionTest_data();
     void extensionTest();
     void folderChange();
+    void followsFolder();
+    void rereadKey();
+    void startFolder();
     void reselectAfterSwitch();
     void undecodableChoiceChangesOnlyCurrentFile_data();
     void undecodableChoiceChangesOnlyCurrentFile();
@@ -185,6 +189,7 @@ void TestMainWindow::startUp()
              QStringList({"a.jpg", "b.JPG", "bad.jpg", "c.Jpg", "d.jpg", "e.jpg", "empty.jpg"}));
     QVERIFY(window.setup().currentFile.isEmpty());
 
+    QVERIFY(window.minimumSize() == window.size() && window.maximumSize() == window.size());
     // The client area holds every widget.
     for (const QWidget* w : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         QVERIFY2(window.rect().contains(w->geometry()), qPrintable(w->objectName()));
@@ -307,7 +312,7 @@ void TestMainWindow::previewReloadedOnSwitch()
 {
     MainWindow& window = *m_window;
     const QString file = path("reload.jpg");
-    QVERIFY(writeFile(file, encodeJpeg(quadrants(80, 60, TL, TR, BL, BR))));
+    QVERIFY(writeFile(file, encodeJpeg(quadrants(80, 60, TL, TR, BL, BR))) && setModified(file, 2));
     child<FileListBox>(window, "fileList")->addItem(QStringLiteral("reload.jpg"));
     window.chooseSlot(2);
     choose("reload.jpg");
@@ -319,7 +324,8 @@ void TestMainWindow::previewReloadedOnSwitch()
     checkInvariants();
 
     // The preview comes from the disk again; the thumbnail keeps what was painted.
-    QVERIFY(writeFile(file, encodeJpeg(quadrants(80, 60, Other, Other, Other, Other))));
+    QVERIFY(writeFile(file, encodeJpeg(quadrants(80, 60, Other, Other, Other, Other))) &&
+            setModified(file, 1));
     window.chooseSlot(2);
     QVERIFY(near(child<PictureBox>(window, "preview")->picture().pixel(62, 42), Other.rgb()));
     QCOMPARE(child<PictureBox>(window, "thumbnail2")->picture(), thumb);
@@ -332,29 +338,51 @@ void TestMainWindow::extensionTest_data()
 {
     QTest::addColumn<QString>("file");
     QTest::addColumn<bool>("taken");
-    QTest::newRow(".jpg") << "a.jpg" << true;
-    QTest::newRow(".JPG") << "b.JPG" << true;
-    QTest::newRow(".Jpg") << "c.Jpg" << false;
-    QTest::newRow(".jpgx") << "x.jpgx" << false;
+    QTest::addColumn<QString>("said"); // once per folder
+    QTest::addColumn<QString>("then"); // what the user does next on the picked entry
+    const QString rule = "Берутся только картинки с расширением .jpg или .JPG.";
+    QTest::newRow(".jpg") << "a.jpg" << true << ""
+                          << "";
+    QTest::newRow(".JPG") << "b.JPG" << true << ""
+                          << "";
+    QTest::newRow(".Jpg") << "c.Jpg" << false << rule << "";
+    QTest::newRow(".jpgx") << "x.jpgx" << false << ""
+                           << "";
+    QTest::newRow(".jpg, Ctrl+click on it") << "a.jpg" << true << ""
+                                            << "ctrl-click";
+    QTest::newRow(".JPG, Ctrl+Space on it") << "b.JPG" << true << ""
+                                            << "ctrl-space";
 }
 
 void TestMainWindow::extensionTest()
 {
     QFETCH(QString, file);
     QFETCH(bool, taken);
+    QFETCH(QString, said);
+    QFETCH(QString, then);
     MainWindow& window = *m_window;
+    auto* list = child<FileListBox>(window, "fileList");
     // As a list with a looser mask would show it.
-    if (child<FileListBox>(window, "fileList")->findItems(file, Qt::MatchExactly).isEmpty())
-        child<FileListBox>(window, "fileList")->addItem(file);
+    if (list->findItems(file, Qt::MatchExactly).isEmpty())
+        list->addItem(file);
     const QImage framed1 = child<PictureBox>(window, "thumbnail1")->picture();
     choose(file);
+    if (then == "ctrl-click")
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          list->visualItemRect(list->currentItem()).center());
+    else if (then == "ctrl-space")
+        QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
+    QCOMPARE(list->selectedItems().size(), 1);
     QCOMPARE(window.setup().currentFile, path(file));
     QCOMPARE(window.setup().slot(1).chosen, taken);
     QCOMPARE(window.setup().slot(1).picturePath, taken ? path(file) : QString());
     QCOMPARE(child<PictureBox>(window, "thumbnail1")->picture() != framed1, taken);
     QCOMPARE(child<PictureBox>(window, "preview")->picture() != m_placeholder, taken);
-    QVERIFY(m_fakes->dialogs.log.isEmpty());
+    QCOMPARE(m_fakes->dialogs.messages(), said.isEmpty() ? QStringList() : QStringList{said});
     checkInvariants();
+    choose("e.jpg");
+    choose(file);
+    QCOMPARE(m_fakes->dialogs.log.size(), int(!said.isEmpty()));
 }
 
 void TestMainWindow::folderChange()
@@ -398,6 +426,64 @@ void TestMainWindow::folderChange()
              child<FolderListBox>(window, "folderList")->directory());
     QCOMPARE(m_fakes->dialogs.errors().size(), 1);
     checkInvariants();
+}
+
+// Files and folders come and go under the browser: it follows without asking anything.
+void TestMainWindow::followsFolder()
+{
+    MainWindow& window = *m_window;
+    auto* list = child<FileListBox>(window, "fileList");
+    auto* folders = child<FolderListBox>(window, "folderList");
+    QVERIFY(writeFile(path("watched/inner/k.jpg"), encodeJpeg(quadrants(8, 8, TL, TR, BL, BR))));
+    emit folders->openRequested(path("watched/inner"));
+    choose("k.jpg");
+    QVERIFY(writeFile(path("watched/inner/new.jpg"), QByteArray()));
+    QTRY_COMPARE_WITH_TIMEOUT(list->count(), 2, 20000);
+    QCOMPARE(window.setup().currentFile, path("watched/inner/k.jpg"));
+    QCOMPARE(list->selectedItems().value(0)->text(), QStringLiteral("k.jpg"));
+
+    QVERIFY(QFile::remove(path("watched/inner/k.jpg")));
+    QTRY_COMPARE_WITH_TIMEOUT(list->count(), 1, 20000);
+    QVERIFY(window.setup().currentFile.isEmpty() && list->selectedItems().isEmpty());
+    QCOMPARE(window.setup().slot(1).picturePath, path("watched/inner/k.jpg"));
+
+    QVERIFY(QDir(path("watched")).removeRecursively());
+    QTRY_COMPARE_WITH_TIMEOUT(folders->directory(), m_dir.path(), 20000);
+    QCOMPARE(list->directory(), m_dir.path());
+    QVERIFY(m_fakes->dialogs.log.isEmpty());
+    checkInvariants();
+}
+
+// F5 reads the folder again, where no change is reported, but not while a generation runs.
+void TestMainWindow::rereadKey()
+{
+    MainWindow& window = *m_window;
+    auto* list = child<FileListBox>(window, "fileList");
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    choose("a.jpg");
+    const int listed = list->count();
+    QVERIFY(writeFile(path("f5.jpg"), QByteArray()));
+    {
+        const InputHold generationRuns(&window);
+        QTest::keyClick(&window, Qt::Key_F5);
+        QCOMPARE(list->count(), listed);
+    }
+    QTest::keyClick(&window, Qt::Key_F5);
+    QCOMPARE(list->count(), listed + 1);
+    QCOMPARE(window.setup().currentFile, path("a.jpg"));
+    QCOMPARE(list->selectedItems().value(0)->text(), QStringLiteral("a.jpg"));
+    QVERIFY(m_fakes->dialogs.log.isEmpty() && QFile::remove(path("f5.jpg")));
+}
+
+// The installed program started from the menu, in the home folder, opens the pictures folder.
+void TestMainWindow::startFolder()
+{
+    const QString home = m_dir.path(), pictures = path("sub");
+    QCOMPARE(PictureBrowser::startFolder(true, home + "/", home, pictures), pictures);
+    QCOMPARE(PictureBrowser::startFolder(true, home, home, path("gone")), home);
+    QCOMPARE(PictureBrowser::startFolder(true, pictures, home, home), pictures);
+    QCOMPARE(PictureBrowser::startFolder(false, home, home, pictures), home);
 }
 
 void TestMainWindow::reselectAfterSwitch()

@@ -86,6 +86,8 @@ private slots:
                    {"</font></b></td> \r\n<b><font size=\"5\">", "</html>  \r\n"},
                    "5, 6, 1, 2, 3, 4")
             << QString();
+        QTest::newRow("six answers closing the page's font")
+            << contents("Звери", {}, QStringList(6, "</font>"), "2, 1, 4, 3, 6, 5") << QString();
         // Typed references the page cannot tell from what they name come back as that.
         const auto all = [](const QString& text) {
             return contents(text, QStringList(6, text), QStringList(6, text), "4, 1, 6, 2, 5, 3");

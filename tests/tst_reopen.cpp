@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -65,15 +66,19 @@ private slots:
         QTest::addColumn<QString>("filled"); // what slots 1..6 hold afterwards
         QTest::addColumn<int>("current");
         QTest::addColumn<QString>("skipped"); // the message; bad.jpg is a failed choice
+        QTest::addColumn<bool>("shift");      // the file manager offers a move first
+        // The same sentence as a picked ".Jpg" gets.
         const QString skip = "Берутся только картинки с расширением .jpg или .JPG. Не взяты:\n";
         // clang-format off
         QTest::newRow("one on the answer field")
-            << "answerEdit" << "p2.JPG" << "- p2.JPG - - - -" << 2 << "";
+            << "answerEdit" << "p2.JPG" << "- p2.JPG - - - -" << 2 << "" << false;
         QTest::newRow("several, from slot 3 to the last") << "thumbnail3"
             << "p1.jpg notes.txt dir.jpg p2.JPG bad.jpg p3.jpg p4.jpg p5.Jpg"
-            << "- - p1.jpg p2.JPG - p3.jpg" << 6 << skip + "notes.txt\ndir.jpg\np5.Jpg";
+            << "- - p1.jpg p2.JPG - p3.jpg" << 6 << skip + "notes.txt\ndir.jpg\np5.Jpg" << false;
         QTest::newRow("several on the window, last one undecodable")
-            << "window" << "p1.jpg bad.jpg" << "- p1.jpg - - - -" << 2 << "";
+            << "window" << "p1.jpg bad.jpg" << "- p1.jpg - - - -" << 2 << "" << false;
+        QTest::newRow("one with Shift held, still a copy")
+            << "thumbnail4" << "p6.jpg" << "- - - p6.jpg - -" << 4 << "" << true;
         // clang-format on
     }
     // A drop must leave the window just as picked each file in the list for its slot does.
@@ -84,6 +89,7 @@ private slots:
         QFETCH(QString, filled);
         QFETCH(int, current);
         QFETCH(QString, skipped);
+        QFETCH(bool, shift);
         auto window = newWindow(), picked = newWindow();
         window->chooseSlot(2);
         QWidget* on = target == "window"       ? window.get()
@@ -92,7 +98,7 @@ private slots:
         QStringList paths;
         for (const QString& name : dropped.split(' '))
             paths << pic(name);
-        QVERIFY(dropFiles(on, paths));
+        QVERIFY(dropFiles(on, paths, shift ? Qt::ShiftModifier : Qt::NoModifier));
 
         auto* list = child<FileListBox>(*picked, "fileList");
         for (int k = 1; k <= 6; ++k) {
@@ -114,16 +120,23 @@ private slots:
 
     void roundTrip_data()
     {
-        QTest::addColumn<bool>("inPlace");
-        QTest::newRow("among the program's quizzes, its page dropped") << true;
-        QTest::newRow("copied elsewhere, its folder dropped") << false;
+        QTest::addColumn<QString>("copiedTo"); // where the quiz folder is copied and dropped from
+        QTest::newRow("among the program's quizzes, its page dropped") << "";
+        QTest::newRow("copied elsewhere, its folder dropped") << m_elsewhere.path();
+        QTest::newRow("below the quizzes folder") << m_program.filePath("старые");
+        QTest::newRow("beside the quizzes folder") << m_program.path() + "-old";
     }
     // Compose, generate, reopen in a fresh window with one-for-all ticked, generate again with
     // the same order: the same bytes, in place or in a new folder.
     void roundTrip()
     {
-        QFETCH(bool, inPlace);
-        const QString name = inPlace ? "quizA" : "quizB";
+        QFETCH(QString, copiedTo);
+        const bool inPlace = copiedTo.isEmpty();
+        const QString name = "quiz_" + QString(QTest::currentDataTag()).section(' ', 0, 0);
+        const auto cleanup = qScopeGuard([&] {
+            if (copiedTo.endsWith("-old"))
+                QDir(copiedTo).removeRecursively();
+        });
         auto window = newWindow();
         QVERIFY(dropFiles(child<PictureBox>(*window, "thumbnail1"),
                           {pic("p6.jpg"), pic("p4.jpg"), pic("p3.jpg"), pic("p2.JPG"),
@@ -146,7 +159,7 @@ private slots:
         QVERIFY(generated.contains("/start.htm") && m_fakes.dialogs.errors().isEmpty());
         QString from = quiz + "/start.htm";
         if (!inPlace) {
-            QVERIFY(QDir().mkpath(from = m_elsewhere.filePath(name)));
+            QVERIFY(QDir().mkpath(from = copiedTo + "/" + name));
             for (const QString& file : QDir(quiz).entryList(QDir::Files))
                 QVERIFY(QFile::copy(quiz + "/" + file, from + "/" + file));
         }
@@ -186,7 +199,8 @@ private slots:
         QTest::addColumn<bool>("replaced");
         QTest::addColumn<int>("dialogs");
         QTest::addColumn<QString>("last"); // what the last dialog says
-        const QString question = "YesNo:  Внимание! | Вы хотите создавать новую викторину?  ";
+        const QString question =
+            "YesNo: Открыть викторину|Открыть викторину? То, что сейчас в окне, будет заменено.";
         // clang-format off
         QTest::newRow("title, No") << "titleEdit" << "" << 0 << false << 2 << question;
         QTest::newRow("question, No") << "questionEdit" << "" << 0 << false << 2 << question;

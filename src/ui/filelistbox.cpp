@@ -40,3 +40,28 @@ QString FileListBox::fileName() const
     return m_directory.endsWith(QLatin1Char('/')) ? m_directory + name
                                                   : m_directory + QLatin1Char('/') + name;
 }
+
+bool FileListBox::reread()
+{
+    const QList<QListWidgetItem*> selected = selectedItems();
+    const QString name = selected.isEmpty() ? QString() : selected.first()->text();
+    setDirectory(m_directory);
+    if (name.isEmpty())
+        return true;
+    const QList<QListWidgetItem*> found = findItems(name, Qt::MatchExactly);
+    if (found.isEmpty())
+        return false;
+    const QSignalBlocker quiet(this);
+    setCurrentItem(found.first());
+    return true;
+}
+
+// Ctrl+click and Ctrl+Space would deselect the one entry, leaving the pick empty.
+QItemSelectionModel::SelectionFlags FileListBox::selectionCommand(const QModelIndex& index,
+                                                                  const QEvent* event) const
+{
+    const QItemSelectionModel::SelectionFlags command = QListWidget::selectionCommand(index, event);
+    if (command & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
+        return QItemSelectionModel::NoUpdate;
+    return command;
+}

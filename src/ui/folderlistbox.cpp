@@ -52,6 +52,18 @@ void FolderListBox::setDirectory(const QString& path)
     m_directory = folder.absolutePath();
 }
 
+void FolderListBox::reread()
+{
+    const QString current = entryPath(currentRow());
+    setDirectory(m_directory);
+    for (int row = 0; row < count(); ++row)
+        if (entryPath(row) == current) {
+            const QSignalBlocker quiet(this);
+            setCurrentRow(row);
+            return;
+        }
+}
+
 QString FolderListBox::entryPath(int row) const
 {
     const QListWidgetItem* entry = item(row);

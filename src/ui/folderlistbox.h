@@ -14,6 +14,8 @@ public:
 
     QString directory() const { return m_directory; }
     void setDirectory(const QString& path);
+    // Reads the folder again; the entry the cursor was on keeps it while it exists.
+    void reread();
     // Folder behind entry row, or empty.
     QString entryPath(int row) const;
 

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QShortcut>
 #include <QWidget>
 
 namespace
@@ -51,6 +52,13 @@ InputHold::~InputHold()
 
 bool InputHold::eventFilter(QObject* watched, QEvent* event)
 {
+    // Shortcuts are matched before any widget sees the key, and reach their QShortcut directly.
+    if (event->type() == QEvent::Shortcut) {
+        const auto* owner =
+            qobject_cast<QShortcut*>(watched) ? qobject_cast<QWidget*>(watched->parent()) : nullptr;
+        if (owner && owner->window() == m_window)
+            return true;
+    }
     if (watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
         if (widget->window() == m_window) {

@@ -79,6 +79,8 @@ const QString Caption = QStringLiteral("  Создание теста-викто
 const QString NewCaption = QStringLiteral(" Внимание! ");
 const QString NewQuestion = QStringLiteral(" Вы хотите создавать новую викторину?  ");
 const QString OpenCaption = QStringLiteral("Открыть викторину");
+const QString OpenQuestion =
+    QStringLiteral("Открыть викторину? То, что сейчас в окне, будет заменено.");
 const QString PageName = QStringLiteral("start.htm");
 const QString SkippedText =
     QStringLiteral("Берутся только картинки с расширением .jpg или .JPG. Не взяты:");
@@ -175,8 +177,7 @@ MainWindow::MainWindow(Services& services, const ProgramPlaces& places, QWidget*
     // At the end of the desktop session the window closes without a question; the draft stays for
     // the next start.
     connect(qApp, &QGuiApplication::commitDataRequest, this, &MainWindow::updateDraft);
-    // The browser starts where the process stands.
-    m_pictureBrowser->startIn(QDir::currentPath());
+    m_pictureBrowser->startIn(PictureBrowser::startFolder(places.quizzesInDocuments));
 }
 
 MainWindow::~MainWindow() = default;
@@ -184,7 +185,8 @@ MainWindow::~MainWindow() = default;
 void MainWindow::buildLayout()
 {
     setWindowTitle(Caption);
-    resize(OuterWidth - 2 * FrameBorder, OuterHeight - 2 * FrameBorder - CaptionHeight);
+    // The layout is fixed, so a larger window would only add an empty grey area.
+    setFixedSize(OuterWidth - 2 * FrameBorder, OuterHeight - 2 * FrameBorder - CaptionHeight);
     const QFont windowFont = Fonts::windowFont(font());
     setFont(windowFont);
 
@@ -391,8 +393,7 @@ void MainWindow::switchSlot(int k)
     std::exception_ptr previewFailure;
     if (slot.chosen) {
         try {
-            m_slotPanel->setPreview(
-                decodeJpegFileStretched(slot.picturePath, {SlotPanel::PreviewSize}).first());
+            m_slotPanel->setPreview(m_keptPictures.fresh(k, slot.picturePath).preview);
         } catch (...) {
             m_slotPanel->clearPreview();
             previewFailure = std::current_exception();
@@ -435,6 +436,7 @@ void MainWindow::startNewQuiz()
         if (m_drafts)
             m_drafts->remove();
         m_setup.reset();
+        m_keptPictures.forgetAll();
         m_slotStrip->showPlaceholders();
         m_slotPanel->clearPreview();
         m_slotStrip->frameSlot(1);
@@ -532,12 +534,10 @@ void MainWindow::takeFile(const QString& path)
     if (!hasPictureExtension(m_setup.currentFile))
         return;
 
-    // One decode serves the preview and the thumbnail; if it fails, the slot keeps everything.
-    // Stretched while decoding, so the full-size picture is never held.
-    const QList<QImage> copies = decodeJpegFileStretched(
-        m_setup.currentFile, {SlotPanel::PreviewSize, SlotStrip::ThumbnailSize});
-    m_slotPanel->setPreview(copies[0]);
-    m_slotStrip->paintPicture(m_setup.currentSlot, copies[1]);
+    // If the decode fails, the slot keeps everything.
+    const KeptPictures::Copies& copies = m_keptPictures.take(m_setup.currentSlot, path);
+    m_slotPanel->setPreview(copies.preview);
+    m_slotStrip->paintPicture(m_setup.currentSlot, copies.thumbnail);
     m_setup.setPicture(m_setup.currentFile);
 }
 
@@ -640,7 +640,7 @@ void MainWindow::reopen(const QString& path)
     if (!unrepaired.isEmpty())
         m_services.dialogs.message(unrepaired);
     const GeneratedQuiz quiz = readGeneratedQuiz(path);
-    if (holdsComposition() && !m_services.dialogs.yesNo(NewCaption, NewQuestion))
+    if (holdsComposition() && !m_services.dialogs.yesNo(OpenCaption, OpenQuestion))
         return;
     showReopened(quiz);
 }
@@ -649,6 +649,7 @@ void MainWindow::reopen(const QString& path)
 void MainWindow::showReopened(const GeneratedQuiz& quiz)
 {
     adoptReopened(m_setup, quiz, m_setup.quizzesFolder);
+    m_keptPictures.forgetAll();
     m_slotStrip->showPlaceholders();
     m_slotPanel->clearPreview();
     QStringList emptySlots;
@@ -659,11 +660,10 @@ void MainWindow::showReopened(const GeneratedQuiz& quiz)
         try {
             if (!QFileInfo(picture).isFile())
                 throw QuirvelError(picture);
-            const QList<QImage> copies = decodeJpegFileStretched(
-                picture, {SlotStrip::ThumbnailSize, k == 1 ? SlotPanel::PreviewSize : QSize()});
-            m_slotStrip->paintPicture(k, copies[0]);
+            const KeptPictures::Copies& copies = m_keptPictures.take(k, picture);
+            m_slotStrip->paintPicture(k, copies.thumbnail);
             if (k == 1)
-                m_slotPanel->setPreview(copies[1]);
+                m_slotPanel->setPreview(copies.preview);
             slot.picturePath = picture;
             slot.chosen = true;
         } catch (const std::exception&) {

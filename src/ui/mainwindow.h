@@ -19,6 +19,7 @@
 #include "core/quizsetup.h"
 #include "core/services.h"
 #include "export/quizexport.h"
+#include "ui/keptpictures.h"
 
 #include <QImage>
 #include <QList>
@@ -148,6 +149,7 @@ private:
     QuizDraft m_folderWork;
     std::unique_ptr<DraftStore> m_drafts;
     QTimer* m_draftTimer = nullptr;
+    KeptPictures m_keptPictures;
 
     // The widgets, in the order they are created (which is also their stacking order).
     QLabel* m_programNameLabel = nullptr;

@@ -1,12 +1,17 @@
 #include "ui/picturebrowser.h"
 
+#include "core/idialogs.h"
 #include "core/quirvelerror.h"
 #include "ui/drivecombobox.h"
 #include "ui/filelistbox.h"
 #include "ui/folderlistbox.h"
 #include "ui/fonts.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QShortcut>
 #include <QSignalBlocker>
+#include <QStandardPaths>
 
 namespace
 {
@@ -15,6 +20,17 @@ namespace
 constexpr QRect FileList(0, 0, 193, 273);
 constexpr QRect DriveCombo(0, 296, 193, 19);
 constexpr QRect FolderList(0, 336, 193, 169);
+
+const QString ExtensionRule =
+    QStringLiteral("Берутся только картинки с расширением .jpg или .JPG.");
+
+// Listed, as the list's mask ignores letter case, but not taken when picked.
+bool isJpgInOtherCase(const QString& path)
+{
+    const QString ending = path.right(4);
+    return ending.compare(QLatin1String(".jpg"), Qt::CaseInsensitive) == 0 &&
+           ending != QLatin1String(".jpg") && ending != QLatin1String(".JPG");
+}
 
 } // namespace
 
@@ -30,6 +46,31 @@ PictureBrowser::PictureBrowser(IDialogs& dialogs, QWidget* parent)
     connect(m_driveCombo, &QComboBox::currentIndexChanged, this, &PictureBrowser::openChosenDrive);
     connect(m_folderList, &FolderListBox::openRequested, this, &PictureBrowser::openFolder);
     connect(m_fileList, &FileListBox::selectionMoved, this, &PictureBrowser::reportChosenFile);
+
+    // A copy of many photos changes the folder many times; one re-read follows the lot.
+    m_rereadTimer.setSingleShot(true);
+    m_rereadTimer.setInterval(RereadDelay);
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_rereadTimer,
+            qOverload<>(&QTimer::start));
+    connect(&m_rereadTimer, &QTimer::timeout, this, &PictureBrowser::reread);
+    m_rereadShortcut = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    m_rereadShortcut->setObjectName(QStringLiteral("rereadShortcut"));
+    connect(m_rereadShortcut, &QShortcut::activated, this, &PictureBrowser::reread);
+}
+
+QString PictureBrowser::startFolder(bool installed, const QString& current, const QString& home,
+                                    const QString& pictures)
+{
+    if (installed && QDir(current) == QDir(home) && !pictures.isEmpty() &&
+        QFileInfo(pictures).isDir())
+        return pictures;
+    return current;
+}
+
+QString PictureBrowser::startFolder(bool installed)
+{
+    return startFolder(installed, QDir::currentPath(), QDir::homePath(),
+                       QStandardPaths::writableLocation(QStandardPaths::PicturesLocation));
 }
 
 void PictureBrowser::startIn(const QString& folder)
@@ -38,6 +79,7 @@ void PictureBrowser::startIn(const QString& folder)
         m_driveCombo->setDriveOf(folder);
         m_folderList->setDirectory(folder);
         m_fileList->setDirectory(folder);
+        watchShownFolder();
     });
 }
 
@@ -70,14 +112,56 @@ void PictureBrowser::openFolder(const QString& path)
     });
 }
 
+void PictureBrowser::reread()
+{
+    m_rereadTimer.stop();
+    const QString shown = m_folderList->directory();
+    if (shown.isEmpty())
+        return;
+    if (!QFileInfo(shown).isDir()) {
+        QString up = shown;
+        while (!QFileInfo(up).isDir()) {
+            const QString parent = QFileInfo(up).path();
+            if (parent == up)
+                return;
+            up = parent;
+        }
+        openFolder(QDir(up).absolutePath());
+        return;
+    }
+    guarded(m_dialogs, [this] {
+        m_folderList->reread();
+        const bool pickKept = m_fileList->reread();
+        watchShownFolder();
+        if (!pickKept)
+            reportChosenFile();
+    });
+}
+
 void PictureBrowser::followFolder()
 {
     m_fileList->setDirectory(m_folderList->directory());
+    watchShownFolder();
     // A re-read selects nothing, which the window sees as an empty pick.
     reportChosenFile();
 }
 
+void PictureBrowser::watchShownFolder()
+{
+    const QString shown = m_folderList->directory();
+    if (m_watcher.directories() == QStringList{shown})
+        return;
+    if (!m_watcher.directories().isEmpty())
+        m_watcher.removePaths(m_watcher.directories());
+    m_watcher.addPath(shown);
+}
+
 void PictureBrowser::reportChosenFile()
 {
-    emit fileChosen(chosenFile());
+    const QString path = chosenFile();
+    if (isJpgInOtherCase(path) && !m_extensionToldIn.contains(m_fileList->directory())) {
+        m_extensionToldIn.insert(m_fileList->directory());
+        m_dialogs.message(ExtensionRule);
+    }
+    emit fileChosen(path);
 }
