@@ -120,8 +120,10 @@ const char LaunchScript[] = R"~~(
 
 la_ssize_t writeBlock(archive*, void* client, const void* buffer, size_t size)
 {
-    auto* file = static_cast<ExportFile*>(client);
-    return file->tryWrite(static_cast<const char*>(buffer), qint64(size)) ? la_ssize_t(size) : -1;
+    // A failed write is kept by the file and reported after the close: a write error puts
+    // libarchive into its fatal state, in which it no longer frees the entry's deflate stream.
+    static_cast<ExportFile*>(client)->tryWrite(static_cast<const char*>(buffer), qint64(size));
+    return la_ssize_t(size);
 }
 
 struct ArchiveGuard {
@@ -221,5 +223,7 @@ void writeScormPackage(const ExportedQuiz& quiz, const QString& file)
             check(ARCHIVE_FATAL);
     }
     check(archive_write_close(a));
+    if (out.failed())
+        out.throwFailure();
     out.commit();
 }
