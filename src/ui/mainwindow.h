@@ -10,8 +10,12 @@
 //   setup, shows the GenerationInfoDialog, shuffles the answers, writes the quiz folder through
 //   the shell seam and offers to open the page; an InputHold keeps the window from taking input
 //   meanwhile. Reopening reads and checks a quiz folder in core (readGeneratedQuiz,
-//   adoptReopened) before the window asks anything. Every dialog, shell call and pause goes
-//   through the injected Services, so tests script the user's answers.
+//   adoptReopened) before the window asks anything. KeptPictures holds each slot's thumbnail and
+//   preview with the identity of their file, so a slot switch decodes only a changed picture.
+//   While the window holds work its quiz folder lacks, a timer writes it as a QuizDraft through
+//   the DraftStore; exit asks before dropping it. The context menu's exports read the quiz folder
+//   back (quirvel_export), enabled only while the window holds exactly that folder. Every dialog,
+//   shell call and pause goes through the injected Services, so tests script the user's answers.
 
 #include "core/generationcommand.h"
 #include "core/programplaces.h"
