@@ -1,7 +1,6 @@
 #include "core/draftstore.h"
+#include "testfiles.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -21,10 +20,8 @@ private:
     static void saveAndCrash(const QString& folder, qint64 pid, const QuizDraft& draft)
     {
         const pid_t child = fork();
-        if (child == 0) {
-            DraftStore store(folder, pid);
-            _exit(store.save(draft) ? 0 : 1);
-        }
+        if (child == 0)
+            _exit(DraftStore(folder, pid).save(draft) ? 0 : 1);
         int status = 0;
         QCOMPARE(waitpid(child, &status, 0), child);
         QCOMPARE(WEXITSTATUS(status), 0);
@@ -34,23 +31,18 @@ private:
 void TestDraftStore::crashedProgramsDraftOffered()
 {
     QTemporaryDir dir;
-    QuizDraft older;
+    QuizDraft older, newer;
     older.titleText = QStringLiteral("Старая");
-    QuizDraft newer;
     newer.titleText = QStringLiteral("Звери 🐘 <b>&");
     newer.quizSlots[2] = {QStringLiteral("/фото/кот.jpg"), QStringLiteral("Кто?"),
-                      QStringLiteral("Кот\r\nрыжий")};
+                          QStringLiteral("Кот\r\nрыжий")};
     newer.currentSlot = 3;
     newer.oneForAll = true;
     newer.folderName = QStringLiteral("Звери");
     newer.asksFolderName = false;
     saveAndCrash(dir.path(), 101, older);
     saveAndCrash(dir.path(), 102, newer);
-    QFile olderFile(dir.filePath("draft-101.json"));
-    QVERIFY(olderFile.open(QIODevice::ReadWrite));
-    QVERIFY(olderFile.setFileTime(QDateTime::currentDateTime().addSecs(-60),
-                                  QFileDevice::FileModificationTime));
-    olderFile.close();
+    QVERIFY(setModified(dir.filePath("draft-101.json"), 1));
 
     DraftStore running(dir.path(), 103);
     QVERIFY(running.save(QuizDraft{}));
@@ -75,10 +67,7 @@ void TestDraftStore::crashedProgramsDraftOffered()
 void TestDraftStore::brokenDraftRenamedAside()
 {
     QTemporaryDir dir;
-    QFile broken(dir.filePath("draft-7.json"));
-    QVERIFY(broken.open(QIODevice::WriteOnly));
-    broken.write("{\"format\": 1, \"quizSlots\": [");
-    broken.close();
+    QVERIFY(writeFile(dir.filePath("draft-7.json"), "{\"format\": 1, \"quizSlots\": ["));
     QStringList bad;
     QVERIFY(!DraftStore(dir.path(), 8).newestOrphan(bad));
     QCOMPARE(bad, QStringList{dir.filePath("draft-7.json.bad")});

@@ -2,22 +2,11 @@
 #include "core/quizrecovery.h"
 #include "fakes.h"
 #include "foldersnapshot.h"
+#include "testfiles.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace
-{
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY2(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size(), qPrintable(path));
-}
-
-} // namespace
 
 // A generation killed after any of its file operations, and the recovery after it, leave the quiz
 // folder holding the old quiz or the new one, byte for byte, and nothing hidden.
@@ -45,19 +34,19 @@ class TestKilledGeneration : public QObject
     {
         QVERIFY(QDir(m_quiz).removeRecursively() && QDir().mkpath(m_quiz));
         for (auto it = snapshot.cbegin(); it != snapshot.cend(); ++it)
-            writeFile(m_quiz + it.key(), it.value());
+            QVERIFY(writeFile(m_quiz + it.key(), it.value()));
     }
 
 private slots:
     void killedAtEveryOperation()
     {
         for (const QString& name : DecorationNames)
-            writeFile(m_program + '/' + name, "decoration " + name.toUtf8());
+            QVERIFY(writeFile(m_program + '/' + name, "decoration " + name.toUtf8()));
         for (int k = 1; k <= 6; ++k) {
-            writeFile(m_root.filePath(QStringLiteral("old/%1.jpg").arg(k)),
-                      QByteArray(3000, 'a' + k));
-            writeFile(m_root.filePath(QStringLiteral("new/%1.jpg").arg(k)),
-                      QByteArray(2000, 'A' + k));
+            QVERIFY(writeFile(m_root.filePath(QString("old/%1.jpg").arg(k)),
+                              QByteArray(3000, 'a' + k)));
+            QVERIFY(writeFile(m_root.filePath(QString("new/%1.jpg").arg(k)),
+                              QByteArray(2000, 'A' + k)));
         }
         QVERIFY(QDir().mkpath(m_quiz));
         QCOMPARE(generate(QStringLiteral("old"), 0), 0);

@@ -55,10 +55,7 @@ private slots:
             setup.slot(k) = {
                 {}, true, QString("Кто №%1?").arg(k), QString("Ответ %1").arg(k), "jpg"};
         setup.slot(3).answer += "\r\nна двух строках"; // moves the later lines of the page
-        AnswerOrder order;
-        order.entries = {3, 1, 2, 6, 4, 5};
-        order.text = "3, 1, 2, 6, 4, 5";
-        writeStartPage(setup, order, m_quiz);
+        writeStartPage(setup, AnswerOrder{{3, 1, 2, 6, 4, 5}, "3, 1, 2, 6, 4, 5"}, m_quiz);
         const QByteArray icc = QColorSpace(QColorSpace::SRgb).iccProfile();
         QVERIFY(writeFile(m_quiz + "/1.jpg",
                           withSegmentsAfterSoi(
@@ -81,8 +78,7 @@ private slots:
         const QString missing = "Картинка 4 (4.jpg): файл или папка не найдены";
         const QString full = "Не удаётся записать файл «%1»: системная ошибка 27"; // EFBIG
         for (const auto& [kind, name] : {std::pair{0, "page"}, {1, "package"}, {2, "sheet"}}) {
-            QTest::addRow("%s, whole", name) << kind << ""
-                                             << "";
+            QTest::addRow("%s, whole", name) << kind << QString() << QString();
             QTest::addRow("%s, missing picture", name) << kind << "missing" << missing;
             QTest::addRow("%s, full disk", name) << kind << "limit" << full;
         }
