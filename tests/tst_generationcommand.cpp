@@ -272,53 +272,32 @@ void TestGenerationCommand::refusedNameIsAskedForAgain_data()
     const QString slash = "недопустимый символ «/»";
     const QString trailing = "имя не может кончаться точкой или пробелом";
     const QString reserved = "имя зарезервировано";
-    QTest::newRow("blank title: empty preset") << "  "
-                                               << "" << false << "пустое имя"
-                                               << "";
-    QTest::newRow("used name after Reset") << "Quiz"
-                                           << "Quiz" << true << "такое имя уже есть"
-                                           << "Quiz";
-    QTest::newRow("dot") << "Quiz"
-                         << "." << false << trailing << "Quiz";
-    QTest::newRow("dot dot") << "Quiz"
-                             << ".." << false << trailing << "Quiz";
-    QTest::newRow("up and across") << "Quiz"
-                                   << "../outside" << false << slash << "Quiz";
-    QTest::newRow("nested") << "Quiz"
-                            << "a/b" << false << slash << "Quiz";
-    QTest::newRow("absolute") << "Quiz"
-                              << "<root>/absolute" << false << slash << "Quiz";
-    QTest::newRow("backslash") << "Quiz"
-                               << "a\\b" << false << "недопустимый символ «\\»"
-                               << "Quiz";
-    QTest::newRow("NUL") << "Quiz" << QStringLiteral("x") + QChar(0) + QStringLiteral("y") << false
-                         << "недопустимый символ «U+0000»"
-                         << "Quiz";
-    QTest::newRow("title ending in a question")
-        << "Что на картинке?"
-        << "Что на картинке?" << false << "недопустимый символ «?»"
-        << "Что на картинке";
-    QTest::newRow("forbidden characters") << "Урок 5. Звери*?\"<>|"
-                                          << "Урок 5. Звери*" << false << "недопустимый символ «*»"
-                                          << "Урок 5. Звери";
-    QTest::newRow("colon") << "a: b"
-                           << "a: b" << false << "недопустимый символ «:»"
-                           << "a b";
-    QTest::newRow("tab") << "Quiz"
-                         << "a\tb" << false << "недопустимый символ «U+0009»"
-                         << "Quiz";
-    QTest::newRow("trailing blank") << "Quiz . ."
-                                    << "Quiz " << false << trailing << "Quiz";
-    QTest::newRow("reserved") << "Quiz"
-                              << "con" << false << reserved << "Quiz";
-    QTest::newRow("reserved with extension") << "Quiz"
-                                             << "LPT9.txt" << false << reserved << "Quiz";
-    QTest::newRow("COM10 is allowed, the used name is not")
-        << "COM10"
-        << "COM10" << true << "такое имя уже есть"
-        << "COM10";
-    QTest::newRow("280 bytes") << QString(140, QChar(0x416)) << QString(128, QChar(0x416)) << false
-                               << "слишком длинное имя" << QString(127, QChar(0x416));
+    const auto row = [](const char* tag, const QString& title, const QString& name, bool used,
+                        const QString& reason, const QString& preset = "Quiz") {
+        QTest::newRow(tag) << title << name << used << reason << preset;
+    };
+    row("blank title: empty preset", "  ", "", false, "пустое имя", "");
+    row("used name after Reset", "Quiz", "Quiz", true, "такое имя уже есть");
+    row("dot", "Quiz", ".", false, trailing);
+    row("dot dot", "Quiz", "..", false, trailing);
+    row("up and across", "Quiz", "../outside", false, slash);
+    row("nested", "Quiz", "a/b", false, slash);
+    row("absolute", "Quiz", "<root>/absolute", false, slash);
+    row("backslash", "Quiz", "a\\b", false, "недопустимый символ «\\»");
+    row("NUL", "Quiz", QString("x") + QChar(0) + "y", false, "недопустимый символ «U+0000»");
+    row("title ending in a question", "Что на картинке?", "Что на картинке?", false,
+        "недопустимый символ «?»", "Что на картинке");
+    row("forbidden characters", "Урок 5. Звери*?\"<>|", "Урок 5. Звери*", false,
+        "недопустимый символ «*»", "Урок 5. Звери");
+    row("colon", "a: b", "a: b", false, "недопустимый символ «:»", "a b");
+    row("tab", "Quiz", "a\tb", false, "недопустимый символ «U+0009»");
+    row("trailing blank", "Quiz . .", "Quiz ", false, trailing);
+    row("reserved", "Quiz", "con", false, reserved);
+    row("reserved with extension", "Quiz", "LPT9.txt", false, reserved);
+    row("COM10 is allowed, the used name is not", "COM10", "COM10", true, "такое имя уже есть",
+        "COM10");
+    row("280 bytes", QString(140, QChar(0x416)), QString(128, QChar(0x416)), false,
+        "слишком длинное имя", QString(127, QChar(0x416)));
 }
 
 void TestGenerationCommand::refusedNameIsAskedForAgain()
@@ -531,7 +510,8 @@ void TestGenerationCommand::fullDiskKeepsThePreviousQuiz()
     const qint64 free = QStorageInfo(rig.programFolder).bytesAvailable();
     if (decorationSize)
         QVERIFY(writeFile(rig.programFolder + "fong.gif", QByteArray(decorationSize, 'g')));
-    QVERIFY(writeFile(rig.programFolder + "filler", QByteArray(free - 548 * 1024 - decorationSize, 'f')));
+    QVERIFY(writeFile(rig.programFolder + "filler",
+                      QByteArray(free - 548 * 1024 - decorationSize, 'f')));
     rig.choosePictures(pictureSize);
     rig.dialogs.log.clear();
     rig.dialogs.confirmAnswers << true;
