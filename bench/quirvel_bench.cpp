@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Times the picture paths of the real main window, the generation and the SCORM export against
 // the plain tools doing the same file work in the same run: djpeg decoding the same file(s), cp
 // copying the same six files. Ratios, not absolute times, are what carry from one machine to

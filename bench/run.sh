@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Benchmarks QUIRVEL's picture paths against djpeg and cp:   bash bench/run.sh [repetitions, default 7]
 # Builds build-bench (optimised), makes its own baseline and progressive pictures of about 2, 12 and
 # 24 megapixels in build-bench/bench-pictures (once), and prints the table with peak memory.

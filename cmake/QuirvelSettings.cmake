@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The build settings, in one place for the program's project and the fuzz project. They reach the
 # code only through config-quirvel.h, which this file writes into the build folder; include it
 # before project(), which takes its version from here.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer entry: every input goes through the same decode call a chosen picture takes. A refused
 // picture throws QuirvelError, which is the expected way out; anything else is a finding. The
 // input also goes through the Exif reader, as a whole file (through the library's marker hook)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // libFuzzer entry for the quiz page reader, which takes whatever file the user opens. A refusal
 // (QuirvelError) is the expected way out. A page it accepts must be exactly the page the writer
 // gives for what was read, or reopening and regenerating would change the quiz.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Fuzzes for a set time:  bash fuzz/run.sh [seconds, default 600] [jobs, default 1] [target]
 # target: decode (default; the JPEG decoder and its Exif reader) or quizpage (the quiz page reader).
 # Builds build-fuzz with clang (installs clang and its libFuzzer runtime if missing), seeds the

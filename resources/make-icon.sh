@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Draws the program icon: a green disc with a dark rim and a light spot, on red that shows in the
 # four corners, in the 16 classic desktop colours. resources/icon.png (32 x 32) is built into the
 # program; resources/icons/<N>.png at 32, 48, 64, 128 and 256 px go into the installed icon theme.

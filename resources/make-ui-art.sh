@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Draws the main window's built-in pictures: the "not chosen yet" placeholder PICNOT and the six
 # number glyphs of the slot buttons. Run once by hand (needs ImageMagick 6 and the DejaVu fonts);
 # the PNG files it writes are committed and built into the program through ui.qrc.

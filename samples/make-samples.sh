@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Draws the six sample pictures for a first quiz ("What is in the picture?"): sun, house, tree,
 # fish, car and flower, 640 x 480 baseline JPEGs made from plain shapes only.
 # Needs ImageMagick (convert). The pictures are committed; run this only to redraw them:

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what building, running and testing QUIRVEL needs and is not there yet.
 # Debian 12; run as root or with sudo. Only Debian's packages and the npm registry are used.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs those of the given Debian packages that are not installed yet, through the machine's
 # configured apt sources. Root, or sudo.
 set -euo pipefail

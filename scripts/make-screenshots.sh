@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Refreshes the pictures in docs/:
 #   docs/quiz-page.png    a quiz generated from samples/ by the program's own code, four answers
 #                         set right and two wrong, checked, in headless chromium

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package of QUIRVEL in build-package/ (Release, prefix /usr) with CPack, then
 # checks it: desktop-file-validate and appstreamcli on the unpacked package, lintian on the .deb.
 # Fails when a validator fails or lintian reports an error. Extra arguments go to the configure

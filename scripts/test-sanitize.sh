@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds QUIRVEL and its tests with AddressSanitizer + UndefinedBehaviorSanitizer in build-asan and
 # runs every test there through CTest; any sanitizer report fails its test, and so the script.
 # The browser tests are left out (QUIRVEL_SANITIZE_EXCLUDE, a CTest regex, says what else to

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds, and runs every test through CTest: first the normal build
 # (unit, GUI and browser tests), then an AddressSanitizer + UndefinedBehaviorSanitizer build of
 # the same suite. Non-zero on any failure.

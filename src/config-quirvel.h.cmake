@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Written by CMake from src/config-quirvel.h.cmake (settings in cmake/QuirvelSettings.cmake).
 #pragma once
 

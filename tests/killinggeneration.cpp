@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // killinggeneration PROGRAMFOLDER QUIZNAME PICTURESFOLDER N: one generation into an existing quiz
 // folder from PICTURESFOLDER/1.jpg ... 6.jpg, whose N-th file operation ends the process on the
 // spot (_exit, as a kill would: nothing unwinds). N = 0 kills nothing and prints the count.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // This process's memory as the kernel reports it (Linux /proc), for the peak-memory checks.

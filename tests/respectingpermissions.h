@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Root writes into read-only folders, so as root (CI is) a row about such a folder would see

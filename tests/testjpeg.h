@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Real JPEG files for the tests, written with libjpeg itself, plus surgery on their markers.

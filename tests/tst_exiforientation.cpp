@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The Exif Orientation reader, the turning of pictures by it, and the libjpeg hook that keeps the
 // first Exif segment and nothing else.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Bad and awkward JPEG files from tests/hostile/corpus (made by make-corpus.py), plus a few too big
 // to commit, fed through the decoder and through a real main window's choice of a picture. Every
 // file must decode or be refused with a readable message within bounded memory, and a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/qtdialogs.h"
 #include "ui/qtshell.h"
 #include "ui/standardtextstranslator.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "fakes.h"
 #include "findchild.h"
 #include "ui/mainwindow.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Draws the eight decoration images every quiz page uses and that the build puts beside the
 # program: the number icons 11.gif ... 66.gif (shown at 40 x 30), the separator line line1.gif
 # (760 x 5) and the tiled page background fong.gif.

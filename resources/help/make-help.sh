@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Compiles the help sources in this folder into instr.chm, the file the "Инструкция" button opens.
 # Needs chmcmd and chmls (Debian package fp-utils) and iconv. The sources are kept in UTF-8 for
 # editing; the help viewer of a Russian desktop reads the contents and index in Windows-1251, so

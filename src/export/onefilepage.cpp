@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/onefilepage.h"
 
 #include "core/cp1251.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The author's own texts on the page: markup, quote marks, line breaks and characters that
 // Windows-1251 cannot hold must reach the player as typed, whatever order the answers are in.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A generated quiz exported by the quirvel command line (no display): the one-file page played
 // from an empty folder against the folder's own page, the SCORM package played under a real LMS
 // runtime (scorm-again) over HTTP, and the printed sheet read back with pdftotext.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shared by the browser tests and the screenshot script: Debian's chromium through
 // playwright-core, quiz folders built by the makequiz tool, and a page wrapper that records
 // every alert and answers every confirmation as told.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // makequiz: builds a quiz folder with the program's own page writer and folder assembly, without
 // the windows, so that browser tests and screenshot scripts play exactly what users get.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A picture saved under each Exif orientation tag: QUIRVEL's preview and chromium's rendering of
 // the generated page must show its marks in the same corners, and the copied file is unchanged.
 

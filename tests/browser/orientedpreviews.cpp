@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // orientedpreviews OUTDIR: writes a picture with corner marks (testjpeg.h's cornerMarks) under
 // each Exif orientation tag 1 to 8, and under two tags that must draw as stored (9, out of range,
 // and one cut inside its entry). Each is chosen in the real main window, on whatever platform Qt

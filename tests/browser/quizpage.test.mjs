@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A generated quiz opened from its folder (file://) in chromium and played as a person would.
 
 import assert from 'node:assert/strict';

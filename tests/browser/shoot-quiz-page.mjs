@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Makes the picture of a generated quiz page for the documentation: the sample pictures made into
 // a quiz by makequiz, four answers set right and two wrong, checked once, then photographed.
 // Usage (scripts/make-screenshots.sh sets the environment): node shoot-quiz-page.mjs OUT.png

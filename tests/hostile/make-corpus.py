@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Makes the corpus of bad and awkward JPEG files that tst_hostile feeds to the picture decoder.
 
     python3 tests/hostile/make-corpus.py [output folder]   (default: tests/hostile/corpus)
