@@ -100,21 +100,33 @@ void QtDialogs::error(const QString& text)
     runBox(box);
 }
 
-std::optional<QString> QtDialogs::chooseFolder(const QString& caption, const QString& start)
+namespace
 {
-    // Qt's own dialog, whose labels can be Russian; the desktop's native one may be English.
-    QFileDialog dialog(QApplication::activeWindow(), caption, start);
-    dialog.setFileMode(QFileDialog::Directory);
+
+// Qt's own file dialog, whose labels can be Russian; the desktop's native one may be English.
+// The labels: the folder box, the name box, the type box and the accepting button.
+std::optional<QString> runFileDialog(QFileDialog& dialog, const QStringList& labels)
+{
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setOption(QFileDialog::ShowDirsOnly);
-    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
-    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Имя папки:"));
-    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Показывать:"));
-    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Выбрать"));
+    dialog.setLabelText(QFileDialog::LookIn, labels.at(0));
+    dialog.setLabelText(QFileDialog::FileName, labels.at(1));
+    dialog.setLabelText(QFileDialog::FileType, labels.at(2));
+    dialog.setLabelText(QFileDialog::Accept, labels.at(3));
     dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst();
+}
+
+} // namespace
+
+std::optional<QString> QtDialogs::chooseFolder(const QString& caption, const QString& start)
+{
+    QFileDialog dialog(QApplication::activeWindow(), caption, start);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);
+    return runFileDialog(dialog, {QStringLiteral("Папка:"), QStringLiteral("Имя папки:"),
+                                  QStringLiteral("Показывать:"), QStringLiteral("Выбрать")});
 }
 
 std::optional<QString> QtDialogs::saveFile(const QString& caption, const QString& proposedPath,
@@ -123,16 +135,9 @@ std::optional<QString> QtDialogs::saveFile(const QString& caption, const QString
     QFileDialog dialog(QApplication::activeWindow(), caption, proposedPath, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
     // The caller asks about an existing file, in Russian.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.selectFile(proposedPath);
-    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
-    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Имя файла:"));
-    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Тип файла:"));
-    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Сохранить"));
-    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return dialog.selectedFiles().constFirst();
+    return runFileDialog(dialog, {QStringLiteral("Папка:"), QStringLiteral("Имя файла:"),
+                                  QStringLiteral("Тип файла:"), QStringLiteral("Сохранить")});
 }
