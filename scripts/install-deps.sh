@@ -6,7 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
 packages=(
-    g++ cmake make pkg-config
+    g++ cmake make pkg-config ccache
     qt6-base-dev qt6-qpa-plugins libjpeg62-turbo-dev libarchive-dev
     libxml2-utils poppler-utils unzip
     fonts-dejavu-core fonts-liberation
