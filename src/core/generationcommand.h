@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/fileidentity.h"
 #include "core/igenerationview.h"
 #include "core/quizsetup.h"
 #include "core/services.h"
@@ -43,14 +44,12 @@ public:
     void rememberQuizPage(const QString& quizFolder);
 
 private:
-    // The page as this window last saw it.
+    // The page as this window last saw it. Its folder is kept resolved: one folder has many
+    // spellings (a doubled separator, a link), and only a different file means another writer.
     struct PageStamp {
         QString folder;
-        bool exists = false;
-        qint64 size = 0;
-        qint64 modifiedNs = 0;
-        quint64 inode = 0;
-        bool operator==(const PageStamp&) const = default;
+        FileIdentity page;
+        bool isSameFile(const PageStamp& other) const;
     };
     static PageStamp stampOf(const QString& quizFolder);
 
