@@ -15,6 +15,7 @@
 #include <filesystem>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -184,10 +185,14 @@ GenerationCommand::Outcome GenerationCommand::run()
         placed = writeQuizPage(m_setup, m_order, m_services.shell, dialogs);
     } catch (...) {
         showFailure();
+        if (newFolder)
+            dropEmptyFolder(quizFolder);
         throw;
     }
     if (!placed) {
         showFailure();
+        if (newFolder)
+            dropEmptyFolder(quizFolder);
         return Outcome::Failed;
     }
     lock.unlock();
@@ -224,6 +229,15 @@ bool GenerationCommand::PageStamp::isSameFile(const PageStamp& other) const
 {
     return page.device == other.page.device && page.inode == other.page.inode &&
            page.size == other.page.size && page.modifiedNs == other.page.modifiedNs;
+}
+
+// The folder this generation made holds nothing of a quiz yet: left, it would only take the name,
+// so it goes and the next generation asks for one again. rmdir leaves a folder that holds
+// anything.
+void GenerationCommand::dropEmptyFolder(const QString& quizFolder)
+{
+    if (::rmdir(QFile::encodeName(quizFolder).constData()) == 0)
+        m_setup.firstGeneration = true;
 }
 
 // Until the next generation the window says that this one did not arrive.

@@ -13,9 +13,9 @@
 // The body of the "Генерация - просмотр" button: checks the quiz, creates its folder the first
 // time, writes the folder's contents and offers to open the page. A failure to write the page
 // leaves run() as a QuirvelError for the caller's error box; a quiz that cannot be placed whole
-// ends run() after its own message boxes. Only one window at a time writes a quiz folder (a lock
-// file beside it), and a page changed since this window last wrote or reopened it is replaced
-// only when the user agrees.
+// ends run() after its own message boxes. Either way a folder made for it and left empty goes.
+// Only one window at a time writes a quiz folder (a lock file beside it), and a page changed
+// since this window last wrote or reopened it is replaced only when the user agrees.
 class GenerationCommand
 {
 public:
@@ -56,6 +56,7 @@ private:
     // False when the user cancelled.
     bool askForQuizFolder();
     void showFailure();
+    void dropEmptyFolder(const QString& quizFolder);
 
     QuizSetup& m_setup;
     IGenerationView& m_view;
