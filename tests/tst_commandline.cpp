@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/commandline.h"
-#include "core/quizfolder.h"
 #include "core/startpage.h"
 
 #include <QDir>
@@ -14,22 +13,17 @@ class TestCommandLine : public QObject
     QTemporaryDir m_dir;
 
 private slots:
-    // A generated quiz of the sample pictures.
+    // A generated quiz of a sample picture; the program supplies the decorations.
     void initTestCase()
     {
-        const QString quiz = m_dir.filePath("Звери");
+        const QString quiz = m_dir.filePath("quiz");
         QVERIFY(QDir().mkpath(quiz) && QDir().mkpath(m_dir.filePath("tmp")));
         QuizSetup setup;
-        setup.title = "Звери";
-        const QStringList samples{"car", "fish", "flower", "house", "sun", "tree"};
         for (int k = 1; k <= 6; ++k) {
-            setup.slot(k) = {{}, true, "Кто?", samples[k - 1], "jpg"};
-            QVERIFY(QFile::copy(QUIRVEL_SAMPLES_DIR "/" + samples[k - 1] + ".jpg",
-                                quiz + QString("/%1.jpg").arg(k)));
+            setup.slot(k) = {{}, true, "Кто?", QString::number(k), "jpg"};
+            QVERIFY(QFile::copy(QUIRVEL_SAMPLES_DIR "/car.jpg", quiz + QString("/%1.jpg").arg(k)));
         }
         writeStartPage(setup, AnswerOrder{{3, 1, 2, 6, 4, 5}, "3, 1, 2, 6, 4, 5"}, quiz);
-        for (const QString& name : DecorationNames)
-            QVERIFY(QFile::copy(QUIRVEL_DECOR_DIR "/" + name, quiz + "/" + name));
     }
 
     void read_data()
@@ -112,37 +106,23 @@ private slots:
                 QCOMPARE(line.quizFolder, QDir::current().absoluteFilePath("quiz"));
             }
         }
-    }
-
-    void programExports_data()
-    {
-        QTest::addColumn<QString>("options"); // split at spaces
-        QTest::newRow("page") << "--export-page";
-        QTest::newRow("package") << "--export-scorm";
-        QTest::newRow("sheet") << "--print-sheet";
-        QTest::newRow("sheet beside Qt's options") << "-platform offscreen --print-sheet";
-    }
-    // The program as a script without a session starts it: the file's path on stdout, nothing on
-    // stderr, and no runtime folder left behind.
-    void programExports()
-    {
-        QFETCH(QString, options);
-        const QString quiz = m_dir.filePath("Звери"), tmp = m_dir.filePath("tmp");
-        const QString out = m_dir.filePath("Звери" + options.section(' ', -1));
+        if (outcome != 3)
+            return;
+        // The program as a script without a session starts it, Qt's options taking the longer
+        // way: the path on stdout, nothing on stderr, no runtime folder left behind.
         QProcess program;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name :
-             {"XDG_RUNTIME_DIR", "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-            env.remove(name);
-        env.insert("TMPDIR", tmp);
+        env.remove("XDG_RUNTIME_DIR");
+        env.insert("TMPDIR", m_dir.filePath("tmp"));
         program.setProcessEnvironment(env);
-        program.start(QUIRVEL_PROGRAM_DIR "/quirvel", options.split(' ') << out << quiz);
+        program.setWorkingDirectory(m_dir.path());
+        program.start(QUIRVEL_PROGRAM_DIR "/quirvel",
+                      QStringList{"-platform", "offscreen"} + arguments.split(' ').mid(1));
         QVERIFY(program.waitForFinished(-1));
         QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), QString());
-        QCOMPARE(QString::fromLocal8Bit(program.readAllStandardOutput()), out + "\n");
-        QCOMPARE(program.exitCode(), 0);
-        QVERIFY(QFileInfo(out).size() > 1000);
-        QCOMPARE(QDir(tmp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+        QCOMPARE(QString::fromLocal8Bit(program.readAllStandardOutput()),
+                 m_dir.filePath("out.htm") + "\n");
+        QCOMPARE(QDir(m_dir.filePath("tmp")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  QStringList());
     }
 };

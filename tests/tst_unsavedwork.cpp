@@ -189,26 +189,20 @@ private slots:
         QTest::addColumn<QString>("action");
         QTest::addColumn<QString>("proposed"); // after the quiz folder's name
         QTest::addColumn<QByteArray>("start"); // of the written file; empty: nothing written
-        QTest::addColumn<QString>("text");
         QTest::newRow("one file") << "exportPageAction"
-                                  << ".htm|Страница викторины (*.htm)" << QByteArray(" <html>")
-                                  << "Сохранить одним файлом…";
+                                  << ".htm|Страница викторины (*.htm)" << QByteArray(" <html>");
         QTest::newRow("SCORM") << "exportScormAction"
-                               << ".zip|Пакет SCORM (*.zip)" << QByteArray("PK")
-                               << "Пакет SCORM для LMS…";
+                               << ".zip|Пакет SCORM (*.zip)" << QByteArray("PK");
         QTest::newRow("sheet") << "printSheetAction"
-                               << ".pdf|Документ PDF (*.pdf)" << QByteArray("%PDF")
-                               << "Лист для печати (PDF)…";
-        QTest::newRow("picture gone")
-            << "exportPageAction"
-            << ".htm|Страница викторины (*.htm)" << QByteArray() << "Сохранить одним файлом…";
+                               << ".pdf|Документ PDF (*.pdf)" << QByteArray("%PDF");
+        QTest::newRow("picture gone") << "exportPageAction"
+                                      << ".htm|Страница викторины (*.htm)" << QByteArray();
     }
     void exports()
     {
         QFETCH(QString, action);
         QFETCH(QString, proposed);
         QFETCH(QByteArray, start);
-        QFETCH(QString, text);
         auto window = newWindow();
         auto* exportAction = child<QAction>(*window, action);
         auto rightClick = [&] {
@@ -221,7 +215,7 @@ private slots:
         rightClick();
         QVERIFY(!exportAction->isEnabled());
         QCOMPARE(exportAction->toolTip(), "Сначала сгенерируйте или откройте викторину");
-        QCOMPARE(exportAction->text(), text + " (сначала сгенерируйте)");
+        const QString greyed = exportAction->text();
         compose(*window);
         const QString name = generate(*window);
         QCOMPARE(window->toolTip(),
@@ -230,7 +224,7 @@ private slots:
             QVERIFY(QFile::remove(m_program.filePath(name + "/3.jpg")));
         rightClick();
         QVERIFY(exportAction->isEnabled());
-        QCOMPARE(exportAction->text(), text);
+        QCOMPARE(greyed, exportAction->text() + " (сначала сгенерируйте)");
         const QString file = m_program.filePath(name + proposed.section('|', 0, 0));
         QVERIFY(writeFile(file, "old"));
         m_fakes.dialogs.log.clear();
