@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/mainwindow.h"
 
+#include "core/draftoffer.h"
 #include "core/draftstore.h"
 #include "core/generatedquiz.h"
 #include "core/instructions.h"
 #include "core/quirvelerror.h"
 #include "core/quizrecovery.h"
-#include "jpeg/jpegdecoder.h"
 #include "ui/aboutdialog.h"
 #include "ui/fonts.h"
 #include "ui/generationinfodialog.h"
@@ -88,13 +88,16 @@ const QString SkippedText =
 const QString EmptySlotsText =
     QStringLiteral("Картинки нет или она не читается, ячейки остались пустыми: %1");
 const QString ExitQuestion = QStringLiteral("Изменения не сгенерированы. Выйти без сохранения?");
-const QString RestoreQuestion = QStringLiteral("Восстановить несгенерированную викторину?");
 const QString BadDraftText =
     QStringLiteral("Несгенерированную викторину не удалось прочитать, её файл отложен:");
-const QString GoneDraftPicturesText =
-    QStringLiteral("Этих картинок нет или они не читаются, их ячейки остались пустыми:");
+const QString GoneDraftPicturesText = QStringLiteral(
+    "Этих картинок нет, они не читаются или изменились, их ячейки остались пустыми:");
 
 const QString NoFolderTip = QStringLiteral("Сначала сгенерируйте или откройте викторину");
+const QString NoFolderSuffix = QStringLiteral(" (сначала сгенерируйте)");
+const QString ExportsTip =
+    QStringLiteral("Правый щелчок: открыть, сохранить одним файлом, SCORM, печать");
+const QString SavedStatus = QStringLiteral("Сохранено: %1");
 const QString ReplaceQuestion = QStringLiteral("Файл «%1» уже есть. Заменить?");
 
 // What each export is called in the menu, its file's extension and the save dialog's filter.
@@ -308,9 +311,12 @@ void MainWindow::buildContextMenu()
 void MainWindow::enableExports()
 {
     const bool held = holdsItsFolder();
-    for (QAction* action : {m_exportPageAction, m_exportScormAction, m_printSheetAction}) {
-        action->setEnabled(held);
-        action->setToolTip(held ? QString() : NoFolderTip);
+    QAction* actions[] = {m_exportPageAction, m_exportScormAction, m_printSheetAction};
+    for (int i = 0; i < 3; ++i) {
+        actions[i]->setEnabled(held);
+        // A greyed entry says why in its own text: tooltips are easily missed.
+        actions[i]->setText(ExportChoices[i].text + (held ? QString() : NoFolderSuffix));
+        actions[i]->setToolTip(held ? QString() : NoFolderTip);
     }
 }
 
@@ -343,7 +349,10 @@ void MainWindow::exportHeldQuiz(QuizExport kind)
         return;
     m_inputHold = std::make_unique<InputHold>(this);
     QCoreApplication::processEvents();
-    guarded(m_services.dialogs, [&] { exportQuiz(kind, folder, *file, m_setup.suppliedFolder); });
+    guarded(m_services.dialogs, [&] {
+        exportQuiz(kind, folder, *file, m_setup.suppliedFolder);
+        showStatus(SavedStatus.arg(QFileInfo(*file).fileName()));
+    });
     QCoreApplication::processEvents();
     m_inputHold.reset();
 }
@@ -473,6 +482,8 @@ void MainWindow::generateQuiz()
     auto outcome = GenerationCommand::Outcome::Failed;
     guarded(m_services.dialogs, [&] { outcome = m_generation.run(); });
     if (outcome == GenerationCommand::Outcome::Placed) {
+        // Over empty space: the exports are otherwise found only by a right click.
+        setToolTip(ExportsTip);
         holdFolder(m_setup.quizFolder());
         if (m_drafts)
             m_drafts->remove();
@@ -712,6 +723,8 @@ QuizDraft MainWindow::currentWork() const
         const QuizSlot& slot = m_setup.slot(k);
         work.quizSlots[size_t(k - 1)] = {slot.chosen ? slot.picturePath : QString(), slot.question,
                                          slot.answer};
+        if (slot.chosen && m_keptPictures.file(k).path == slot.picturePath)
+            work.pictureFiles[size_t(k - 1)] = m_keptPictures.file(k);
     }
     work.currentSlot = m_setup.currentSlot;
     work.oneForAll = m_slotPanel->oneForAll();
@@ -760,15 +773,14 @@ void MainWindow::offerDraft()
         return;
     guarded(m_services.dialogs, [this] {
         QStringList renamedAside;
-        const std::optional<DraftStore::Orphan> orphan = m_drafts->newestOrphan(renamedAside);
+        const QList<DraftStore::Orphan> orphans = m_drafts->orphans(renamedAside);
         if (!renamedAside.isEmpty())
             m_services.dialogs.message(BadDraftText + QLatin1Char('\n') +
                                        renamedAside.join(QLatin1Char('\n')));
-        if (!orphan)
-            return;
-        if (m_services.dialogs.yesNo(NewCaption, RestoreQuestion))
-            showDraft(orphan->draft);
-        DraftStore::discard(orphan->path);
+        if (const auto chosen = offerOrphanedDrafts(orphans, m_services.dialogs)) {
+            showDraft(chosen->draft);
+            DraftStore::discard(chosen->path);
+        }
     });
 }
 
@@ -779,6 +791,7 @@ void MainWindow::showDraft(const QuizDraft& draft)
     m_setup.folderName = draft.folderName;
     m_setup.firstGeneration = draft.asksFolderName;
     m_setup.currentSlot = draft.currentSlot;
+    m_keptPictures.forgetAll();
     m_slotStrip->showPlaceholders();
     m_slotPanel->clearPreview();
     QStringList gone;
@@ -791,13 +804,14 @@ void MainWindow::showDraft(const QuizDraft& draft)
         if (saved.picturePath.isEmpty())
             continue;
         try {
-            const bool current = k == draft.currentSlot;
-            const QList<QImage> copies = decodeJpegFileStretched(
-                saved.picturePath,
-                {SlotStrip::ThumbnailSize, current ? SlotPanel::PreviewSize : QSize()});
-            m_slotStrip->paintPicture(k, copies[0]);
-            if (current)
-                m_slotPanel->setPreview(copies[1]);
+            // A picture changed since is not the one the work had.
+            const FileIdentity& file = draft.pictureFiles[size_t(k - 1)];
+            if (file.isValid() && FileIdentity::of(saved.picturePath) != file)
+                throw QuirvelError(saved.picturePath);
+            const KeptPictures::Copies& copies = m_keptPictures.take(k, saved.picturePath);
+            m_slotStrip->paintPicture(k, copies.thumbnail);
+            if (k == draft.currentSlot)
+                m_slotPanel->setPreview(copies.preview);
             slot.picturePath = saved.picturePath;
             slot.chosen = true;
         } catch (const std::exception&) {
