@@ -13,7 +13,7 @@ packages=(
     xvfb xauth
     libjpeg-turbo-progs
     chromium
-    xdotool imagemagick openbox x11-utils
+    xdotool imagemagick openbox x11-utils xclip
     fp-utils    # chmcmd, for resources/help/make-help.sh
 )
 # Node.js for the browser tests; a machine that already has a node keeps it.
