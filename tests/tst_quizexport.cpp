@@ -84,7 +84,8 @@ private slots:
             QTest::addRow("%s, full disk", name) << kind << "limit" << full;
         }
         QTest::newRow("undecodable picture") << 1 << "garbage"
-                                             << "Картинка 4 (4.jpg): JPEG error";
+                                             << "Картинка 4 (4.jpg): это не JPEG-файл";
+        QTest::newRow("cut picture, sent and named") << 2 << "cut" << QString();
     }
     // Whole or not at all: the old file stays unless the new one is complete.
     void exports()
@@ -99,6 +100,9 @@ private slots:
             QVERIFY(QFile::remove(m_quiz + "/4.jpg"));
         if (breakage == "garbage")
             QVERIFY(writeFile(m_quiz + "/4.jpg", QByteArray(5000, 'x')));
+        QFile four(m_quiz + "/4.jpg");
+        if (breakage == "cut")
+            QVERIFY(four.open(QIODevice::ReadWrite) && four.resize(four.size() / 2));
 
         rlimit limit{}, unlimited{};
         getrlimit(RLIMIT_FSIZE, &unlimited);
@@ -106,8 +110,9 @@ private slots:
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
         QString failure;
+        QStringList notices;
         try {
-            exportQuiz(QuizExport(kind), m_quiz, out, m_supplied);
+            notices = exportQuiz(QuizExport(kind), m_quiz, out, m_supplied);
         } catch (const QuirvelError& e) {
             failure = e.text();
         }
@@ -116,6 +121,9 @@ private slots:
 
         QVERIFY2(error.isEmpty() ? failure.isEmpty() : failure.startsWith(error.arg(out)),
                  qPrintable(failure));
+        QCOMPARE(notices, breakage == "cut" ? QStringList{"Картинка 4 (4.jpg) повреждена: "
+                                                          "показана не полностью"}
+                                            : QStringList());
         QCOMPARE(QDir(m_folder->filePath("out")).entryList(QDir::Files | QDir::Hidden), {"export"});
         QFile file(out);
         QVERIFY(file.open(QIODevice::ReadOnly));
