@@ -9,7 +9,7 @@ packages=(
     g++ cmake make pkg-config ccache
     qt6-base-dev qt6-qpa-plugins libjpeg62-turbo-dev libarchive-dev
     libxml2-utils poppler-utils unzip
-    fonts-dejavu-core fonts-liberation
+    fonts-dejavu-core fonts-liberation fonts-symbola
     xvfb xauth
     libjpeg-turbo-progs
     chromium

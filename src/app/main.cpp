@@ -26,7 +26,8 @@
 namespace
 {
 
-// Writes the export the command line asked for: 0 done, 1 failed with the reason on stderr.
+// Writes the export the command line asked for: 0 done, 1 failed with the reason on stderr. A
+// picture sent only in part is named on stderr too, but the export is done.
 int runExport(const CommandLine& line)
 {
     try {
@@ -35,7 +36,8 @@ int runExport(const CommandLine& line)
         const QuizExport kind = line.exportKind == CommandLine::Export::Page    ? QuizExport::Page
                                 : line.exportKind == CommandLine::Export::Scorm ? QuizExport::Scorm
                                                                                 : QuizExport::Sheet;
-        exportQuiz(kind, line.quizFolder, line.exportFile, supplied);
+        for (const QString& notice : exportQuiz(kind, line.quizFolder, line.exportFile, supplied))
+            std::fputs((notice + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
         // A script, or a teacher at the terminal, learns where the file went.
         std::fputs((line.exportFile + QLatin1Char('\n')).toLocal8Bit().constData(), stdout);
         return 0;

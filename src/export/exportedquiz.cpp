@@ -5,6 +5,7 @@
 #include "core/quirvelerror.h"
 #include "core/quizfolder.h"
 #include "export/reducedpicture.h"
+#include "jpeg/jpegdecoder.h"
 
 #include <QFile>
 
@@ -37,11 +38,6 @@ QByteArray readSmallFile(const QString& path, std::error_code& error)
     return bytes;
 }
 
-QString pictureFailure(int k, const QString& name, const QString& reason)
-{
-    return QStringLiteral("Картинка %1 (%2): %3").arg(k).arg(name, reason);
-}
-
 } // namespace
 
 ExportedQuiz::ExportedQuiz(const QString& quizFolder, const QString& suppliedFolder)
@@ -71,6 +67,7 @@ ExportedQuiz::ExportedQuiz(const QString& quizFolder, const QString& suppliedFol
 
     // The pictures are independent: every core takes the next one.
     std::array<QString, 6> failures;
+    std::array<bool, 6> damaged{};
     std::atomic<int> next{0};
     auto work = [&] {
         for (int i; (i = next++) < 6;) {
@@ -79,7 +76,7 @@ ExportedQuiz::ExportedQuiz(const QString& quizFolder, const QString& suppliedFol
             errno = 0;
             std::FILE* file = std::fopen(path.constData(), "rb");
             if (!file) {
-                failures[size_t(i)] = pictureFailure(
+                failures[size_t(i)] = namedPictureFailure(
                     i + 1, name,
                     errorReason(std::error_code(errno ? errno : EIO, std::generic_category())));
                 continue;
@@ -89,12 +86,12 @@ ExportedQuiz::ExportedQuiz(const QString& quizFolder, const QString& suppliedFol
             std::vector<char> buffer(1 << 20);
             std::setvbuf(file, buffer.data(), _IOFBF, buffer.size());
             try {
-                m_pictures[size_t(i)] = reducedPicture(file);
+                m_pictures[size_t(i)] = reducedPicture(file, &damaged[size_t(i)]);
             } catch (const QuirvelError& e) {
-                failures[size_t(i)] = pictureFailure(i + 1, name, e.text());
+                failures[size_t(i)] = namedPictureFailure(i + 1, name, e.text());
             } catch (const std::bad_alloc&) {
                 failures[size_t(i)] =
-                    pictureFailure(i + 1, name, QStringLiteral("не хватает памяти"));
+                    namedPictureFailure(i + 1, name, QStringLiteral("не хватает памяти"));
             }
             std::fclose(file);
         }
@@ -109,6 +106,9 @@ ExportedQuiz::ExportedQuiz(const QString& quizFolder, const QString& suppliedFol
     for (const QString& failure : failures)
         if (!failure.isEmpty())
             throw QuirvelError(failure);
+    for (int k = 1; k <= 6; ++k)
+        if (damaged[size_t(k - 1)])
+            m_notices << partialPictureNotice(k, pictureName(k));
 }
 
 QString ExportedQuiz::pictureName(int k) const

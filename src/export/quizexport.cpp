@@ -7,18 +7,19 @@
 #include "export/printedsheet.h"
 #include "export/scormpackage.h"
 
-void exportQuiz(QuizExport kind, const QString& quizFolder, const QString& file,
-                const QString& suppliedFolder)
+QStringList exportQuiz(QuizExport kind, const QString& quizFolder, const QString& file,
+                       const QString& suppliedFolder)
 {
     const ExportedQuiz quiz(quizFolder, suppliedFolder);
     if (kind == QuizExport::Scorm) {
         writeScormPackage(quiz, file);
-        return;
+        return quiz.notices();
     }
     const QByteArray bytes = kind == QuizExport::Page ? oneFilePage(quiz) : printedSheet(quiz);
     ExportFile out(file);
     out.write(bytes);
     out.commit();
+    return quiz.notices();
 }
 
 void exportPage(const QString& quizFolder, const QString& file, const QString& suppliedFolder)

@@ -350,8 +350,10 @@ void MainWindow::exportHeldQuiz(QuizExport kind)
     m_inputHold = std::make_unique<InputHold>(this);
     QCoreApplication::processEvents();
     guarded(m_services.dialogs, [&] {
-        exportQuiz(kind, folder, *file, m_setup.suppliedFolder);
-        showStatus(SavedStatus.arg(QFileInfo(*file).fileName()));
+        const QStringList notices = exportQuiz(kind, folder, *file, m_setup.suppliedFolder);
+        // What was cut in a picture is worth more than the file name, but both fit two lines.
+        showStatus(QStringList(SavedStatus.arg(QFileInfo(*file).fileName()) + notices)
+                       .join(QLatin1Char('\n')));
     });
     QCoreApplication::processEvents();
     m_inputHold.reset();
@@ -538,6 +540,15 @@ void MainWindow::choosePicture(const QString& path)
 {
     guarded(m_services.dialogs, [&] { takeFile(path); });
     noteChange();
+    namePartialPictures();
+}
+
+// A picture shown grey below a cut would otherwise pass for a whole one.
+void MainWindow::namePartialPictures()
+{
+    const QString text = m_keptPictures.takeNotices();
+    if (!text.isEmpty())
+        m_services.dialogs.message(text);
 }
 
 void MainWindow::takeFile(const QString& path)
@@ -606,6 +617,7 @@ void MainWindow::dropUrls(const QList<QUrl>& urls, int targetSlot)
     noteChange();
     if (lastFilled != 0 && lastFilled != m_setup.currentSlot)
         chooseSlot(lastFilled);
+    namePartialPictures();
     if (!skipped.isEmpty())
         m_services.dialogs.message(SkippedText + QLatin1Char('\n') +
                                    skipped.join(QLatin1Char('\n')));
@@ -692,6 +704,7 @@ void MainWindow::showReopened(const GeneratedQuiz& quiz)
     updateDraft();
     if (!emptySlots.isEmpty())
         m_services.dialogs.message(EmptySlotsText.arg(emptySlots.join(QStringLiteral(", "))));
+    namePartialPictures();
 }
 
 void MainWindow::exitProgram()

@@ -126,6 +126,7 @@ private:
     void showEmptyQuiz();
     void switchSlot(int k);
     void takeFile(const QString& path);
+    void namePartialPictures();
     bool takeDrag(QObject* watched, QEvent* event);
     void dropUrls(const QList<QUrl>& urls, int targetSlot);
     void reopen(const QString& path);
