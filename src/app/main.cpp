@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "config-quirvel.h"
 
+#include "classroom/classroomcommand.h"
 #include "core/commandline.h"
 #include "core/privateruntimefolder.h"
 #include "core/programplaces.h"
@@ -66,7 +67,8 @@ int runExport(const CommandLine& line, int argc, char* argv[])
 // Prints what the command line asked for; true when the program ends here.
 bool answered(const CommandLine& line, int& exitCode)
 {
-    if (line.outcome == CommandLine::Outcome::Run || line.outcome == CommandLine::Outcome::Export)
+    if (line.outcome == CommandLine::Outcome::Run || line.outcome == CommandLine::Outcome::Export ||
+        line.outcome == CommandLine::Outcome::Classroom)
         return false;
     const bool failed = line.outcome == CommandLine::Outcome::Fail;
     std::fputs(line.text.toLocal8Bit().constData(), failed ? stderr : stdout);
@@ -93,6 +95,8 @@ int main(int argc, char* argv[])
         runtimeFolder.emplace();
     if (first.outcome == CommandLine::Outcome::Export)
         return runExport(first, argc, argv);
+    if (first.outcome == CommandLine::Outcome::Classroom)
+        return runClassroomCommand(first, argc, argv);
 
     QApplication app(argc, argv);
     app.setWindowIcon(QIcon(QStringLiteral(":/about/icon.png")));
@@ -103,6 +107,8 @@ int main(int argc, char* argv[])
         return exitCode;
     if (line.outcome == CommandLine::Outcome::Export)
         return runExport(line);
+    if (line.outcome == CommandLine::Outcome::Classroom)
+        return runClassroomCommand(line, argc, argv);
     // Lets the desktop match the windows to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(QUIRVEL_APP_ID));
     const ProgramPlaces places = resolveProgramPlaces(QCoreApplication::applicationDirPath());

@@ -5,9 +5,10 @@
 #include <QStringList>
 
 // What the program was started with: --help, --version, one optional quiz folder to reopen, or
-// an export of a quiz folder into a file (--export-page, --export-scorm, --print-sheet FILE).
+// an export of a quiz folder into a file (--export-page, --export-scorm, --print-sheet FILE), or
+// a quiz played in class from the command line (--classroom).
 struct CommandLine {
-    enum class Outcome { Run, Print, Fail, Export };
+    enum class Outcome { Run, Print, Fail, Export, Classroom };
     enum class Export { Page, Scorm, Sheet };
     Outcome outcome = Outcome::Run;
     // For Print, the text for standard output; for Fail, the one for standard error.
@@ -19,6 +20,16 @@ struct CommandLine {
     QString exportFile;
     // An export option is present, even on a first reading that leaves the rest for later.
     bool exportAsked = false;
+    // For Classroom: where to listen (an empty address: every IPv4 one), the spreadsheet written
+    // at the end (none when empty), and the limits per minute and per class.
+    struct Classroom {
+        int port = 8765;
+        QString address;
+        QString csvFile;
+        int resultsPerPupil = 20;
+        int resultsPerAddress = 60;
+        int pupils = 200;
+    } classroom;
 };
 
 // Reads the arguments, the program's own path first. Qt's own options (-platform, -style ...)
