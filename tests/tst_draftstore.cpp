@@ -2,6 +2,9 @@
 #include "core/draftstore.h"
 #include "testfiles.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -15,6 +18,8 @@ class TestDraftStore : public QObject
 private slots:
     void crashedProgramsDraftOffered();
     void brokenDraftRenamedAside();
+    void draftRead_data();
+    void draftRead();
 
 private:
     // Saves `draft` as program `pid` would and dies without cleaning up, as a crash does.
@@ -75,6 +80,36 @@ void TestDraftStore::brokenDraftRenamedAside()
     QVERIFY(QFile::exists(bad.first()));
     QVERIFY(!DraftStore(dir.path(), 8).newestOrphan(bad));
     QCOMPARE(bad.size(), 1);
+}
+
+void TestDraftStore::draftRead_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<bool>("read");
+    const QByteArray written = QuizDraft{}.toJson();
+    const QJsonObject good = QJsonDocument::fromJson(written).object();
+    const auto with = [&good](const char* key, const QJsonValue& value) {
+        QJsonObject changed = good;
+        changed[key] = value;
+        return QJsonDocument(changed).toJson();
+    };
+    QJsonArray fiveSlots = good["slots"].toArray();
+    fiveSlots.removeLast();
+    QTest::newRow("as written") << written << true;
+    QTest::newRow("cut short") << written.chopped(2) << false;
+    QTest::newRow("not an object") << QByteArray("[1, 2]") << false;
+    QTest::newRow("other format") << with("format", 2) << false;
+    QTest::newRow("five slots") << with("slots", fiveSlots) << false;
+    QTest::newRow("current slot 0") << with("currentSlot", 0) << false;
+    QTest::newRow("current slot 6") << with("currentSlot", 6) << true;
+    QTest::newRow("current slot 7") << with("currentSlot", 7) << false;
+}
+
+void TestDraftStore::draftRead()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(bool, read);
+    QCOMPARE(QuizDraft::fromJson(json).has_value(), read);
 }
 
 QTEST_GUILESS_MAIN(TestDraftStore)

@@ -79,10 +79,12 @@ private slots:
     void switchingSlots();
     void choosePicture_data();
     void choosePicture();
+    void previewReloadedOnSwitch_data();
     void previewReloadedOnSwitch();
     void extensionTest_data();
     void extensionTest();
     void folderChange();
+    void followsFolder_data();
     void followsFolder();
     void rereadKey();
     void startFolder();
@@ -309,11 +311,34 @@ void TestMainWindow::choosePicture()
         }
 }
 
+void TestMainWindow::previewReloadedOnSwitch_data()
+{
+    QTest::addColumn<bool>("sameSize");
+    QTest::addColumn<int>("laterMs"); // the rewrite's modification time after the first one's
+    QTest::newRow("other size, an hour later") << false << 3600'000;
+    QTest::newRow("same size, an hour later") << true << 3600'000;
+    QTest::newRow("same size, within one second") << true << 500;
+}
+
 void TestMainWindow::previewReloadedOnSwitch()
 {
+    QFETCH(bool, sameSize);
+    QFETCH(int, laterMs);
     MainWindow& window = *m_window;
     const QString file = path("reload.jpg");
-    QVERIFY(writeFile(file, encodeJpeg(quadrants(80, 60, TL, TR, BL, BR))) && setModified(file, 2));
+    QByteArray first = encodeJpeg(quadrants(80, 60, TL, TR, BL, BR));
+    QByteArray second = encodeJpeg(quadrants(80, 60, Other, Other, Other, Other));
+    if (sameSize) { // bytes after the end of a picture are not read
+        const qsizetype gap = second.size() - first.size();
+        (gap > 0 ? first : second).append(QByteArray(qAbs(gap), '\0'));
+    }
+    const qint64 at = (QDateTime::currentSecsSinceEpoch() - 7200) * 1000 + 100;
+    const auto writeAt = [&file](const QByteArray& bytes, qint64 ms) {
+        QFile f(file);
+        return f.open(QIODevice::ReadWrite) && f.resize(0) && f.write(bytes) == bytes.size() &&
+               f.setFileTime(QDateTime::fromMSecsSinceEpoch(ms), QFileDevice::FileModificationTime);
+    };
+    QVERIFY(writeAt(first, at));
     child<FileListBox>(window, "fileList")->addItem(QStringLiteral("reload.jpg"));
     window.chooseSlot(2);
     choose("reload.jpg");
@@ -325,8 +350,7 @@ void TestMainWindow::previewReloadedOnSwitch()
     checkInvariants();
 
     // The preview comes from the disk again; the thumbnail keeps what was painted.
-    QVERIFY(writeFile(file, encodeJpeg(quadrants(80, 60, Other, Other, Other, Other))) &&
-            setModified(file, 1));
+    QVERIFY(writeAt(second, at + laterMs));
     window.chooseSlot(2);
     QVERIFY(near(child<PictureBox>(window, "preview")->picture().pixel(62, 42), Other.rgb()));
     QCOMPARE(child<PictureBox>(window, "thumbnail2")->picture(), thumb);
@@ -430,27 +454,39 @@ void TestMainWindow::folderChange()
 }
 
 // Files and folders come and go under the browser: it follows without asking anything.
+void TestMainWindow::followsFolder_data()
+{
+    // Outside, nothing changes in the start folder, whose watch would re-read the list anyway.
+    QTest::addColumn<bool>("outside");
+    QTest::newRow("inside the start folder") << false;
+    QTest::newRow("outside it") << true;
+}
+
 void TestMainWindow::followsFolder()
 {
+    QFETCH(bool, outside);
+    QTemporaryDir other;
+    const QString base = outside ? other.path() : m_dir.path();
+    const QString inner = base + "/watched/inner";
     MainWindow& window = *m_window;
     auto* list = child<FileListBox>(window, "fileList");
     auto* folders = child<FolderListBox>(window, "folderList");
-    QVERIFY(writeFile(path("watched/inner/k.jpg"), encodeJpeg(quadrants(8, 8, TL, TR, BL, BR))));
-    emit folders->openRequested(path("watched/inner"));
+    QVERIFY(writeFile(inner + "/k.jpg", encodeJpeg(quadrants(8, 8, TL, TR, BL, BR))));
+    emit folders->openRequested(inner);
     choose("k.jpg");
-    QVERIFY(writeFile(path("watched/inner/new.jpg"), QByteArray()));
+    QVERIFY(writeFile(inner + "/new.jpg", QByteArray()));
     QTRY_COMPARE_WITH_TIMEOUT(list->count(), 2, 20000);
-    QCOMPARE(window.setup().currentFile, path("watched/inner/k.jpg"));
+    QCOMPARE(window.setup().currentFile, inner + "/k.jpg");
     QCOMPARE(list->selectedItems().value(0)->text(), QStringLiteral("k.jpg"));
 
-    QVERIFY(QFile::remove(path("watched/inner/k.jpg")));
+    QVERIFY(QFile::remove(inner + "/k.jpg"));
     QTRY_COMPARE_WITH_TIMEOUT(list->count(), 1, 20000);
     QVERIFY(window.setup().currentFile.isEmpty() && list->selectedItems().isEmpty());
-    QCOMPARE(window.setup().slot(1).picturePath, path("watched/inner/k.jpg"));
+    QCOMPARE(window.setup().slot(1).picturePath, inner + "/k.jpg");
 
-    QVERIFY(QDir(path("watched")).removeRecursively());
-    QTRY_COMPARE_WITH_TIMEOUT(folders->directory(), m_dir.path(), 20000);
-    QCOMPARE(list->directory(), m_dir.path());
+    QVERIFY(QDir(base + "/watched").removeRecursively());
+    QTRY_COMPARE_WITH_TIMEOUT(folders->directory(), base, 20000);
+    QCOMPARE(list->directory(), base);
     QVERIFY(m_fakes->dialogs.log.isEmpty());
     checkInvariants();
 }

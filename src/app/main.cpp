@@ -30,10 +30,7 @@ int runExport(const CommandLine& line)
     try {
         const QString supplied =
             resolveProgramPlaces(QCoreApplication::applicationDirPath()).suppliedFolder;
-        const QuizExport kind = line.exportKind == CommandLine::Export::Page    ? QuizExport::Page
-                                : line.exportKind == CommandLine::Export::Scorm ? QuizExport::Scorm
-                                                                                : QuizExport::Sheet;
-        exportQuiz(kind, line.quizFolder, line.exportFile, supplied);
+        exportQuiz(line.exportKind, line.quizFolder, line.exportFile, supplied);
         return 0;
     } catch (const QuirvelError& e) {
         std::fputs((standardErrorText(e.text()) + QLatin1Char('\n')).toLocal8Bit().constData(),
@@ -48,7 +45,7 @@ int runExport(const CommandLine& line)
 // that one on the offscreen platform.
 int runExport(const CommandLine& line, int argc, char* argv[])
 {
-    if (line.exportKind != CommandLine::Export::Sheet) {
+    if (line.exportKind != QuizExport::Sheet) {
         QCoreApplication app(argc, argv);
         return runExport(line);
     }

@@ -130,10 +130,10 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
     } else if (qtOptionsPresent && leftForQt(parser.unknownOptionNames())) {
         // The rest is read again once Qt has taken its own options out.
     } else {
-        const QList<std::pair<const QCommandLineOption*, CommandLine::Export>> exports{
-            {&exportPage, CommandLine::Export::Page},
-            {&exportScorm, CommandLine::Export::Scorm},
-            {&printSheet, CommandLine::Export::Sheet},
+        const QList<std::pair<const QCommandLineOption*, QuizExport>> exports{
+            {&exportPage, QuizExport::Page},
+            {&exportScorm, QuizExport::Scorm},
+            {&printSheet, QuizExport::Sheet},
         };
         int asked = 0;
         for (const auto& [option, kind] : exports) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/quizexportkind.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -8,14 +10,13 @@
 // an export of a quiz folder into a file (--export-page, --export-scorm, --print-sheet FILE).
 struct CommandLine {
     enum class Outcome { Run, Print, Fail, Export };
-    enum class Export { Page, Scorm, Sheet };
     Outcome outcome = Outcome::Run;
     // For Print, the text for standard output; for Fail, the one for standard error.
     QString text;
     // Absolute path of the quiz to reopen or export; empty when none was given.
     QString quizFolder;
     // For Export: what to make, and the absolute path of the file it replaces.
-    Export exportKind = Export::Page;
+    QuizExport exportKind = QuizExport::Page;
     QString exportFile;
 };
 

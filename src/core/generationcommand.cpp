@@ -2,6 +2,7 @@
 #include "core/generationcommand.h"
 
 #include "core/errorreason.h"
+#include "core/pagetemplate.h"
 #include "core/quizfolder.h"
 #include "core/quizrecovery.h"
 
@@ -59,7 +60,7 @@ QString createQuizFolder(const QuizSetup& setup)
     std::filesystem::create_directories(
         std::filesystem::path(QFile::encodeName(setup.quizzesFolder).toStdString()), error);
     if (!error && ::mkdir(QFile::encodeName(setup.quizFolder()).constData(), 0777) != 0)
-        error = std::error_code(errno, std::generic_category());
+        error = lastSystemError();
     if (!error)
         return {};
     return withReason(QString(), what, error).mid(1);
@@ -199,7 +200,7 @@ GenerationCommand::Outcome GenerationCommand::run()
 
     if (!dialogs.confirm(ViewQuestion))
         return Outcome::Placed;
-    m_lastPagePath = quizFolder + QStringLiteral("/start.htm");
+    m_lastPagePath = quizFolder + QLatin1Char('/') + StartPageName;
     m_services.shell.openDocument(m_lastPagePath, [&dialogs, page = m_lastPagePath] {
         dialogs.message(CannotShowText + page);
     });
@@ -217,8 +218,8 @@ GenerationCommand::PageStamp GenerationCommand::stampOf(const QString& quizFolde
     stamp.folder = quizFolder;
     struct stat info {
     };
-    if (::stat(QFile::encodeName(quizFolder + QStringLiteral("/start.htm")).constData(), &info) !=
-        0)
+    if (::stat(QFile::encodeName(quizFolder + QLatin1Char('/') + StartPageName).constData(),
+               &info) != 0)
         return stamp;
     stamp.exists = true;
     stamp.size = info.st_size;

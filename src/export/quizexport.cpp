@@ -20,18 +20,3 @@ void exportQuiz(QuizExport kind, const QString& quizFolder, const QString& file,
     out.write(bytes);
     out.commit();
 }
-
-void exportPage(const QString& quizFolder, const QString& file, const QString& suppliedFolder)
-{
-    exportQuiz(QuizExport::Page, quizFolder, file, suppliedFolder);
-}
-
-void exportScorm(const QString& quizFolder, const QString& file, const QString& suppliedFolder)
-{
-    exportQuiz(QuizExport::Scorm, quizFolder, file, suppliedFolder);
-}
-
-void printSheet(const QString& quizFolder, const QString& file, const QString& suppliedFolder)
-{
-    exportQuiz(QuizExport::Sheet, quizFolder, file, suppliedFolder);
-}
