@@ -336,8 +336,10 @@ void TestMainWindow::previewReloadedOnSwitch()
     const auto writeAt = [&file](const QByteArray& bytes, qint64 ms) {
         QFile f(file);
         return f.open(QIODevice::ReadWrite) && f.resize(0) && f.write(bytes) == bytes.size() &&
+               f.flush() &&
                f.setFileTime(QDateTime::fromMSecsSinceEpoch(ms), QFileDevice::FileModificationTime);
     };
+    const auto removed = qScopeGuard([&file] { QFile::remove(file); });
     QVERIFY(writeAt(first, at));
     child<FileListBox>(window, "fileList")->addItem(QStringLiteral("reload.jpg"));
     window.chooseSlot(2);
@@ -356,7 +358,6 @@ void TestMainWindow::previewReloadedOnSwitch()
     QCOMPARE(child<PictureBox>(window, "thumbnail2")->picture(), thumb);
     checkInvariants();
     QVERIFY(m_fakes->dialogs.log.isEmpty());
-    QFile::remove(file);
 }
 
 void TestMainWindow::extensionTest_data()
