@@ -118,20 +118,13 @@ private slots:
         QTest::addColumn<QString>("reason");
         const QString full = "на диске нет места", denied = "нет прав на запись";
         const QString gone = "файл или папка не найдены", io = "ошибка чтения или записи диска";
-        for (const auto& [error, reason] :
-             std::initializer_list<std::pair<int, QString>>{{ENOSPC, full},
-                                                            {EDQUOT, full},
-                                                            {EACCES, denied},
-                                                            {EPERM, denied},
-                                                            {EROFS, "диск только для чтения"},
-                                                            {ENAMETOOLONG, "слишком длинное имя"},
-                                                            {ENOENT, gone},
-                                                            {ENOTDIR, gone},
-                                                            {EEXIST, "такое имя уже есть"},
-                                                            {EIO, io},
-                                                            {EXDEV, "системная ошибка 18"},
-                                                            {0, io}})
+        const auto row = [](int error, const QString& reason) {
             QTest::addRow("%s", error ? strerrorname_np(error) : "errno unset") << error << reason;
+        };
+        row(ENOSPC, full), row(EDQUOT, full), row(EACCES, denied), row(EPERM, denied);
+        row(EROFS, "диск только для чтения"), row(ENAMETOOLONG, "слишком длинное имя");
+        row(ENOENT, gone), row(ENOTDIR, gone), row(EEXIST, "такое имя уже есть");
+        row(EIO, io), row(0, io), row(EISDIR, "системная ошибка 21");
     }
     void errorReasons()
     {

@@ -7,6 +7,7 @@
 #include "core/quirvelerror.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringView>
 #include <algorithm>
 #include <bitset>
@@ -261,9 +262,14 @@ QuizPageContents readQuizPage(const QString& pagePath)
 {
     QFile file(pagePath);
     errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
-        throw QuirvelError(QStringLiteral("Не удаётся открыть файл «%1»: %2")
-                               .arg(pagePath, errorReason(lastSystemError())));
+    if (!file.open(QIODevice::ReadOnly)) {
+        // Qt refuses a folder itself, without a system call that would set errno.
+        const std::error_code error = QFileInfo(pagePath).isDir()
+                                          ? std::make_error_code(std::errc::is_a_directory)
+                                          : lastSystemError();
+        throw QuirvelError(
+            QStringLiteral("Не удаётся открыть файл «%1»: %2").arg(pagePath, errorReason(error)));
+    }
     if (file.size() > MaxQuizPageSize)
         throw QuirvelError(tooBig(pagePath));
     // The cap also holds for a file that grows meanwhile or has no size to report.
