@@ -30,6 +30,7 @@ QByteArray readSmallFile(const QString& path, std::error_code& error)
         error = lastSystemError();
         return {};
     }
+    errno = 0;
     const QByteArray bytes = file.read(MaxQuizPageSize + 1);
     if (file.error() != QFileDevice::NoError)
         error = lastSystemError();
