@@ -87,19 +87,15 @@ void TestDraftStore::draftRead_data()
     QTest::addColumn<QByteArray>("json");
     QTest::addColumn<bool>("read");
     const QByteArray written = QuizDraft{}.toJson();
-    const QJsonObject good = QJsonDocument::fromJson(written).object();
-    const auto with = [&good](const char* key, const QJsonValue& value) {
-        QJsonObject changed = good;
+    const auto with = [&written](const char* key, const QJsonValue& value) {
+        QJsonObject changed = QJsonDocument::fromJson(written).object();
         changed[key] = value;
         return QJsonDocument(changed).toJson();
     };
-    QJsonArray fiveSlots = good["slots"].toArray();
-    fiveSlots.removeLast();
     QTest::newRow("as written") << written << true;
     QTest::newRow("cut short") << written.chopped(2) << false;
-    QTest::newRow("not an object") << QByteArray("[1, 2]") << false;
     QTest::newRow("other format") << with("format", 2) << false;
-    QTest::newRow("five slots") << with("slots", fiveSlots) << false;
+    QTest::newRow("five slots") << with("slots", QJsonArray{{}, {}, {}, {}, {}}) << false;
     QTest::newRow("current slot 0") << with("currentSlot", 0) << false;
     QTest::newRow("current slot 6") << with("currentSlot", 6) << true;
     QTest::newRow("current slot 7") << with("currentSlot", 7) << false;
