@@ -34,10 +34,8 @@ int runExport(const CommandLine& line)
     try {
         const QString supplied =
             resolveProgramPlaces(QCoreApplication::applicationDirPath()).suppliedFolder;
-        const QuizExport kind = line.exportKind == CommandLine::Export::Page    ? QuizExport::Page
-                                : line.exportKind == CommandLine::Export::Scorm ? QuizExport::Scorm
-                                                                                : QuizExport::Sheet;
-        for (const QString& notice : exportQuiz(kind, line.quizFolder, line.exportFile, supplied))
+        for (const QString& notice :
+             exportQuiz(line.exportKind, line.quizFolder, line.exportFile, supplied))
             std::fputs((notice + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
         // A script, or a teacher at the terminal, learns where the file went.
         std::fputs((line.exportFile + QLatin1Char('\n')).toLocal8Bit().constData(), stdout);
@@ -55,7 +53,7 @@ int runExport(const CommandLine& line)
 // that one on the offscreen platform.
 int runExport(const CommandLine& line, int argc, char* argv[])
 {
-    if (line.exportKind != CommandLine::Export::Sheet) {
+    if (line.exportKind != QuizExport::Sheet) {
         QCoreApplication app(argc, argv);
         return runExport(line);
     }

@@ -162,10 +162,10 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
         line.exportAsked =
             parser.isSet(exportPage) || parser.isSet(exportScorm) || parser.isSet(printSheet);
     } else {
-        const QList<std::pair<const QCommandLineOption*, CommandLine::Export>> exports{
-            {&exportPage, CommandLine::Export::Page},
-            {&exportScorm, CommandLine::Export::Scorm},
-            {&printSheet, CommandLine::Export::Sheet},
+        const QList<std::pair<const QCommandLineOption*, QuizExport>> exports{
+            {&exportPage, QuizExport::Page},
+            {&exportScorm, QuizExport::Scorm},
+            {&printSheet, QuizExport::Sheet},
         };
         int asked = 0;
         for (const auto& [option, kind] : exports) {

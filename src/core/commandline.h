@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/quizexportkind.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -9,14 +11,13 @@
 // a quiz played in class from the command line (--classroom).
 struct CommandLine {
     enum class Outcome { Run, Print, Fail, Export, Classroom };
-    enum class Export { Page, Scorm, Sheet };
     Outcome outcome = Outcome::Run;
     // For Print, the text for standard output; for Fail, the one for standard error.
     QString text;
     // Absolute path of the quiz to reopen or export; empty when none was given.
     QString quizFolder;
     // For Export: what to make, and the absolute path of the file it replaces.
-    Export exportKind = Export::Page;
+    QuizExport exportKind = QuizExport::Page;
     QString exportFile;
     // An export option is present, even on a first reading that leaves the rest for later.
     bool exportAsked = false;

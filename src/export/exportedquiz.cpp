@@ -2,6 +2,7 @@
 #include "export/exportedquiz.h"
 
 #include "core/errorreason.h"
+#include "core/pagetemplate.h"
 #include "core/quirvelerror.h"
 #include "core/quizfolder.h"
 #include "export/reducedpicture.h"
@@ -27,12 +28,13 @@ QByteArray readSmallFile(const QString& path, std::error_code& error)
     QFile file(path);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly)) {
-        error = std::error_code(errno ? errno : EIO, std::generic_category());
+        error = lastSystemError();
         return {};
     }
+    errno = 0;
     const QByteArray bytes = file.read(MaxQuizPageSize + 1);
     if (file.error() != QFileDevice::NoError)
-        error = std::error_code(errno ? errno : EIO, std::generic_category());
+        error = lastSystemError();
     else if (bytes.size() > MaxQuizPageSize)
         error = std::make_error_code(std::errc::file_too_large);
     return bytes;
@@ -42,7 +44,7 @@ QByteArray readSmallFile(const QString& path, std::error_code& error)
 
 ExportedQuiz::ExportedQuiz(const QString& quizFolder, const QString& suppliedFolder)
 {
-    const QString pagePath = quizFolder + QStringLiteral("/start.htm");
+    const QString pagePath = quizFolder + QLatin1Char('/') + StartPageName;
     m_contents = readQuizPage(pagePath);
     std::error_code error;
     m_page = readSmallFile(pagePath, error);
@@ -66,19 +68,18 @@ ExportedQuiz::ExportedQuiz(const QString& quizFolder, const QString& suppliedFol
     }
 
     // The pictures are independent: every core takes the next one.
-    std::array<QString, 6> failures;
-    std::array<bool, 6> damaged{};
+    std::array<QString, QuizSetup::SlotCount> failures;
+    std::array<bool, QuizSetup::SlotCount> damaged{};
     std::atomic<int> next{0};
     auto work = [&] {
-        for (int i; (i = next++) < 6;) {
+        for (int i; (i = next++) < QuizSetup::SlotCount;) {
             const QString name = pictureName(i + 1);
             const QByteArray path = QFile::encodeName(quizFolder + QLatin1Char('/') + name);
             errno = 0;
             std::FILE* file = std::fopen(path.constData(), "rb");
             if (!file) {
-                failures[size_t(i)] = namedPictureFailure(
-                    i + 1, name,
-                    errorReason(std::error_code(errno ? errno : EIO, std::generic_category())));
+                failures[size_t(i)] =
+                    namedPictureFailure(i + 1, name, errorReason(lastSystemError()));
                 continue;
             }
             // The library reads 4 KB at a time; one system call per 4 KB of a 6 MB photo costs
@@ -96,7 +97,9 @@ ExportedQuiz::ExportedQuiz(const QString& quizFolder, const QString& suppliedFol
             std::fclose(file);
         }
     };
-    const int helpers = int(std::clamp(std::thread::hardware_concurrency(), 1u, 6u)) - 1;
+    const int helpers =
+        int(std::clamp(std::thread::hardware_concurrency(), 1u, unsigned(QuizSetup::SlotCount))) -
+        1;
     std::vector<std::thread> threads;
     for (int i = 0; i < helpers; ++i)
         threads.emplace_back(work);
@@ -118,7 +121,7 @@ QString ExportedQuiz::pictureName(int k) const
 
 QByteArray ExportedQuiz::file(const QString& name) const
 {
-    for (int k = 1; k <= 6; ++k)
+    for (int k = 1; k <= QuizSetup::SlotCount; ++k)
         if (name == pictureName(k))
             return picture(k);
     return m_decorations.value(name);

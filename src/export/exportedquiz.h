@@ -33,7 +33,7 @@ public:
 private:
     QuizPageContents m_contents;
     QByteArray m_page;
-    std::array<QByteArray, 6> m_pictures;
+    std::array<QByteArray, QuizSetup::SlotCount> m_pictures;
     QHash<QString, QByteArray> m_decorations;
     QStringList m_notices;
 };

@@ -21,8 +21,7 @@ struct Encoder {
 
 [[noreturn]] void errorExit(j_common_ptr cinfo)
 {
-    auto& e = *reinterpret_cast<Encoder*>(cinfo);
-    std::longjmp(e.escape, 1);
+    std::longjmp(reinterpret_cast<Encoder*>(cinfo)->escape, 1);
 }
 
 void ignoreMessage(j_common_ptr, int) {}
@@ -82,6 +81,6 @@ QByteArray writeJpeg(const QImage& source, int quality, const QByteArray& iccPro
         done ? QByteArray(reinterpret_cast<const char*>(buffer), qsizetype(size)) : QByteArray();
     std::free(buffer);
     if (!done)
-        throw QuirvelError(QStringLiteral("Не удаётся сжать картинку"));
+        throw QuirvelError(QStringLiteral("ошибка библиотеки JPEG"));
     return bytes;
 }

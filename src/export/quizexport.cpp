@@ -21,18 +21,3 @@ QStringList exportQuiz(QuizExport kind, const QString& quizFolder, const QString
     out.commit();
     return quiz.notices();
 }
-
-void exportPage(const QString& quizFolder, const QString& file, const QString& suppliedFolder)
-{
-    exportQuiz(QuizExport::Page, quizFolder, file, suppliedFolder);
-}
-
-void exportScorm(const QString& quizFolder, const QString& file, const QString& suppliedFolder)
-{
-    exportQuiz(QuizExport::Scorm, quizFolder, file, suppliedFolder);
-}
-
-void printSheet(const QString& quizFolder, const QString& file, const QString& suppliedFolder)
-{
-    exportQuiz(QuizExport::Sheet, quizFolder, file, suppliedFolder);
-}

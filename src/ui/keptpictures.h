@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/fileidentity.h"
+#include "core/quizsetup.h"
 
 #include <QImage>
 #include <QMap>
@@ -16,7 +17,7 @@
 class KeptPictures
 {
 public:
-    static constexpr int SlotCount = 6;
+    static constexpr int SlotCount = QuizSetup::SlotCount;
 
     struct Copies {
         FileIdentity file;
