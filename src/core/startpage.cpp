@@ -3,11 +3,16 @@
 
 #include "core/buildinfo.h"
 #include "core/cp1251.h"
+#include "core/errorreason.h"
+#include "core/filecopy.h"
 #include "core/pagetemplate.h"
 #include "core/quirvelerror.h"
 
 #include <QSaveFile>
 #include <iterator>
+
+#include <cerrno>
+#include <unistd.h>
 
 namespace
 {
@@ -260,6 +265,15 @@ void writeStartPage(const QuizSetup& setup, const AnswerOrder& order, const QStr
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw QuirvelError(file.errorString());
     writeStartPage(file, setup, order);
+    // commit() ignores a failed sync; a page lost in a power cut must fail here instead.
+    const auto failed = [&](std::error_code error) {
+        return QuirvelError(QStringLiteral("Не удаётся записать файл «%1»: %2")
+                                .arg(file.fileName(), errorReason(error)));
+    };
+    if (::fdatasync(file.handle()) != 0)
+        throw failed(std::error_code(errno, std::generic_category()));
     if (!file.commit())
         throw QuirvelError(file.errorString());
+    if (const auto error = syncToDisk(quizFolder))
+        throw failed(error);
 }
