@@ -14,11 +14,12 @@ QString parentOf(const QString& path)
     return path.section('/', 0, -2);
 }
 
-// Replays a traced run against what a power cut may keep: data not yet synced and names not yet
-// synced in their folder. Files written before the trace began count as kept.
+// Replays a traced run against what a power cut may keep: file data and folder names not yet
+// synced. Whatever the trace did not write counts as kept.
 struct CrashStates {
     QString quiz;
-    QSet<QString> unsyncedData, unsyncedNames, synced; // files, folders, written files now synced
+    QHash<QString, bool> data; // files written here: synced since?
+    QSet<QString> unsyncedNames;
     bool markerLasts = false; // the staging folder synced since its marker last changed
     int placed = 0, placedSynced = 0, commits = 0, cleanups = 0;
     QStringList faults;
@@ -27,38 +28,36 @@ struct CrashStates {
     bool inStaging(const QString& path) const { return path.startsWith(quiz + "/.quirvel-"); }
     void fault(bool broken, const QString& what)
     {
-        if (broken && !faults.contains(what))
+        if (broken)
             faults << what;
     }
-    void written(const QString& file) { unsyncedData << file, synced.remove(file); }
-    void dataSynced(const QString& path)
+    void synced(const QString& path)
     {
-        if (unsyncedData.remove(path))
-            synced << path;
+        if (data.contains(path))
+            data[path] = true;
         unsyncedNames.remove(path);
         markerLasts = markerLasts || (inStaging(path) && parentOf(path) == quiz);
     }
-    void named(const QString& path) { unsyncedNames << parentOf(path); }
     void moved(const QString& from, const QString& to)
     {
         if (to.endsWith("/commit") && inStaging(to)) {
             ++commits;
-            for (const QString& path : unsyncedData + unsyncedNames)
-                fault(path.startsWith(quiz), "commit marker before " + path + " was synced");
+            for (const QString& path :
+                 unsyncedNames + QSet<QString>(data.keyBegin(), data.keyEnd()))
+                fault(path.startsWith(quiz) && !data.value(path, false),
+                      "commit marker before " + path + " was synced");
             markerLasts = false;
         }
         fault((parentOf(from) == quiz || parentOf(to) == quiz) && !markerLasts,
               "quiz folder changed before the marker lasted: " + to);
         if (parentOf(to) == quiz && inStaging(from)) {
             ++placed;
-            placedSynced += synced.contains(from);
-            fault(unsyncedData.contains(from), "placed before its data was synced: " + to);
+            placedSynced += data.value(from, false);
+            fault(!data.value(from, true), "placed before its data was synced: " + to);
         }
-        if (unsyncedData.remove(from))
-            unsyncedData << to;
-        if (synced.remove(from))
-            synced << to;
-        named(from), named(to);
+        if (data.contains(from))
+            data[to] = data.take(from);
+        unsyncedNames << parentOf(from) << parentOf(to);
     }
     void removed(const QString& path)
     {
@@ -66,8 +65,8 @@ struct CrashStates {
             ++cleanups;
             fault(unsyncedNames.contains(quiz), "staging removed before the quiz folder lasted");
         }
-        unsyncedData.remove(path), synced.remove(path);
-        named(path);
+        data.remove(path);
+        unsyncedNames << parentOf(path);
     }
 
     // One line of strace -f -y -s 4096.
@@ -97,20 +96,18 @@ struct CrashStates {
         if (name == "openat")
             open[m.captured(3).toInt()] = QDir::cleanPath(m.captured(4));
         if (name == "write" || (name == "ioctl" && args.contains("FICLONE")))
-            written(fds.value(0));
+            data[fds.value(0)] = false;
         else if (name == "copy_file_range")
-            written(fds.value(1));
+            data[fds.value(1)] = false;
         else if (name == "fdatasync" || name == "fsync")
-            dataSynced(fds.value(0));
+            synced(fds.value(0));
         else if (name == "openat" && args.contains("O_CREAT"))
-            named(open.value(m.captured(3).toInt()));
+            unsyncedNames << parentOf(open.value(m.captured(3).toInt()));
         else if (name.startsWith("mkdir"))
-            named(paths.value(0));
+            unsyncedNames << parentOf(paths.value(0));
         else if (name.startsWith("unlink") || name == "rmdir")
             removed(paths.value(0));
-        else if (name.startsWith("rename"))
-            moved(paths.value(0), paths.value(1));
-        else if (name == "linkat")
+        else if (name.startsWith("rename") || name == "linkat")
             moved(paths.value(0), paths.value(1));
     }
 };
@@ -146,19 +143,20 @@ class TestCrashOrder : public QObject
     {
         return QDir(m_quiz).removeRecursively() && run(QUIRVEL_MAKEQUIZ, makeQuiz(pictures)) == 0;
     }
-    int killed(int at, QByteArray* out = nullptr)
-    {
-        return run(QUIRVEL_KILLING_GENERATION,
-                   {m_program, "crash", m_root.filePath("b"), QString::number(at)}, out);
-    }
     // The quiz of pictures a, with a generation of b killed while placing, a file still staged.
     bool killedWhilePlacing()
     {
         QByteArray count;
-        if (!quizOf("a") || killed(0, &count) != 0)
+        const auto killed = [&](int at) {
+            return quizOf("a") &&
+                   run(QUIRVEL_KILLING_GENERATION,
+                       {m_program, "crash", m_root.filePath("b"), QString::number(at)},
+                       &count) == (at ? 9 : 0);
+        };
+        if (!killed(0))
             return false;
         for (int n = count.trimmed().toInt(); n > 0; --n) {
-            if (!quizOf("a") || killed(n) != 9)
+            if (!killed(n))
                 return false;
             const QDir quiz(m_quiz);
             const QDir staging(quiz.filePath(
