@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/draftstore.h"
 
+#include "core/filecopy.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -10,6 +12,8 @@
 #include <algorithm>
 #include <utility>
 #include <vector>
+
+#include <unistd.h>
 
 namespace
 {
@@ -44,7 +48,9 @@ bool DraftStore::save(const QuizDraft& draft)
         m_lock = std::move(lock);
     }
     QSaveFile file(draftPath());
-    return file.open(QIODevice::WriteOnly) && file.write(draft.toJson()) >= 0 && file.commit();
+    // commit() ignores a failed sync, which would leave a draft that a power cut can empty.
+    return file.open(QIODevice::WriteOnly) && file.write(draft.toJson()) >= 0 && file.flush() &&
+           ::fdatasync(file.handle()) == 0 && file.commit() && !syncToDisk(m_folder);
 }
 
 void DraftStore::remove()
