@@ -56,7 +56,7 @@ void ExportFile::commit()
     // commit() ignores a failed sync; a file lost in a power cut must fail here instead. Its
     // folder is synced after, so that the new name lasts too.
     if (::fdatasync(m_file.handle()) != 0) {
-        fail(errno);
+        fail();
         throwFailure();
     }
     errno = 0;

@@ -352,7 +352,7 @@ void MainWindow::exportHeldQuiz(QuizExport kind)
     guarded(m_services.dialogs, [&] {
         const QStringList notices = exportQuiz(kind, folder, *file, m_setup.suppliedFolder);
         // What was cut in a picture is worth more than the file name, but both fit two lines.
-        showStatus(QStringList(SavedStatus.arg(QFileInfo(*file).fileName()) + notices)
+        showStatus((QStringList{SavedStatus.arg(QFileInfo(*file).fileName())} + notices)
                        .join(QLatin1Char('\n')));
     });
     QCoreApplication::processEvents();
