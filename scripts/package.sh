@@ -10,7 +10,7 @@ build="$root/build-package"
 
 packages=(
     g++ cmake make pkg-config qt6-base-dev libjpeg62-turbo-dev libarchive-dev
-    dpkg-dev file lintian desktop-file-utils appstream
+    dpkg-dev file lintian desktop-file-utils appstream fp-utils
 )
 bash "$root/scripts/install-missing.sh" "${packages[@]}"
 

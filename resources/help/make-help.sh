@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Compiles the help sources in this folder into instr.chm, the file the "Инструкция" button opens.
-# Needs chmcmd and chmls (Debian package fp-utils) and iconv. The sources are kept in UTF-8 for
-# editing; the help viewer of a Russian desktop reads the contents and index in Windows-1251, so
-# everything is converted before compiling. The output is committed; run this after editing.
-# Installs what it needs from Debian's packages when missing (root, or sudo).
+# Usage: make-help.sh OUTPUT_FOLDER
+# Compiles the help sources in this folder into OUTPUT_FOLDER/instr.chm, the file the "Инструкция"
+# button opens; the build runs it. Needs chmcmd and chmls (Debian package fp-utils) and iconv;
+# installs nothing. The sources are kept in UTF-8 for editing; the help viewer of a Russian desktop
+# reads the contents and index in Windows-1251, so everything is converted before compiling.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-bash "$here/../../scripts/install-missing.sh" fp-utils libc-bin
+if [ $# -ne 1 ]; then
+    echo "usage: make-help.sh OUTPUT_FOLDER" >&2
+    exit 2
+fi
+mkdir -p "$1"
+out=$(cd "$1" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -34,5 +39,7 @@ for f in "${pages[@]}"; do
     cmp -s "$work/$f" "$work/check.htm" || { echo "make-help.sh: $f differs inside instr.chm" >&2; exit 1; }
 done
 
-cp "$work/instr.chm" "$here/instr.chm"
-echo "$here/instr.chm: $(stat -c %s "$here/instr.chm") bytes, ${#pages[@]} pages"
+# Replaced whole, so that an interrupted build never leaves half a help file behind.
+cp "$work/instr.chm" "$out/.instr.chm.tmp"
+mv -f "$out/.instr.chm.tmp" "$out/instr.chm"
+echo "$out/instr.chm: $(stat -c %s "$out/instr.chm") bytes, ${#pages[@]} pages"

@@ -40,7 +40,7 @@ namespace
 class Failure
 {
 public:
-    explicit Failure(QString text, int code = 2) : text(std::move(text)), code(code) {}
+    explicit Failure(QString message, int status = 2) : text(std::move(message)), code(status) {}
     QString text;
     int code;
 };
