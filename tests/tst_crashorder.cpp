@@ -207,7 +207,8 @@ private slots:
         QVERIFY2(run("strace", args, &out) == 0, out.constData());
         QFile file(log);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        CrashStates states{m_quiz};
+        CrashStates states;
+        states.quiz = m_quiz;
         for (const QByteArray& line : file.readAll().split('\n'))
             states.replay(QString::fromUtf8(line));
         QVERIFY2(states.faults.isEmpty(), qPrintable(states.faults.join('\n')));

@@ -76,8 +76,8 @@ void Classroom::start(const Options& options, const QString& journalPath,
     m_port = server->port();
     connect(server, &ClassroomServer::pupilJoined, this, &Classroom::pupilJoined);
     connect(server, &ClassroomServer::resultTaken, this, &Classroom::takeResult);
-    connect(server, &ClassroomServer::journalFailed, this, [this](std::error_code error) {
-        emit journalFailed(journalFailure(m_journalPath, error));
+    connect(server, &ClassroomServer::journalFailed, this, [this](std::error_code failure) {
+        emit journalFailed(journalFailure(m_journalPath, failure));
     });
     server->moveToThread(&m_thread);
     connect(&m_thread, &QThread::started, server, &ClassroomServer::start);
