@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
 #include <utility>
 #include <vector>
 
@@ -32,18 +33,27 @@ QString DraftStore::draftPath() const
     return QDir(m_folder).filePath(QStringLiteral("draft-%1.json").arg(m_processId));
 }
 
-bool DraftStore::save(const QuizDraft& draft)
+bool DraftStore::save(const QuizDraft& draft, std::error_code* failure)
 {
-    if (!QDir().mkpath(m_folder))
+    // Qt leaves errno as the failing call set it.
+    auto failed = [failure] {
+        if (failure)
+            *failure = std::error_code(errno ? errno : EIO, std::generic_category());
         return false;
+    };
+    errno = 0;
+    if (!QDir().mkpath(m_folder))
+        return failed();
     if (!m_lock) {
         auto lock = std::make_unique<QLockFile>(lockPathOf(draftPath()));
         if (!lock->tryLock(0))
-            return false;
+            return failed();
         m_lock = std::move(lock);
     }
     QSaveFile file(draftPath());
-    return file.open(QIODevice::WriteOnly) && file.write(draft.toJson()) >= 0 && file.commit();
+    if (!file.open(QIODevice::WriteOnly) || file.write(draft.toJson()) < 0 || !file.commit())
+        return failed();
+    return true;
 }
 
 void DraftStore::remove()

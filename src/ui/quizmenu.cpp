@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/quizmenu.h"
+
+#include "core/idialogs.h"
+#include "core/quirvelerror.h"
+#include "ui/inputhold.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QWidget>
+
+#include <optional>
+#include <utility>
+
+namespace
+{
+
+const QString NoFolderTip = QStringLiteral("Сначала сгенерируйте или откройте викторину");
+const QString ReplaceCaption = QStringLiteral(" Внимание! ");
+const QString ReplaceQuestion = QStringLiteral("Файл «%1» уже есть. Заменить?");
+
+// What each export is called in the menu, its file's extension and the save dialog's filter.
+struct ExportChoice {
+    QuizExport kind;
+    const char* objectName;
+    QString text;
+    QString extension;
+    QString filter;
+};
+const ExportChoice ExportChoices[] = {
+    {QuizExport::Page, "exportPageAction", QStringLiteral("Сохранить одним файлом…"),
+     QStringLiteral(".htm"), QStringLiteral("Страница викторины (*.htm)")},
+    {QuizExport::Scorm, "exportScormAction", QStringLiteral("Пакет SCORM для LMS…"),
+     QStringLiteral(".zip"), QStringLiteral("Пакет SCORM (*.zip)")},
+    {QuizExport::Sheet, "printSheetAction", QStringLiteral("Лист для печати (PDF)…"),
+     QStringLiteral(".pdf"), QStringLiteral("Документ PDF (*.pdf)")},
+};
+
+const ExportChoice& exportChoice(QuizExport kind)
+{
+    for (const ExportChoice& choice : ExportChoices)
+        if (choice.kind == kind)
+            return choice;
+    return ExportChoices[0];
+}
+
+} // namespace
+
+QuizMenu::QuizMenu(QWidget* window, IDialogs& dialogs, FolderSource heldFolder,
+                   FolderSource suppliedFolder)
+    : QObject(window), m_window(window), m_dialogs(dialogs), m_heldFolder(std::move(heldFolder)),
+      m_suppliedFolder(std::move(suppliedFolder))
+{
+    m_menu = new QMenu(window);
+    m_menu->setObjectName(QStringLiteral("contextMenu"));
+    m_menu->setToolTipsVisible(true);
+    m_openAction = m_menu->addAction(QStringLiteral("Открыть викторину…"));
+    m_openAction->setObjectName(QStringLiteral("openAction"));
+    m_openAction->setShortcut(QKeySequence::Open);
+    // Also on the window, so the shortcut works while the menu is closed.
+    window->addAction(m_openAction);
+    connect(m_openAction, &QAction::triggered, this, &QuizMenu::openRequested);
+    m_menu->addSeparator();
+    for (const ExportChoice& choice : ExportChoices) {
+        QAction* action = m_menu->addAction(choice.text);
+        action->setObjectName(QLatin1String(choice.objectName));
+        connect(action, &QAction::triggered, this,
+                [this, kind = choice.kind] { exportHeldQuiz(kind); });
+        m_exportActions << action;
+    }
+    connect(m_menu, &QMenu::aboutToShow, this, &QuizMenu::enableExports);
+}
+
+void QuizMenu::popup(const QPoint& globalPosition)
+{
+    if (!InputHold::holds(m_window))
+        m_menu->popup(globalPosition);
+}
+
+void QuizMenu::enableExports()
+{
+    const bool held = !m_heldFolder().isEmpty();
+    for (QAction* action : std::as_const(m_exportActions)) {
+        action->setEnabled(held);
+        action->setToolTip(held ? QString() : NoFolderTip);
+    }
+}
+
+void QuizMenu::exportHeldQuiz(QuizExport kind)
+{
+    const QString folder = QDir::cleanPath(m_heldFolder());
+    if (InputHold::holds(m_window) || folder.isEmpty())
+        return;
+    const ExportChoice& choice = exportChoice(kind);
+    const QString caption = QString(choice.text).remove(QChar(u'…'));
+    std::optional<QString> file;
+    guarded(m_dialogs, [&] {
+        const QFileInfo quiz(folder);
+        file = m_dialogs.saveFile(
+            caption, QDir(quiz.absolutePath()).filePath(quiz.fileName() + choice.extension),
+            choice.filter);
+        if (file && QFileInfo::exists(*file) &&
+            !m_dialogs.yesNo(ReplaceCaption, ReplaceQuestion.arg(QFileInfo(*file).fileName()),
+                             false))
+            file.reset();
+    });
+    if (!file)
+        return;
+    bool written = false;
+    InputHold::run(m_window, [&] {
+        guarded(m_dialogs, [&] {
+            exportQuiz(kind, folder, *file, m_suppliedFolder());
+            written = true;
+        });
+    });
+    if (written)
+        emit exported(*file);
+}
