@@ -1,13 +1,31 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/commandline.h"
+#include "core/startpage.h"
 
 #include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QtTest>
 
 class TestCommandLine : public QObject
 {
     Q_OBJECT
+    QTemporaryDir m_dir;
+
 private slots:
+    // A generated quiz of a sample picture; the program supplies the decorations.
+    void initTestCase()
+    {
+        const QString quiz = m_dir.filePath("quiz");
+        QVERIFY(QDir().mkpath(quiz) && QDir().mkpath(m_dir.filePath("tmp")));
+        QuizSetup setup;
+        for (int k = 1; k <= 6; ++k) {
+            setup.slot(k) = {{}, true, "Кто?", QString::number(k), "jpg"};
+            QVERIFY(QFile::copy(QUIRVEL_SAMPLES_DIR "/car.jpg", quiz + QString("/%1.jpg").arg(k)));
+        }
+        writeStartPage(setup, AnswerOrder{{3, 1, 2, 6, 4, 5}, "3, 1, 2, 6, 4, 5"}, quiz);
+    }
+
     void read_data()
     {
         QTest::addColumn<QString>("arguments"); // split at spaces
@@ -88,6 +106,24 @@ private slots:
                 QCOMPARE(line.quizFolder, QDir::current().absoluteFilePath("quiz"));
             }
         }
+        if (outcome != 3)
+            return;
+        // The program as a script without a session starts it, Qt's options taking the longer
+        // way: the path on stdout, nothing on stderr, no runtime folder left behind.
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("XDG_RUNTIME_DIR");
+        env.insert("TMPDIR", m_dir.filePath("tmp"));
+        program.setProcessEnvironment(env);
+        program.setWorkingDirectory(m_dir.path());
+        program.start(QUIRVEL_PROGRAM_DIR "/quirvel",
+                      QStringList{"-platform", "offscreen"} + arguments.split(' ').mid(1));
+        QVERIFY(program.waitForFinished(-1));
+        QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), QString());
+        QCOMPARE(QString::fromLocal8Bit(program.readAllStandardOutput()),
+                 m_dir.filePath("out.htm") + "\n");
+        QCOMPARE(QDir(m_dir.filePath("tmp")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList());
     }
 };
 

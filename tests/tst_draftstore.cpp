@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/draftoffer.h"
 #include "core/draftstore.h"
+#include "fakes.h"
 #include "testfiles.h"
 
 #include <QTemporaryDir>
@@ -15,6 +17,8 @@ class TestDraftStore : public QObject
 private slots:
     void crashedProgramsDraftOffered();
     void brokenDraftRenamedAside();
+    void orphansOffered_data();
+    void orphansOffered();
 
 private:
     // Saves `draft` as program `pid` would and dies without cleaning up, as a crash does.
@@ -41,6 +45,7 @@ void TestDraftStore::crashedProgramsDraftOffered()
     newer.oneForAll = true;
     newer.folderName = QStringLiteral("Звери");
     newer.asksFolderName = false;
+    newer.pictureFiles[2] = {"/фото/кот.jpg", 12, 1'700'000'000'123'456'789, 7, 1ull << 60 | 5, 9};
     saveAndCrash(dir.path(), 101, older);
     saveAndCrash(dir.path(), 102, newer);
     QVERIFY(setModified(dir.filePath("draft-101.json"), 1));
@@ -49,17 +54,18 @@ void TestDraftStore::crashedProgramsDraftOffered()
     QVERIFY(running.save(QuizDraft{}));
     DraftStore second(dir.path(), 104);
     QStringList bad;
-    const auto orphan = second.newestOrphan(bad);
-    QVERIFY(orphan);
-    QCOMPARE(orphan->path, dir.filePath("draft-102.json"));
-    QCOMPARE(orphan->draft.toJson(), newer.toJson());
+    const auto orphans = second.orphans(bad);
+    QCOMPARE(orphans.size(), 2);
+    QCOMPARE(orphans[0].path, dir.filePath("draft-102.json"));
+    QCOMPARE(orphans[0].draft.toJson(), newer.toJson());
+    QVERIFY(orphans[0].draft.pictureFiles[2] == newer.pictureFiles[2]);
     QVERIFY(bad.isEmpty());
 
-    DraftStore::discard(orphan->path);
-    QCOMPARE(second.newestOrphan(bad)->path, dir.filePath("draft-101.json"));
+    DraftStore::discard(orphans[0].path);
+    QCOMPARE(second.orphans(bad).first().path, dir.filePath("draft-101.json"));
     DraftStore::discard(dir.filePath("draft-101.json"));
     // What is left is the running program's own draft, which is never offered.
-    QVERIFY(!second.newestOrphan(bad));
+    QVERIFY(second.orphans(bad).isEmpty());
     QVERIFY(QFile::exists(running.draftPath()));
     running.remove();
     QVERIFY(!QFile::exists(running.draftPath()));
@@ -70,11 +76,50 @@ void TestDraftStore::brokenDraftRenamedAside()
     QTemporaryDir dir;
     QVERIFY(writeFile(dir.filePath("draft-7.json"), "{\"format\": 1, \"quizSlots\": ["));
     QStringList bad;
-    QVERIFY(!DraftStore(dir.path(), 8).newestOrphan(bad));
+    QVERIFY(DraftStore(dir.path(), 8).orphans(bad).isEmpty());
     QCOMPARE(bad, QStringList{dir.filePath("draft-7.json.bad")});
     QVERIFY(QFile::exists(bad.first()));
-    QVERIFY(!DraftStore(dir.path(), 8).newestOrphan(bad));
+    QVERIFY(DraftStore(dir.path(), 8).orphans(bad).isEmpty());
     QCOMPARE(bad.size(), 1);
+}
+
+void TestDraftStore::orphansOffered_data()
+{
+    QTest::addColumn<QList<bool>>("answers"); // a first Yes restores the newest
+    QTest::addColumn<int>("setAside");
+    QTest::newRow("three, Yes") << QList<bool>{true} << 2;
+    QTest::newRow("three, No, Yes deletes all") << QList<bool>{false, true} << 0;
+    QTest::newRow("three, No, No keeps all") << QList<bool>{false, false} << 3;
+}
+
+// Two questions at most; afterwards only the draft to restore is ever offered.
+void TestDraftStore::orphansOffered()
+{
+    QFETCH(QList<bool>, answers);
+    QFETCH(int, setAside);
+    QTemporaryDir dir;
+    for (int i = 1; i <= 3; ++i) {
+        QuizDraft draft;
+        draft.titleText = QString("Викторина %1").arg(i);
+        saveAndCrash(dir.path(), 200 + i, draft);
+        QVERIFY(setModified(dir.filePath(QString("draft-%1.json").arg(200 + i)), 3 - i));
+    }
+    // Set aside by an earlier start whose process had the same number: it stays.
+    QVERIFY(writeFile(dir.filePath("older/draft-201.json"), "earlier"));
+    ScriptedDialogs dialogs;
+    dialogs.yesNoAnswers << answers;
+    DraftStore store(dir.path(), 300);
+    QStringList bad;
+    const auto chosen = offerOrphanedDrafts(store.orphans(bad), dialogs);
+    QStringList asked{"YesNo:  Внимание! |Найдены несгенерированные викторины (всего: 3). "
+                      "Восстановить последнюю — «Викторина 3»?"};
+    if (!answers[0])
+        asked << "YesNo:  Внимание! |Удалить несгенерированные викторины (всего: 3)? [No]";
+    QCOMPARE(dialogs.log, asked);
+    QCOMPARE(chosen ? chosen->draft.titleText : QString(), answers[0] ? "Викторина 3" : QString());
+    QCOMPARE(store.orphans(bad).size(), int(answers[0]));
+    QCOMPARE(QDir(dir.filePath("older")).entryList({"draft-*.json"}).size(), setAside + 1);
+    QCOMPARE(QFileInfo(dir.filePath("older/draft-201.json")).size(), 7); // still "earlier"
 }
 
 QTEST_GUILESS_MAIN(TestDraftStore)

@@ -26,6 +26,7 @@
 namespace
 {
 
+using FolderSnapshot = QMap<QString, QByteArray>;
 const QString NoTitle = QStringLiteral("Message: А почему нет названия у викторины?");
 const QString NoPictures = QStringLiteral("Message: А почему не все картинки выбраны ?");
 const QString Warning = QStringLiteral(
@@ -477,17 +478,21 @@ void TestGenerationCommand::failedPlacementStopsBeforeDecorations()
     QCOMPARE(folderSnapshot(rig.setup.quizFolder()), before);
 }
 
-// A real full disk: the new pictures, or a decoration, do not fit; the old quiz stays whole.
+// A real full disk: the new pictures, or a decoration, do not fit; the old quiz stays whole. One
+// box says so, and a folder made for the failed quiz goes with it.
 void TestGenerationCommand::fullDiskKeepsThePreviousQuiz_data()
 {
     QTest::addColumn<qsizetype>("pictureSize");
     QTest::addColumn<qsizetype>("decorationSize");
+    QTest::addColumn<bool>("first"); // the failing generation makes the quiz folder
     QTest::addColumn<QStringList>("messages");
     // About 548 KB stay free: the first 350 KB picture fits, the other five do not.
-    QTest::newRow("pictures") << qsizetype(350 * 1024) << qsizetype(0)
-                              << QStringList(5, CopyFailed);
+    const QStringList pictures{CopyFailed + "\nКартинка 2 (p2.jpg): на диске нет места"};
+    QTest::newRow("pictures") << qsizetype(350 * 1024) << qsizetype(0) << false << pictures;
+    QTest::newRow("pictures, first generation")
+        << qsizetype(350 * 1024) << qsizetype(0) << true << pictures;
     // The pictures and the page fit, the 600 KB background does not.
-    QTest::newRow("decoration") << qsizetype(0) << qsizetype(600 * 1024)
+    QTest::newRow("decoration") << qsizetype(0) << qsizetype(600 * 1024) << false
                                 << QStringList{DecorFailed + "\nfong.gif: на диске нет места"};
 }
 
@@ -495,6 +500,7 @@ void TestGenerationCommand::fullDiskKeepsThePreviousQuiz()
 {
     QFETCH(qsizetype, pictureSize);
     QFETCH(qsizetype, decorationSize);
+    QFETCH(bool, first);
     QFETCH(QStringList, messages);
     Rig rig;
     const QByteArray disk = QFile::encodeName(rig.programFolder);
@@ -504,9 +510,10 @@ void TestGenerationCommand::fullDiskKeepsThePreviousQuiz()
     auto unmount = qScopeGuard([&] { ::umount2(disk.constData(), MNT_DETACH); });
     rig.writeDecorations();
     rig.dialogs.inputAnswers << ScriptedDialogs::KeepPreset;
-    rig.command.run();
-    const auto before = folderSnapshot(rig.setup.quizFolder());
-    QCOMPARE(before.size(), 6 + DecorationNames.size() + 1);
+    if (!first)
+        rig.command.run();
+    const auto before = first ? FolderSnapshot() : folderSnapshot(rig.setup.quizFolder());
+    QCOMPARE(before.size(), first ? 0 : 6 + DecorationNames.size() + 1);
 
     const qint64 free = QStorageInfo(rig.programFolder).bytesAvailable();
     if (decorationSize)
@@ -518,11 +525,13 @@ void TestGenerationCommand::fullDiskKeepsThePreviousQuiz()
     rig.dialogs.confirmAnswers << true;
     rig.command.run();
 
-    QCOMPARE(pictureSize ? firstLines(rig.dialogs.messages()) : rig.dialogs.messages(), messages);
+    QCOMPARE(rig.dialogs.messages().filter(QRegularExpression("^Ошибка")), messages);
     QVERIFY(!rig.dialogs.log.contains(ViewQuestion));
     QVERIFY(!rig.dialogs.log.contains("Status: " + Done));
     QCOMPARE(rig.window.status, Failed);
     QCOMPARE(folderSnapshot(rig.setup.quizFolder()), before);
+    QCOMPARE(QFileInfo::exists(rig.setup.quizFolder()), !first);
+    QCOMPARE(rig.setup.firstGeneration, first);
 }
 
 // Another window writing the quiz folder refuses the generation; a page changed since this window

@@ -122,16 +122,19 @@ private slots:
     void roundTrip_data()
     {
         QTest::addColumn<QString>("copiedTo"); // where the quiz folder is copied and dropped from
-        QTest::newRow("among the program's quizzes, its page dropped") << "";
-        QTest::newRow("copied elsewhere, its folder dropped") << m_elsewhere.path();
-        QTest::newRow("below the quizzes folder") << m_program.filePath("старые");
-        QTest::newRow("beside the quizzes folder") << m_program.path() + "-old";
+        QTest::addColumn<bool>("edited");      // its page changed elsewhere after the reopen
+        QTest::newRow("among the program's quizzes, its page dropped") << "" << false;
+        QTest::newRow("edited elsewhere, replaced on Yes") << "" << true;
+        QTest::newRow("copied elsewhere, its folder dropped") << m_elsewhere.path() << false;
+        QTest::newRow("below the quizzes folder") << m_program.filePath("старые") << false;
+        QTest::newRow("beside the quizzes folder") << m_program.path() + "-old" << false;
     }
     // Compose, generate, reopen in a fresh window with one-for-all ticked, generate again with
     // the same order: the same bytes, in place or in a new folder.
     void roundTrip()
     {
         QFETCH(QString, copiedTo);
+        QFETCH(bool, edited);
         const bool inPlace = copiedTo.isEmpty();
         const QString name = "quiz_" + QString(QTest::currentDataTag()).section(' ', 0, 0);
         const auto cleanup = qScopeGuard([&] {
@@ -180,13 +183,18 @@ private slots:
         for (int k = 0; k <= 6; ++k)
             QCOMPARE(shown(*reopened, k), shown(*window, k));
 
-        if (inPlace)
-            QVERIFY(QFile::remove(quiz + "/start.htm")); // to be written anew
+        if (edited) {
+            QFile page(from);
+            QVERIFY(page.open(QIODevice::Append) && page.write("<!-- elsewhere -->") > 0);
+            m_fakes.dialogs.yesNoAnswers.enqueue(true);
+        }
         reopened->generation().setShuffle([order] { return order; });
         m_fakes.dialogs.inputAnswers.enqueue(name + "2");
         reopened->generateQuiz();
-        // In place: no name question and its warning, only "view it?" at the end.
-        QCOMPARE(m_fakes.dialogs.log.size(), inPlace ? 1 : 3);
+        // In place: no name question and its warning, only "view it?" at the end, and before it
+        // the question whether to replace a page changed since.
+        QCOMPARE(m_fakes.dialogs.log.size(), inPlace ? 1 + edited : 3);
+        QCOMPARE(m_fakes.dialogs.log.first().contains("изменило другое окно"), edited);
         const auto again = folderSnapshot(inPlace ? quiz : m_program.filePath(name + "2"));
         QCOMPARE(again.value("/start.htm"), generated.value("/start.htm"));
         QCOMPARE(again, generated);

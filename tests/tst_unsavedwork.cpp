@@ -10,6 +10,7 @@
 #include "ui/slotstrip.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -126,15 +127,17 @@ private slots:
     void crashedWindowsDraftOffered_data()
     {
         QTest::addColumn<bool>("yes");
-        QTest::addColumn<bool>("pictureGone");
-        QTest::newRow("Yes restores all") << true << false;
-        QTest::newRow("Yes, one picture gone") << true << true;
-        QTest::newRow("No deletes it") << false << false;
+        QTest::addColumn<QString>("breakage"); // of picture 5 after the crash
+        QTest::newRow("Yes restores all") << true << "";
+        QTest::newRow("Yes, one picture gone") << true << "gone";
+        QTest::newRow("Yes, one picture changed") << true << "changed";
+        QTest::newRow("Yes, changed, draft of an earlier version") << true << "changed, earlier";
+        QTest::newRow("No deletes it") << false << "";
     }
     void crashedWindowsDraftOffered()
     {
         QFETCH(bool, yes);
-        QFETCH(bool, pictureGone);
+        QFETCH(QString, breakage);
         auto first = newWindow();
         compose(*first);
         first->chooseSlot(4);
@@ -144,14 +147,19 @@ private slots:
         QByteArray json = file.readAll();
         QStringList composed = work(*first);
         first.reset();
-        const QString gone = m_pictures.filePath("gone.jpg");
-        if (pictureGone)
-            json.replace(m_pictures.filePath("p5.jpg").toUtf8(), gone.toUtf8());
+        const QString gone = m_pictures.filePath("gone.jpg"), p5 = m_pictures.filePath("p5.jpg");
+        if (breakage == "gone")
+            json.replace(p5.toUtf8(), gone.toUtf8());
+        if (breakage.startsWith("changed"))
+            QVERIFY(setModified(p5, 3));
+        QuizDraft draft = *QuizDraft::fromJson(json);
+        if (breakage.endsWith("earlier"))
+            draft.pictureFiles = {};
         // Written by a process that then dies: its lock is stale.
         const QString folder = m_program.filePath("drafts");
         const pid_t writer = fork();
         if (writer == 0)
-            _exit(DraftStore(folder, 999999).save(*QuizDraft::fromJson(json)) ? 0 : 1);
+            _exit(DraftStore(folder, 999999).save(draft) ? 0 : 1);
         int status = 0;
         QCOMPARE(waitpid(writer, &status, 0), writer);
         QCOMPARE(WEXITSTATUS(status), 0);
@@ -162,17 +170,18 @@ private slots:
         QCOMPARE(m_fakes.dialogs.log.first(),
                  "YesNo:  Внимание! |Восстановить несгенерированную викторину?");
         QVERIFY(!QFile::exists(folder + "/draft-999999.json"));
-        if (pictureGone)
+        const bool lost = breakage == "gone" || breakage == "changed";
+        if (lost)
             composed[13] = QString();
         QCOMPARE(work(*second), yes ? composed : QStringList(19, QString()));
         QCOMPARE(second->setup().currentSlot, yes ? 4 : 1);
         QCOMPARE(child<PictureBox>(*second, "thumbnail5")->picture() == SlotStrip::placeholder(),
-                 !yes || pictureGone);
+                 !yes || lost);
         QCOMPARE(m_fakes.dialogs.messages(),
-                 pictureGone ? QStringList{"Этих картинок нет или они не читаются, их ячейки "
-                                           "остались пустыми:\nКартинка 5 (" +
-                                           gone + ")"}
-                             : QStringList());
+                 lost ? QStringList{"Этих картинок нет, они не читаются или изменились, их ячейки "
+                                    "остались пустыми:\nКартинка 5 (" +
+                                    (breakage == "gone" ? gone : p5) + ")"}
+                      : QStringList());
     }
 
     void exports_data()
@@ -206,12 +215,16 @@ private slots:
         rightClick();
         QVERIFY(!exportAction->isEnabled());
         QCOMPARE(exportAction->toolTip(), "Сначала сгенерируйте или откройте викторину");
+        const QString greyed = exportAction->text();
         compose(*window);
         const QString name = generate(*window);
+        QCOMPARE(window->toolTip(),
+                 "Правый щелчок: открыть, сохранить одним файлом, SCORM, печать");
         if (start.isEmpty())
             QVERIFY(QFile::remove(m_program.filePath(name + "/3.jpg")));
         rightClick();
         QVERIFY(exportAction->isEnabled());
+        QCOMPARE(greyed, exportAction->text() + " (сначала сгенерируйте)");
         const QString file = m_program.filePath(name + proposed.section('|', 0, 0));
         QVERIFY(writeFile(file, "old"));
         m_fakes.dialogs.log.clear();
@@ -226,6 +239,9 @@ private slots:
         QVERIFY(written.open(QIODevice::ReadOnly));
         QVERIFY(written.readAll().startsWith(start.isEmpty() ? "old" : start));
         QCOMPARE(m_fakes.dialogs.errors().join("").contains("Картинка 3 (3.jpg)"), start.isEmpty());
+        QCOMPARE(child<QLabel>(*window, "statusLabel")->text() ==
+                     "Сохранено: " + QFileInfo(file).fileName(),
+                 !start.isEmpty());
     }
 };
 

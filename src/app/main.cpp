@@ -2,6 +2,7 @@
 #include "config-quirvel.h"
 
 #include "core/commandline.h"
+#include "core/privateruntimefolder.h"
 #include "core/programplaces.h"
 #include "core/quizrecovery.h"
 #include "core/quirvelerror.h"
@@ -20,6 +21,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <optional>
 
 namespace
 {
@@ -34,6 +36,8 @@ int runExport(const CommandLine& line)
                                 : line.exportKind == CommandLine::Export::Scorm ? QuizExport::Scorm
                                                                                 : QuizExport::Sheet;
         exportQuiz(kind, line.quizFolder, line.exportFile, supplied);
+        // A script, or a teacher at the terminal, learns where the file went.
+        std::fputs((line.exportFile + QLatin1Char('\n')).toLocal8Bit().constData(), stdout);
         return 0;
     } catch (const QuirvelError& e) {
         std::fputs((standardErrorText(e.text()) + QLatin1Char('\n')).toLocal8Bit().constData(),
@@ -80,6 +84,11 @@ int main(int argc, char* argv[])
     const CommandLine first = readCommandLine(arguments, true);
     if (answered(first, exitCode))
         return exitCode;
+    // Only an export gets a runtime folder of its own, made before Qt looks for one: the window's
+    // browser and xdg-open must inherit the session's real one.
+    std::optional<PrivateRuntimeFolder> runtimeFolder;
+    if (first.exportAsked)
+        runtimeFolder.emplace();
     if (first.outcome == CommandLine::Outcome::Export)
         return runExport(first, argc, argv);
 

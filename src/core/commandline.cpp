@@ -129,6 +129,8 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
         line.text = QStringLiteral("%1 %2\n").arg(program, programVersion());
     } else if (qtOptionsPresent && leftForQt(parser.unknownOptionNames())) {
         // The rest is read again once Qt has taken its own options out.
+        line.exportAsked =
+            parser.isSet(exportPage) || parser.isSet(exportScorm) || parser.isSet(printSheet);
     } else {
         const QList<std::pair<const QCommandLineOption*, CommandLine::Export>> exports{
             {&exportPage, CommandLine::Export::Page},
@@ -164,6 +166,7 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
         } else {
             if (asked == 1)
                 line.outcome = CommandLine::Outcome::Export;
+            line.exportAsked = asked == 1;
             if (!positional.isEmpty())
                 line.quizFolder = QFileInfo(positional.first()).absoluteFilePath();
         }

@@ -17,6 +17,8 @@ struct CommandLine {
     // For Export: what to make, and the absolute path of the file it replaces.
     Export exportKind = Export::Page;
     QString exportFile;
+    // An export option is present, even on a first reading that leaves the rest for later.
+    bool exportAsked = false;
 };
 
 // Reads the arguments, the program's own path first. Qt's own options (-platform, -style ...)

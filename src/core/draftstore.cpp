@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 #include <vector>
@@ -62,7 +63,7 @@ void DraftStore::remove()
     m_lock.reset();
 }
 
-std::optional<DraftStore::Orphan> DraftStore::newestOrphan(QStringList& renamedAside) const
+QList<DraftStore::Orphan> DraftStore::orphans(QStringList& renamedAside) const
 {
     QDir dir(m_folder);
     std::vector<std::pair<QDateTime, Orphan>> found;
@@ -90,17 +91,29 @@ std::optional<DraftStore::Orphan> DraftStore::newestOrphan(QStringList& renamedA
         }
         found.push_back({info.lastModified(), Orphan{path, *draft}});
     }
-    if (found.empty())
-        return std::nullopt;
-    auto newest = found.begin();
-    for (auto it = found.begin(); it != found.end(); ++it)
-        if (it->first > newest->first)
-            newest = it;
-    return newest->second;
+    std::stable_sort(found.begin(), found.end(),
+                     [](const auto& a, const auto& b) { return a.first > b.first; });
+    QList<Orphan> newestFirst;
+    for (auto& [time, orphan] : found)
+        newestFirst << std::move(orphan);
+    return newestFirst;
 }
 
 void DraftStore::discard(const QString& path)
 {
     QFile::remove(path);
     QFile::remove(lockPathOf(path));
+}
+
+void DraftStore::setAside(const QString& path)
+{
+    const QFileInfo draft(path);
+    const QDir older(draft.dir().filePath(QStringLiteral("older")));
+    QDir().mkpath(older.path());
+    // Process numbers come round again: an earlier draft of the same name stays.
+    QString target = older.filePath(draft.fileName());
+    for (int n = 2; QFileInfo::exists(target); ++n)
+        target = older.filePath(draft.completeBaseName() + QStringLiteral("-%1.json").arg(n));
+    if (QFile::rename(path, target))
+        QFile::remove(lockPathOf(path));
 }

@@ -4,12 +4,12 @@
 #include "core/quizdraft.h"
 
 #include <QCoreApplication>
+#include <QList>
 #include <QLockFile>
 #include <QString>
 #include <QStringList>
 
 #include <memory>
-#include <optional>
 #include <system_error>
 
 // The drafts folder: each running program keeps its unsaved quiz in draft-<pid>.json, guarded by
@@ -35,11 +35,14 @@ public:
     // Deletes this program's draft, if any.
     void remove();
 
-    // The newest draft whose program no longer runs. A draft that can't be read is renamed aside
-    // (".bad") and its new path added to renamedAside, never deleted.
-    std::optional<Orphan> newestOrphan(QStringList& renamedAside) const;
-    // Deletes a draft found by newestOrphan(), with its lock file.
+    // The drafts whose programs no longer run, newest first. A draft that can't be read is
+    // renamed aside (".bad") and its new path added to renamedAside, never deleted.
+    QList<Orphan> orphans(QStringList& renamedAside) const;
+    // Deletes a draft found by orphans(), with its lock file.
     static void discard(const QString& path);
+    // Moves a draft found by orphans() into the folder's "older" folder, where it is kept but
+    // never offered again.
+    static void setAside(const QString& path);
 
 private:
     QString m_folder;

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QRegularExpression>
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include <filesystem>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -162,8 +164,8 @@ GenerationCommand::Outcome GenerationCommand::run()
     }
     // A page deleted since leaves nothing to overwrite.
     const PageStamp page = stampOf(quizFolder);
-    if (!newFolder && QDir::cleanPath(m_page.folder) == QDir::cleanPath(quizFolder) &&
-        page.exists && page != m_page && !dialogs.yesNo(FolderCaption, ChangedText, false))
+    if (!newFolder && page.folder == m_page.folder && page.page.isValid() &&
+        !page.isSameFile(m_page) && !dialogs.yesNo(FolderCaption, ChangedText, false))
         return Outcome::Stopped;
 
     m_view.showInfoWindow();
@@ -183,10 +185,14 @@ GenerationCommand::Outcome GenerationCommand::run()
         placed = writeQuizPage(m_setup, m_order, m_services.shell, dialogs);
     } catch (...) {
         showFailure();
+        if (newFolder)
+            dropEmptyFolder(quizFolder);
         throw;
     }
     if (!placed) {
         showFailure();
+        if (newFolder)
+            dropEmptyFolder(quizFolder);
         return Outcome::Failed;
     }
     lock.unlock();
@@ -213,18 +219,25 @@ void GenerationCommand::rememberQuizPage(const QString& quizFolder)
 
 GenerationCommand::PageStamp GenerationCommand::stampOf(const QString& quizFolder)
 {
-    PageStamp stamp;
-    stamp.folder = quizFolder;
-    struct stat info {
-    };
-    if (::stat(QFile::encodeName(quizFolder + QStringLiteral("/start.htm")).constData(), &info) !=
-        0)
-        return stamp;
-    stamp.exists = true;
-    stamp.size = info.st_size;
-    stamp.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    stamp.inode = info.st_ino;
-    return stamp;
+    const QString clean = QDir::cleanPath(quizFolder);
+    const QString resolved = QFileInfo(clean).canonicalFilePath();
+    const QString folder = resolved.isEmpty() ? clean : resolved;
+    return PageStamp{folder, FileIdentity::of(folder + QStringLiteral("/start.htm"))};
+}
+
+bool GenerationCommand::PageStamp::isSameFile(const PageStamp& other) const
+{
+    return page.device == other.page.device && page.inode == other.page.inode &&
+           page.size == other.page.size && page.modifiedNs == other.page.modifiedNs;
+}
+
+// The folder this generation made holds nothing of a quiz yet: left, it would only take the name,
+// so it goes and the next generation asks for one again. rmdir leaves a folder that holds
+// anything.
+void GenerationCommand::dropEmptyFolder(const QString& quizFolder)
+{
+    if (::rmdir(QFile::encodeName(quizFolder).constData()) == 0)
+        m_setup.firstGeneration = true;
 }
 
 // Until the next generation the window says that this one did not arrive.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/fileidentity.h"
 #include "core/igenerationview.h"
 #include "core/quizsetup.h"
 #include "core/services.h"
@@ -12,9 +13,9 @@
 // The body of the "Генерация - просмотр" button: checks the quiz, creates its folder the first
 // time, writes the folder's contents and offers to open the page. A failure to write the page
 // leaves run() as a QuirvelError for the caller's error box; a quiz that cannot be placed whole
-// ends run() after its own message boxes. Only one window at a time writes a quiz folder (a lock
-// file beside it), and a page changed since this window last wrote or reopened it is replaced
-// only when the user agrees.
+// ends run() after its own message boxes. Either way a folder made for it and left empty goes.
+// Only one window at a time writes a quiz folder (a lock file beside it), and a page changed
+// since this window last wrote or reopened it is replaced only when the user agrees.
 class GenerationCommand
 {
 public:
@@ -43,20 +44,19 @@ public:
     void rememberQuizPage(const QString& quizFolder);
 
 private:
-    // The page as this window last saw it.
+    // The page as this window last saw it. Its folder is kept resolved: one folder has many
+    // spellings (a doubled separator, a link), and only a different file means another writer.
     struct PageStamp {
         QString folder;
-        bool exists = false;
-        qint64 size = 0;
-        qint64 modifiedNs = 0;
-        quint64 inode = 0;
-        bool operator==(const PageStamp&) const = default;
+        FileIdentity page;
+        bool isSameFile(const PageStamp& other) const;
     };
     static PageStamp stampOf(const QString& quizFolder);
 
     // False when the user cancelled.
     bool askForQuizFolder();
     void showFailure();
+    void dropEmptyFolder(const QString& quizFolder);
 
     QuizSetup& m_setup;
     IGenerationView& m_view;

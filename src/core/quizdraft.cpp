@@ -8,7 +8,30 @@
 namespace
 {
 constexpr int DraftFormat = 1;
+
+// As strings: nanosecond times and inode numbers lose digits in a JSON number.
+QJsonObject identityObject(const FileIdentity& file)
+{
+    return {{"size", QString::number(file.size)},
+            {"modifiedNs", QString::number(file.modifiedNs)},
+            {"changedNs", QString::number(file.changedNs)},
+            {"inode", QString::number(file.inode)},
+            {"device", QString::number(file.device)}};
 }
+
+FileIdentity identityFrom(const QJsonObject& object, const QString& path)
+{
+    if (object.isEmpty())
+        return FileIdentity{};
+    return FileIdentity{path,
+                        object.value("size").toString().toLongLong(),
+                        object.value("modifiedNs").toString().toLongLong(),
+                        object.value("changedNs").toString().toLongLong(),
+                        object.value("inode").toString().toULongLong(),
+                        object.value("device").toString().toULongLong()};
+}
+
+} // namespace
 
 bool QuizDraft::isEmpty() const
 {
@@ -23,10 +46,14 @@ bool QuizDraft::sameWorkAs(const QuizDraft& other) const
 QByteArray QuizDraft::toJson() const
 {
     QJsonArray slotList;
-    for (const Slot& slot : quizSlots)
-        slotList.append(QJsonObject{{"picture", slot.picturePath},
-                                    {"question", slot.question},
-                                    {"answer", slot.answer}});
+    for (size_t i = 0; i < quizSlots.size(); ++i) {
+        const Slot& slot = quizSlots[i];
+        QJsonObject object{
+            {"picture", slot.picturePath}, {"question", slot.question}, {"answer", slot.answer}};
+        if (pictureFiles[i].isValid() && !slot.picturePath.isEmpty())
+            object.insert("pictureFile", identityObject(pictureFiles[i]));
+        slotList.append(object);
+    }
     const QJsonObject draft{{"format", DraftFormat},      {"title", titleText},
                             {"slots", slotList},          {"currentSlot", currentSlot},
                             {"oneForAll", oneForAll},     {"folderName", folderName},
@@ -50,6 +77,8 @@ std::optional<QuizDraft> QuizDraft::fromJson(const QByteArray& json)
         const QJsonObject slot = slotList.at(i).toObject();
         draft.quizSlots[i] = {slot.value("picture").toString(), slot.value("question").toString(),
                           slot.value("answer").toString()};
+        draft.pictureFiles[i] =
+            identityFrom(slot.value("pictureFile").toObject(), draft.quizSlots[i].picturePath);
     }
     draft.currentSlot = current;
     draft.oneForAll = object.value("oneForAll").toBool();

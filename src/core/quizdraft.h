@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/fileidentity.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -23,11 +25,14 @@ struct QuizDraft {
     bool oneForAll = false;
     QString folderName;
     bool asksFolderName = true;
+    // The file each picture was read from, so a restore can tell a picture changed since from
+    // the one the work had; invalid where unknown, as in drafts of earlier versions.
+    std::array<FileIdentity, 6> pictureFiles;
 
     // Nothing typed and no picture chosen.
     bool isEmpty() const;
-    // The same title field and quizSlots, whatever the current slot or the folder: what a generated
-    // quiz folder holds of the window.
+    // The same title field and quizSlots, whatever the current slot, the folder or the picture
+    // files' identities: what a generated quiz folder holds of the window.
     bool sameWorkAs(const QuizDraft& other) const;
 
     QByteArray toJson() const;

@@ -81,6 +81,9 @@ bool writeQuizPage(const QuizSetup& setup, const AnswerOrder& order, IShell& she
                                            .arg(QFileInfo(slot.picturePath).fileName()),
                                        error));
             allCopied = false;
+            // A full disk stays full for the other pictures: one box says it.
+            if (error.value() == ENOSPC || error.value() == EDQUOT)
+                break;
         }
         names << QString::number(k) + QLatin1Char('.') + slot.extension;
     }

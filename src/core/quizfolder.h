@@ -18,6 +18,7 @@ extern const QStringList DecorationNames;
 // the supplied files shows its box and leaves the old copy; the first decoration that cannot be
 // staged, or a file that cannot be replaced, shows one box. Every box names the file and the
 // reason. Then the result is false and the quiz folder holds the previous quiz. A page that
-// cannot be written throws QuirvelError, the folder untouched.
+// cannot be written throws QuirvelError, the folder untouched. A full disk, which no other
+// picture would fit either, ends the pictures at its first box.
 [[nodiscard]] bool writeQuizPage(const QuizSetup& setup, const AnswerOrder& order, IShell& shell,
                                  IDialogs& dialogs);

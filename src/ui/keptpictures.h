@@ -27,6 +27,8 @@ public:
     const Copies& take(int k, const QString& path);
     // Slot k's copies of path: the kept ones while the file is unchanged, else taken again.
     const Copies& fresh(int k, const QString& path);
+    // The file slot k's copies were made from; invalid when none are kept.
+    const FileIdentity& file(int k) const { return m_slots.at(size_t(k - 1)).file; }
     void forget(int k) { at(k) = Copies(); }
     void forgetAll() { m_slots.fill(Copies()); }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/mainwindow.h"
 
+#include "core/draftoffer.h"
 #include "core/draftstore.h"
 #include "core/generatedquiz.h"
 #include "core/instructions.h"
@@ -83,11 +84,12 @@ const QString SkippedText =
 const QString EmptySlotsText =
     QStringLiteral("Картинки нет или она не читается, ячейки остались пустыми: %1");
 const QString ExitQuestion = QStringLiteral("Изменения не сгенерированы. Выйти без сохранения?");
-const QString RestoreQuestion = QStringLiteral("Восстановить несгенерированную викторину?");
 const QString BadDraftText =
     QStringLiteral("Несгенерированную викторину не удалось прочитать, её файл отложен:");
-const QString GoneDraftPicturesText =
-    QStringLiteral("Этих картинок нет или они не читаются, их ячейки остались пустыми:");
+const QString GoneDraftPicturesText = QStringLiteral(
+    "Этих картинок нет, они не читаются или изменились, их ячейки остались пустыми:");
+const QString ExportsTip =
+    QStringLiteral("Правый щелчок: открыть, сохранить одним файлом, SCORM, печать");
 
 } // namespace
 
@@ -208,6 +210,9 @@ void MainWindow::connectHandlers()
     // the next start.
     connect(qApp, &QGuiApplication::commitDataRequest, m_unsavedWork, &UnsavedWork::writeDraft);
     connect(m_quizMenu, &QuizMenu::openRequested, this, &MainWindow::openQuiz);
+    connect(m_quizMenu, &QuizMenu::exported, this, [this](const QString& file) {
+        showStatus(QStringLiteral("Сохранено: %1").arg(QFileInfo(file).fileName()));
+    });
 
     m_dropFilter = new FileDropFilter(this, m_slotStrip);
     connect(m_dropFilter, &FileDropFilter::picturesDropped, m_editor, &QuizEditor::dropPictures);
@@ -290,9 +295,11 @@ void MainWindow::generateQuiz()
     // what is still queued when it ends, so none of it acts later.
     auto outcome = GenerationCommand::Outcome::Failed;
     InputHold::run(this, [&] { guarded(m_services.dialogs, [&] { outcome = m_generation->run(); }); });
-    if (outcome == GenerationCommand::Outcome::Placed)
+    if (outcome == GenerationCommand::Outcome::Placed) {
+        // Over empty space: the exports are otherwise found only by a right click.
+        setToolTip(ExportsTip);
         holdFolder(setup().quizFolder());
-    else if (outcome == GenerationCommand::Outcome::Failed)
+    } else if (outcome == GenerationCommand::Outcome::Failed)
         holdFolder(QString());
 }
 
@@ -399,26 +406,25 @@ void MainWindow::offerDraft()
         return;
     guarded(m_services.dialogs, [&] {
         QStringList renamedAside;
-        const std::optional<DraftStore::Orphan> orphan = drafts->newestOrphan(renamedAside);
+        const QList<DraftStore::Orphan> orphans = drafts->orphans(renamedAside);
         if (!renamedAside.isEmpty())
             m_services.dialogs.message(BadDraftText + QLatin1Char('\n') +
                                        renamedAside.join(QLatin1Char('\n')));
-        if (!orphan)
+        const std::optional<DraftStore::Orphan> chosen =
+            offerOrphanedDrafts(orphans, m_services.dialogs);
+        if (!chosen)
             return;
-        if (m_services.dialogs.yesNo(NewCaption, RestoreQuestion)) {
-            const QuizDraft& draft = orphan->draft;
-            const QList<int> gone = m_editor->load(draft);
-            holdFolder(QString());
-            m_unsavedWork->writeDraft();
-            QStringList named;
-            for (int k : gone)
-                named << QStringLiteral("Картинка %1 (%2)")
-                             .arg(k)
-                             .arg(draft.quizSlots[size_t(k - 1)].picturePath);
-            if (!named.isEmpty())
-                m_services.dialogs.message(GoneDraftPicturesText + QLatin1Char('\n') +
-                                           named.join(QLatin1Char('\n')));
-        }
-        DraftStore::discard(orphan->path);
+        const QList<int> gone = m_editor->load(chosen->draft);
+        holdFolder(QString());
+        m_unsavedWork->writeDraft();
+        DraftStore::discard(chosen->path);
+        QStringList named;
+        for (int k : gone)
+            named << QStringLiteral("Картинка %1 (%2)")
+                         .arg(k)
+                         .arg(chosen->draft.quizSlots[size_t(k - 1)].picturePath);
+        if (!named.isEmpty())
+            m_services.dialogs.message(GoneDraftPicturesText + QLatin1Char('\n') +
+                                       named.join(QLatin1Char('\n')));
     });
 }

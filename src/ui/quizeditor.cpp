@@ -33,6 +33,8 @@ QuizDraft QuizEditor::work() const
         const QuizSlot& slot = m_setup.slot(k);
         QuizDraft::Slot& saved = work.quizSlots[size_t(k - 1)];
         saved = {slot.chosen ? slot.picturePath : QString(), slot.question, slot.answer};
+        if (slot.chosen && m_keptPictures.file(k).path == slot.picturePath)
+            work.pictureFiles[size_t(k - 1)] = m_keptPictures.file(k);
     }
     work.currentSlot = m_setup.currentSlot;
     work.oneForAll = m_slotPanel->oneForAll();
@@ -99,7 +101,10 @@ QList<int> QuizEditor::load(const QuizDraft& draft)
         if (saved.picturePath.isEmpty())
             continue;
         try {
-            if (!QFileInfo(saved.picturePath).isFile())
+            // A picture changed since is not the one the work had.
+            const FileIdentity& file = draft.pictureFiles[size_t(k - 1)];
+            if (!QFileInfo(saved.picturePath).isFile() ||
+                (file.isValid() && FileIdentity::of(saved.picturePath) != file))
                 throw QuirvelError(saved.picturePath);
             const KeptPictures::Copies& copies = m_keptPictures.take(k, saved.picturePath);
             m_slotStrip->paintPicture(k, copies.thumbnail);

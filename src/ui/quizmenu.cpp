@@ -18,6 +18,7 @@ namespace
 {
 
 const QString NoFolderTip = QStringLiteral("Сначала сгенерируйте или откройте викторину");
+const QString NoFolderSuffix = QStringLiteral(" (сначала сгенерируйте)");
 const QString ReplaceCaption = QStringLiteral(" Внимание! ");
 const QString ReplaceQuestion = QStringLiteral("Файл «%1» уже есть. Заменить?");
 
@@ -82,8 +83,11 @@ void QuizMenu::popup(const QPoint& globalPosition)
 void QuizMenu::enableExports()
 {
     const bool held = !m_heldFolder().isEmpty();
-    for (QAction* action : std::as_const(m_exportActions)) {
+    for (int i = 0; i < m_exportActions.size(); ++i) {
+        QAction* action = m_exportActions[i];
         action->setEnabled(held);
+        // A greyed entry says why in its own text: tooltips are easily missed.
+        action->setText(ExportChoices[i].text + (held ? QString() : NoFolderSuffix));
         action->setToolTip(held ? QString() : NoFolderTip);
     }
 }
