@@ -35,4 +35,8 @@ echo
 # A data folder of its own, so no run meets another's drafts.
 data=$(mktemp -d)
 trap 'rm -rf "$data"' EXIT
-XDG_DATA_HOME=$data QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$bench" run "$pictures" "$root/resources/decor" "$root/tests/hostile/corpus" "$reps"
+status=0
+XDG_DATA_HOME=$data QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$bench" run "$pictures" "$root/resources/decor" "$root/tests/hostile/corpus" "$reps" || status=$?
+echo
+bash "$root/bench/classroom.sh" "$build" || status=1
+exit "$status"

@@ -9,12 +9,15 @@ packages=(
     g++ cmake make pkg-config ccache
     qt6-base-dev qt6-qpa-plugins libjpeg62-turbo-dev libarchive-dev
     libxml2-utils poppler-utils unzip
-    fonts-dejavu-core fonts-liberation
+    fonts-dejavu-core fonts-liberation fonts-symbola
     xvfb xauth
     libjpeg-turbo-progs
     chromium
-    xdotool imagemagick openbox x11-utils
+    xdotool imagemagick openbox x11-utils xclip
     fp-utils    # chmcmd, for resources/help/make-help.sh
+    qt6-httpserver-dev qt6-websockets-dev libqrencode-dev    # the classroom server and its QR code
+    zbar-tools          # zbarimg reads the QR code back in the tests
+    wrk nginx           # bench/: the classroom server against nginx
 )
 # Node.js for the browser tests; a machine that already has a node keeps it.
 if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
@@ -22,6 +25,13 @@ if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
 fi
 
 bash "$root/scripts/install-missing.sh" "${packages[@]}"
+# The benchmark runs nginx from its own configuration; the system one the package may have started
+# would only hold port 80.
+if command -v systemctl >/dev/null 2>&1 && systemctl is-active --quiet nginx 2>/dev/null; then
+    systemctl disable --now nginx >/dev/null 2>&1 || true
+elif command -v service >/dev/null 2>&1 && service nginx status >/dev/null 2>&1; then
+    service nginx stop >/dev/null 2>&1 || true
+fi
 
 # The browser tests drive Debian's chromium through playwright-core; nothing downloads a browser.
 # The packages are installed again whenever the lockfile changed (its hash is kept beside them).

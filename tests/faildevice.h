@@ -3,8 +3,10 @@
 
 #include <QIODevice>
 
+#include <cerrno>
+
 // A write-only device that takes `capacity` bytes, the way a disk fills up: the write that
-// reaches the limit is cut short, every write after that fails.
+// reaches the limit is cut short, every write after that fails with ENOSPC.
 class FailDevice : public QIODevice
 {
 public:
@@ -17,6 +19,7 @@ protected:
     qint64 readData(char*, qint64) override { return -1; }
     qint64 writeData(const char* data, qint64 len) override
     {
+        errno = ENOSPC;
         if (m_failed) {
             ++writesAfterFailure;
             return -1;
@@ -25,7 +28,6 @@ protected:
         written.append(data, taken);
         if (taken == 0) {
             m_failed = true;
-            setErrorString(QStringLiteral("Нет места на устройстве"));
             return -1;
         }
         return taken;

@@ -52,6 +52,10 @@ private slots:
         QTest::newRow("unknown option, first reading")
             << "quirvel -style x --bogus" << true << 2 << "Неизвестные параметры: style, bogus." << "";
         QTest::newRow("two folders, first reading") << "quirvel /a /b" << true << 2 << "Лишние" << "";
+        QTest::newRow("class") << "quirvel --classroom quiz --port 0" << true << 4 << "" << quiz;
+        QTest::newRow("port without class") << "quirvel --port 80 quiz" << false << 2 << "Параметры --port" << "";
+        QTest::newRow("port out of range")
+            << "quirvel --classroom --port 70000 quiz" << true << 2 << "Неверное число" << "";
         // clang-format on
     }
     void read()

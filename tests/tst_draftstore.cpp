@@ -4,6 +4,9 @@
 #include "fakes.h"
 #include "testfiles.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -19,6 +22,8 @@ private slots:
     void brokenDraftRenamedAside();
     void orphansOffered_data();
     void orphansOffered();
+    void draftRead_data();
+    void draftRead();
 
 private:
     // Saves `draft` as program `pid` would and dies without cleaning up, as a crash does.
@@ -120,6 +125,31 @@ void TestDraftStore::orphansOffered()
     QCOMPARE(store.orphans(bad).size(), int(answers[0]));
     QCOMPARE(QDir(dir.filePath("older")).entryList({"draft-*.json"}).size(), setAside + 1);
     QCOMPARE(QFileInfo(dir.filePath("older/draft-201.json")).size(), 7); // still "earlier"
+}
+
+void TestDraftStore::draftRead_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<bool>("read");
+    const QByteArray written = QuizDraft{}.toJson();
+    const auto with = [&written](const char* key, const QJsonValue& value) {
+        QJsonObject changed = QJsonDocument::fromJson(written).object();
+        changed[key] = value;
+        return QJsonDocument(changed).toJson();
+    };
+    QTest::newRow("as written") << written << true;
+    QTest::newRow("other format") << with("format", 2) << false;
+    QTest::newRow("five slots") << with("slots", QJsonArray{{}, {}, {}, {}, {}}) << false;
+    QTest::newRow("current slot 0") << with("currentSlot", 0) << false;
+    QTest::newRow("current slot 6") << with("currentSlot", 6) << true;
+    QTest::newRow("current slot 7") << with("currentSlot", 7) << false;
+}
+
+void TestDraftStore::draftRead()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(bool, read);
+    QCOMPARE(QuizDraft::fromJson(json).has_value(), read);
 }
 
 QTEST_GUILESS_MAIN(TestDraftStore)

@@ -300,6 +300,9 @@ void TestGenerationCommand::refusedNameIsAskedForAgain_data()
         "COM10");
     row("280 bytes", QString(140, QChar(0x416)), QString(128, QChar(0x416)), false,
         "слишком длинное имя", QString(127, QChar(0x416)));
+    // Four bytes each: the preset is cut between two emoji, never inside one.
+    row("280 bytes of emoji", QString("😀").repeated(70), QString("😀").repeated(70), false,
+        "слишком длинное имя", QString("😀").repeated(63));
 }
 
 void TestGenerationCommand::refusedNameIsAskedForAgain()
@@ -418,7 +421,8 @@ void TestGenerationCommand::failedPlacementStopsBeforeDecorations_data()
     QTest::newRow("start.htm is a folder") << "folder" << QStringList{DeleteFailed} << "";
     QTest::newRow("quiz folder deleted since") << "gone" << QStringList(6, CopyFailed) << "";
     QTest::newRow("page beyond the file size limit")
-        << "limit" << QStringList() << "File too large.";
+        << "limit" << QStringList()
+        << "Не удаётся записать файл «start.htm»: системная ошибка 27."; // EFBIG
     QTest::newRow("decoration beyond the file size limit")
         << "decoration" << QStringList{DecorFailed + "\nfong.gif: системная ошибка 27"} << "";
 }

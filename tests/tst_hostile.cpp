@@ -51,12 +51,11 @@ template <class F> void checkPeakMemory(F&& f)
                  qPrintable(QStringLiteral("peak memory %1 MiB").arg(peakKb / 1024)));
 }
 
-// What the user reads must say something: the library's numbered message or a Russian sentence.
+// What the user reads must say something in Russian, never a bare library code.
 bool isClearMessage(const QString& text)
 {
-    static const QRegularExpression library(QStringLiteral("^JPEG error #\\d+$"));
     static const QRegularExpression russian(QStringLiteral("[А-Яа-яЁё]{3,}"));
-    return library.match(text).hasMatch() || russian.match(text).hasMatch();
+    return russian.match(text).hasMatch() && !text.contains(QStringLiteral("JPEG error"));
 }
 
 QByteArray readAll(const QString& path)
@@ -296,17 +295,24 @@ void TestHostile::choice()
     QCOMPARE(window.setup().currentFile, path);
     QCOMPARE(window.setup().currentSlot, 3);
 
-    if (dialogs.log.isEmpty()) {
+    if (dialogs.errors().isEmpty()) {
         QVERIFY2(Expect(expect) != Expect::Refused, "the window took a file that must be refused");
         QCOMPARE(window.setup().slot(3).picturePath, path);
         QVERIFY(window.setup().slot(3).chosen);
         QVERIFY(child<PictureBox>(window, numbered("thumbnail", 3))->picture() != before.thumb);
+        // Taken, but named when its data is cut short or corrupt; a missing end marker loses
+        // nothing.
+        static const QRegularExpression cutShort(QStringLiteral("^(trunc|corrupt|declares)-"));
+        const bool cut = cutShort.match(name).hasMatch() && !name.endsWith("no-eoi.jpg");
+        QCOMPARE(dialogs.log,
+                 cut ? QStringList{"Message: " + partialPictureNotice(3, name)} : QStringList());
     } else {
         QVERIFY2(Expect(expect) != Expect::Decodes, qPrintable(dialogs.log.join('\n')));
         QCOMPARE(dialogs.log.size(), 1);
         QCOMPARE(dialogs.errors().size(), 1);
         QVERIFY2(isClearMessage(refusal), qPrintable(refusal));
-        QCOMPARE(dialogs.errors().first(), standardErrorText(refusal));
+        QCOMPARE(dialogs.errors().first(),
+                 standardErrorText(namedPictureFailure(3, name, refusal)));
         QVERIFY(stateOf(window, 3) == before);
     }
     // No other slot was touched either way.
@@ -354,7 +360,7 @@ void TestHostile::slotSwitchToSpoiledPicture()
         refusal = e.text();
     }
     QVERIFY2(isClearMessage(refusal), qPrintable(refusal));
-    QCOMPARE(dialogs.errors().first(), standardErrorText(refusal));
+    QCOMPARE(dialogs.errors().first(), standardErrorText(namedPictureFailure(2, spoiler, refusal)));
     QCOMPARE(window.setup().currentSlot, 2);
     QCOMPARE(window.setup().slot(2).picturePath, picture);
     QCOMPARE(child<PictureBox>(window, "preview")->picture(), SlotStrip::placeholder());

@@ -21,8 +21,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <jerror.h>
-
 #include <memory>
 
 namespace
@@ -79,6 +77,7 @@ private slots:
     void switchingSlots();
     void choosePicture_data();
     void choosePicture();
+    void previewReloadedOnSwitch_data();
     void previewReloadedOnSwitch();
     void extensionTest_data();
     void extensionTest();
@@ -309,11 +308,36 @@ void TestMainWindow::choosePicture()
         }
 }
 
+void TestMainWindow::previewReloadedOnSwitch_data()
+{
+    QTest::addColumn<bool>("sameSize");
+    QTest::addColumn<int>("laterMs"); // the rewrite's modification time after the first one's
+    QTest::newRow("other size, an hour later") << false << 3600'000;
+    QTest::newRow("same size, an hour later") << true << 3600'000;
+    QTest::newRow("same size, within one second") << true << 500;
+}
+
 void TestMainWindow::previewReloadedOnSwitch()
 {
+    QFETCH(bool, sameSize);
+    QFETCH(int, laterMs);
     MainWindow& window = *m_window;
     const QString file = path("reload.jpg");
-    QVERIFY(writeFile(file, encodeJpeg(quadrants(80, 60, TL, TR, BL, BR))) && setModified(file, 2));
+    QByteArray first = encodeJpeg(quadrants(80, 60, TL, TR, BL, BR));
+    QByteArray second = encodeJpeg(quadrants(80, 60, Other, Other, Other, Other));
+    if (sameSize) { // bytes after the end of a picture are not read
+        const qsizetype gap = second.size() - first.size();
+        (gap > 0 ? first : second).append(QByteArray(qAbs(gap), '\0'));
+    }
+    const qint64 at = (QDateTime::currentSecsSinceEpoch() - 7200) * 1000 + 100;
+    const auto writeAt = [&file](const QByteArray& bytes, qint64 ms) {
+        QFile f(file);
+        return f.open(QIODevice::ReadWrite) && f.resize(0) && f.write(bytes) == bytes.size() &&
+               f.flush() &&
+               f.setFileTime(QDateTime::fromMSecsSinceEpoch(ms), QFileDevice::FileModificationTime);
+    };
+    const auto removed = qScopeGuard([&file] { QFile::remove(file); });
+    QVERIFY(writeAt(first, at));
     child<FileListBox>(window, "fileList")->addItem(QStringLiteral("reload.jpg"));
     window.chooseSlot(2);
     choose("reload.jpg");
@@ -325,14 +349,12 @@ void TestMainWindow::previewReloadedOnSwitch()
     checkInvariants();
 
     // The preview comes from the disk again; the thumbnail keeps what was painted.
-    QVERIFY(writeFile(file, encodeJpeg(quadrants(80, 60, Other, Other, Other, Other))) &&
-            setModified(file, 1));
+    QVERIFY(writeAt(second, at + laterMs));
     window.chooseSlot(2);
     QVERIFY(near(child<PictureBox>(window, "preview")->picture().pixel(62, 42), Other.rgb()));
     QCOMPARE(child<PictureBox>(window, "thumbnail2")->picture(), thumb);
     checkInvariants();
     QVERIFY(m_fakes->dialogs.log.isEmpty());
-    QFile::remove(file);
 }
 
 void TestMainWindow::extensionTest_data()
@@ -451,6 +473,12 @@ void TestMainWindow::followsFolder()
     QVERIFY(QDir(path("watched")).removeRecursively());
     QTRY_COMPARE_WITH_TIMEOUT(folders->directory(), m_dir.path(), 20000);
     QCOMPARE(list->directory(), m_dir.path());
+
+    // Outside the start folder, where nothing else changes and re-reads the list.
+    QTemporaryDir outside;
+    emit folders->openRequested(outside.path());
+    QVERIFY(writeFile(outside.filePath("late.jpg"), QByteArray()));
+    QTRY_COMPARE_WITH_TIMEOUT(list->count(), 1, 20000);
     QVERIFY(m_fakes->dialogs.log.isEmpty());
     checkInvariants();
 }
@@ -505,22 +533,24 @@ void TestMainWindow::reselectAfterSwitch()
 void TestMainWindow::undecodableChoiceChangesOnlyCurrentFile_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<int>("code");
-    QTest::newRow("not a picture") << "bad.jpg" << int(JERR_NO_SOI);
-    QTest::newRow("empty file") << "empty.jpg" << int(JERR_INPUT_EMPTY);
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("not a picture") << "bad.jpg"
+                                   << "это не JPEG-файл";
+    QTest::newRow("empty file") << "empty.jpg"
+                                << "файл пуст";
 }
 
 void TestMainWindow::undecodableChoiceChangesOnlyCurrentFile()
 {
     QFETCH(QString, file);
-    QFETCH(int, code);
+    QFETCH(QString, reason);
     MainWindow& window = *m_window;
     choose("d.jpg");
     const QImage thumb = child<PictureBox>(window, "thumbnail1")->picture(),
                  clean = window.cleanThumbnail(),
                  preview = child<PictureBox>(window, "preview")->picture();
     choose(file);
-    QCOMPARE(m_fakes->dialogs.errors(), QStringList{QStringLiteral("JPEG error #%1.").arg(code)});
+    QCOMPARE(m_fakes->dialogs.errors(), QStringList{"Картинка 1 (" + file + "): " + reason + "."});
     QCOMPARE(window.setup().currentFile, path(file));
     QCOMPARE(window.setup().slot(1).picturePath, path("d.jpg"));
     QVERIFY(window.setup().slot(1).chosen);
@@ -551,7 +581,9 @@ void TestMainWindow::switchToVanishedPicture()
     window.chooseSlot(2);
     QCOMPARE(m_fakes->dialogs.log,
              QStringList({"answer", "question",
-                          QStringLiteral("Error: Не удаётся открыть файл «%1».").arg(file)}));
+                          QStringLiteral("Error: Картинка 2 (vanishing.jpg): не удаётся открыть "
+                                         "файл «%1».")
+                              .arg(file)}));
     QCOMPARE(window.setup().currentSlot, 2);
     QCOMPARE(child<QLabel>(window, "slotNumberLabel")->text(), QStringLiteral("N2"));
     QVERIFY(framedAt(child<PictureBox>(window, "thumbnail2")->picture()));

@@ -8,6 +8,7 @@
 #include "testjpeg.h"
 
 #include <QColorSpace>
+#include <QProcess>
 #include <QtTest>
 
 #include <csignal>
@@ -84,7 +85,8 @@ private slots:
             QTest::addRow("%s, full disk", name) << kind << "limit" << full;
         }
         QTest::newRow("undecodable picture") << 1 << "garbage"
-                                             << "Картинка 4 (4.jpg): JPEG error";
+                                             << "Картинка 4 (4.jpg): это не JPEG-файл";
+        QTest::newRow("cut picture, sent and named") << 2 << "cut" << QString();
     }
     // Whole or not at all: the old file stays unless the new one is complete.
     void exports()
@@ -99,6 +101,9 @@ private slots:
             QVERIFY(QFile::remove(m_quiz + "/4.jpg"));
         if (breakage == "garbage")
             QVERIFY(writeFile(m_quiz + "/4.jpg", QByteArray(5000, 'x')));
+        QFile four(m_quiz + "/4.jpg");
+        if (breakage == "cut")
+            QVERIFY(four.open(QIODevice::ReadWrite) && four.resize(four.size() / 2));
 
         rlimit limit{}, unlimited{};
         getrlimit(RLIMIT_FSIZE, &unlimited);
@@ -106,8 +111,9 @@ private slots:
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         QVERIFY(setrlimit(RLIMIT_FSIZE, &limit) == 0);
         QString failure;
+        QStringList notices;
         try {
-            exportQuiz(QuizExport(kind), m_quiz, out, m_supplied);
+            notices = exportQuiz(QuizExport(kind), m_quiz, out, m_supplied);
         } catch (const QuirvelError& e) {
             failure = e.text();
         }
@@ -116,6 +122,9 @@ private slots:
 
         QVERIFY2(error.isEmpty() ? failure.isEmpty() : failure.startsWith(error.arg(out)),
                  qPrintable(failure));
+        QCOMPARE(notices, breakage == "cut" ? QStringList{"Картинка 4 (4.jpg) повреждена: "
+                                                          "показана не полностью"}
+                                            : QStringList());
         QCOMPARE(QDir(m_folder->filePath("out")).entryList(QDir::Files | QDir::Hidden), {"export"});
         QFile file(out);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -132,6 +141,41 @@ private slots:
             QCOMPARE(bytes.count("\r\n"), original.count("\r\n")); // same lines, nothing else
             QVERIFY(!bytes.contains(".gif\"") && !bytes.contains(".jpg"));
         }
+    }
+
+    // The sheet prints what the page shows: formatting tags applied, others and a local file
+    // named in one as typed, emoji in a font the PDF holds, long words broken, and the pupil's
+    // part on its one page, its pictures and type made smaller for long answers.
+    void sheetKeepsEveryCharacter()
+    {
+        QuizSetup setup;
+        setup.title = "Флаги <i>и</i>  звери 🐻";
+        const QString answer = QString("Ответ <b>жирный</b> <img src=\"%1\"> &amp;\r\n")
+                                   .arg(m_quiz + "/1.jpg")
+                                   .repeated(2);
+        for (int k = 1; k <= 6; ++k)
+            setup.slot(k) = {{}, true, "Чей флаг 🇮🇸?", answer + QString(100, u'щ'), "jpg"};
+        writeStartPage(setup, AnswerOrder{{3, 1, 2, 6, 4, 5}, "3, 1, 2, 6, 4, 5"}, m_quiz);
+        const QString out = m_folder->filePath("sheet.pdf");
+        exportQuiz(QuizExport::Sheet, m_quiz, out, m_supplied);
+        const auto output = [&](const QString& tool, const QStringList& arguments) {
+            QProcess process;
+            process.start(tool, arguments);
+            return process.waitForFinished(60000) ? QString::fromUtf8(process.readAll()) : "";
+        };
+        const QStringList pages = output("pdftotext", {"-layout", out, "-"}).split('\f');
+        QCOMPARE(pages.size(), 3); // two and the end
+        QVERIFY2(pages[0].startsWith("Флаги и звери"), qPrintable(pages[0]));
+        QCOMPARE(pages[0].count(QString("Ответ жирный <img src=\"%1\"> & ").arg(m_quiz + "/1.jpg")),
+                 6);
+        QCOMPARE(pages[0].count(u'щ'), 6 * 100);
+        QVERIFY(!pages[0].contains("<b>") && !pages[1].contains("<i>"));
+        QVERIFY(!pages[0].contains(QString(100, u'щ'))); // broken to fit the width
+        const QStringList fonts = output("pdffonts", {out}).split('\n').mid(2);
+        const QRegularExpression embedded(" yes +\\S+ +\\S+ +\\d+ +\\d+$");
+        QVERIFY2(fonts.filter(embedded).size() == fonts.size() - 1 &&
+                     fonts.filter(QRegularExpression("^(Symbola|DejaVuSans) ")).size() == 2,
+                 qPrintable(fonts.join('\n')));
     }
 
     // Upright, at most 640 high and never enlarged, only JFIF and the profile kept.

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/errorreason.h"
 #include "core/quirvelerror.h"
 #include "core/quizfolder.h"
 #include "core/quizrecovery.h"
@@ -9,6 +10,9 @@
 #include <QLockFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cerrno>
+#include <cstring>
 
 namespace
 {
@@ -105,6 +109,29 @@ private slots:
         // A file copied onto itself keeps its content.
         QVERIFY(!copyIntoFolder(pathOf("b/./Ёлка.JPG"), pathOf("b//")));
         QCOMPARE(readBytes(pathOf("b/Ёлка.JPG")), QByteArray("new"));
+    }
+
+    // Every reason errorReason words; one it does not know is named by its number.
+    void errorReasons_data()
+    {
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("reason");
+        const QString full = "на диске нет места", denied = "нет прав на запись";
+        const QString gone = "файл или папка не найдены", io = "ошибка чтения или записи диска";
+        const auto row = [](int error, const QString& reason) {
+            QTest::addRow("%s", error ? strerrorname_np(error) : "errno unset") << error << reason;
+        };
+        row(ENOSPC, full), row(EDQUOT, full), row(EACCES, denied), row(EPERM, denied);
+        row(EROFS, "диск только для чтения"), row(ENAMETOOLONG, "слишком длинное имя");
+        row(ENOENT, gone), row(ENOTDIR, gone), row(EEXIST, "такое имя уже есть");
+        row(EIO, io), row(0, io), row(EISDIR, "системная ошибка 21");
+    }
+    void errorReasons()
+    {
+        QFETCH(int, error);
+        QFETCH(QString, reason);
+        errno = error;
+        QCOMPARE(errorReason(lastSystemError()), reason);
     }
 
     void copyFailures_data()

@@ -174,6 +174,9 @@ private slots:
         }
         QVERIFY(file.remove());
         QVERIFY(refusal(path).startsWith(QString("Не удаётся открыть файл «%1»: ").arg(path)));
+        QCOMPARE(refusal(path).section("»: ", 1), QString("файл или папка не найдены"));
+        QVERIFY(QDir().mkdir(path));
+        QCOMPARE(refusal(path).section("»: ", 1), QString("системная ошибка 21")); // EISDIR
     }
 };
 

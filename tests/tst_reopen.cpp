@@ -56,6 +56,9 @@ private slots:
             QVERIFY(writeFile(pic(names[i]), encodeJpeg(quadrants(64 + 16 * i, 48, c[i], c[5 - i],
                                                                   c[(i + 2) % 6], c[i / 2]))));
         QVERIFY(writeFile(pic("bad.jpg"), "no picture") && writeFile(pic("notes.txt"), "text"));
+        const QByteArray whole =
+            encodeJpeg(quadrants(160, 120, Qt::red, Qt::red, Qt::red, Qt::red));
+        QVERIFY(writeFile(pic("cut.jpg"), whole.left(whole.indexOf("\xFF\xDA") + 20)));
         QVERIFY(QDir(m_pictures.path()).mkdir("dir.jpg") && QDir::setCurrent(m_pictures.path()));
     }
     void init() { m_fakes.dialogs = ScriptedDialogs(); }
@@ -117,6 +120,24 @@ private slots:
         QVERIFY(child<QPlainTextEdit>(*window, "answerEdit")->toPlainText().isEmpty());
         QCOMPARE(m_fakes.dialogs.messages().join("|"), skipped);
         QCOMPARE(m_fakes.dialogs.errors().size(), int(dropped.contains("bad.jpg")));
+    }
+
+    // A picture cut short is shown as far as it goes and named once: one box for a drop, none
+    // on a slot switch, one when picked in the list.
+    void partialPicturesNamed()
+    {
+        auto window = newWindow();
+        QVERIFY(dropFiles(window.get(), {pic("cut.jpg"), pic("p1.jpg"), pic("cut.jpg")}));
+        const QString named = "Картинка %1 (cut.jpg) повреждена: показана не полностью";
+        QCOMPARE(m_fakes.dialogs.messages(), {named.arg(1) + "\n" + named.arg(3)});
+        window->chooseSlot(1);
+        window->chooseSlot(3);
+        window->chooseSlot(4);
+        auto* list = child<FileListBox>(*window, "fileList");
+        list->setCurrentItem(list->findItems("cut.jpg", Qt::MatchExactly).value(0));
+        QCOMPARE(m_fakes.dialogs.log, QStringList({"Message: " + named.arg(1) + "\n" + named.arg(3),
+                                                   "Message: " + named.arg(4)}));
+        QVERIFY(window->setup().slot(4).chosen);
     }
 
     void roundTrip_data()

@@ -25,6 +25,8 @@ private slots:
     void failedFileWriteKeepsEarlierPage();
 };
 
+static const QString WriteFailed = QStringLiteral("Не удаётся записать файл «start.htm»: ");
+
 // The quizzes behind the expected pages in tests/data.
 static void fillQuiz(const QString& name, QuizSetup& setup, AnswerOrder& order)
 {
@@ -144,7 +146,7 @@ void TestStartPage::failedWriteStopsAndReports()
         writeStartPage(device, setup, order);
         QFAIL("a failed write must end the page");
     } catch (const QuirvelError& e) {
-        QCOMPARE(e.text(), QStringLiteral("Нет места на устройстве"));
+        QCOMPARE(e.text(), WriteFailed + QStringLiteral("на диске нет места"));
     }
     QCOMPARE(device.writesAfterFailure, 0);
     QCOMPARE(device.written, pageBytes(setup, order).left(capacity));
@@ -186,11 +188,12 @@ void TestStartPage::failedFileWriteKeepsEarlierPage()
     setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, savedSignal);
 
-    QCOMPARE(error, QString::fromLocal8Bit(std::strerror(EFBIG)));
+    QCOMPARE(error, WriteFailed + QStringLiteral("системная ошибка 27")); // EFBIG
     QCOMPARE(readAll(dir.path() + "/start.htm"), earlier);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"start.htm"});
 
-    QCOMPARE(writeError(other, dir.path() + "/absent"), QString::fromLocal8Bit(strerror(ENOENT)));
+    QCOMPARE(writeError(other, dir.path() + "/absent"),
+             WriteFailed + QStringLiteral("файл или папка не найдены"));
     QVERIFY(!QFileInfo::exists(dir.path() + "/absent"));
 }
 

@@ -11,7 +11,7 @@ bash "$here/../../scripts/install-missing.sh" fp-utils libc-bin
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-pages=(index.htm window.htm make.htm generate.htm view.htm regenerate.htm reopen.htm export.htm messages.htm)
+pages=(index.htm window.htm make.htm generate.htm view.htm regenerate.htm reopen.htm export.htm classroom.htm messages.htm)
 sources=(instr.hhp toc.hhc index.hhk style.css "${pages[@]}")
 
 for f in "${sources[@]}"; do

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "config-quirvel.h"
 
+#include "classroom/classroomcommand.h"
 #include "core/commandline.h"
 #include "core/privateruntimefolder.h"
 #include "core/programplaces.h"
@@ -26,16 +27,16 @@
 namespace
 {
 
-// Writes the export the command line asked for: 0 done, 1 failed with the reason on stderr.
+// Writes the export the command line asked for: 0 done, 1 failed with the reason on stderr. A
+// picture sent only in part is named on stderr too, but the export is done.
 int runExport(const CommandLine& line)
 {
     try {
         const QString supplied =
             resolveProgramPlaces(QCoreApplication::applicationDirPath()).suppliedFolder;
-        const QuizExport kind = line.exportKind == CommandLine::Export::Page    ? QuizExport::Page
-                                : line.exportKind == CommandLine::Export::Scorm ? QuizExport::Scorm
-                                                                                : QuizExport::Sheet;
-        exportQuiz(kind, line.quizFolder, line.exportFile, supplied);
+        for (const QString& notice :
+             exportQuiz(line.exportKind, line.quizFolder, line.exportFile, supplied))
+            std::fputs((notice + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
         // A script, or a teacher at the terminal, learns where the file went.
         std::fputs((line.exportFile + QLatin1Char('\n')).toLocal8Bit().constData(), stdout);
         return 0;
@@ -52,7 +53,7 @@ int runExport(const CommandLine& line)
 // that one on the offscreen platform.
 int runExport(const CommandLine& line, int argc, char* argv[])
 {
-    if (line.exportKind != CommandLine::Export::Sheet) {
+    if (line.exportKind != QuizExport::Sheet) {
         QCoreApplication app(argc, argv);
         return runExport(line);
     }
@@ -64,7 +65,8 @@ int runExport(const CommandLine& line, int argc, char* argv[])
 // Prints what the command line asked for; true when the program ends here.
 bool answered(const CommandLine& line, int& exitCode)
 {
-    if (line.outcome == CommandLine::Outcome::Run || line.outcome == CommandLine::Outcome::Export)
+    if (line.outcome == CommandLine::Outcome::Run || line.outcome == CommandLine::Outcome::Export ||
+        line.outcome == CommandLine::Outcome::Classroom)
         return false;
     const bool failed = line.outcome == CommandLine::Outcome::Fail;
     std::fputs(line.text.toLocal8Bit().constData(), failed ? stderr : stdout);
@@ -91,6 +93,8 @@ int main(int argc, char* argv[])
         runtimeFolder.emplace();
     if (first.outcome == CommandLine::Outcome::Export)
         return runExport(first, argc, argv);
+    if (first.outcome == CommandLine::Outcome::Classroom)
+        return runClassroomCommand(first, argc, argv);
 
     QApplication app(argc, argv);
     app.setWindowIcon(QIcon(QStringLiteral(":/about/icon.png")));
@@ -101,6 +105,8 @@ int main(int argc, char* argv[])
         return exitCode;
     if (line.outcome == CommandLine::Outcome::Export)
         return runExport(line);
+    if (line.outcome == CommandLine::Outcome::Classroom)
+        return runClassroomCommand(line, argc, argv);
     // Lets the desktop match the windows to the installed menu entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(QUIRVEL_APP_ID));
     const ProgramPlaces places = resolveProgramPlaces(QCoreApplication::applicationDirPath());

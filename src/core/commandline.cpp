@@ -105,11 +105,41 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
         QStringLiteral("print-sheet"),
         QStringLiteral("Сохранить лист для печати викторины из QUIZFOLDER в FILE (.pdf) и выйти."),
         QStringLiteral("FILE"));
+    const QCommandLineOption classroom(
+        QStringLiteral("classroom"),
+        QStringLiteral("Провести викторину из QUIZFOLDER в классе: напечатать адрес для учеников и "
+                       "выводить каждый результат строкой JSON, пока программу не остановят."));
+    const QCommandLineOption port(
+        QStringLiteral("port"),
+        QStringLiteral("С --classroom: порт, 0 - любой свободный (по умолчанию 8765)."),
+        QStringLiteral("N"));
+    const QCommandLineOption address(
+        QStringLiteral("address"),
+        QStringLiteral("С --classroom: принимать учеников только по адресу A."), QStringLiteral("A"));
+    const QCommandLineOption csv(
+        QStringLiteral("csv"),
+        QStringLiteral("С --classroom: при остановке сохранить таблицу результатов в FILE (.csv)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption pupilRate(
+        QStringLiteral("pupil-rate"),
+        QStringLiteral("С --classroom: результатов в минуту от одного ученика (20)."),
+        QStringLiteral("N"));
+    const QCommandLineOption addressRate(
+        QStringLiteral("address-rate"),
+        QStringLiteral("С --classroom: отправок в минуту с одного адреса (60)."), QStringLiteral("N"));
+    const QCommandLineOption maxPupils(
+        QStringLiteral("max-pupils"), QStringLiteral("С --classroom: учеников в классе (200)."),
+        QStringLiteral("N"));
+    const QList<const QCommandLineOption*> classroomOptions{&port,      &address,     &csv,
+                                                            &pupilRate, &addressRate, &maxPupils};
     parser.addOption(help);
     parser.addOption(version);
     parser.addOption(exportPage);
     parser.addOption(exportScorm);
     parser.addOption(printSheet);
+    parser.addOption(classroom);
+    for (const QCommandLineOption* option : classroomOptions)
+        parser.addOption(*option);
     parser.addPositionalArgument(
         QStringLiteral("QUIZFOLDER"),
         QStringLiteral("Папка викторины, созданной программой, или её start.htm: викторина "
@@ -132,10 +162,10 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
         line.exportAsked =
             parser.isSet(exportPage) || parser.isSet(exportScorm) || parser.isSet(printSheet);
     } else {
-        const QList<std::pair<const QCommandLineOption*, CommandLine::Export>> exports{
-            {&exportPage, CommandLine::Export::Page},
-            {&exportScorm, CommandLine::Export::Scorm},
-            {&printSheet, CommandLine::Export::Sheet},
+        const QList<std::pair<const QCommandLineOption*, QuizExport>> exports{
+            {&exportPage, QuizExport::Page},
+            {&exportScorm, QuizExport::Scorm},
+            {&printSheet, QuizExport::Sheet},
         };
         int asked = 0;
         for (const auto& [option, kind] : exports) {
@@ -147,8 +177,43 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
         }
         const QStringList positional = parser.positionalArguments();
         QString mistake;
+        const bool inClass = parsed && parser.isSet(classroom);
+        bool classroomOnly = false;
+        for (const QCommandLineOption* option : classroomOptions)
+            classroomOnly = classroomOnly || (parsed && parser.isSet(*option));
+        // A number in range, or -1.
+        auto number = [&](const QCommandLineOption& option, int least, int most, int preset) {
+            if (!parser.isSet(option))
+                return preset;
+            bool ok = false;
+            const int value = parser.value(option).toInt(&ok);
+            return ok && value >= least && value <= most ? value : -1;
+        };
+        auto& room = line.classroom;
+        if (inClass) {
+            room.port = number(port, 0, 65535, room.port);
+            room.resultsPerPupil = number(pupilRate, 1, 1000000, room.resultsPerPupil);
+            room.resultsPerAddress = number(addressRate, 1, 1000000, room.resultsPerAddress);
+            room.pupils = number(maxPupils, 1, 100000, room.pupils);
+            room.address = parser.value(address);
+            if (parser.isSet(csv))
+                room.csvFile = QFileInfo(parser.value(csv)).absoluteFilePath();
+        }
         if (!parsed)
             mistake = russianError(parser);
+        else if (classroomOnly && !inClass)
+            mistake = QStringLiteral("Параметры --port, --address, --csv, --pupil-rate, "
+                                     "--address-rate и --max-pupils действуют только с --classroom.");
+        else if (inClass && asked > 0)
+            mistake = QStringLiteral("Викторину в классе нельзя проводить вместе с сохранением.");
+        else if (inClass && positional.size() != 1)
+            mistake = positional.isEmpty()
+                          ? QStringLiteral("Не указана папка викторины для класса.")
+                          : QStringLiteral("Лишние аргументы: %1")
+                                .arg(positional.mid(1).join(QLatin1Char(' ')));
+        else if (inClass && (room.port < 0 || room.resultsPerPupil < 0 ||
+                             room.resultsPerAddress < 0 || room.pupils < 0))
+            mistake = QStringLiteral("Неверное число: порт от 0 до 65535, пределы больше нуля.");
         else if (asked > 1)
             mistake = QStringLiteral("Можно сделать только одно сохранение за раз.");
         else if (asked == 1 && positional.size() != 1)
@@ -167,6 +232,8 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
             if (asked == 1)
                 line.outcome = CommandLine::Outcome::Export;
             line.exportAsked = asked == 1;
+            if (inClass)
+                line.outcome = CommandLine::Outcome::Classroom;
             if (!positional.isEmpty())
                 line.quizFolder = QFileInfo(positional.first()).absoluteFilePath();
         }

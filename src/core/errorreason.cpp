@@ -29,6 +29,11 @@ QString errorReason(std::error_code error)
     }
 }
 
+std::error_code lastSystemError()
+{
+    return std::error_code(errno ? errno : EIO, std::generic_category());
+}
+
 QString withReason(const QString& text, const QString& what, std::error_code error)
 {
     return text + QLatin1Char('\n') + what + QStringLiteral(": ") + errorReason(error);

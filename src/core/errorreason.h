@@ -7,5 +7,9 @@
 // Why a file operation failed, in the user's words: "на диске нет места" and the like.
 QString errorReason(std::error_code error);
 
+// errno as an error code, taken right after the call that failed. EIO when that call left errno
+// unset, so that a failure is never mistaken for success.
+std::error_code lastSystemError();
+
 // "first line" + a line break + "what: reason", the form of every file error box.
 QString withReason(const QString& text, const QString& what, std::error_code error);

@@ -1,16 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/generatedquiz.h"
 
+#include "core/pagetemplate.h"
 #include "core/quirvelerror.h"
 #include "core/quizsetup.h"
 
 #include <QDir>
 #include <QFileInfo>
-
-namespace
-{
-const QString PageName = QStringLiteral("start.htm");
-}
 
 GeneratedQuiz readGeneratedQuiz(const QString& path)
 {
@@ -18,11 +14,12 @@ GeneratedQuiz readGeneratedQuiz(const QString& path)
     if (!given.exists())
         throw QuirvelError(QStringLiteral("Не найдена папка викторины «%1»").arg(path));
     const QString folder = given.isDir() ? given.absoluteFilePath() : given.absolutePath();
-    const QString page = given.isDir() ? QDir(folder).filePath(PageName) : given.absoluteFilePath();
+    const QString page =
+        given.isDir() ? QDir(folder).filePath(StartPageName) : given.absoluteFilePath();
     // Only a plain file is read: a pipe or a device under the page's name would never end.
     if (!QFileInfo(page).isFile())
         throw QuirvelError(
-            QStringLiteral("В папке «%1» нет страницы викторины %2").arg(folder, PageName));
+            QStringLiteral("В папке «%1» нет страницы викторины %2").arg(folder, StartPageName));
     GeneratedQuiz quiz{folder, readQuizPage(page)};
     // Every page this program writes names its pictures k.jpg.
     for (const QString& extension : quiz.contents.extensions)

@@ -2,6 +2,7 @@
 #include "core/generationcommand.h"
 
 #include "core/errorreason.h"
+#include "core/pagetemplate.h"
 #include "core/quizfolder.h"
 #include "core/quizrecovery.h"
 
@@ -61,7 +62,7 @@ QString createQuizFolder(const QuizSetup& setup)
     std::filesystem::create_directories(
         std::filesystem::path(QFile::encodeName(setup.quizzesFolder).toStdString()), error);
     if (!error && ::mkdir(QFile::encodeName(setup.quizFolder()).constData(), 0777) != 0)
-        error = std::error_code(errno, std::generic_category());
+        error = lastSystemError();
     if (!error)
         return {};
     return withReason(QString(), what, error).mid(1);
@@ -205,7 +206,7 @@ GenerationCommand::Outcome GenerationCommand::run()
 
     if (!dialogs.confirm(ViewQuestion))
         return Outcome::Placed;
-    m_lastPagePath = quizFolder + QStringLiteral("/start.htm");
+    m_lastPagePath = quizFolder + QLatin1Char('/') + StartPageName;
     m_services.shell.openDocument(m_lastPagePath, [&dialogs, page = m_lastPagePath] {
         dialogs.message(CannotShowText + page);
     });
@@ -222,7 +223,7 @@ GenerationCommand::PageStamp GenerationCommand::stampOf(const QString& quizFolde
     const QString clean = QDir::cleanPath(quizFolder);
     const QString resolved = QFileInfo(clean).canonicalFilePath();
     const QString folder = resolved.isEmpty() ? clean : resolved;
-    return PageStamp{folder, FileIdentity::of(folder + QStringLiteral("/start.htm"))};
+    return PageStamp{folder, FileIdentity::of(folder + QLatin1Char('/') + StartPageName)};
 }
 
 bool GenerationCommand::PageStamp::isSameFile(const PageStamp& other) const

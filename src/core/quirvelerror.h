@@ -1,6 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+// How this program reports a failure, everywhere:
+// - a core function that fails throws QuirvelError, whose text is whole and in Russian;
+// - a low-level file operation returns std::error_code (lastSystemError() right after the call),
+//   and whoever words the message says why through errorReason();
+// - every event handler runs inside guarded(), which shows what ended it.
+// Neither Qt's errorString() nor a library's English text ever reaches the user: where a library
+// gives only its own message, the text names the library in Russian ("ошибка библиотеки JPEG").
+
 #include <QString>
 #include <exception>
 #include <stdexcept>

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/quizdraft.h"
 
+#include "core/quizsetup.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -68,8 +70,10 @@ std::optional<QuizDraft> QuizDraft::fromJson(const QByteArray& json)
     const QJsonObject object = document.object();
     const QJsonArray slotList = object.value("slots").toArray();
     const int current = object.value("currentSlot").toInt();
-    if (parseError.error != QJsonParseError::NoError || object.value("format").toInt() != DraftFormat
-        || slotList.size() != int(std::tuple_size_v<decltype(quizSlots)>) || current < 1 || current > 6)
+    if (parseError.error != QJsonParseError::NoError ||
+        object.value("format").toInt() != DraftFormat ||
+        slotList.size() != int(std::tuple_size_v<decltype(quizSlots)>) || current < 1 ||
+        current > QuizSetup::SlotCount)
         return std::nullopt;
     QuizDraft draft;
     draft.titleText = object.value("title").toString();

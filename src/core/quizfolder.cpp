@@ -23,15 +23,10 @@ const QString CopyFailedText = QStringLiteral("Ошибка при копиро�
 const QString DecorationFailedText = QStringLiteral("Ошибка при копировании дополнений");
 const QString DeleteFailedText = QStringLiteral("Ошибка при удалении файла");
 
-std::error_code lastError()
-{
-    return std::error_code(errno ? errno : EIO, std::generic_category());
-}
-
 std::error_code makeFolder(const QString& path)
 {
     errno = 0;
-    return QDir().mkdir(path) ? std::error_code() : lastError();
+    return QDir().mkdir(path) ? std::error_code() : lastSystemError();
 }
 
 // Slot k's picture as new/k.jpg. Each slot copies into a folder of its own first, so that equal
@@ -61,7 +56,7 @@ bool writeQuizPage(const QuizSetup& setup, const AnswerOrder& order, IShell& she
     errno = 0;
     QTemporaryDir staging(quizFolder + QLatin1Char('/') + Prefix + QStringLiteral("XXXXXX"));
     // The reason mkdtemp gave (a read-only or vanished quiz folder).
-    const std::error_code madeStaging = lastError();
+    const std::error_code madeStaging = lastSystemError();
     const QString newFolder = staging.path() + QLatin1Char('/') + NewFolder;
     const std::error_code stagingError =
         staging.isValid() ? makeFolder(newFolder) : madeStaging;
@@ -108,7 +103,7 @@ bool writeQuizPage(const QuizSetup& setup, const AnswerOrder& order, IShell& she
 
     writeStartPage(setup, order, newFolder);
     // The page goes last, so that a new page is never left pointing at pictures that did not come.
-    names << QStringLiteral("start.htm");
+    names << StartPageName;
 
     const QString folderLabel = QStringLiteral("Папка ") + quizFolder;
     if (const FileFailure failure = writeMarker(staging.path(), CommitMarker, names, shell)) {

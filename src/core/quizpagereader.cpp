@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/quizpagereader.h"
 
-#include "core/quirvelerror.h"
-#include "core/pagetemplate.h"
 #include "core/cp1251.h"
+#include "core/errorreason.h"
+#include "core/pagetemplate.h"
+#include "core/quirvelerror.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringView>
 #include <algorithm>
 #include <bitset>
+#include <cerrno>
 #include <vector>
 
 namespace
@@ -114,7 +117,7 @@ public:
             return QByteArrayView(m_bytes).sliced(starts[i], ends[i] - starts[i]);
         };
         QuizPageContents contents;
-        std::array<QString, 6> cells;
+        std::array<QString, QuizSetup::SlotCount> cells;
         qsizetype title = -1;
         for (qsizetype i = 0; i < count; ++i) {
             const PageTemplateLine& line = pattern.inserts[i];
@@ -143,7 +146,7 @@ public:
                 break;
             }
         }
-        for (int k = 1; k <= 6; ++k)
+        for (int k = 1; k <= QuizSetup::SlotCount; ++k)
             contents.answers[contents.order[k] - 1] = cells[k - 1];
         return contents;
     }
@@ -229,11 +232,11 @@ private:
         AnswerOrder order;
         if (text.size() != 16)
             refuse(start);
-        std::bitset<7> seen;
-        for (int k = 0; k < 6; ++k) {
+        std::bitset<QuizSetup::SlotCount + 1> seen;
+        for (int k = 0; k < QuizSetup::SlotCount; ++k) {
             const int entry = text[3 * k] - '0';
-            if (entry < 1 || entry > 6 || seen.test(entry) ||
-                (k < 5 && text.sliced(3 * k + 1, 2) != ", "))
+            if (entry < 1 || entry > QuizSetup::SlotCount || seen.test(entry) ||
+                (k < QuizSetup::SlotCount - 1 && text.sliced(3 * k + 1, 2) != ", "))
                 refuse(start + 3 * k);
             seen.set(entry);
             order.entries[k] = entry;
@@ -258,16 +261,23 @@ QString tooBig(const QString& name)
 QuizPageContents readQuizPage(const QString& pagePath)
 {
     QFile file(pagePath);
-    if (!file.open(QIODevice::ReadOnly))
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly)) {
+        // Qt refuses a folder itself, without a system call that would set errno.
+        const std::error_code error = QFileInfo(pagePath).isDir()
+                                          ? std::make_error_code(std::errc::is_a_directory)
+                                          : lastSystemError();
         throw QuirvelError(
-            QStringLiteral("Не удаётся открыть файл «%1»: %2").arg(pagePath, file.errorString()));
+            QStringLiteral("Не удаётся открыть файл «%1»: %2").arg(pagePath, errorReason(error)));
+    }
     if (file.size() > MaxQuizPageSize)
         throw QuirvelError(tooBig(pagePath));
     // The cap also holds for a file that grows meanwhile or has no size to report.
+    errno = 0;
     const QByteArray bytes = file.read((file.isSequential() ? MaxQuizPageSize : file.size()) + 1);
     if (file.error() != QFileDevice::NoError)
-        throw QuirvelError(
-            QStringLiteral("Не удаётся прочитать файл «%1»: %2").arg(pagePath, file.errorString()));
+        throw QuirvelError(QStringLiteral("Не удаётся прочитать файл «%1»: %2")
+                               .arg(pagePath, errorReason(lastSystemError())));
     if (bytes.size() > MaxQuizPageSize)
         throw QuirvelError(tooBig(pagePath));
     return PageParser(bytes, pagePath).parse();

@@ -13,9 +13,9 @@
 // with. Writing the page again from these with the same order gives the same bytes.
 struct QuizPageContents {
     QString title;
-    std::array<QString, 6> questions;
-    std::array<QString, 6> answers;
-    std::array<QString, 6> extensions;
+    std::array<QString, QuizSetup::SlotCount> questions;
+    std::array<QString, QuizSetup::SlotCount> answers;
+    std::array<QString, QuizSetup::SlotCount> extensions;
     AnswerOrder order;
 };
 

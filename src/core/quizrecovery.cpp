@@ -3,6 +3,8 @@
 
 #include "core/errorreason.h"
 #include "core/filecopy.h"
+#include "core/pagetemplate.h"
+#include "core/quizsetup.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -31,11 +33,6 @@ QString joined(const QString& folder, const QString& name)
     return folder + QLatin1Char('/') + name;
 }
 
-std::error_code lastError()
-{
-    return std::error_code(errno ? errno : EIO, std::generic_category());
-}
-
 FileFailure placeAll(const QString& quizFolder, const QString& staging, const QList<Staged>& files,
                      IShell& shell)
 {
@@ -48,7 +45,7 @@ FileFailure placeAll(const QString& quizFolder, const QString& staging, const QL
         if (anythingAt(target) && !anythingAt(keptFile)) {
             errno = 0;
             if (!QDir().mkpath(kept))
-                return {kept, lastError()};
+                return {kept, lastSystemError()};
             if (const auto error = shell.renameFile(target, keptFile))
                 return {target, error};
         }
@@ -71,14 +68,14 @@ QStringList readMarker(const QString& path)
 FileFailure finishUnmarked(const QString& quizFolder, const QString& staging, IShell& shell)
 {
     QList<Staged> files;
-    for (int k = 1; k <= 6; ++k) {
+    for (int k = 1; k <= QuizSetup::SlotCount; ++k) {
         const QStringList inSlot = QDir(joined(staging, QString::number(k)))
                                        .entryList(QDir::Files | QDir::Hidden | QDir::System);
         if (inSlot.size() == 1)
             files.append({joined(joined(staging, QString::number(k)), inSlot.first()),
                           QString::number(k) + QStringLiteral(".jpg")});
     }
-    files.append({joined(staging, QStringLiteral("start.htm")), QStringLiteral("start.htm")});
+    files.append({joined(staging, StartPageName), StartPageName});
     return placeAll(quizFolder, staging, files, shell);
 }
 
@@ -113,7 +110,7 @@ FileFailure writeMarker(const QString& staging, const QString& marker, const QSt
     errno = 0;
     const QByteArray bytes = names.join(QLatin1Char('\n')).toUtf8() + '\n';
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
-        return {part, lastError()};
+        return {part, lastSystemError()};
     file.close();
     if (const auto error = shell.renameFile(part, joined(staging, marker)))
         return {part, error};
@@ -177,7 +174,7 @@ FileFailure removeStaging(const QString& staging, IShell& shell)
     for (const QString& folder : folders) {
         errno = 0;
         if (!QDir().rmdir(folder))
-            return {folder, lastError()};
+            return {folder, lastSystemError()};
     }
     return {};
 }

@@ -53,7 +53,9 @@ QString quizLockPath(const QString& quizFolder);
 // Finishes or undoes what an interrupted generation left in quizFolder, so that it holds a whole
 // quiz, and removes the staging folders and copies it left. Empty when the folder is whole (or
 // another window is writing it, which leaves it alone), otherwise the text to show once, with
-// its reason. lockHeld: the caller already holds quizLockPath(quizFolder).
+// its reason. lockHeld: the caller already holds quizLockPath(quizFolder). It returns the text
+// rather than throwing because the caller decides what follows: the start-up gathers the texts
+// of every folder and goes on, a generation shows its one text and stops.
 QString recoverQuizFolder(const QString& quizFolder, IShell& shell, bool lockHeld = false);
 
 // recoverQuizFolder for every folder directly below quizzesFolder; the texts of those it could not

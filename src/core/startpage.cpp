@@ -3,10 +3,12 @@
 
 #include "core/buildinfo.h"
 #include "core/cp1251.h"
+#include "core/errorreason.h"
 #include "core/pagetemplate.h"
 #include "core/quirvelerror.h"
 
 #include <QSaveFile>
+#include <cerrno>
 #include <iterator>
 
 namespace
@@ -55,7 +57,7 @@ constexpr TemplateLine PageTemplate[] = {
     {R"~(// --> )~", Insert::None, 0, ""}, // 33
     {R"~(</SCRIPT> )~", Insert::None, 0, ""}, // 34
     {R"~(</head>    )~", Insert::None, 0, ""}, // 35
-    {R"~(<body  bgcolor="#FFFFFF" background="fong.gif" topmargin="0"> )~", Insert::None, 0, ""}, // 36
+    {R"~(<body  bgcolor="#FFFFFF" background="fong.gif" topmargin="0"> )~", Insert::None, 0, "", NamesFile}, // 36
     {R"~(<i><b><font face="Arial" size="6" color="#FF0000">)~", Insert::Title, 0, ""}, // 37
     {R"~(</font></b></i><br>      )~", Insert::None, 0, ""}, // 38
     {R"~(<table border="1" width="100%" id="table1"> )~", Insert::None, 0, ""}, // 39
@@ -74,9 +76,9 @@ constexpr TemplateLine PageTemplate[] = {
     {R"~(</tr>   )~", Insert::None, 0, ""}, // 52
     {R"~(<tr>    )~", Insert::None, 0, ""}, // 53
     {R"~(<td width="25%" align="left" valign="top">  )~", Insert::None, 0, ""}, // 54
-    {R"~(<img border="0" src="11.gif" width="40" height="30"> (1). )~", Insert::Question, 1, R"~(</td> )~"}, // 55
+    {R"~(<img border="0" src="11.gif" width="40" height="30"> (1). )~", Insert::Question, 1, R"~(</td> )~", NamesFile}, // 55
     {R"~(<td width="25%" align="left" valign="top">     )~", Insert::None, 0, ""}, // 56
-    {R"~(<img border="0" src="22.gif" width="40" height="30">  (2). )~", Insert::Question, 2, R"~(</td>  )~"}, // 57
+    {R"~(<img border="0" src="22.gif" width="40" height="30">  (2). )~", Insert::Question, 2, R"~(</td>  )~", NamesFile}, // 57
     {R"~(<td width="25%" rowspan="2" valign="top">                                      )~", Insert::None, 0, ""}, // 58
     {R"~(<form name=form0>     )~", Insert::None, 0, ""}, // 59
     {R"~( <input type=button value=" << " onClick="javascript:this.form.amount.value--;"> )~", Insert::None, 0, ""}, // 60
@@ -98,19 +100,19 @@ constexpr TemplateLine PageTemplate[] = {
     {R"~(</tr>  )~", Insert::None, 0, ""}, // 76
     {R"~(<tr>      )~", Insert::None, 0, ""}, // 77
     {R"~(<td width="25%" align="left" valign="top"> )~", Insert::None, 0, ""}, // 78
-    {R"~(<img border="0" src="1.)~", Insert::Extension, 1, R"~(" height="160"></td> )~"}, // 79
+    {R"~(<img border="0" src="1.)~", Insert::Extension, 1, R"~(" height="160"></td> )~", NamesFile}, // 79
     {R"~( <td width="25%" align="left" valign="top">)~", Insert::None, 0, ""}, // 80
-    {R"~( <img border="0" src="2.)~", Insert::Extension, 2, R"~("  height="160"></td> )~"}, // 81
+    {R"~( <img border="0" src="2.)~", Insert::Extension, 2, R"~("  height="160"></td> )~", NamesFile}, // 81
     {R"~(</tr>      )~", Insert::None, 0, ""}, // 82
     {R"~(<tr> )~", Insert::None, 0, ""}, // 83
     {R"~(<td colspan="4" height="16"> )~", Insert::None, 0, ""}, // 84
-    {R"~(<img border="0" src="line1.gif"  width="760" height="5"></td> )~", Insert::None, 0, ""}, // 85
+    {R"~(<img border="0" src="line1.gif"  width="760" height="5"></td> )~", Insert::None, 0, "", NamesFile}, // 85
     {R"~(</tr> )~", Insert::None, 0, ""}, // 86
     {R"~(<tr>   )~", Insert::None, 0, ""}, // 87
     {R"~( <td width="25%" align="left" valign="top"> )~", Insert::None, 0, ""}, // 88
-    {R"~( <img border="0" src="33.gif" width="40" height="30">  (3). )~", Insert::Question, 3, R"~(</td> )~"}, // 89
+    {R"~( <img border="0" src="33.gif" width="40" height="30">  (3). )~", Insert::Question, 3, R"~(</td> )~", NamesFile}, // 89
     {R"~( <td width="25%" align="left" valign="top">  )~", Insert::None, 0, ""}, // 90
-    {R"~( <img border="0" src="44.gif" width="40" height="30">  (4). )~", Insert::Question, 4, R"~(</td> )~"}, // 91
+    {R"~( <img border="0" src="44.gif" width="40" height="30">  (4). )~", Insert::Question, 4, R"~(</td> )~", NamesFile}, // 91
     {R"~( <td width="25%" valign="top" rowspan="2">  )~", Insert::None, 0, ""}, // 92
     {R"~(<form name=form2>  )~", Insert::None, 0, ""}, // 93
     {R"~( <input type=button value=" << " onClick="javascript:this.form.amount.value--;"> )~", Insert::None, 0, ""}, // 94
@@ -133,19 +135,19 @@ constexpr TemplateLine PageTemplate[] = {
     {R"~(</tr>   )~", Insert::None, 0, ""}, // 111
     {R"~(<tr>     )~", Insert::None, 0, ""}, // 112
     {R"~(<td width="25%" align="left" valign="top"> )~", Insert::None, 0, ""}, // 113
-    {R"~(<img border="0" src="3.)~", Insert::Extension, 3, R"~( " height="160"></td> )~"}, // 114
+    {R"~(<img border="0" src="3.)~", Insert::Extension, 3, R"~( " height="160"></td> )~", NamesFile}, // 114
     {R"~(<td width="24%" align="left" valign="top"> )~", Insert::None, 0, ""}, // 115
-    {R"~(<img border="0" src="4.)~", Insert::Extension, 4, R"~("  height="160"></td> )~"}, // 116
+    {R"~(<img border="0" src="4.)~", Insert::Extension, 4, R"~("  height="160"></td> )~", NamesFile}, // 116
     {R"~(</tr> )~", Insert::None, 0, ""}, // 117
     {R"~(<tr>  )~", Insert::None, 0, ""}, // 118
     {R"~(<td colspan="4" height="16"> )~", Insert::None, 0, ""}, // 119
-    {R"~(<img border="0" src="line1.gif" width="760" height="5"></td> )~", Insert::None, 0, ""}, // 120
+    {R"~(<img border="0" src="line1.gif" width="760" height="5"></td> )~", Insert::None, 0, "", NamesFile}, // 120
     {R"~(</tr> )~", Insert::None, 0, ""}, // 121
     {R"~(<tr>   )~", Insert::None, 0, ""}, // 122
     {R"~(<td width="25%" align="left" valign="top"> )~", Insert::None, 0, ""}, // 123
-    {R"~(<img border="0" src="55.gif" width="40" height="30"> (5). )~", Insert::Question, 5, R"~( </td> )~"}, // 124
+    {R"~(<img border="0" src="55.gif" width="40" height="30"> (5). )~", Insert::Question, 5, R"~( </td> )~", NamesFile}, // 124
     {R"~(<td width="25%" align="left" valign="top"> )~", Insert::None, 0, ""}, // 125
-    {R"~(<img border="0" src="66.gif" width="40" height="30"> (6). )~", Insert::Question, 6, R"~(</td> )~"}, // 126
+    {R"~(<img border="0" src="66.gif" width="40" height="30"> (6). )~", Insert::Question, 6, R"~(</td> )~", NamesFile}, // 126
     {R"~(<td width="25%" valign="top" rowspan="2">  )~", Insert::None, 0, ""}, // 127
     {R"~(<form name=form4> )~", Insert::None, 0, ""}, // 128
     {R"~( <input type=button value=" << " onClick="javascript:this.form.amount.value--;"> )~", Insert::None, 0, ""}, // 129
@@ -167,9 +169,9 @@ constexpr TemplateLine PageTemplate[] = {
     {R"~(</tr>  )~", Insert::None, 0, ""}, // 145
     {R"~(<tr> )~", Insert::None, 0, ""}, // 146
     {R"~(<td width="25%" align="left" valign="top"> )~", Insert::None, 0, ""}, // 147
-    {R"~(<img border="0" src="5.)~", Insert::Extension, 5, R"~("  height="160"></td> )~"}, // 148
+    {R"~(<img border="0" src="5.)~", Insert::Extension, 5, R"~("  height="160"></td> )~", NamesFile}, // 148
     {R"~(<td width="24%" align="left" valign="top"> )~", Insert::None, 0, ""}, // 149
-    {R"~(<img border="0" src="6.)~", Insert::Extension, 6, R"~(" height="160"></td> )~"}, // 150
+    {R"~(<img border="0" src="6.)~", Insert::Extension, 6, R"~(" height="160"></td> )~", NamesFile}, // 150
     {R"~(</tr> )~", Insert::None, 0, ""}, // 151
     {R"~(</table> )~", Insert::None, 0, ""}, // 152
     {R"~(<TEXTAREA name=rez rows=3 cols=70 value="" type="text" style="font-family: Arial; font-size: 12pt; font-weight: bold"> Ваши результаты:  </TEXTAREA> )~", Insert::None, 0, ""}, // 153
@@ -210,21 +212,24 @@ QString pageBuildValue(PageInsert what)
 namespace
 {
 
-QString insertedValue(const TemplateLine& line, const QuizSetup& setup, const AnswerOrder& order)
+QString insertedValue(const TemplateLine& line, const QuizPageContents& contents)
 {
+    const auto ofSlot = [](const std::array<QString, QuizSetup::SlotCount>& texts, int k) {
+        return texts[size_t(k - 1)];
+    };
     switch (line.what) {
     case Insert::None:
         return {};
     case Insert::Title:
-        return setup.title;
+        return contents.title;
     case Insert::OrderText:
-        return order.text;
+        return contents.order.text;
     case Insert::Question:
-        return setup.slot(line.slot).question;
+        return ofSlot(contents.questions, line.slot);
     case Insert::Extension:
-        return setup.slot(line.slot).extension;
+        return ofSlot(contents.extensions, line.slot);
     case Insert::Answer:
-        return setup.slot(order[line.slot]).answer;
+        return ofSlot(contents.answers, contents.order[line.slot]);
     case Insert::Credit:
     case Insert::SiteLink:
         return pageBuildValue(line.what);
@@ -232,23 +237,64 @@ QString insertedValue(const TemplateLine& line, const QuizSetup& setup, const An
     return {};
 }
 
+QuizPageContents pageContents(const QuizSetup& setup, const AnswerOrder& order)
+{
+    QuizPageContents contents{setup.title, {}, {}, {}, order};
+    for (int k = 1; k <= QuizSetup::SlotCount; ++k) {
+        contents.questions[size_t(k - 1)] = setup.slot(k).question;
+        contents.answers[size_t(k - 1)] = setup.slot(k).answer;
+        contents.extensions[size_t(k - 1)] = setup.slot(k).extension;
+    }
+    return contents;
+}
+
+QuirvelError writeFailure()
+{
+    return QuirvelError(QStringLiteral("Не удаётся записать файл «%1»: %2")
+                            .arg(StartPageName, errorReason(lastSystemError())));
+}
+
 } // namespace
+
+QByteArray renderPage(const QuizPageContents& contents, const PageFileSource& fileSource)
+{
+    QByteArray page;
+    for (const TemplateLine& line : PageTemplate) {
+        const QString before = QString::fromUtf8(line.before);
+        const QString value = insertedValue(line, contents);
+        const QString text = before + value + QString::fromUtf8(line.after);
+        if (!line.namesFile || !fileSource) {
+            page += toWindows1251(text) + "\r\n";
+            continue;
+        }
+        // The name is the attribute's whole value: a picture's ends in its inserted extension,
+        // one of them in a blank before the quote.
+        qsizetype start = before.indexOf(QLatin1String(" src=\""));
+        if (start < 0)
+            start = before.indexOf(QLatin1String(" background=\""));
+        Q_ASSERT(start >= 0);
+        start = before.indexOf(QLatin1Char('"'), start) + 1;
+        const qsizetype end =
+            text.indexOf(QLatin1Char('"'),
+                         line.what == Insert::Extension ? before.size() + value.size() : start);
+        page += toWindows1251(text.left(start)) +
+                fileSource(text.mid(start, end - start).trimmed()) + toWindows1251(text.mid(end)) +
+                "\r\n";
+    }
+    return page;
+}
 
 void writeStartPage(QIODevice& out, const QuizSetup& setup, const AnswerOrder& order)
 {
-    for (const TemplateLine& line : PageTemplate) {
-        QByteArray bytes =
-            toWindows1251(QString::fromUtf8(line.before) + insertedValue(line, setup, order) +
-                          QString::fromUtf8(line.after));
-        bytes += "\r\n";
-        // A short write (full disk, size limit) is continued until the device either takes the
-        // rest or fails with the system's reason; the page never silently loses its tail.
-        for (qsizetype done = 0; done < bytes.size();) {
-            const qint64 written = out.write(bytes.constData() + done, bytes.size() - done);
-            if (written <= 0)
-                throw QuirvelError(out.errorString());
-            done += written;
-        }
+    const QByteArray bytes = renderPage(pageContents(setup, order));
+    // A short write (full disk, size limit) is continued until the device either takes the rest
+    // or fails with the system's reason; the page never silently loses its tail.
+    for (qsizetype done = 0; done < bytes.size();) {
+        errno = 0;
+        const qint64 written = out.write(bytes.constData() + done, bytes.size() - done);
+        if (written <= 0)
+            throw writeFailure();
+        done += written;
     }
 }
 
@@ -256,10 +302,12 @@ void writeStartPage(const QuizSetup& setup, const AnswerOrder& order, const QStr
 {
     // The page goes to a temporary file beside start.htm and replaces it only when complete.
     // Unbuffered, because a buffered flush at commit() can drop a partly written tail unnoticed.
-    QSaveFile file(quizFolder + QStringLiteral("/start.htm"));
+    QSaveFile file(quizFolder + QLatin1Char('/') + StartPageName);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw QuirvelError(file.errorString());
+        throw writeFailure();
     writeStartPage(file, setup, order);
+    errno = 0;
     if (!file.commit())
-        throw QuirvelError(file.errorString());
+        throw writeFailure();
 }

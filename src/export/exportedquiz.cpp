@@ -2,9 +2,11 @@
 #include "export/exportedquiz.h"
 
 #include "core/errorreason.h"
+#include "core/pagetemplate.h"
 #include "core/quirvelerror.h"
 #include "core/quizfolder.h"
 #include "export/reducedpicture.h"
+#include "jpeg/jpegdecoder.h"
 
 #include <QFile>
 
@@ -26,27 +28,23 @@ QByteArray readSmallFile(const QString& path, std::error_code& error)
     QFile file(path);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly)) {
-        error = std::error_code(errno ? errno : EIO, std::generic_category());
+        error = lastSystemError();
         return {};
     }
+    errno = 0;
     const QByteArray bytes = file.read(MaxQuizPageSize + 1);
     if (file.error() != QFileDevice::NoError)
-        error = std::error_code(errno ? errno : EIO, std::generic_category());
+        error = lastSystemError();
     else if (bytes.size() > MaxQuizPageSize)
         error = std::make_error_code(std::errc::file_too_large);
     return bytes;
-}
-
-QString pictureFailure(int k, const QString& name, const QString& reason)
-{
-    return QStringLiteral("Картинка %1 (%2): %3").arg(k).arg(name, reason);
 }
 
 } // namespace
 
 ExportedQuiz::ExportedQuiz(const QString& quizFolder, const QString& suppliedFolder)
 {
-    const QString pagePath = quizFolder + QStringLiteral("/start.htm");
+    const QString pagePath = quizFolder + QLatin1Char('/') + StartPageName;
     m_contents = readQuizPage(pagePath);
     std::error_code error;
     m_page = readSmallFile(pagePath, error);
@@ -70,18 +68,18 @@ ExportedQuiz::ExportedQuiz(const QString& quizFolder, const QString& suppliedFol
     }
 
     // The pictures are independent: every core takes the next one.
-    std::array<QString, 6> failures;
+    std::array<QString, QuizSetup::SlotCount> failures;
+    std::array<bool, QuizSetup::SlotCount> damaged{};
     std::atomic<int> next{0};
     auto work = [&] {
-        for (int i; (i = next++) < 6;) {
+        for (int i; (i = next++) < QuizSetup::SlotCount;) {
             const QString name = pictureName(i + 1);
             const QByteArray path = QFile::encodeName(quizFolder + QLatin1Char('/') + name);
             errno = 0;
             std::FILE* file = std::fopen(path.constData(), "rb");
             if (!file) {
-                failures[size_t(i)] = pictureFailure(
-                    i + 1, name,
-                    errorReason(std::error_code(errno ? errno : EIO, std::generic_category())));
+                failures[size_t(i)] =
+                    namedPictureFailure(i + 1, name, errorReason(lastSystemError()));
                 continue;
             }
             // The library reads 4 KB at a time; one system call per 4 KB of a 6 MB photo costs
@@ -89,17 +87,19 @@ ExportedQuiz::ExportedQuiz(const QString& quizFolder, const QString& suppliedFol
             std::vector<char> buffer(1 << 20);
             std::setvbuf(file, buffer.data(), _IOFBF, buffer.size());
             try {
-                m_pictures[size_t(i)] = reducedPicture(file);
+                m_pictures[size_t(i)] = reducedPicture(file, &damaged[size_t(i)]);
             } catch (const QuirvelError& e) {
-                failures[size_t(i)] = pictureFailure(i + 1, name, e.text());
+                failures[size_t(i)] = namedPictureFailure(i + 1, name, e.text());
             } catch (const std::bad_alloc&) {
                 failures[size_t(i)] =
-                    pictureFailure(i + 1, name, QStringLiteral("не хватает памяти"));
+                    namedPictureFailure(i + 1, name, QStringLiteral("не хватает памяти"));
             }
             std::fclose(file);
         }
     };
-    const int helpers = int(std::clamp(std::thread::hardware_concurrency(), 1u, 6u)) - 1;
+    const int helpers =
+        int(std::clamp(std::thread::hardware_concurrency(), 1u, unsigned(QuizSetup::SlotCount))) -
+        1;
     std::vector<std::thread> threads;
     for (int i = 0; i < helpers; ++i)
         threads.emplace_back(work);
@@ -109,6 +109,9 @@ ExportedQuiz::ExportedQuiz(const QString& quizFolder, const QString& suppliedFol
     for (const QString& failure : failures)
         if (!failure.isEmpty())
             throw QuirvelError(failure);
+    for (int k = 1; k <= 6; ++k)
+        if (damaged[size_t(k - 1)])
+            m_notices << partialPictureNotice(k, pictureName(k));
 }
 
 QString ExportedQuiz::pictureName(int k) const
@@ -118,7 +121,7 @@ QString ExportedQuiz::pictureName(int k) const
 
 QByteArray ExportedQuiz::file(const QString& name) const
 {
-    for (int k = 1; k <= 6; ++k)
+    for (int k = 1; k <= QuizSetup::SlotCount; ++k)
         if (name == pictureName(k))
             return picture(k);
     return m_decorations.value(name);

@@ -11,15 +11,15 @@ ExportFile::ExportFile(const QString& path) : m_file(path)
     errno = 0;
     // Unbuffered, so that errno still tells why a write failed.
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        fail(errno);
+        fail();
         throwFailure();
     }
 }
 
-void ExportFile::fail(int error) noexcept
+void ExportFile::fail() noexcept
 {
     if (!m_error)
-        m_error = std::error_code(error ? error : EIO, std::generic_category());
+        m_error = lastSystemError();
 }
 
 bool ExportFile::tryWrite(const char* data, qint64 size) noexcept
@@ -29,7 +29,7 @@ bool ExportFile::tryWrite(const char* data, qint64 size) noexcept
     errno = 0;
     if (m_file.write(data, size) == size)
         return true;
-    fail(errno);
+    fail();
     return false;
 }
 
@@ -51,7 +51,7 @@ void ExportFile::commit()
         throwFailure();
     errno = 0;
     if (!m_file.commit()) {
-        fail(errno);
+        fail();
         throwFailure();
     }
 }

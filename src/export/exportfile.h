@@ -20,7 +20,7 @@ public:
     void commit();
 
 private:
-    void fail(int error) noexcept;
+    void fail() noexcept;
 
     QSaveFile m_file;
     std::error_code m_error;

@@ -17,14 +17,11 @@ struct Encoder {
     jpeg_compress_struct cinfo{};
     jpeg_error_mgr jerr{};
     std::jmp_buf escape{};
-    int code = 0;
 };
 
 [[noreturn]] void errorExit(j_common_ptr cinfo)
 {
-    auto& e = *reinterpret_cast<Encoder*>(cinfo);
-    e.code = cinfo->err->msg_code;
-    std::longjmp(e.escape, 1);
+    std::longjmp(reinterpret_cast<Encoder*>(cinfo)->escape, 1);
 }
 
 void ignoreMessage(j_common_ptr, int) {}
@@ -84,6 +81,6 @@ QByteArray writeJpeg(const QImage& source, int quality, const QByteArray& iccPro
         done ? QByteArray(reinterpret_cast<const char*>(buffer), qsizetype(size)) : QByteArray();
     std::free(buffer);
     if (!done)
-        throw QuirvelError(QStringLiteral("JPEG error #%1").arg(e.code));
+        throw QuirvelError(QStringLiteral("ошибка библиотеки JPEG"));
     return bytes;
 }

@@ -6,6 +6,6 @@
 class ExportedQuiz;
 
 // The quiz page as one file to send: the folder's start.htm byte for byte, except that every
-// picture and decoration source (the background of line 36, the images of lines 55-150) is a
-// data: URI of that file's bytes.
+// picture and decoration it names (the background, the number images, the pictures, the
+// separator lines) is a data: URI of that file's bytes.
 QByteArray oneFilePage(const ExportedQuiz& quiz);

@@ -7,31 +7,17 @@
 #include "export/printedsheet.h"
 #include "export/scormpackage.h"
 
-void exportQuiz(QuizExport kind, const QString& quizFolder, const QString& file,
-                const QString& suppliedFolder)
+QStringList exportQuiz(QuizExport kind, const QString& quizFolder, const QString& file,
+                       const QString& suppliedFolder)
 {
     const ExportedQuiz quiz(quizFolder, suppliedFolder);
     if (kind == QuizExport::Scorm) {
         writeScormPackage(quiz, file);
-        return;
+        return quiz.notices();
     }
     const QByteArray bytes = kind == QuizExport::Page ? oneFilePage(quiz) : printedSheet(quiz);
     ExportFile out(file);
     out.write(bytes);
     out.commit();
-}
-
-void exportPage(const QString& quizFolder, const QString& file, const QString& suppliedFolder)
-{
-    exportQuiz(QuizExport::Page, quizFolder, file, suppliedFolder);
-}
-
-void exportScorm(const QString& quizFolder, const QString& file, const QString& suppliedFolder)
-{
-    exportQuiz(QuizExport::Scorm, quizFolder, file, suppliedFolder);
-}
-
-void printSheet(const QString& quizFolder, const QString& file, const QString& suppliedFolder)
-{
-    exportQuiz(QuizExport::Sheet, quizFolder, file, suppliedFolder);
+    return quiz.notices();
 }

@@ -4,8 +4,10 @@
 #include "export/jpegwriter.h"
 #include "jpeg/jpegdecoder.h"
 
-QByteArray reducedPicture(std::FILE* jpeg)
+QByteArray reducedPicture(std::FILE* jpeg, bool* damaged)
 {
     const ReducedJpeg picture = decodeJpegStreamReduced(jpeg, MaxSentPictureHeight);
+    if (damaged)
+        *damaged = picture.damaged;
     return writeJpeg(picture.image, 85, picture.iccProfile);
 }

@@ -10,5 +10,5 @@ inline constexpr int MaxSentPictureHeight = 640;
 
 // A picture as the exports send it: upright, at most MaxSentPictureHeight high, quality 85 with
 // only its JFIF and ICC segments, so no Exif (place, camera) leaves with it. Throws QuirvelError
-// with the decoder's message.
-QByteArray reducedPicture(std::FILE* jpeg);
+// with the decoder's message; `damaged` tells a picture that decoded only in part.
+QByteArray reducedPicture(std::FILE* jpeg, bool* damaged = nullptr);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/scormpackage.h"
 
+#include "core/pagetemplate.h"
 #include "core/quirvelerror.h"
 #include "core/quizfolder.h"
 #include "export/exportedquiz.h"
@@ -135,8 +136,8 @@ struct ArchiveGuard {
 // The package's files in the order they are written, the manifest first.
 QStringList scormPackageFiles(const ExportedQuiz& quiz)
 {
-    QStringList files{ManifestName, LaunchName, QStringLiteral("start.htm")};
-    for (int k = 1; k <= 6; ++k)
+    QStringList files{ManifestName, LaunchName, StartPageName};
+    for (int k = 1; k <= QuizSetup::SlotCount; ++k)
         files << quiz.pictureName(k);
     files << DecorationNames;
     return files;
@@ -197,18 +198,19 @@ void writeScormPackage(const ExportedQuiz& quiz, const QString& file)
             return;
         if (out.failed())
             out.throwFailure();
-        throw QuirvelError(QStringLiteral("Не удаётся записать файл «%1»: %2")
-                               .arg(file, QString::fromLocal8Bit(archive_error_string(a))));
+        // The library's own message is English; only its failure is said.
+        throw QuirvelError(
+            QStringLiteral("Не удаётся записать файл «%1»: ошибка библиотеки архивов").arg(file));
     };
     check(archive_write_set_format_zip(a));
     check(archive_write_set_bytes_in_last_block(a, 1));
     check(archive_write_open2(a, &out, nullptr, writeBlock, nullptr, nullptr));
     const std::time_t now = std::time(nullptr);
     for (const QString& name : files) {
-        const QByteArray bytes = name == ManifestName                  ? scormManifest(title, files)
-                                 : name == LaunchName                  ? scormLaunchPage(title)
-                                 : name == QStringLiteral("start.htm") ? quiz.page()
-                                                                       : quiz.file(name);
+        const QByteArray bytes = name == ManifestName    ? scormManifest(title, files)
+                                 : name == LaunchName    ? scormLaunchPage(title)
+                                 : name == StartPageName ? quiz.page()
+                                                         : quiz.file(name);
         archive_entry* entry = archive_entry_new();
         if (!entry)
             throw std::bad_alloc();

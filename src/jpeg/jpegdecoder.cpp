@@ -15,6 +15,8 @@
 #include <vector>
 
 #include <jpeglib.h>
+// Message codes as an enum: JMESSAGE is not defined here.
+#include <jerror.h>
 
 namespace
 {
@@ -34,6 +36,7 @@ struct Decoder {
     std::jmp_buf escape{};
     Failure failure = Failure::None;
     int code = 0;
+    bool damaged = false;
 };
 
 Decoder& owner(j_common_ptr cinfo)
@@ -52,7 +55,34 @@ Decoder& owner(j_common_ptr cinfo)
     std::longjmp(d.escape, 1);
 }
 
-void ignoreMessage(j_common_ptr, int) {}
+// Only warnings that mean pixels were lost count: intact phone photos often carry stray bytes
+// between segments, which the library skips and reports as well. The end of the file alone says
+// nothing where a missing end marker is all that is missing: scan data that breaks off is then
+// reported as a marker hit, and missing progressive scans show in the coefficients' bits (see
+// readRows). Arithmetic decoding and separate scans per component break off silently, though.
+void noteWarning(j_common_ptr cinfo, int level)
+{
+    if (level >= 0)
+        return;
+    const auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    switch (cinfo->err->msg_code) {
+    case JWRN_JPEG_EOF:
+        if (cinfo->is_decompressor && !d->progressive_mode &&
+            (d->arith_code || d->comps_in_scan < d->num_components))
+            owner(cinfo).damaged = true;
+        break;
+    case JWRN_HIT_MARKER:
+    case JWRN_MUST_RESYNC:
+    case JWRN_NOT_SEQUENTIAL:
+    case JWRN_BOGUS_PROGRESSION:
+    case JWRN_HUFF_BAD_CODE:
+    case JWRN_ARITH_BAD_CODE:
+        owner(cinfo).damaged = true;
+        break;
+    default:
+        break;
+    }
+}
 void ignoreOutput(j_common_ptr) {}
 
 void watchScans(j_common_ptr cinfo)
@@ -71,7 +101,7 @@ void prepare(Decoder& d)
 {
     d.cinfo.err = jpeg_std_error(&d.jerr);
     d.jerr.error_exit = errorExit;
-    d.jerr.emit_message = ignoreMessage;
+    d.jerr.emit_message = noteWarning;
     d.jerr.output_message = ignoreOutput;
     d.progress.progress_monitor = watchScans;
 }
@@ -183,6 +213,13 @@ bool readRows(Decoder& d, RowSink& sink)
             inkToRgb(ink[0], sink.row(y), d.cinfo.output_width, d.cinfo.saw_Adobe_marker);
         sink.take(y);
     }
+    // Every coefficient of a complete progressive picture has had its last bit (0); the table
+    // goes with jpeg_finish_decompress.
+    if (d.cinfo.progressive_mode && d.cinfo.coef_bits)
+        for (int c = 0; c < d.cinfo.num_components; ++c)
+            for (int k = 0; k < DCTSIZE2; ++k)
+                if (d.cinfo.coef_bits[c][k] != 0)
+                    d.damaged = true;
     jpeg_finish_decompress(&d.cinfo);
     return true;
 }
@@ -193,13 +230,38 @@ struct DecoderGuard {
     ~DecoderGuard() { jpeg_destroy_decompress(&d.cinfo); }
 };
 
+QString jpegFailureReason(int code)
+{
+    switch (code) {
+    case JERR_NO_SOI:
+        return QStringLiteral("это не JPEG-файл");
+    case JERR_INPUT_EMPTY:
+        return QStringLiteral("файл пуст");
+    case JERR_OUT_OF_MEMORY:
+        return QStringLiteral("не хватает памяти");
+    case JERR_FILE_READ:
+        return QStringLiteral("файл не читается");
+    case JERR_ARITH_NOTIMPL:
+    case JERR_BAD_PRECISION:
+    case JERR_CCIR601_NOTIMPL:
+    case JERR_CONVERSION_NOTIMPL:
+    case JERR_FRACT_SAMPLE_NOTIMPL:
+    case JERR_NOTIMPL:
+    case JERR_NOT_COMPILED:
+    case JERR_SOF_UNSUPPORTED:
+        return QStringLiteral("такой вид JPEG не поддерживается");
+    default:
+        return QStringLiteral("файл повреждён");
+    }
+}
+
 [[noreturn]] void fail(const Decoder& d)
 {
     if (d.failure == Failure::TooManyScans)
         throw QuirvelError(
             QStringLiteral("Файл JPEG содержит больше %1 проходов развёртки и не будет открыт")
                 .arg(d.cinfo.input_scan_number - 1));
-    throw QuirvelError(QStringLiteral("JPEG error #%1").arg(d.code));
+    throw QuirvelError(jpegFailureReason(d.code));
 }
 
 [[noreturn]] void outOfMemory()
@@ -240,8 +302,9 @@ int scaleEighths(const jpeg_decompress_struct& cinfo, int orientation, int maxUp
 
 // The whole decode. Once the picture's size, kind and Exif orientation are known, and only then,
 // makeSink(width, height, grey, orientation) sets up where the rows go and returns that RowSink.
+// True when the picture decoded only in part (the rest is filled in grey).
 template <class MakeSink>
-void decode(const Source& source, MakeSink&& makeSink, Scaling* scaling = nullptr)
+bool decode(const Source& source, MakeSink&& makeSink, Scaling* scaling = nullptr)
 {
     Decoder d;
     prepare(d);
@@ -275,6 +338,7 @@ void decode(const Source& source, MakeSink&& makeSink, Scaling* scaling = nullpt
                              d.cinfo.out_color_space == JCS_GRAYSCALE, orientation);
     if (!readRows(d, sink))
         fail(d);
+    return d.damaged;
 }
 
 // Rows straight into one full-size image.
@@ -379,17 +443,19 @@ QImage decodeFull(const Source& source)
 
 // The copies are stretched to their sizes as stored and turned upright afterwards: only the small
 // copies are ever turned, so a tagged photo costs what an untagged one does.
-QList<QImage> decodeStretched(const Source& source, const QList<QSize>& sizes)
+QList<QImage> decodeStretched(const Source& source, const QList<QSize>& sizes, bool* damaged)
 {
     std::optional<StretchedCopies> copies;
     int orientation = 1;
-    decode(source, [&](int width, int height, bool grey, int tag) -> RowSink& {
+    const bool partial = decode(source, [&](int width, int height, bool grey, int tag) -> RowSink& {
         orientation = tag;
         QList<QSize> stored;
         for (const QSize& size : sizes)
             stored.append(storedSize(size, orientation));
         return copies.emplace(width, height, grey, stored);
     });
+    if (damaged)
+        *damaged = partial;
     QList<QImage> images = copies->images();
     for (QImage& image : images)
         image = orientedImage(image, orientation);
@@ -403,7 +469,7 @@ ReducedJpeg decodeReduced(const Source& source, int maxHeight)
     int orientation = 1;
     bool grey = false;
     Scaling scaling{true, maxHeight, {}};
-    decode(
+    const bool damaged = decode(
         source,
         [&](int width, int height, bool isGrey, int tag) -> RowSink& {
             orientation = tag;
@@ -428,7 +494,7 @@ ReducedJpeg decodeReduced(const Source& source, int maxHeight)
     const QByteArray space = scaling.iccProfile.mid(16, 4);
     if (space != (grey ? QByteArrayLiteral("GRAY") : QByteArrayLiteral("RGB ")))
         scaling.iccProfile.clear();
-    return {image, scaling.iccProfile};
+    return {image, scaling.iccProfile, damaged};
 }
 
 // Opens the file for the decode and closes it after, whatever happens.
@@ -463,9 +529,10 @@ QImage decodeJpegFile(const QString& path)
     return withFile(path, [](const Source& source) { return decodeFull(source); });
 }
 
-QList<QImage> decodeJpegDataStretched(const QByteArray& data, const QList<QSize>& sizes)
+QList<QImage> decodeJpegDataStretched(const QByteArray& data, const QList<QSize>& sizes,
+                                      bool* damaged)
 {
-    return decodeStretched(fromData(data), sizes);
+    return decodeStretched(fromData(data), sizes, damaged);
 }
 
 ReducedJpeg decodeJpegStreamReduced(std::FILE* file, int maxHeight)
@@ -473,7 +540,22 @@ ReducedJpeg decodeJpegStreamReduced(std::FILE* file, int maxHeight)
     return decodeReduced(Source{file, nullptr, 0}, maxHeight);
 }
 
-QList<QImage> decodeJpegFileStretched(const QString& path, const QList<QSize>& sizes)
+QList<QImage> decodeJpegFileStretched(const QString& path, const QList<QSize>& sizes, bool* damaged)
 {
-    return withFile(path, [&](const Source& source) { return decodeStretched(source, sizes); });
+    return withFile(path,
+                    [&](const Source& source) { return decodeStretched(source, sizes, damaged); });
+}
+
+QString namedPictureFailure(int k, const QString& name, const QString& reason)
+{
+    // A whole sentence becomes the clause after the colon; "JPEG…" keeps its capitals.
+    QString clause = reason;
+    if (clause.size() > 1 && clause.at(0).isUpper() && clause.at(1).isLower())
+        clause[0] = clause.at(0).toLower();
+    return QStringLiteral("Картинка %1 (%2): %3").arg(k).arg(name, clause);
+}
+
+QString partialPictureNotice(int k, const QString& name)
+{
+    return QStringLiteral("Картинка %1 (%2) повреждена: показана не полностью").arg(k).arg(name);
 }

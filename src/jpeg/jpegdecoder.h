@@ -11,9 +11,10 @@
 
 // Decodes a whole JPEG picture at full size, as stored: an Exif orientation is not applied. RGB888,
 // or Grayscale8 for a grey picture; CMYK and YCCK pictures come out as RGB. A fatal library error
-// throws QuirvelError "JPEG error #<message code>"; an unreadable file, a picture over
-// MaxJpegPixels and a hostile progressive file throw a Russian message. Warnings (corrupt but
-// still decodable data) are ignored.
+// throws QuirvelError with the reason in a few Russian words ("это не JPEG-файл", "файл
+// повреждён"); an unreadable file, a picture over MaxJpegPixels and a hostile progressive file
+// throw a Russian sentence. A picture whose data breaks off or is corrupt still decodes, with the
+// lost part grey; the functions below that take `damaged` say so there.
 QImage decodeJpegFile(const QString& path);
 QImage decodeJpegData(const QByteArray& data);
 
@@ -24,8 +25,10 @@ QImage decodeJpegData(const QByteArray& data);
 // small copy to the requested size. Pixels follow stretchSource, which is what QImage::scaled()
 // with Qt::FastTransformation picks, so a copy equals the full decode scaled that way (and then
 // turned). Formats, errors and limits are decodeJpegFile's; an empty size gives a null image.
-QList<QImage> decodeJpegFileStretched(const QString& path, const QList<QSize>& sizes);
-QList<QImage> decodeJpegDataStretched(const QByteArray& data, const QList<QSize>& sizes);
+QList<QImage> decodeJpegFileStretched(const QString& path, const QList<QSize>& sizes,
+                                      bool* damaged = nullptr);
+QList<QImage> decodeJpegDataStretched(const QByteArray& data, const QList<QSize>& sizes,
+                                      bool* damaged = nullptr);
 
 // A picture made small for sending: upright (Exif orientation applied), at most maxHeight pixels
 // high and never enlarged, RGB888 or Grayscale8, with the file's ICC profile when it describes
@@ -34,8 +37,14 @@ QList<QImage> decodeJpegDataStretched(const QByteArray& data, const QList<QSize>
 struct ReducedJpeg {
     QImage image;
     QByteArray iccProfile;
+    bool damaged = false; // decoded only in part
 };
 ReducedJpeg decodeJpegStreamReduced(std::FILE* file, int maxHeight);
+
+// How the user is told about slot k's picture, file `name`: one that can't be used, with the
+// decoder's reason, and one that decoded only in part.
+QString namedPictureFailure(int k, const QString& name, const QString& reason);
+QString partialPictureNotice(int k, const QString& name);
 
 // The source pixel (column or row) that pixel i of a `to`-pixel copy of a `from`-pixel line takes:
 // the one under i's centre, and of two the upper or left one when the centre lies on their border.

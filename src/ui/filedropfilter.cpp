@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/filedropfilter.h"
 
+#include "core/pagetemplate.h"
 #include "core/quizsetup.h"
 #include "ui/inputhold.h"
 #include "ui/slotstrip.h"
@@ -15,15 +16,13 @@
 namespace
 {
 
-const QString PageName = QStringLiteral("start.htm");
-
 // A lone quiz folder or quiz page dropped on the window is reopened rather than taken as pictures.
 bool isQuizPlace(const QString& path)
 {
     const QFileInfo place(path);
     if (place.isDir())
-        return QFileInfo(QDir(path).filePath(PageName)).isFile();
-    return place.fileName() == PageName;
+        return QFileInfo(QDir(path).filePath(StartPageName)).isFile();
+    return place.fileName() == StartPageName;
 }
 
 QString shownName(const QUrl& url)

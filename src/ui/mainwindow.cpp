@@ -84,10 +84,13 @@ const QString SkippedText =
 const QString EmptySlotsText =
     QStringLiteral("Картинки нет или она не читается, ячейки остались пустыми: %1");
 const QString ExitQuestion = QStringLiteral("Изменения не сгенерированы. Выйти без сохранения?");
+const QString ClassRunningQuestion =
+    QStringLiteral("Идёт викторина в классе. Остановить её и выйти?");
 const QString BadDraftText =
     QStringLiteral("Несгенерированную викторину не удалось прочитать, её файл отложен:");
 const QString GoneDraftPicturesText = QStringLiteral(
     "Этих картинок нет, они не читаются или изменились, их ячейки остались пустыми:");
+const QString SavedText = QStringLiteral("Сохранено: %1");
 const QString ExportsTip =
     QStringLiteral("Правый щелчок: открыть, сохранить одним файлом, SCORM, печать");
 
@@ -210,9 +213,12 @@ void MainWindow::connectHandlers()
     // the next start.
     connect(qApp, &QGuiApplication::commitDataRequest, m_unsavedWork, &UnsavedWork::writeDraft);
     connect(m_quizMenu, &QuizMenu::openRequested, this, &MainWindow::openQuiz);
-    connect(m_quizMenu, &QuizMenu::exported, this, [this](const QString& file) {
-        showStatus(QStringLiteral("Сохранено: %1").arg(QFileInfo(file).fileName()));
-    });
+    connect(m_quizMenu, &QuizMenu::exported, this,
+            [this](const QString& file, const QStringList& notices) {
+                // What was cut in a picture is worth more than the file name; both fit two lines.
+                showStatus(QStringList(SavedText.arg(QFileInfo(file).fileName()) + notices)
+                               .join(QLatin1Char('\n')));
+            });
 
     m_dropFilter = new FileDropFilter(this, m_slotStrip);
     connect(m_dropFilter, &FileDropFilter::picturesDropped, m_editor, &QuizEditor::dropPictures);
@@ -371,12 +377,15 @@ void MainWindow::reopen(const QString& path)
     // With a slot left empty the window no longer holds what the folder does.
     holdFolder(emptySlots.isEmpty() ? quiz.folder : QString());
     m_unsavedWork->writeDraft();
-    if (emptySlots.isEmpty())
+    if (emptySlots.isEmpty()) {
+        m_editor->namePartialPictures();
         return;
+    }
     QStringList numbers;
     for (int k : emptySlots)
         numbers << QString::number(k);
     m_services.dialogs.message(EmptySlotsText.arg(numbers.join(QStringLiteral(", "))));
+    m_editor->namePartialPictures();
 }
 
 void MainWindow::exitProgram()
@@ -388,8 +397,11 @@ void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (qApp->isSavingSession()) {
         m_unsavedWork->writeDraft();
-    } else if (m_unsavedWork->holdsUnsavedWork() &&
-               !m_services.dialogs.yesNo(NewCaption, ExitQuestion, false)) {
+    } else if ((m_unsavedWork->holdsUnsavedWork() &&
+                !m_services.dialogs.yesNo(NewCaption, ExitQuestion, false)) ||
+               (m_quizMenu->classRunning() &&
+                !m_services.dialogs.yesNo(NewCaption, ClassRunningQuestion, false)) ||
+               !m_quizMenu->stopClass()) {
         event->ignore();
         return;
     } else {
@@ -426,5 +438,6 @@ void MainWindow::offerDraft()
         if (!named.isEmpty())
             m_services.dialogs.message(GoneDraftPicturesText + QLatin1Char('\n') +
                                        named.join(QLatin1Char('\n')));
+        m_editor->namePartialPictures();
     });
 }

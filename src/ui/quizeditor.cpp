@@ -2,6 +2,7 @@
 #include "ui/quizeditor.h"
 
 #include "core/generatedquiz.h"
+#include "core/idialogs.h"
 #include "core/quirvelerror.h"
 #include "ui/slotpanel.h"
 #include "ui/slotstrip.h"
@@ -155,6 +156,14 @@ void QuizEditor::dropPictures(const QStringList& paths, int first)
     emit changed();
     if (lastFilled != 0 && lastFilled != m_setup.currentSlot)
         chooseSlot(lastFilled);
+    namePartialPictures();
+}
+
+void QuizEditor::namePartialPictures()
+{
+    const QString text = m_keptPictures.takeNotices();
+    if (!text.isEmpty())
+        m_dialogs.message(text);
 }
 
 void QuizEditor::chooseSlot(int k)
@@ -191,6 +200,7 @@ void QuizEditor::choosePicture(const QString& path)
 {
     guarded(m_dialogs, [&] { takeFile(path); });
     emit changed();
+    namePartialPictures();
 }
 
 void QuizEditor::takeFile(const QString& path)

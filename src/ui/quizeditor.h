@@ -49,6 +49,9 @@ public:
     // Dropped pictures go into slot first and the following ones, as if each slot had been
     // clicked and the file picked; first 0 means the current slot.
     void dropPictures(const QStringList& paths, int first);
+    // Names, in one box, the pictures taken since the last call that decoded only in part: shown
+    // grey below a cut, they would otherwise pass for whole ones.
+    void namePartialPictures();
 
 public slots:
     // Handlers; each shows whatever ends it early in the standard error box.

@@ -3,6 +3,7 @@
 
 #include "core/idialogs.h"
 #include "core/quirvelerror.h"
+#include "ui/classroomwindow.h"
 #include "ui/inputhold.h"
 
 #include <QAction>
@@ -11,6 +12,7 @@
 #include <QMenu>
 #include <QWidget>
 
+#include <iterator>
 #include <optional>
 #include <utility>
 
@@ -19,6 +21,7 @@ namespace
 
 const QString NoFolderTip = QStringLiteral("Сначала сгенерируйте или откройте викторину");
 const QString NoFolderSuffix = QStringLiteral(" (сначала сгенерируйте)");
+const QString ClassroomText = QStringLiteral("Провести в классе…");
 const QString ReplaceCaption = QStringLiteral(" Внимание! ");
 const QString ReplaceQuestion = QStringLiteral("Файл «%1» уже есть. Заменить?");
 
@@ -69,8 +72,12 @@ QuizMenu::QuizMenu(QWidget* window, IDialogs& dialogs, FolderSource heldFolder,
         action->setObjectName(QLatin1String(choice.objectName));
         connect(action, &QAction::triggered, this,
                 [this, kind = choice.kind] { exportHeldQuiz(kind); });
-        m_exportActions << action;
+        m_folderActions << action;
     }
+    QAction* classroom = m_menu->addAction(ClassroomText);
+    classroom->setObjectName(QStringLiteral("classroomAction"));
+    connect(classroom, &QAction::triggered, this, &QuizMenu::playInClass);
+    m_folderActions << classroom;
     connect(m_menu, &QMenu::aboutToShow, this, &QuizMenu::enableExports);
 }
 
@@ -83,11 +90,12 @@ void QuizMenu::popup(const QPoint& globalPosition)
 void QuizMenu::enableExports()
 {
     const bool held = !m_heldFolder().isEmpty();
-    for (int i = 0; i < m_exportActions.size(); ++i) {
-        QAction* action = m_exportActions[i];
+    for (int i = 0; i < m_folderActions.size(); ++i) {
+        QAction* action = m_folderActions[i];
         action->setEnabled(held);
         // A greyed entry says why in its own text: tooltips are easily missed.
-        action->setText(ExportChoices[i].text + (held ? QString() : NoFolderSuffix));
+        const QString text = i < int(std::size(ExportChoices)) ? ExportChoices[i].text : ClassroomText;
+        action->setText(text + (held ? QString() : NoFolderSuffix));
         action->setToolTip(held ? QString() : NoFolderTip);
     }
 }
@@ -112,13 +120,37 @@ void QuizMenu::exportHeldQuiz(QuizExport kind)
     });
     if (!file)
         return;
-    bool written = false;
+    std::optional<QStringList> notices;
     InputHold::run(m_window, [&] {
-        guarded(m_dialogs, [&] {
-            exportQuiz(kind, folder, *file, m_suppliedFolder());
-            written = true;
-        });
+        guarded(m_dialogs, [&] { notices = exportQuiz(kind, folder, *file, m_suppliedFolder()); });
     });
-    if (written)
-        emit exported(*file);
+    if (notices)
+        emit exported(*file, *notices);
+}
+
+bool QuizMenu::classRunning() const
+{
+    return m_classroom && m_classroom->isRunning();
+}
+
+bool QuizMenu::stopClass()
+{
+    return !m_classroom || m_classroom->isHidden() || m_classroom->close();
+}
+
+void QuizMenu::playInClass()
+{
+    const QString folder = QDir::cleanPath(m_heldFolder());
+    if (InputHold::holds(m_window) || folder.isEmpty())
+        return;
+    if (classRunning()) {
+        m_classroom->show();
+        m_classroom->raise();
+        m_classroom->activateWindow();
+        return;
+    }
+    delete m_classroom;
+    m_classroom = new ClassroomWindow(m_dialogs, m_window);
+    if (m_classroom->start(folder, m_suppliedFolder()))
+        m_classroom->show();
 }

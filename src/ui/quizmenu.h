@@ -5,18 +5,20 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
+class ClassroomWindow;
 class IDialogs;
 class QAction;
 class QMenu;
 class QPoint;
 class QWidget;
 
-// The window's context menu: open a quiz, and send the quiz folder the window holds as one file,
-// a SCORM package or a printed sheet. An export asks where to write (and whether to replace an
-// existing file) and then runs with the window taking no input.
+// The window's context menu: open a quiz, send the quiz folder the window holds as one file, a
+// SCORM package or a printed sheet, or play it in class. An export asks where to write (and
+// whether to replace an existing file) and then runs with the window taking no input.
 class QuizMenu : public QObject
 {
     Q_OBJECT
@@ -32,14 +34,21 @@ public:
     QAction* openAction() const { return m_openAction; }
     void popup(const QPoint& globalPosition);
 
+    // A class is being played from the held quiz.
+    bool classRunning() const;
+    // Ends the class, after the classroom window's own question; false when the user keeps it.
+    bool stopClass();
+
 public slots:
     // Asks where to write the held quiz folder as kind, and writes it there.
     void exportHeldQuiz(QuizExport kind);
+    // Opens the classroom window on the held quiz folder, or brings the running one forward.
+    void playInClass();
 
 signals:
     void openRequested();
-    // The export was written to file.
-    void exported(const QString& file);
+    // The export was written to file; notices name what it holds only in part.
+    void exported(const QString& file, const QStringList& notices);
 
 private:
     // The exports need a quiz folder that holds what the window does.
@@ -51,5 +60,7 @@ private:
     FolderSource m_suppliedFolder;
     QMenu* m_menu = nullptr;
     QAction* m_openAction = nullptr;
-    QList<QAction*> m_exportActions;
+    // The exports, then the classroom entry: each needs the held folder.
+    QList<QAction*> m_folderActions;
+    ClassroomWindow* m_classroom = nullptr;
 };

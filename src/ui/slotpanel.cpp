@@ -4,6 +4,7 @@
 #include "core/quizslot.h"
 #include "ui/fonts.h"
 #include "ui/picturebox.h"
+#include "ui/plainpasteedit.h"
 #include "ui/rule.h"
 #include "ui/slotstrip.h"
 #include "ui/textfields.h"
@@ -70,7 +71,7 @@ SlotPanel::SlotPanel(QWidget* parent) : QWidget(parent)
     Fonts::sizeToText(m_textsCaption);
 
     m_preview = Fonts::placed(new PictureBox(this), "preview", Preview);
-    m_answerEdit = Fonts::placed(new QPlainTextEdit(this), "answerEdit", AnswerEdit);
+    m_answerEdit = Fonts::placed(new PlainPasteEdit(this), "answerEdit", AnswerEdit);
     m_answerEdit->setFont(Fonts::arialFont(Fonts::pixelFont(windowFont, 16, true)));
     m_answerEdit->setTabChangesFocus(true);
     centreText(m_answerEdit);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/quizsetup.h"
+
 #include <QImage>
 #include <QSize>
 #include <QWidget>
@@ -19,7 +21,7 @@ class SlotStrip : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr int SlotCount = 6;
+    static constexpr int SlotCount = QuizSetup::SlotCount;
     static constexpr QSize ThumbnailSize{113, 81};
 
     explicit SlotStrip(QWidget* parent = nullptr);

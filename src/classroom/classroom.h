@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "classroom/classroomserver.h"
+#include "classroom/classroomtable.h"
+
+#include <QHostAddress>
+#include <QObject>
+#include <QThread>
+
+#include <memory>
+
+class ExportedQuiz;
+class ResultsJournal;
+
+// A quiz played in class: the quiz read into memory, its server in a thread of its own, and the
+// table of results, which lives in the thread that made the Classroom.
+class Classroom : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Fixed, so that a school's firewall rule can name it.
+    static constexpr quint16 DefaultPort = 8765;
+
+    struct Options {
+        QHostAddress address = QHostAddress(QHostAddress::AnyIPv4);
+        quint16 port = DefaultPort;
+        ClassroomLimits limits;
+    };
+
+    // Reads the quiz folder as the exports do; throws QuirvelError.
+    Classroom(const QString& quizFolder, const QString& suppliedFolder, QObject* parent = nullptr);
+    ~Classroom() override;
+
+    // Listens under a new code, results going to journalPath after those of earlier (a table
+    // continued). Throws QuirvelError when the port cannot be opened. A results file that cannot
+    // be opened does not stop the class: journalProblem() says why, the results stay in memory.
+    void start(const Options& options, const QString& journalPath,
+               const QList<PupilResult>& earlier = {});
+    void stop();
+    bool isRunning() const { return m_thread.isRunning(); }
+
+    const QString& quizFolder() const { return m_quizFolder; }
+    const QString& code() const { return m_code; }
+    quint16 port() const { return m_port; }
+    // http://<address>:<port>/<code>/
+    QString url(const QHostAddress& address) const;
+    const ClassroomTable& table() const { return m_table; }
+    const QString& journalPath() const { return m_journalPath; }
+    const QString& journalProblem() const { return m_journalProblem; }
+
+signals:
+    void pupilJoined(const QString& id, const QString& name);
+    void resultTaken(const PupilResult& result);
+    // The results file failed after the start; the text is for the user.
+    void journalFailed(const QString& text);
+
+private:
+    void takeResult(const PupilResult& result);
+
+    QString m_quizFolder;
+    std::unique_ptr<ExportedQuiz> m_quiz;
+    std::unique_ptr<ResultsJournal> m_journal;
+    ClassroomServer* m_server = nullptr;
+    QThread m_thread;
+    QString m_code;
+    quint16 m_port = 0;
+    ClassroomTable m_table;
+    QString m_journalPath;
+    QString m_journalProblem;
+};
+
+// 20 lowercase base32 characters: 100 random bits a pupil can still type.
+QString newClassroomCode();
+// The text a pupil types: the results file and what to do when it fails.
+QString journalFailure(const QString& path, std::error_code error);

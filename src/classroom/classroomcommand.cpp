@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "classroom/classroomcommand.h"
+
+#include "classroom/classroom.h"
+#include "classroom/localaddresses.h"
+#include "classroom/resultsjournal.h"
+#include "core/commandline.h"
+#include "core/programplaces.h"
+#include "core/quirvelerror.h"
+
+#include <QCoreApplication>
+#include <QSaveFile>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <memory>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace
+{
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+}
+
+void printLine(const QByteArray& line, std::FILE* to)
+{
+    std::fwrite(line.constData(), 1, size_t(line.size()), to);
+    std::fputc('\n', to);
+    std::fflush(to);
+}
+
+int run(const CommandLine& line)
+{
+    const auto& room = line.classroom;
+    Classroom::Options options;
+    options.port = quint16(room.port);
+    options.limits = {room.resultsPerPupil, room.resultsPerAddress, room.pupils};
+    if (!room.address.isEmpty() && !options.address.setAddress(room.address))
+        throw QuirvelError(QStringLiteral("Неверный адрес: %1.").arg(room.address));
+    const QString supplied =
+        resolveProgramPlaces(QCoreApplication::applicationDirPath()).suppliedFolder;
+    Classroom classroom(line.quizFolder, supplied);
+    QObject::connect(&classroom, &Classroom::resultTaken,
+                     [](const PupilResult& result) { printLine(result.jsonLine(), stdout); });
+    QObject::connect(&classroom, &Classroom::journalFailed,
+                     [](const QString& text) { printLine(text.toLocal8Bit(), stderr); });
+    classroom.start(options, ResultsJournal::newPath(line.quizFolder, QDate::currentDate()));
+    if (!classroom.journalProblem().isEmpty())
+        printLine(classroom.journalProblem().toLocal8Bit(), stderr);
+    QList<QHostAddress> addresses{options.address};
+    if (room.address.isEmpty()) {
+        addresses = classroomAddresses();
+        if (addresses.isEmpty())
+            printLine(QStringLiteral("У компьютера нет сетевого адреса: ученики не смогут "
+                                     "подключиться.")
+                          .toLocal8Bit(),
+                      stderr);
+    }
+    for (const QHostAddress& address : addresses)
+        printLine(classroom.url(address).toUtf8(), stdout);
+
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
+        throw QuirvelError(QStringLiteral("Не удаётся подготовить остановку программы."));
+    QSocketNotifier stopper(signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&stopper, &QSocketNotifier::activated, qApp, &QCoreApplication::quit);
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    QCoreApplication::exec();
+    classroom.stop();
+    if (!room.csvFile.isEmpty()) {
+        QSaveFile csv(room.csvFile);
+        if (!csv.open(QIODevice::WriteOnly) || csv.write(classroom.table().csv()) < 0 ||
+            !csv.commit())
+            throw QuirvelError(
+                QStringLiteral("Не удаётся сохранить результаты в «%1».").arg(room.csvFile));
+    }
+    return 0;
+}
+
+} // namespace
+
+int runClassroomCommand(const CommandLine& line, int argc, char* argv[])
+{
+    std::unique_ptr<QCoreApplication> app;
+    if (!QCoreApplication::instance())
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    try {
+        return run(line);
+    } catch (const QuirvelError& e) {
+        printLine(e.text().toLocal8Bit(), stderr);
+    } catch (const std::exception& e) {
+        printLine(e.what(), stderr);
+    }
+    return 1;
+}

@@ -1,0 +1,299 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "classroom/classroomserver.h"
+
+#include "classroom/guardedlistener.h"
+#include "classroom/pupilpage.h"
+#include "classroom/resultsjournal.h"
+#include "core/quizfolder.h"
+#include "export/exportedquiz.h"
+
+#include <QDateTime>
+#include <QHttpServerRequest>
+#include <QHttpServerResponder>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTcpSocket>
+
+#include <cmath>
+
+namespace
+{
+
+// The page's script has inline handlers and calls eval, so those two stay allowed; nothing may
+// come from, go to or frame the page from anywhere but the server itself.
+const QByteArray SecurityHeaders[][2] = {
+    {"X-Content-Type-Options", "nosniff"},
+    {"Cache-Control", "no-store"},
+    {"Content-Security-Policy", "default-src 'self' 'unsafe-inline' 'unsafe-eval'; "
+                                "frame-ancestors 'self'; base-uri 'none'; form-action 'self'"},
+    {"Referrer-Policy", "no-referrer"},
+};
+
+// A client that does not read what it asked for is not served more.
+constexpr qint64 MaxUnsent = 4 * 1024 * 1024;
+// Headers of a request, however many, are far below this.
+constexpr qint64 MaxHeaders = 8192;
+
+const QByteArray PlainText = "text/plain; charset=utf-8";
+
+QByteArray statusLine(int status)
+{
+    switch (status) {
+    case 200:
+        return "200 OK";
+    case 302:
+        return "302 Found";
+    case 400:
+        return "400 Bad Request";
+    case 403:
+        return "403 Forbidden";
+    case 404:
+        return "404 Not Found";
+    case 405:
+        return "405 Method Not Allowed";
+    case 413:
+        return "413 Payload Too Large";
+    case 429:
+        return "429 Too Many Requests";
+    default:
+        return QByteArray::number(status);
+    }
+}
+
+// The refusal of a request too big to read: written straight to the socket, since no request
+// object exists for it.
+QByteArray tooBigResponse()
+{
+    QByteArray out = "HTTP/1.1 " + statusLine(413) + "\r\n";
+    for (const auto& header : SecurityHeaders)
+        out += header[0] + ": " + header[1] + "\r\n";
+    return out + "Content-Length: 0\r\nConnection: close\r\n\r\n";
+}
+
+bool exactKeys(const QJsonObject& object, const QStringList& keys)
+{
+    if (object.size() != keys.size())
+        return false;
+    for (const QString& key : keys)
+        if (!object.contains(key))
+            return false;
+    return true;
+}
+
+qint64 now()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+} // namespace
+
+int rightAnswers(const QStringList& answers, const AnswerOrder& order)
+{
+    int right = 0;
+    for (int i = 0; i < answers.size() && i < 6; ++i) {
+        // Number() of the page's script: surrounding spaces ignored, empty is 0.
+        const QString text = answers[i].trimmed();
+        bool ok = text.isEmpty();
+        const double value = ok ? 0 : text.toDouble(&ok);
+        if (ok && value == order.entries[size_t(i)])
+            ++right;
+    }
+    return right;
+}
+
+ClassroomServer::ClassroomServer(const ExportedQuiz& quiz, const QString& code,
+                                 const ClassroomLimits& limits, ResultsJournal* journal)
+    : m_prefix(QLatin1Char('/') + code + QLatin1Char('/')), m_order(quiz.contents().order),
+      m_limits(limits), m_journal(journal)
+{
+    const QByteArray page = pupilPage(quiz.contents().title);
+    m_files.insert(m_prefix, {page, "text/html; charset=utf-8"});
+    m_files.insert(m_prefix + QStringLiteral("index.htm"), {page, "text/html; charset=utf-8"});
+    m_files.insert(m_prefix + QStringLiteral("start.htm"),
+                   {quiz.page(), "text/html; charset=windows-1251"});
+    for (int k = 1; k <= 6; ++k)
+        m_files.insert(m_prefix + quiz.pictureName(k), {quiz.picture(k), "image/jpeg"});
+    for (const QString& name : DecorationNames)
+        m_files.insert(m_prefix + name, {quiz.file(name), "image/gif"});
+}
+
+bool ClassroomServer::listenOn(const QHostAddress& address, quint16 port,
+                               QAbstractSocket::SocketError& error)
+{
+    m_listener = new GuardedListener(MaxHeaders + MaxBody, IdleMs, this);
+    m_listener->setRefusal(tooBigResponse());
+    if (!m_listener->listen(address, port)) {
+        error = m_listener->serverError();
+        delete m_listener;
+        m_listener = nullptr;
+        return false;
+    }
+    bind(m_listener);
+    return true;
+}
+
+quint16 ClassroomServer::port() const
+{
+    return m_listener ? m_listener->serverPort() : 0;
+}
+
+void ClassroomServer::start()
+{
+    if (m_listener)
+        m_listener->startSweeping();
+}
+
+void ClassroomServer::answer(const QHttpServerRequest& request, QTcpSocket* socket, int status,
+                             const QByteArray& body, const QByteArray& type,
+                             const QByteArray& location)
+{
+    QHttpServerResponder responder = makeResponder(request, socket);
+    responder.writeStatusLine(QHttpServerResponder::StatusCode(status));
+    for (const auto& header : SecurityHeaders)
+        responder.writeHeader(header[0], header[1]);
+    if (!type.isEmpty())
+        responder.writeHeader("Content-Type", type);
+    if (!location.isEmpty())
+        responder.writeHeader("Location", location);
+    if (status == 405)
+        responder.writeHeader("Allow", "GET, POST");
+    responder.writeHeader("Content-Length", QByteArray::number(body.size()));
+    responder.writeBody(body);
+    if (request.value("connection").toLower().contains("close"))
+        socket->disconnectFromHost();
+}
+
+bool ClassroomServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket)
+{
+    if (socket->state() != QAbstractSocket::ConnectedState)
+        return true;
+    if (socket->bytesToWrite() > MaxUnsent) {
+        socket->abort();
+        return true;
+    }
+    const QString path = request.url().path();
+    const auto method = request.method();
+    if (method != QHttpServerRequest::Method::Get && method != QHttpServerRequest::Method::Post) {
+        answer(request, socket, 405);
+        return true;
+    }
+    if (request.body().size() > MaxBody) {
+        answer(request, socket, 413);
+        return true;
+    }
+    if (method == QHttpServerRequest::Method::Get) {
+        if (const auto it = m_files.constFind(path); it != m_files.cend())
+            answer(request, socket, 200, it->body, it->type);
+        else if (path + QLatin1Char('/') == m_prefix)
+            answer(request, socket, 302, {}, {}, m_prefix.toUtf8());
+        else
+            answer(request, socket, 404);
+        return true;
+    }
+    const QString what = path.startsWith(m_prefix) ? path.mid(m_prefix.size()) : QString();
+    if (what != QStringLiteral("join") && what != QStringLiteral("result")) {
+        answer(request, socket, 404);
+        return true;
+    }
+    QByteArray reply;
+    const int status = post(what, request, reply);
+    answer(request, socket, status, reply, reply.isEmpty() ? QByteArray() : PlainText);
+    return true;
+}
+
+void ClassroomServer::missingHandler(const QHttpServerRequest& request, QTcpSocket* socket)
+{
+    if (socket->state() == QAbstractSocket::ConnectedState)
+        answer(request, socket, 404);
+}
+
+bool ClassroomServer::withinRate(QHash<QString, std::deque<qint64>>& log, const QString& key,
+                                 int limit)
+{
+    const qint64 minuteAgo = now() - 60000;
+    if (log.size() > 4096) {
+        for (auto it = log.begin(); it != log.end();)
+            it = it->empty() || it->back() < minuteAgo ? log.erase(it) : std::next(it);
+    }
+    std::deque<qint64>& times = log[key];
+    while (!times.empty() && times.front() < minuteAgo)
+        times.pop_front();
+    if (int(times.size()) >= limit)
+        return false;
+    times.push_back(now());
+    return true;
+}
+
+int ClassroomServer::post(const QString& what, const QHttpServerRequest& request, QByteArray& reply)
+{
+    static const QString TooOften =
+        QStringLiteral("Слишком много отправок. Подожди минуту и проверь ещё раз.");
+    if (!withinRate(m_byAddress, request.remoteAddress().toString(), m_limits.resultsPerAddress)) {
+        reply = TooOften.toUtf8();
+        return 429;
+    }
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(request.body(), &error);
+    const QJsonObject object = document.object();
+    const bool isResult = what == QStringLiteral("result");
+    const QStringList keys = isResult
+                                 ? QStringList{QStringLiteral("id"), QStringLiteral("name"),
+                                               QStringLiteral("right"), QStringLiteral("answers")}
+                                 : QStringList{QStringLiteral("id"), QStringLiteral("name")};
+    static const QRegularExpression idPattern(QStringLiteral("^[0-9a-f]{32}$"));
+    const QString id = object.value(QStringLiteral("id")).toString();
+    const QString name = cleanPupilName(object.value(QStringLiteral("name")).toString());
+    const QJsonValue right = object.value(QStringLiteral("right"));
+    const QJsonArray answers = object.value(QStringLiteral("answers")).toArray();
+    bool wellFormed = error.error == QJsonParseError::NoError && document.isObject() &&
+                      exactKeys(object, keys) && idPattern.match(id).hasMatch() && !name.isEmpty();
+    QStringList cells;
+    if (wellFormed && isResult) {
+        wellFormed = right.isDouble() && right.toDouble() == std::floor(right.toDouble()) &&
+                     right.toDouble() >= 0 && right.toDouble() <= 6 && answers.size() == 6;
+        for (const QJsonValue& cell : answers) {
+            wellFormed = wellFormed && cell.isString() && cell.toString().size() <= 16;
+            cells << cell.toString();
+        }
+    }
+    if (!wellFormed) {
+        reply = QStringLiteral("Неверный запрос.").toUtf8();
+        return 400;
+    }
+    if (!m_pupils.contains(id)) {
+        if (m_pupils.size() >= m_limits.pupils) {
+            reply = QStringLiteral("Класс уже полон: в нём %1 учеников. Скажи об этом учителю.")
+                        .arg(m_limits.pupils)
+                        .toUtf8();
+            return 403;
+        }
+        m_pupils.insert(id, name);
+        emit pupilJoined(id, name);
+    } else if (m_pupils.value(id) != name) {
+        m_pupils[id] = name;
+        emit pupilJoined(id, name);
+    }
+    if (!isResult)
+        return 200;
+    if (!withinRate(m_byPupil, id, m_limits.resultsPerPupil)) {
+        reply = TooOften.toUtf8();
+        return 429;
+    }
+    PupilResult result;
+    result.id = id;
+    result.name = name;
+    // What the page counted is not trusted: a forged count would go into the table.
+    result.right = rightAnswers(cells, m_order);
+    result.answers = cells;
+    result.time = QDateTime::currentDateTime();
+    if (m_journal && !m_journalFailed) {
+        if (const std::error_code failure = m_journal->append(result.jsonLine())) {
+            m_journalFailed = true;
+            emit journalFailed(failure);
+        }
+    }
+    emit resultTaken(result);
+    return 200;
+}
