@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/unsavedwork.h"
 
-#include "core/draftstore.h"
+#include "core/draftoffer.h"
 #include "core/errorreason.h"
+#include "core/idialogs.h"
 
 #include <QTimer>
 
@@ -47,6 +48,7 @@ void UnsavedWork::forget()
 {
     m_folder.clear();
     m_folderWork = QuizDraft();
+    writeDraft();
 }
 
 void UnsavedWork::writeDraft()
@@ -72,4 +74,17 @@ void UnsavedWork::discardDraft()
     m_timer->stop();
     if (m_drafts)
         m_drafts->remove();
+}
+
+std::optional<DraftStore::Orphan> UnsavedWork::offerOrphans(IDialogs& dialogs)
+{
+    if (!m_drafts)
+        return std::nullopt;
+    QStringList renamedAside;
+    const QList<DraftStore::Orphan> orphans = m_drafts->orphans(renamedAside);
+    if (!renamedAside.isEmpty())
+        dialogs.message(
+            QStringLiteral("Несгенерированную викторину не удалось прочитать, её файл отложен:\n") +
+            renamedAside.join(QLatin1Char('\n')));
+    return offerOrphanedDrafts(orphans, dialogs);
 }

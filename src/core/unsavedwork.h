@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "core/draftstore.h"
 #include "core/quizdraft.h"
 
 #include <QObject>
@@ -8,8 +9,9 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
-class DraftStore;
+class IDialogs;
 class QTimer;
 
 // What the window holds that its quiz folder does not, after Qt's maybeSave/setCurrentFile: the
@@ -30,14 +32,17 @@ public:
     QString heldFolder() const;
     bool holdsUnsavedWork() const;
     const DraftStore* drafts() const { return m_drafts.get(); }
-    DraftStore* drafts() { return m_drafts.get(); }
+    // Offers the drafts of programs that have gone, after naming those that could not be read;
+    // returns the one to restore, still on disk until it is shown.
+    std::optional<DraftStore::Orphan> offerOrphans(IDialogs& dialogs);
 
 public slots:
     // The work changed; the draft follows after the delay.
     void noteChange();
     // folder now holds work (a generation or a reopen); the draft goes.
     void saved(const QString& folder, const QuizDraft& work);
-    // No folder holds the work any longer (New, a failed generation, a partial reopen).
+    // No folder holds the work any longer (New, a failed generation, a partial reopen); the draft
+    // follows at once.
     void forget();
     // Writes the draft now while there is unsaved work, deletes it otherwise.
     void writeDraft();

@@ -54,8 +54,7 @@ bool FileDropFilter::eventFilter(QObject* watched, QEvent* event)
         return false;
     auto* widget = static_cast<QWidget*>(watched);
     auto* dropEvent = static_cast<QDropEvent*>(event);
-    if (widget->window() != m_window || !dropEvent->mimeData() ||
-        !dropEvent->mimeData()->hasUrls())
+    if (widget->window() != m_window || !dropEvent->mimeData() || !dropEvent->mimeData()->hasUrls())
         return false;
     // The files stay where they are: a move offered by the file manager would delete them.
     if (!(dropEvent->possibleActions() & Qt::CopyAction))

@@ -13,6 +13,7 @@
 #include "ui/fonts.h"
 #include "ui/generationinfodialog.h"
 #include "ui/inputhold.h"
+#include "ui/mainwindowgeometry.h"
 #include "ui/picturebrowser.h"
 #include "ui/quizmenu.h"
 #include "ui/rule.h"
@@ -34,44 +35,10 @@
 #include <limits>
 #include <optional>
 
+using namespace MainWindowGeometry;
 
 namespace
 {
-
-// Outer size of the window; the client area is that minus a standard frame and caption.
-constexpr int OuterWidth = 837;
-constexpr int OuterHeight = 691;
-constexpr int FrameBorder = 4;
-constexpr int CaptionHeight = 19;
-
-// Where the widgets and parts sit in the client area. A label sized to its text keeps only the
-// top-left corner of its rectangle; a part's children are placed within it.
-namespace At
-{
-constexpr QRect ProgramName(24, 16, 186, 37);
-constexpr QRect Status(240, 16, 232, 32);
-constexpr QRect Progress(240, 48, 233, 16);
-constexpr QRect Generate(488, 16, 201, 49);
-constexpr QRect New(712, 24, 43, 33);
-constexpr QRect Info(768, 24, 41, 33);
-constexpr QRect HeaderRule(24, 72, 785, 1);
-constexpr QRect BrowserRule(232, 72, 1, 577);
-constexpr QPoint PictureBrowser(24, 88);
-constexpr QRect Instructions(24, 616, 97, 25);
-constexpr QRect Exit(144, 616, 75, 25);
-constexpr QRect TitleEdit(248, 88, 393, 24);
-constexpr QRect TitleCaption(648, 88, 154, 16);
-constexpr QPoint SlotStrip(248, 120);
-constexpr QPoint SlotPanel(248, 408);
-} // namespace At
-
-// The order Tab visits the widgets in, whichever part holds them.
-const char* const FocusOrder[] = {
-    "generateButton", "infoButton",   "folderList",  "fileList",      "driveCombo",
-    "answerCopy1",    "titleEdit",    "answerCopy2", "answerCopy3",   "answerCopy4",
-    "answerCopy5",    "answerCopy6",  "answerEdit",  "slotButton1",   "slotButton2",
-    "slotButton3",    "slotButton4",  "slotButton5", "slotButton6",   "instructionsButton",
-    "exitButton",     "questionEdit", "newButton",   "oneForAllCheck"};
 
 const QString Caption = QStringLiteral("  Создание теста-викторины  QUIRVEL 1.1");
 const QString NewCaption = QStringLiteral(" Внимание! ");
@@ -81,25 +48,13 @@ const QString OpenQuestion =
     QStringLiteral("Открыть викторину? То, что сейчас в окне, будет заменено.");
 const QString SkippedText =
     QStringLiteral("Берутся только картинки с расширением .jpg или .JPG. Не взяты:");
-const QString EmptySlotsText =
-    QStringLiteral("Картинки нет или она не читается, ячейки остались пустыми: %1");
 const QString ExitQuestion = QStringLiteral("Изменения не сгенерированы. Выйти без сохранения?");
 const QString ClassRunningQuestion =
     QStringLiteral("Идёт викторина в классе. Остановить её и выйти?");
-const QString BadDraftText =
-    QStringLiteral("Несгенерированную викторину не удалось прочитать, её файл отложен:");
-const QString GoneDraftPicturesText = QStringLiteral(
-    "Этих картинок нет, они не читаются или изменились, их ячейки остались пустыми:");
-const QString SavedText = QStringLiteral("Сохранено: %1");
 const QString ExportsTip =
     QStringLiteral("Правый щелчок: открыть, сохранить одним файлом, SCORM, печать");
 
 } // namespace
-
-MainWindow::MainWindow(Services& services, const QString& folder, QWidget* parent)
-    : MainWindow(services, ProgramPlaces::inOneFolder(folder), parent)
-{
-}
 
 MainWindow::MainWindow(Services& services, const ProgramPlaces& places, QWidget* parent)
     : QWidget(parent), m_services(services)
@@ -108,12 +63,11 @@ MainWindow::MainWindow(Services& services, const ProgramPlaces& places, QWidget*
     buildLayout();
     m_editor = new QuizEditor(m_services.dialogs, m_titleEdit, m_slotStrip, m_slotPanel, this);
     m_editor->setup().initialise(places);
-    IGenerationView& view = *this;
-    m_generation = std::make_unique<GenerationCommand>(m_editor->setup(), view, m_services);
+    m_generation = std::make_unique<GenerationCommand>(
+        m_editor->setup(), static_cast<IGenerationView&>(*this), m_services);
     m_unsavedWork = new UnsavedWork(
         [this] { return m_editor->work(); },
-        places.draftsFolder.isEmpty() ? nullptr
-                                      : std::make_unique<DraftStore>(places.draftsFolder),
+        places.draftsFolder.isEmpty() ? nullptr : std::make_unique<DraftStore>(places.draftsFolder),
         this);
     m_quizMenu = new QuizMenu(
         this, m_services.dialogs, [this] { return heldFolder(); },
@@ -213,12 +167,7 @@ void MainWindow::connectHandlers()
     // the next start.
     connect(qApp, &QGuiApplication::commitDataRequest, m_unsavedWork, &UnsavedWork::writeDraft);
     connect(m_quizMenu, &QuizMenu::openRequested, this, &MainWindow::openQuiz);
-    connect(m_quizMenu, &QuizMenu::exported, this,
-            [this](const QString& file, const QStringList& notices) {
-                // What was cut in a picture is worth more than the file name; both fit two lines.
-                showStatus(QStringList(SavedText.arg(QFileInfo(file).fileName()) + notices)
-                               .join(QLatin1Char('\n')));
-            });
+    connect(m_quizMenu, &QuizMenu::exported, this, &MainWindow::showStatus);
 
     m_dropFilter = new FileDropFilter(this, m_slotStrip);
     connect(m_dropFilter, &FileDropFilter::picturesDropped, m_editor, &QuizEditor::dropPictures);
@@ -251,16 +200,6 @@ const QImage& MainWindow::cleanThumbnail() const
     return m_slotStrip->cleanThumbnail();
 }
 
-QString MainWindow::heldFolder() const
-{
-    return m_unsavedWork->heldFolder();
-}
-
-const DraftStore* MainWindow::drafts() const
-{
-    return m_unsavedWork->drafts();
-}
-
 void MainWindow::holdFolder(const QString& folder)
 {
     if (folder.isEmpty())
@@ -274,18 +213,15 @@ void MainWindow::startNewQuiz()
     guarded(m_services.dialogs, [this] {
         if (!m_services.dialogs.yesNo(NewCaption, NewQuestion))
             return;
-        m_unsavedWork->forget();
-        m_unsavedWork->discardDraft();
         m_editor->clear();
+        m_unsavedWork->forget();
     });
 }
 
 void MainWindow::showAbout()
 {
-    guarded(m_services.dialogs, [this] {
-        if (m_about)
-            m_about->exec();
-    });
+    if (m_about)
+        m_about->exec();
 }
 
 void MainWindow::showInstructions()
@@ -300,7 +236,8 @@ void MainWindow::generateQuiz()
     // The pauses keep painting but hold user input back, both what arrives during the run and
     // what is still queued when it ends, so none of it acts later.
     auto outcome = GenerationCommand::Outcome::Failed;
-    InputHold::run(this, [&] { guarded(m_services.dialogs, [&] { outcome = m_generation->run(); }); });
+    InputHold::run(this,
+                   [&] { guarded(m_services.dialogs, [&] { outcome = m_generation->run(); }); });
     if (outcome == GenerationCommand::Outcome::Placed) {
         // Over empty space: the exports are otherwise found only by a right click.
         setToolTip(ExportsTip);
@@ -372,25 +309,11 @@ void MainWindow::reopen(const QString& path)
     const GeneratedQuiz quiz = readGeneratedQuiz(path);
     if (m_editor->holdsComposition() && !m_services.dialogs.yesNo(OpenCaption, OpenQuestion))
         return;
-    const QList<int> emptySlots = m_editor->loadReopened(quiz);
+    const bool whole = m_editor->reopen(quiz);
     m_generation->rememberQuizPage(quiz.folder);
     // With a slot left empty the window no longer holds what the folder does.
-    holdFolder(emptySlots.isEmpty() ? quiz.folder : QString());
-    m_unsavedWork->writeDraft();
-    if (emptySlots.isEmpty()) {
-        m_editor->namePartialPictures();
-        return;
-    }
-    QStringList numbers;
-    for (int k : emptySlots)
-        numbers << QString::number(k);
-    m_services.dialogs.message(EmptySlotsText.arg(numbers.join(QStringLiteral(", "))));
-    m_editor->namePartialPictures();
-}
-
-void MainWindow::exitProgram()
-{
-    close();
+    holdFolder(whole ? quiz.folder : QString());
+    m_editor->nameProblems();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -413,31 +336,14 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::offerDraft()
 {
-    DraftStore* drafts = m_unsavedWork->drafts();
-    if (!drafts)
-        return;
     guarded(m_services.dialogs, [&] {
-        QStringList renamedAside;
-        const QList<DraftStore::Orphan> orphans = drafts->orphans(renamedAside);
-        if (!renamedAside.isEmpty())
-            m_services.dialogs.message(BadDraftText + QLatin1Char('\n') +
-                                       renamedAside.join(QLatin1Char('\n')));
         const std::optional<DraftStore::Orphan> chosen =
-            offerOrphanedDrafts(orphans, m_services.dialogs);
+            m_unsavedWork->offerOrphans(m_services.dialogs);
         if (!chosen)
             return;
-        const QList<int> gone = m_editor->load(chosen->draft);
+        m_editor->restore(chosen->draft);
         holdFolder(QString());
-        m_unsavedWork->writeDraft();
         DraftStore::discard(chosen->path);
-        QStringList named;
-        for (int k : gone)
-            named << QStringLiteral("Картинка %1 (%2)")
-                         .arg(k)
-                         .arg(chosen->draft.quizSlots[size_t(k - 1)].picturePath);
-        if (!named.isEmpty())
-            m_services.dialogs.message(GoneDraftPicturesText + QLatin1Char('\n') +
-                                       named.join(QLatin1Char('\n')));
-        m_editor->namePartialPictures();
+        m_editor->nameProblems();
     });
 }

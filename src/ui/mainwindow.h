@@ -23,6 +23,7 @@
 #include "core/generationcommand.h"
 #include "core/programplaces.h"
 #include "core/services.h"
+#include "core/unsavedwork.h"
 #include "ui/quizeditor.h"
 
 #include <QImage>
@@ -43,7 +44,6 @@ class QuizMenu;
 class Rule;
 class SlotPanel;
 class SlotStrip;
-class UnsavedWork;
 
 // The main window: lays out the picture browser, the six slots, the title and the buttons, runs
 // the generation, About and the instructions, and orchestrates reopen, close and exit. Its
@@ -56,7 +56,10 @@ public:
 
     MainWindow(Services& services, const ProgramPlaces& places, QWidget* parent = nullptr);
     // Both places in one folder, as in a build tree.
-    MainWindow(Services& services, const QString& folder, QWidget* parent = nullptr);
+    MainWindow(Services& services, const QString& folder, QWidget* parent = nullptr)
+        : MainWindow(services, ProgramPlaces::inOneFolder(folder), parent)
+    {
+    }
     ~MainWindow() override;
 
     void setAboutDialog(AboutDialog* about) { m_about = about; }
@@ -71,10 +74,10 @@ public:
     GenerationCommand& generation() { return *m_generation; }
     // The folder last generated or reopened, when the title field, texts and pictures are still
     // exactly what went into it; empty otherwise.
-    QString heldFolder() const;
+    QString heldFolder() const { return m_unsavedWork->heldFolder(); }
     bool holdsItsFolder() const { return !heldFolder().isEmpty(); }
     // Where this window keeps its unsaved quiz; null without a drafts folder.
-    const DraftStore* drafts() const;
+    const DraftStore* drafts() const { return m_unsavedWork->drafts(); }
     // Offers the drafts of programs that have gone, and reports drafts that could not be read.
     void offerDraft();
 
@@ -86,7 +89,7 @@ public slots:
     void startNewQuiz();
     void showAbout();
     void showInstructions();
-    void exitProgram();
+    void exitProgram() { close(); }
     // Ctrl+O: asks for a quiz folder and reopens the quiz in it.
     void openQuiz();
     // Brings back a quiz this program generated; path is its folder or its start.htm.
@@ -109,7 +112,8 @@ private:
     void buildLayout();
     void connectHandlers();
     void reopen(const QString& path);
-    // The work the window now shows is what folder holds, or (empty) what no folder holds.
+    // The work the window now shows is what folder holds, or (empty) what no folder holds; the
+    // draft follows at once.
     void holdFolder(const QString& folder);
 
     Services& m_services;

@@ -13,6 +13,17 @@
 #include <QLineEdit>
 
 #include <exception>
+#include <utility>
+
+namespace
+{
+
+const QString EmptySlotsText =
+    QStringLiteral("Картинки нет или она не читается, ячейки остались пустыми: %1");
+const QString GoneDraftPicturesText = QStringLiteral(
+    "Этих картинок нет, они не читаются или изменились, их ячейки остались пустыми:");
+
+} // namespace
 
 QuizEditor::QuizEditor(IDialogs& dialogs, QLineEdit* titleEdit, SlotStrip* slotStrip,
                        SlotPanel* slotPanel, QObject* parent)
@@ -134,9 +145,39 @@ QList<int> QuizEditor::loadReopened(const GeneratedQuiz& quiz)
     draft.titleText = m_setup.title;
     draft.currentSlot = 1;
     for (int k = 1; k <= SlotCount; ++k)
-        draft.quizSlots[size_t(k - 1)] = {QDir(quiz.folder).filePath(QStringLiteral("%1.jpg").arg(k)),
-                                          m_setup.slot(k).question, m_setup.slot(k).answer};
+        draft.quizSlots[size_t(k - 1)] = {
+            QDir(quiz.folder).filePath(QStringLiteral("%1.jpg").arg(k)), m_setup.slot(k).question,
+            m_setup.slot(k).answer};
     return load(draft);
+}
+
+bool QuizEditor::restore(const QuizDraft& draft)
+{
+    QStringList named;
+    for (int k : load(draft))
+        named << QStringLiteral("Картинка %1 (%2)")
+                     .arg(k)
+                     .arg(draft.quizSlots[size_t(k - 1)].picturePath);
+    if (!named.isEmpty())
+        m_problems = GoneDraftPicturesText + QLatin1Char('\n') + named.join(QLatin1Char('\n'));
+    return named.isEmpty();
+}
+
+bool QuizEditor::reopen(const GeneratedQuiz& quiz)
+{
+    QStringList numbers;
+    for (int k : loadReopened(quiz))
+        numbers << QString::number(k);
+    if (!numbers.isEmpty())
+        m_problems = EmptySlotsText.arg(numbers.join(QStringLiteral(", ")));
+    return numbers.isEmpty();
+}
+
+void QuizEditor::nameProblems()
+{
+    if (!m_problems.isEmpty())
+        m_dialogs.message(std::exchange(m_problems, QString()));
+    namePartialPictures();
 }
 
 void QuizEditor::dropPictures(const QStringList& paths, int first)

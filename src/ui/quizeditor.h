@@ -46,6 +46,13 @@ public:
     // A reopened quiz folder: its texts, and its k.jpg where they can be shown; returns the slots
     // left empty.
     QList<int> loadReopened(const GeneratedQuiz& quiz);
+    // The same two, keeping what went missing for nameProblems(); true when every picture came
+    // back.
+    bool restore(const QuizDraft& draft);
+    bool reopen(const GeneratedQuiz& quiz);
+    // Names, once the window has settled, the pictures the last restore or reopen left out and
+    // those shown only in part.
+    void nameProblems();
     // Dropped pictures go into slot first and the following ones, as if each slot had been
     // clicked and the file picked; first 0 means the current slot.
     void dropPictures(const QStringList& paths, int first);
@@ -69,6 +76,7 @@ private:
     void takeFile(const QString& path);
 
     IDialogs& m_dialogs;
+    QString m_problems;
     QLineEdit* m_titleEdit;
     SlotStrip* m_slotStrip;
     SlotPanel* m_slotPanel;

@@ -21,6 +21,7 @@ namespace
 
 const QString NoFolderTip = QStringLiteral("Сначала сгенерируйте или откройте викторину");
 const QString NoFolderSuffix = QStringLiteral(" (сначала сгенерируйте)");
+const QString SavedText = QStringLiteral("Сохранено: %1");
 const QString ClassroomText = QStringLiteral("Провести в классе…");
 const QString ReplaceCaption = QStringLiteral(" Внимание! ");
 const QString ReplaceQuestion = QStringLiteral("Файл «%1» уже есть. Заменить?");
@@ -94,7 +95,8 @@ void QuizMenu::enableExports()
         QAction* action = m_folderActions[i];
         action->setEnabled(held);
         // A greyed entry says why in its own text: tooltips are easily missed.
-        const QString text = i < int(std::size(ExportChoices)) ? ExportChoices[i].text : ClassroomText;
+        const QString text =
+            i < int(std::size(ExportChoices)) ? ExportChoices[i].text : ClassroomText;
         action->setText(text + (held ? QString() : NoFolderSuffix));
         action->setToolTip(held ? QString() : NoFolderTip);
     }
@@ -124,8 +126,10 @@ void QuizMenu::exportHeldQuiz(QuizExport kind)
     InputHold::run(m_window, [&] {
         guarded(m_dialogs, [&] { notices = exportQuiz(kind, folder, *file, m_suppliedFolder()); });
     });
+    // What was cut in a picture is worth more than the file name; both fit two lines.
     if (notices)
-        emit exported(*file, *notices);
+        emit exported(QStringList(SavedText.arg(QFileInfo(*file).fileName()) + *notices)
+                          .join(QLatin1Char('\n')));
 }
 
 bool QuizMenu::classRunning() const

@@ -47,8 +47,8 @@ public slots:
 
 signals:
     void openRequested();
-    // The export was written to file; notices name what it holds only in part.
-    void exported(const QString& file, const QStringList& notices);
+    // An export was written: the file's name, then what it holds only in part, for the status.
+    void exported(const QString& statusText);
 
 private:
     // The exports need a quiz folder that holds what the window does.
