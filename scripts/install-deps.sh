@@ -12,6 +12,7 @@ packages=(
     fonts-dejavu-core fonts-liberation fonts-symbola
     xvfb xauth
     libjpeg-turbo-progs
+    strace      # the crash-order test reads the system calls of a generation
     chromium
     xdotool imagemagick openbox x11-utils xclip
     fp-utils    # chmcmd, for resources/help/make-help.sh

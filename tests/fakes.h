@@ -85,15 +85,17 @@ class RecordingShell : public IShell
 {
 public:
     QStringList copies;           // "source -> folder"
-    QStringList fileChanges;      // "rename from -> to", "remove path"
+    QStringList fileChanges;      // "rename from -> to", "remove path", "sync path"
     QStringList opened;           // documents asked to open
     QSet<QString> failingSources; // copies of these sources fail without touching anything
-    // The first copy, rename or remove whose line ("copy source -> folder", or as in
+    // The first copy, rename, remove or sync whose line ("copy source -> folder", or as in
     // fileChanges) matches this pattern fails without touching anything; empty: none.
     QString failing;
+    int failingMatch = 1; // which of the operations it matches fails
     // What a failing operation reports.
     std::error_code failure = std::make_error_code(std::errc::no_space_on_device);
     bool openResult = true;
+    bool failed() const { return m_failed; }
 
     std::error_code copyIntoFolder(const QString& source, const QString& folder) override
     {
@@ -112,6 +114,11 @@ public:
         fileChanges << QStringLiteral("remove ") + path;
         return fails(fileChanges.last()) ? failure : ::removeFile(path);
     }
+    std::error_code syncToDisk(const QString& path) override
+    {
+        fileChanges << QStringLiteral("sync ") + path;
+        return fails(fileChanges.last()) ? failure : ::syncToDisk(path);
+    }
     void openDocument(const QString& path, std::function<void()> failed) override
     {
         opened << path;
@@ -124,9 +131,10 @@ private:
     {
         if (m_failed || failing.isEmpty() || !QRegularExpression(failing).match(line).hasMatch())
             return false;
-        return m_failed = true;
+        return m_failed = ++m_matches == failingMatch;
     }
     bool m_failed = false;
+    int m_matches = 0;
 };
 
 class CountingPauser : public IPauser

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// killinggeneration PROGRAMFOLDER QUIZNAME PICTURESFOLDER N: one generation into an existing quiz
-// folder from PICTURESFOLDER/1.jpg ... 6.jpg, whose N-th file operation ends the process on the
-// spot (_exit, as a kill would: nothing unwinds). N = 0 kills nothing and prints the count.
+// killinggeneration PROGRAMFOLDER QUIZNAME PICTURESFOLDER N [FAILING [M]]: one generation into an
+// existing quiz folder from PICTURESFOLDER/1.jpg ... 6.jpg, whose N-th file operation ends the
+// process on the spot (_exit, as a kill would: nothing unwinds). N = 0 kills nothing and prints
+// the count. FAILING: the M-th file operation matching this pattern (as RecordingShell's lines)
+// fails as on a full disk, and the count is followed by that operation's number.
 
 #include "core/generationcommand.h"
 #include "fakes.h"
@@ -27,29 +29,35 @@ public:
     {
     }
     int operations = 0;
+    int failedAt = 0;
     std::error_code copyIntoFolder(const QString& source, const QString& folder) override
     {
-        step();
-        return RecordingShell::copyIntoFolder(source, folder);
+        return step([&] { return RecordingShell::copyIntoFolder(source, folder); });
     }
     std::error_code renameFile(const QString& from, const QString& to) override
     {
-        step();
-        return RecordingShell::renameFile(from, to);
+        return step([&] { return RecordingShell::renameFile(from, to); });
     }
     std::error_code removeFile(const QString& path) override
     {
-        step();
-        return RecordingShell::removeFile(path);
+        return step([&] { return RecordingShell::removeFile(path); });
+    }
+    std::error_code syncToDisk(const QString& path) override
+    {
+        return step([&] { return RecordingShell::syncToDisk(path); });
     }
 
 private:
-    void step()
+    template <typename Operation> std::error_code step(Operation operation)
     {
-        if (surprised(m_dialogs))
+        if (failing.isEmpty() && surprised(m_dialogs))
             _exit(3);
         if (++operations == m_killAt)
             _exit(9);
+        const std::error_code error = operation();
+        if (failed() && !failedAt)
+            failedAt = operations;
+        return error;
     }
     int m_killAt;
     const ScriptedDialogs& m_dialogs;
@@ -76,7 +84,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 5)
+    if (args.size() < 5 || args.size() > 7)
         return 2;
     QuizSetup setup;
     setup.initialise(args[1]);
@@ -88,6 +96,8 @@ int main(int argc, char** argv)
     }
     ScriptedDialogs dialogs;
     KillingShell shell(args[4].toInt(), dialogs);
+    shell.failing = args.value(5);
+    shell.failingMatch = args.value(6, QStringLiteral("1")).toInt();
     QuietView view;
     Services services{dialogs, shell, view};
     GenerationCommand command(setup, view, services);
@@ -95,10 +105,14 @@ int main(int argc, char** argv)
         return AnswerOrder{{3, 1, 2, 6, 4, 5}, QStringLiteral("3, 1, 2, 6, 4, 5")};
     });
     command.run();
-    if (surprised(dialogs)) {
+    // A planned failure shows its one box, and nothing else.
+    if (shell.failing.isEmpty() ? surprised(dialogs) : dialogs.messages().size() != 1) {
         std::fprintf(stderr, "killinggeneration: %s\n", qPrintable(dialogs.log.join('\n')));
         return 3;
     }
-    std::printf("%d\n", shell.operations);
+    if (shell.failedAt)
+        std::printf("%d %d\n", shell.operations, shell.failedAt);
+    else
+        std::printf("%d\n", shell.operations);
     return 0;
 }

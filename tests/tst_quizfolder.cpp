@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <sys/mount.h>
 
 namespace
 {
@@ -36,6 +37,7 @@ class BrokenShell : public RecordingShell
 {
 public:
     QString halfWay, throwing, throwingRename; // the last: a rename to a path ending so
+    QString fillingAt;                         // a rename to this path first fills the disk
     std::error_code copyIntoFolder(const QString& source, const QString& folder) override
     {
         if (source == throwing)
@@ -49,6 +51,10 @@ public:
     }
     std::error_code renameFile(const QString& from, const QString& to) override
     {
+        QFile filler(QFileInfo(from).path() + "/../filler");
+        if (to == fillingAt && filler.open(QIODevice::WriteOnly))
+            while (filler.write(QByteArray(4096, 'f')) > 0 && filler.flush()) {
+            }
         if (!throwingRename.isEmpty() && to.endsWith(throwingRename)) {
             throwingRename.clear();
             throw QuirvelError(QStringLiteral("Устройство не готово"));
@@ -132,6 +138,26 @@ private slots:
         QFETCH(QString, reason);
         errno = error;
         QCOMPARE(errorReason(lastSystemError()), reason);
+    }
+
+    // However the kernel is asked to copy, and across file systems through the buffer, the copy
+    // holds the source's bytes, even of a file whose size says 0.
+    void copiedByEveryPath_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::newRow("within one file system") << "a/big.jpg";
+        QTest::newRow("across file systems") << "/dev/shm";
+        QTest::newRow("from /proc") << "/proc/version";
+    }
+    void copiedByEveryPath()
+    {
+        QFETCH(QString, source);
+        QVERIFY(writeFile(pathOf("a/big.jpg"), QByteArray::number(1234567).repeated(300000)));
+        QTemporaryDir other("/dev/shm/quirvel-XXXXXX");
+        const QString from = source.startsWith("/proc") ? source : pathOf("a/big.jpg");
+        const QString into = source == "/dev/shm" ? other.path() : pathOf("a/copy");
+        QVERIFY(QDir().mkpath(into) && !copyIntoFolder(from, into));
+        QCOMPARE(readBytes(into + '/' + QFileInfo(from).fileName()), readBytes(from));
     }
 
     void copyFailures_data()
@@ -275,6 +301,17 @@ private slots:
             << "" << 0 << " -> <quiz>/start\\.htm$" << false << del("start.htm" + noSpace) << false;
         QTest::newRow("first generation, 5.jpg not put in place")
             << "" << 0 << " -> <quiz>/5\\.jpg$" << true << del("5.jpg" + noSpace) << false;
+        QTest::newRow("new 3.jpg not synced") << "" << 0 << "^sync .*/new/3\\.jpg$" << false
+                                              << copy("Картинка 3 (c.jpg)" + noSpace) << false;
+        QTest::newRow("staging not synced before the commit")
+            << "" << 0 << "^sync .*/\\.quirvel-\\w+$" << false << del("Папка <quiz>" + noSpace)
+            << false;
+        QTest::newRow("quiz folder not synced after the placements")
+            << "second" << 0 << "^sync <quiz>$" << false << del("Папка <quiz>" + noSpace) << false;
+        // The undo must not need space: a marker written then would not fit.
+        QTest::newRow("3.jpg not put in place on a full disk")
+            << "full disk" << 0 << "^rename .* -> <quiz>/3\\.jpg$" << false
+            << del("3.jpg" + noSpace) << false;
         QTest::newRow("old 2.jpg not deleted once all is in place")
             << "" << 0 << "^remove .*/2\\.jpg$" << false << del("Папка <quiz>" + noSpace) << true;
     }
@@ -286,6 +323,10 @@ private slots:
         QFETCH(bool, first);
         QFETCH(QStringList, messages);
         QFETCH(bool, placed);
+        const QByteArray disk = QFile::encodeName(quizPath());
+        if (how == "full disk" && ::mount("tmpfs", disk.constData(), "tmpfs", 0, "size=1m") != 0)
+            QSKIP("a small file system cannot be mounted here");
+        auto unmount = qScopeGuard([&] { ::umount2(disk.constData(), MNT_DETACH); });
         choose({"p/a.jpg", "p/b.jpg", "p/c.jpg", "p/d.jpg", "p/e.jpg", "p/f.jpg"});
         if (!first) {
             for (const QString name :
@@ -295,6 +336,8 @@ private slots:
         }
         BrokenShell shell;
         shell.failing = failing.replace("<quiz>", QRegularExpression::escape(setup.quizFolder()));
+        shell.failingMatch = how == "second" ? 2 : 1;
+        shell.fillingAt = how == "full disk" ? quizPath("3.jpg") : QString();
         if (slot > 0) {
             const QString source = setup.slot(slot).picturePath;
             if (how.contains("blocked"))

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/draftstore.h"
 
+#include "core/filecopy.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -11,6 +13,8 @@
 #include <cerrno>
 #include <utility>
 #include <vector>
+
+#include <unistd.h>
 
 namespace
 {
@@ -52,8 +56,14 @@ bool DraftStore::save(const QuizDraft& draft, std::error_code* failure)
         m_lock = std::move(lock);
     }
     QSaveFile file(draftPath());
-    if (!file.open(QIODevice::WriteOnly) || file.write(draft.toJson()) < 0 || !file.commit())
+    // commit() ignores a failed sync, which would leave a draft that a power cut can empty.
+    if (!file.open(QIODevice::WriteOnly) || file.write(draft.toJson()) < 0 || !file.flush() ||
+        ::fdatasync(file.handle()) != 0 || !file.commit())
         return failed();
+    if (const std::error_code error = syncToDisk(m_folder)) {
+        errno = error.value();
+        return failed();
+    }
     return true;
 }
 

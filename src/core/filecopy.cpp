@@ -10,6 +10,9 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -24,8 +27,55 @@ std::error_code lastError()
     return std::error_code(errno, std::generic_category());
 }
 
-// A plain read-write loop: std::filesystem::copy_file may lose the reason of a failed write
-// (a full disk) on its way out.
+// Errors that only say this way of copying is not available here.
+bool unsupported(int error)
+{
+    return error == EXDEV || error == ENOSYS || error == EOPNOTSUPP || error == EINVAL;
+}
+
+// A plain read-write loop from both files' current offsets: std::filesystem::copy_file may lose
+// the reason of a failed write (a full disk) on its way out.
+std::error_code copyThroughBuffer(int in, int out)
+{
+    char buffer[64 * 1024];
+    for (;;) {
+        const ssize_t got = ::read(in, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return got < 0 ? lastError() : std::error_code();
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t put = ::write(out, buffer + done, size_t(got - done));
+            if (put < 0 && errno != EINTR)
+                return lastError();
+            if (put > 0)
+                done += put;
+        }
+    }
+}
+
+// Shares the blocks where the file system can (btrfs, XFS), otherwise lets the kernel copy
+// without passing the bytes through this process, as cp does.
+std::error_code copyInKernel(int in, int out)
+{
+    if (::ioctl(out, FICLONE, in) == 0)
+        return {};
+    if (!unsupported(errno) && errno != ENOTTY && errno != EBADF)
+        return lastError();
+    for (;;) {
+        const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
+        if (copied > 0)
+            continue;
+        if (copied < 0 && errno == EINTR)
+            continue;
+        // 0 is the end of the file, or a file system that copies nothing this way (procfs): the
+        // buffer loop tells which with one read.
+        if (copied == 0 || unsupported(errno))
+            return copyThroughBuffer(in, out);
+        return lastError();
+    }
+}
+
 std::error_code copyBytes(const QString& from, const QString& to)
 {
     const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC);
@@ -37,27 +87,7 @@ std::error_code copyBytes(const QString& from, const QString& to)
         ::close(in);
         return error;
     }
-    std::error_code error;
-    char buffer[64 * 1024];
-    for (;;) {
-        const ssize_t got = ::read(in, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            if (got < 0)
-                error = lastError();
-            break;
-        }
-        for (ssize_t done = 0; done < got && !error;) {
-            const ssize_t put = ::write(out, buffer + done, size_t(got - done));
-            if (put < 0 && errno != EINTR)
-                error = lastError();
-            else if (put > 0)
-                done += put;
-        }
-        if (error)
-            break;
-    }
+    std::error_code error = copyInKernel(in, out);
     ::close(in);
     if (::close(out) != 0 && !error)
         error = lastError();
@@ -125,4 +155,18 @@ bool anythingAt(const QString& path)
     std::error_code ec;
     return std::filesystem::symlink_status(fsPath(path), ec).type() !=
            std::filesystem::file_type::not_found;
+}
+
+std::error_code syncToDisk(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return lastError();
+    struct stat info = {};
+    // A folder's names need fsync; a file's data needs no more than fdatasync.
+    const int synced =
+        ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode) ? ::fsync(fd) : ::fdatasync(fd);
+    const std::error_code error = synced == 0 ? std::error_code() : lastError();
+    ::close(fd);
+    return error;
 }

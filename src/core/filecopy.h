@@ -18,5 +18,10 @@ std::error_code renameFile(const QString& from, const QString& to);
 // Deletes a file (or symbolic link), never a folder.
 std::error_code removeFile(const QString& path);
 
+// Asks the disk to keep what was written to a file, or the names a folder holds, through a power
+// cut (fdatasync, fsync). A failure means they may be lost; it is never to be tried again as if
+// nothing happened.
+std::error_code syncToDisk(const QString& path);
+
 // Whether anything at all, a dangling link included, stands at path.
 bool anythingAt(const QString& path);

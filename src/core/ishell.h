@@ -17,6 +17,8 @@ public:
     virtual std::error_code renameFile(const QString& from, const QString& to) = 0;
     // Deletes a file, never a folder.
     virtual std::error_code removeFile(const QString& path) = 0;
+    // Makes a file's data, or a folder's names, survive a power cut.
+    virtual std::error_code syncToDisk(const QString& path) = 0;
     // Opens a document with the program the desktop associates with it and returns at once.
     // `failed` runs, at most once and perhaps later, when the document could not be opened.
     virtual void openDocument(const QString& path, std::function<void()> failed) = 0;

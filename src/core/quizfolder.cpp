@@ -39,9 +39,14 @@ std::error_code stagePicture(const QuizSetup& setup, int k, const QString& stagi
         return error;
     if (const auto error = shell.copyIntoFolder(source, slotFolder))
         return error;
-    return shell.renameFile(slotFolder + QLatin1Char('/') + QFileInfo(source).fileName(),
-                            staging + QStringLiteral("/new/") + QString::number(k) +
-                                QLatin1Char('.') + setup.slot(k).extension);
+    const QString staged = staging + QStringLiteral("/new/") + QString::number(k) +
+                           QLatin1Char('.') + setup.slot(k).extension;
+    if (const auto error =
+            shell.renameFile(slotFolder + QLatin1Char('/') + QFileInfo(source).fileName(), staged))
+        return error;
+    if (const auto error = shell.syncToDisk(staged))
+        return error;
+    return shell.syncToDisk(slotFolder);
 }
 
 } // namespace
@@ -94,27 +99,35 @@ bool writeQuizPage(const QuizSetup& setup, const AnswerOrder& order, IShell& she
                                        std::make_error_code(std::errc::no_such_file_or_directory)));
             continue;
         }
-        if (const auto error = shell.copyIntoFolder(source, newFolder)) {
+        std::error_code error = shell.copyIntoFolder(source, newFolder);
+        if (!error)
+            error = shell.syncToDisk(newFolder + QLatin1Char('/') + name);
+        if (error) {
             dialogs.message(withReason(DecorationFailedText, name, error));
             return false;
         }
         names << name;
     }
 
+    // It syncs new/ too, the last name to arrive there.
     writeStartPage(setup, order, newFolder);
     // The page goes last, so that a new page is never left pointing at pictures that did not come.
     names << StartPageName;
 
     const QString folderLabel = QStringLiteral("Папка ") + quizFolder;
-    if (const FileFailure failure = writeMarker(staging.path(), CommitMarker, names, shell)) {
-        dialogs.message(withReason(DeleteFailedText, folderLabel, failure.error));
+    // The staging folder's own name must last before kept/ in it may hold the old quiz.
+    std::error_code marked = shell.syncToDisk(quizFolder);
+    if (!marked)
+        marked = writeMarker(staging.path(), CommitMarker, names, shell).error;
+    if (marked) {
+        dialogs.message(withReason(DeleteFailedText, folderLabel, marked));
         return false;
     }
     // From here on the staging folder says what is to be done with it, should this process die.
     staging.setAutoRemove(false);
     // What cannot go back now waits for the next recovery rather than being lost.
     const auto undo = [&] {
-        if (!writeMarker(staging.path(), RollbackMarker, {}, shell) &&
+        if (!markRollback(staging.path(), shell) &&
             !rollBack(quizFolder, staging.path(), names, shell))
             removeStaging(staging.path(), shell);
     };
@@ -126,9 +139,12 @@ bool writeQuizPage(const QuizSetup& setup, const AnswerOrder& order, IShell& she
         throw;
     }
     if (failure) {
-        dialogs.message(
-            withReason(DeleteFailedText, QFileInfo(failure.path).fileName(), failure.error));
+        // Undone before it is reported: a kill during the box must not bring the new quiz back.
         undo();
+        dialogs.message(withReason(DeleteFailedText,
+                                   failure.path == quizFolder ? folderLabel
+                                                              : QFileInfo(failure.path).fileName(),
+                                   failure.error));
         return false;
     }
 

@@ -52,6 +52,9 @@ FileFailure placeAll(const QString& quizFolder, const QString& staging, const QL
         if (const auto error = shell.renameFile(file.path, target))
             return {target, error};
     }
+    // Before anything that makes the staging folder go.
+    if (const auto error = shell.syncToDisk(quizFolder))
+        return {quizFolder, error};
     return {};
 }
 
@@ -83,12 +86,18 @@ FileFailure recoverStaging(const QString& quizFolder, const QString& staging, IS
 {
     using namespace QuizStaging;
     const bool committed = anythingAt(joined(staging, CommitMarker));
+    const bool rolledBack = anythingAt(joined(staging, RollbackMarker));
     FileFailure failure;
-    if (committed) {
-        const QStringList names = readMarker(joined(staging, CommitMarker));
-        failure = anythingAt(joined(staging, RollbackMarker))
-                      ? rollBack(quizFolder, staging, names, shell)
-                      : rollForward(quizFolder, staging, names, shell);
+    if (committed || rolledBack) {
+        // An older version wrote an empty rollback marker beside the commit marker's names.
+        const QStringList names =
+            readMarker(joined(staging, committed ? CommitMarker : RollbackMarker));
+        // The marker must outlast a power cut before anything moves by it.
+        if (const auto error = shell.syncToDisk(staging))
+            failure = {staging, error};
+        else
+            failure = rolledBack ? rollBack(quizFolder, staging, names, shell)
+                                 : rollForward(quizFolder, staging, names, shell);
     } else if (!anythingAt(joined(staging, NewFolder)) &&
                !anythingAt(joined(staging, RollbackMarker)) &&
                QFileInfo(joined(staging, KeptFolder)).isDir()) {
@@ -112,8 +121,26 @@ FileFailure writeMarker(const QString& staging, const QString& marker, const QSt
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush())
         return {part, lastSystemError()};
     file.close();
+    // The marker's bytes and every name it vouches for outlast a power cut before it appears; it
+    // is synced again once it stands, before anything moves by it.
+    for (const QString& path : {part, staging})
+        if (const auto error = shell.syncToDisk(path))
+            return {path, error};
     if (const auto error = shell.renameFile(part, joined(staging, marker)))
         return {part, error};
+    if (const auto error = shell.syncToDisk(staging))
+        return {staging, error};
+    return {};
+}
+
+FileFailure markRollback(const QString& staging, IShell& shell)
+{
+    // A rename needs no space, where a new marker would not fit on a full disk.
+    const QString commit = joined(staging, CommitMarker);
+    if (const auto error = shell.renameFile(commit, joined(staging, RollbackMarker)))
+        return {commit, error};
+    if (const auto error = shell.syncToDisk(staging))
+        return {staging, error};
     return {};
 }
 
@@ -142,16 +169,25 @@ FileFailure rollBack(const QString& quizFolder, const QString& staging, const QS
             if (const auto error = shell.renameFile(kept, target))
                 return {target, error};
     }
+    if (const auto error = shell.syncToDisk(quizFolder))
+        return {quizFolder, error};
     return {};
 }
 
 FileFailure removeStaging(const QString& staging, IShell& shell)
 {
     const QString commit = joined(staging, CommitMarker);
-    // After a rollback the commit marker must go first: alone, it would mean "place them".
-    if (anythingAt(joined(staging, RollbackMarker)) && anythingAt(commit))
-        if (const auto error = shell.removeFile(commit))
-            return {commit, error};
+    const QString rollback = joined(staging, RollbackMarker);
+    // After a rollback the markers go first, and for good: a commit marker alone would mean "place
+    // them", and a rollback marker beside a half-emptied new/ would move old files there.
+    if (anythingAt(rollback)) {
+        for (const QString& marker : {commit, rollback})
+            if (anythingAt(marker))
+                if (const auto error = shell.removeFile(marker))
+                    return {marker, error};
+        if (const auto error = shell.syncToDisk(staging))
+            return {staging, error};
+    }
     QStringList folders;
     QDirIterator it(staging, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);

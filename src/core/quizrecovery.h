@@ -13,9 +13,10 @@
 // The new files are staged under their final names in <quiz>/.quirvel-XXXXXX/new/. The rename
 // that creates the marker `commit` (listing the names, in the order they are placed) is the
 // point of no return: from there on each old file is moved to kept/ and the new one put in its
-// place. A failure after it writes the marker `rollback` and puts the old files back. So a
-// staging folder found later always says what to do: no commit marker, throw it away; a commit
-// marker alone, finish placing; both markers, finish putting back.
+// place. A failure after it renames the marker to `rollback` and puts the old files back. So a
+// staging folder found later always says what to do: no marker, throw it away; `commit`, finish
+// placing; `rollback`, finish putting back. Every step is synced to disk before the next one
+// depends on it, so that this holds after a power cut too.
 
 // A file operation that failed, and the file it failed on.
 struct FileFailure {
@@ -33,13 +34,18 @@ inline const QString KeptFolder = QStringLiteral("kept");
 inline const QString CommitMarker = QStringLiteral("commit");
 inline const QString RollbackMarker = QStringLiteral("rollback");
 
-// Makes a marker whole or not at all (written beside it, then renamed).
+// Makes a marker whole or not at all (written beside it, then renamed), synced with the staging
+// folder before and after.
 FileFailure writeMarker(const QString& staging, const QString& marker, const QStringList& names,
                         IShell& shell);
-// Places every staged file still waiting in new/, old ones moved to kept/ first.
+// Places every staged file still waiting in new/, old ones moved to kept/ first; then syncs the
+// quiz folder.
 FileFailure rollForward(const QString& quizFolder, const QString& staging, const QStringList& names,
                         IShell& shell);
-// Puts the kept old files back and the placed new ones into new/, last name first.
+// Turns the commit marker into the rollback marker.
+FileFailure markRollback(const QString& staging, IShell& shell);
+// Puts the kept old files back and the placed new ones into new/, last name first; then syncs the
+// quiz folder.
 FileFailure rollBack(const QString& quizFolder, const QString& staging, const QStringList& names,
                      IShell& shell);
 // Deletes the staging folder, its deciding marker last (after a rollback, first).

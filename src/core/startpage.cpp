@@ -4,12 +4,15 @@
 #include "core/buildinfo.h"
 #include "core/cp1251.h"
 #include "core/errorreason.h"
+#include "core/filecopy.h"
 #include "core/pagetemplate.h"
 #include "core/quirvelerror.h"
 
 #include <QSaveFile>
+
 #include <cerrno>
 #include <iterator>
+#include <unistd.h>
 
 namespace
 {
@@ -307,7 +310,15 @@ void writeStartPage(const QuizSetup& setup, const AnswerOrder& order, const QStr
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw writeFailure();
     writeStartPage(file, setup, order);
+    // commit() ignores a failed sync; a page lost in a power cut must fail here instead.
+    errno = 0;
+    if (::fdatasync(file.handle()) != 0)
+        throw writeFailure();
     errno = 0;
     if (!file.commit())
         throw writeFailure();
+    if (const std::error_code error = syncToDisk(quizFolder)) {
+        errno = error.value();
+        throw writeFailure();
+    }
 }

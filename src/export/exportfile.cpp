@@ -2,9 +2,13 @@
 #include "export/exportfile.h"
 
 #include "core/errorreason.h"
+#include "core/filecopy.h"
 #include "core/quirvelerror.h"
 
+#include <QFileInfo>
+
 #include <cerrno>
+#include <unistd.h>
 
 ExportFile::ExportFile(const QString& path) : m_file(path)
 {
@@ -49,9 +53,19 @@ void ExportFile::commit()
 {
     if (m_error)
         throwFailure();
+    // commit() ignores a failed sync; a file lost in a power cut must fail here instead. Its
+    // folder is synced after, so that the new name lasts too.
+    if (::fdatasync(m_file.handle()) != 0) {
+        fail();
+        throwFailure();
+    }
     errno = 0;
     if (!m_file.commit()) {
         fail();
+        throwFailure();
+    }
+    if (const auto error = syncToDisk(QFileInfo(m_file.fileName()).absolutePath())) {
+        m_error = error;
         throwFailure();
     }
 }

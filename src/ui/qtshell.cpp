@@ -46,6 +46,11 @@ std::error_code QtShell::removeFile(const QString& path)
     return ::removeFile(path);
 }
 
+std::error_code QtShell::syncToDisk(const QString& path)
+{
+    return ::syncToDisk(path);
+}
+
 void QtShell::openDocument(const QString& path, std::function<void()> failed)
 {
     // The desktop launcher reports success even for a missing file; the shell would not.

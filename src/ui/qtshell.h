@@ -19,6 +19,7 @@ public:
     std::error_code copyIntoFolder(const QString& source, const QString& folder) override;
     std::error_code renameFile(const QString& from, const QString& to) override;
     std::error_code removeFile(const QString& path) override;
+    std::error_code syncToDisk(const QString& path) override;
     void openDocument(const QString& path, std::function<void()> failed) override;
 
 signals:

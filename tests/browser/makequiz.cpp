@@ -5,16 +5,19 @@
 //   makequiz [quiz.json] [--program DIR] [--folder NAME] [--title TEXT]
 //            [--picture PATH]x6 [--question TEXT]x6 [--answer TEXT]x6
 //            [--order 3,1,2,6,4,5 | --seed N]
+//   makequiz --recover --program DIR --folder NAME
 //
 // quiz.json: {"programFolder", "folderName", "title", "slots": [{"picture", "question", "answer"}
 // x6], "order": [6 numbers] or "seed": N}; options given on the command line win. Without order
 // or seed the answers are shuffled from the clock, as in the program. The folder name defaults to
 // the title. On success prints {"quizFolder", "page", "order"} as JSON; any message the program
-// would have shown makes it fail, so a half-made quiz never passes for a good one.
+// would have shown makes it fail, so a half-made quiz never passes for a good one. --recover only
+// finishes or undoes what an interrupted generation left, as the program does at its start.
 
 #include "core/filecopy.h"
 #include "core/quirvelerror.h"
 #include "core/quizfolder.h"
+#include "core/quizrecovery.h"
 #include "core/quizsetup.h"
 #include "core/services.h"
 #include "core/shuffle.h"
@@ -87,6 +90,7 @@ public:
         return ::renameFile(from, to);
     }
     std::error_code removeFile(const QString& path) override { return ::removeFile(path); }
+    std::error_code syncToDisk(const QString& path) override { return ::syncToDisk(path); }
     void openDocument(const QString& path, std::function<void()> failed) override
     {
         opened << path;
@@ -142,6 +146,7 @@ struct Request {
     QList<int> order;
     bool hasSeed = false;
     quint32 seed = 0;
+    bool recover = false;
 };
 
 void readJson(const QString& path, Request& r)
@@ -201,10 +206,13 @@ Request parseArguments(const QCoreApplication& app)
     const QCommandLineOption seed(QStringLiteral("seed"),
                                   QStringLiteral("Seed for a repeatable shuffle."),
                                   QStringLiteral("n"));
-    parser.addOptions({program, folder, title, picture, question, answer, order, seed});
+    const QCommandLineOption recover(QStringLiteral("recover"),
+                                     QStringLiteral("Only recover the quiz folder."));
+    parser.addOptions({program, folder, title, picture, question, answer, order, seed, recover});
     parser.process(app);
 
     Request r;
+    r.recover = parser.isSet(recover);
     if (parser.positionalArguments().size() > 1)
         throw Failure(QStringLiteral("at most one quiz.json"));
     if (!parser.positionalArguments().isEmpty())
@@ -238,6 +246,14 @@ int run(const QCoreApplication& app)
     const Request r = parseArguments(app);
     if (r.programFolder.isEmpty())
         throw Failure(QStringLiteral("no program folder given"));
+    if (r.recover) {
+        CopyingShell shell;
+        const QString problem =
+            recoverQuizFolder(QDir(r.programFolder).absoluteFilePath(r.folderName), shell);
+        if (!problem.isEmpty())
+            throw Failure(problem, 3);
+        return 0;
+    }
     if (r.pictures.size() != 6)
         throw Failure(QStringLiteral("six pictures are needed, got %1").arg(r.pictures.size()));
     if (r.questions.size() > 6 || r.answers.size() > 6)
