@@ -10,6 +10,7 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <cerrno>
 #include <utility>
 #include <vector>
 
@@ -37,20 +38,33 @@ QString DraftStore::draftPath() const
     return QDir(m_folder).filePath(QStringLiteral("draft-%1.json").arg(m_processId));
 }
 
-bool DraftStore::save(const QuizDraft& draft)
+bool DraftStore::save(const QuizDraft& draft, std::error_code* failure)
 {
-    if (!QDir().mkpath(m_folder))
+    // Qt leaves errno as the failing call set it.
+    auto failed = [failure] {
+        if (failure)
+            *failure = std::error_code(errno ? errno : EIO, std::generic_category());
         return false;
+    };
+    errno = 0;
+    if (!QDir().mkpath(m_folder))
+        return failed();
     if (!m_lock) {
         auto lock = std::make_unique<QLockFile>(lockPathOf(draftPath()));
         if (!lock->tryLock(0))
-            return false;
+            return failed();
         m_lock = std::move(lock);
     }
     QSaveFile file(draftPath());
     // commit() ignores a failed sync, which would leave a draft that a power cut can empty.
-    return file.open(QIODevice::WriteOnly) && file.write(draft.toJson()) >= 0 && file.flush() &&
-           ::fdatasync(file.handle()) == 0 && file.commit() && !syncToDisk(m_folder);
+    if (!file.open(QIODevice::WriteOnly) || file.write(draft.toJson()) < 0 || !file.flush() ||
+        ::fdatasync(file.handle()) != 0 || !file.commit())
+        return failed();
+    if (const std::error_code error = syncToDisk(m_folder)) {
+        errno = error.value();
+        return failed();
+    }
+    return true;
 }
 
 void DraftStore::remove()

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <system_error>
 
 // The drafts folder: each running program keeps its unsaved quiz in draft-<pid>.json, guarded by
 // draft-<pid>.lock for as long as it runs, so that after a crash the next start can tell a
@@ -29,8 +30,8 @@ public:
     QString folder() const { return m_folder; }
     QString draftPath() const;
 
-    // Whole or not at all; false when it could not be written.
-    bool save(const QuizDraft& draft);
+    // Whole or not at all; false when it could not be written, with the reason in failure.
+    bool save(const QuizDraft& draft, std::error_code* failure = nullptr);
     // Deletes this program's draft, if any.
     void remove();
 

@@ -67,6 +67,16 @@ bool QuizSetup::isComplete() const
     return true;
 }
 
+bool QuizSetup::takesPictureFile(const QString& path)
+{
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot < 0)
+        return false;
+    const QString ext = name.mid(dot);
+    return ext == QLatin1String(".jpg") || ext == QLatin1String(".JPG");
+}
+
 QuizSlot& QuizSetup::slot(int k)
 {
     if (k < 1 || k > SlotCount)

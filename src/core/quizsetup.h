@@ -25,6 +25,8 @@ public:
     void setQuestion(const QString& text, bool oneForAll);
     void reset();
     bool isComplete() const;
+    // The case-sensitive test of a picked file's extension: only ".jpg" and ".JPG" pass.
+    static bool takesPictureFile(const QString& path);
 
     QuizSlot& slot(int k);
     const QuizSlot& slot(int k) const;

@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QList>
 #include <QShortcut>
 #include <QWidget>
 
@@ -39,16 +40,30 @@ bool isUserInput(QEvent::Type type)
     }
 }
 
+QList<const QWidget*> heldWindows;
+
 } // namespace
 
 InputHold::InputHold(QWidget* window) : m_window(window)
 {
+    heldWindows.append(window);
     QCoreApplication::instance()->installEventFilter(this);
 }
 
 InputHold::~InputHold()
 {
     QCoreApplication::instance()->removeEventFilter(this);
+    heldWindows.removeOne(m_window);
+}
+
+bool InputHold::holds(const QWidget* window)
+{
+    return heldWindows.contains(window);
+}
+
+void InputHold::processPendingEvents()
+{
+    QCoreApplication::processEvents();
 }
 
 bool InputHold::eventFilter(QObject* watched, QEvent* event)

@@ -14,9 +14,25 @@ public:
     explicit InputHold(QWidget* window);
     ~InputHold() override;
 
+    // Whether a hold on window is alive.
+    static bool holds(const QWidget* window);
+    // Runs job with window holding input; what arrived meanwhile is swallowed before the hold
+    // ends, so none of it acts later.
+    template <class Job> static void run(QWidget* window, Job&& job);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static void processPendingEvents();
+
     QWidget* m_window;
 };
+
+template <class Job> void InputHold::run(QWidget* window, Job&& job)
+{
+    InputHold hold(window);
+    processPendingEvents();
+    job();
+    processPendingEvents();
+}

@@ -1,0 +1,279 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ui/quizeditor.h"
+
+#include "core/generatedquiz.h"
+#include "core/idialogs.h"
+#include "core/quirvelerror.h"
+#include "ui/slotpanel.h"
+#include "ui/slotstrip.h"
+#include "ui/textfields.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+
+#include <exception>
+#include <utility>
+
+namespace
+{
+
+const QString EmptySlotsText =
+    QStringLiteral("Картинки нет или она не читается, ячейки остались пустыми: %1");
+const QString GoneDraftPicturesText = QStringLiteral(
+    "Этих картинок нет, они не читаются или изменились, их ячейки остались пустыми:");
+
+} // namespace
+
+QuizEditor::QuizEditor(IDialogs& dialogs, QLineEdit* titleEdit, SlotStrip* slotStrip,
+                       SlotPanel* slotPanel, QObject* parent)
+    : QObject(parent), m_dialogs(dialogs), m_titleEdit(titleEdit), m_slotStrip(slotStrip),
+      m_slotPanel(slotPanel)
+{
+    connect(m_slotStrip, &SlotStrip::thumbnailClicked, this, &QuizEditor::chooseSlot);
+    connect(m_slotPanel, &SlotPanel::answerEdited, this, &QuizEditor::storeAnswer);
+    connect(m_slotPanel, &SlotPanel::questionEdited, this, &QuizEditor::storeQuestion);
+    connect(m_slotPanel, &SlotPanel::answerClicked, this, &QuizEditor::showStoredAnswer);
+    connect(m_titleEdit, &QLineEdit::textChanged, this, &QuizEditor::changed);
+}
+
+QuizDraft QuizEditor::work() const
+{
+    QuizDraft work;
+    work.titleText = m_titleEdit->text();
+    for (int k = 1; k <= SlotCount; ++k) {
+        const QuizSlot& slot = m_setup.slot(k);
+        QuizDraft::Slot& saved = work.quizSlots[size_t(k - 1)];
+        saved = {slot.chosen ? slot.picturePath : QString(), slot.question, slot.answer};
+        if (slot.chosen && m_keptPictures.file(k).path == slot.picturePath)
+            work.pictureFiles[size_t(k - 1)] = m_keptPictures.file(k);
+    }
+    work.currentSlot = m_setup.currentSlot;
+    work.oneForAll = m_slotPanel->oneForAll();
+    work.folderName = m_setup.folderName;
+    work.asksFolderName = m_setup.firstGeneration;
+    return work;
+}
+
+bool QuizEditor::holdsComposition() const
+{
+    if (!m_titleEdit->text().isEmpty())
+        return true;
+    for (int k = 1; k <= SlotCount; ++k) {
+        const QuizSlot& slot = m_setup.slot(k);
+        if (slot.chosen || !slot.picturePath.isEmpty() || !slot.question.isEmpty() ||
+            !slot.answer.isEmpty())
+            return true;
+    }
+    return false;
+}
+
+void QuizEditor::showEmpty()
+{
+    guarded(m_dialogs, [this] {
+        m_setup.selectSlot(1);
+        m_slotStrip->showPlaceholders();
+        m_slotPanel->clearPreview();
+        m_slotStrip->frameSlot(1);
+    });
+}
+
+void QuizEditor::clear()
+{
+    m_setup.reset();
+    m_keptPictures.forgetAll();
+    m_slotStrip->showPlaceholders();
+    m_slotPanel->clearPreview();
+    m_slotStrip->frameSlot(1);
+    // Emptying the answer and question fields runs their handlers, which agree with the emptied
+    // quiz.
+    for (int k = 1; k <= SlotCount; ++k)
+        m_slotStrip->setAnswerCopy(k, QString());
+    setTextFromProgram(m_titleEdit, QString());
+    m_slotPanel->showSlot(1, m_setup.slot(1));
+    emit changed();
+}
+
+QList<int> QuizEditor::load(const QuizDraft& draft)
+{
+    m_setup.reset();
+    m_setup.folderName = draft.folderName;
+    m_setup.firstGeneration = draft.asksFolderName;
+    m_setup.currentSlot = draft.currentSlot;
+    m_keptPictures.forgetAll();
+    m_slotStrip->showPlaceholders();
+    m_slotPanel->clearPreview();
+    QList<int> emptySlots;
+    for (int k = 1; k <= SlotCount; ++k) {
+        const QuizDraft::Slot& saved = draft.quizSlots[size_t(k - 1)];
+        QuizSlot& slot = m_setup.slot(k);
+        slot.question = saved.question;
+        slot.answer = saved.answer;
+        m_slotStrip->setAnswerCopy(k, slot.answer);
+        if (saved.picturePath.isEmpty())
+            continue;
+        try {
+            // A picture changed since is not the one the work had.
+            const FileIdentity& file = draft.pictureFiles[size_t(k - 1)];
+            if (!QFileInfo(saved.picturePath).isFile() ||
+                (file.isValid() && FileIdentity::of(saved.picturePath) != file))
+                throw QuirvelError(saved.picturePath);
+            const KeptPictures::Copies& copies = m_keptPictures.take(k, saved.picturePath);
+            m_slotStrip->paintPicture(k, copies.thumbnail);
+            if (k == draft.currentSlot)
+                m_slotPanel->setPreview(copies.preview);
+            slot.picturePath = saved.picturePath;
+            slot.chosen = true;
+        } catch (const std::exception&) {
+            m_keptPictures.forget(k);
+            emptySlots << k;
+        }
+    }
+    m_slotStrip->frameSlot(draft.currentSlot);
+    m_slotPanel->setOneForAll(draft.oneForAll);
+    // Set as they were stored: the one-for-all box must not copy one slot's question to all.
+    m_slotPanel->showSlot(draft.currentSlot, m_setup.current(), true);
+    setTextFromProgram(m_titleEdit, draft.titleText);
+    emit changed();
+    return emptySlots;
+}
+
+QList<int> QuizEditor::loadReopened(const GeneratedQuiz& quiz)
+{
+    adoptReopened(m_setup, quiz, m_setup.quizzesFolder);
+    QuizDraft draft = work();
+    draft.titleText = m_setup.title;
+    draft.currentSlot = 1;
+    for (int k = 1; k <= SlotCount; ++k)
+        draft.quizSlots[size_t(k - 1)] = {
+            QDir(quiz.folder).filePath(QStringLiteral("%1.jpg").arg(k)), m_setup.slot(k).question,
+            m_setup.slot(k).answer};
+    return load(draft);
+}
+
+bool QuizEditor::restore(const QuizDraft& draft)
+{
+    QStringList named;
+    for (int k : load(draft))
+        named << QStringLiteral("Картинка %1 (%2)")
+                     .arg(k)
+                     .arg(draft.quizSlots[size_t(k - 1)].picturePath);
+    if (!named.isEmpty())
+        m_problems = GoneDraftPicturesText + QLatin1Char('\n') + named.join(QLatin1Char('\n'));
+    return named.isEmpty();
+}
+
+bool QuizEditor::reopen(const GeneratedQuiz& quiz)
+{
+    QStringList numbers;
+    for (int k : loadReopened(quiz))
+        numbers << QString::number(k);
+    if (!numbers.isEmpty())
+        m_problems = EmptySlotsText.arg(numbers.join(QStringLiteral(", ")));
+    return numbers.isEmpty();
+}
+
+void QuizEditor::nameProblems()
+{
+    if (!m_problems.isEmpty())
+        m_dialogs.message(std::exchange(m_problems, QString()));
+    namePartialPictures();
+}
+
+void QuizEditor::dropPictures(const QStringList& paths, int first)
+{
+    int next = first ? first : m_setup.currentSlot;
+    int lastFilled = 0;
+    for (const QString& path : paths) {
+        if (next > SlotCount)
+            break;
+        const int k = next++;
+        chooseSlot(k);
+        guarded(m_dialogs, [&] {
+            takeFile(path);
+            lastFilled = k;
+        });
+    }
+    emit changed();
+    if (lastFilled != 0 && lastFilled != m_setup.currentSlot)
+        chooseSlot(lastFilled);
+    namePartialPictures();
+}
+
+void QuizEditor::namePartialPictures()
+{
+    const QString text = m_keptPictures.takeNotices();
+    if (!text.isEmpty())
+        m_dialogs.message(text);
+}
+
+void QuizEditor::chooseSlot(int k)
+{
+    guarded(m_dialogs, [this, k] { switchSlot(k); });
+    emit changed();
+}
+
+void QuizEditor::switchSlot(int k)
+{
+    const QuizSlot& slot = m_setup.slot(k);
+    m_slotStrip->frameSlot(k);
+    m_setup.selectSlot(k);
+
+    // A picture that has gone since it was chosen does not stop the switch: the slot's texts
+    // still come up, and only then is the failure reported.
+    std::exception_ptr previewFailure;
+    if (slot.chosen) {
+        try {
+            m_slotPanel->setPreview(m_keptPictures.fresh(k, slot.picturePath).preview);
+        } catch (...) {
+            m_slotPanel->clearPreview();
+            previewFailure = std::current_exception();
+        }
+    } else {
+        m_slotPanel->clearPreview();
+    }
+    m_slotPanel->showSlot(k, slot);
+    if (previewFailure)
+        std::rethrow_exception(previewFailure);
+}
+
+void QuizEditor::choosePicture(const QString& path)
+{
+    guarded(m_dialogs, [&] { takeFile(path); });
+    emit changed();
+    namePartialPictures();
+}
+
+void QuizEditor::takeFile(const QString& path)
+{
+    m_setup.currentFile = path;
+    if (!QuizSetup::takesPictureFile(path))
+        return;
+
+    // If the decode fails, the slot keeps everything.
+    const KeptPictures::Copies& copies = m_keptPictures.take(m_setup.currentSlot, path);
+    m_slotPanel->setPreview(copies.preview);
+    m_slotStrip->paintPicture(m_setup.currentSlot, copies.thumbnail);
+    m_setup.setPicture(m_setup.currentFile);
+}
+
+void QuizEditor::storeAnswer()
+{
+    guarded(m_dialogs, [this] {
+        m_setup.setAnswer(m_slotPanel->storedAnswer());
+        m_slotStrip->setAnswerCopy(m_setup.currentSlot, m_setup.current().answer);
+    });
+    emit changed();
+}
+
+void QuizEditor::storeQuestion()
+{
+    guarded(m_dialogs,
+            [this] { m_setup.setQuestion(m_slotPanel->question(), m_slotPanel->oneForAll()); });
+    emit changed();
+}
+
+void QuizEditor::showStoredAnswer()
+{
+    guarded(m_dialogs, [this] { m_slotPanel->showAnswer(m_setup.current().answer); });
+}

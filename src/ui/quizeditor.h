@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "core/quizdraft.h"
+#include "core/quizsetup.h"
+#include "ui/keptpictures.h"
+
+#include <QList>
+#include <QObject>
+#include <QStringList>
+
+class IDialogs;
+class QLineEdit;
+class SlotPanel;
+class SlotStrip;
+struct GeneratedQuiz;
+
+// The quiz being edited and its display: the one QuizSetup, each slot's kept picture copies, and
+// the title field, slot strip and slot panel that show them. Whatever the user or a loader
+// changes is announced by changed(), which the window's unsaved-work tracking follows.
+class QuizEditor : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int SlotCount = QuizSetup::SlotCount;
+
+    QuizEditor(IDialogs& dialogs, QLineEdit* titleEdit, SlotStrip* slotStrip, SlotPanel* slotPanel,
+               QObject* parent = nullptr);
+
+    QuizSetup& setup() { return m_setup; }
+    const QuizSetup& setup() const { return m_setup; }
+
+    // The window's values as a draft.
+    QuizDraft work() const;
+    // Anything typed or any picture chosen.
+    bool holdsComposition() const;
+
+    // The first showing: slot 1 framed, every box with the placeholder.
+    void showEmpty();
+    // New: the texts and pictures emptied, "Один ко всем", the folder name and the picked file
+    // left as they are.
+    void clear();
+    // Shows draft as the quiz being edited, each picture through the kept copies; returns the
+    // slots whose picture has gone or changed since, which stay empty.
+    QList<int> load(const QuizDraft& draft);
+    // A reopened quiz folder: its texts, and its k.jpg where they can be shown; returns the slots
+    // left empty.
+    QList<int> loadReopened(const GeneratedQuiz& quiz);
+    // The same two, keeping what went missing for nameProblems(); true when every picture came
+    // back.
+    bool restore(const QuizDraft& draft);
+    bool reopen(const GeneratedQuiz& quiz);
+    // Names, once the window has settled, the pictures the last restore or reopen left out and
+    // those shown only in part.
+    void nameProblems();
+    // Dropped pictures go into slot first and the following ones, as if each slot had been
+    // clicked and the file picked; first 0 means the current slot.
+    void dropPictures(const QStringList& paths, int first);
+    // Names, in one box, the pictures taken since the last call that decoded only in part: shown
+    // grey below a cut, they would otherwise pass for whole ones.
+    void namePartialPictures();
+
+public slots:
+    // Handlers; each shows whatever ends it early in the standard error box.
+    void chooseSlot(int k);
+    void choosePicture(const QString& path);
+    void storeAnswer();
+    void storeQuestion();
+    void showStoredAnswer();
+
+signals:
+    void changed();
+
+private:
+    void switchSlot(int k);
+    void takeFile(const QString& path);
+
+    IDialogs& m_dialogs;
+    QString m_problems;
+    QLineEdit* m_titleEdit;
+    SlotStrip* m_slotStrip;
+    SlotPanel* m_slotPanel;
+    QuizSetup m_setup;
+    KeptPictures m_keptPictures;
+};
