@@ -16,6 +16,7 @@
 #include "ui/slotpanel.h"
 #include "ui/slotstrip.h"
 #include "ui/textfields.h"
+#include "ui/windowaccess.h"
 
 #include <QAction>
 #include <QApplication>
@@ -274,6 +275,7 @@ void MainWindow::connectHandlers()
     connect(m_titleEdit, &QLineEdit::textChanged, this, &MainWindow::noteChange);
 
     buildContextMenu();
+    WindowAccess::install(this, m_setup, m_contextMenu);
 
     // Files dropped anywhere on the window are the window's: the thumbnails name their slot, and
     // the text fields, which take dropped text, hand dropped files over through the filter.
@@ -352,7 +354,7 @@ void MainWindow::exportHeldQuiz(QuizExport kind)
     guarded(m_services.dialogs, [&] {
         const QStringList notices = exportQuiz(kind, folder, *file, m_setup.suppliedFolder);
         // What was cut in a picture is worth more than the file name, but both fit two lines.
-        showStatus(QStringList(SavedStatus.arg(QFileInfo(*file).fileName()) + notices)
+        showStatus((QStringList{SavedStatus.arg(QFileInfo(*file).fileName())} + notices)
                        .join(QLatin1Char('\n')));
     });
     QCoreApplication::processEvents();
