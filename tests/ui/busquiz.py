@@ -7,13 +7,22 @@
 # arrow keys in the file list. The page written must hold what was entered.
 import json, subprocess, sys, tempfile, time
 import pyatspi
+from gi.repository import GLib
 
 out = tempfile.mkdtemp()
 window_process = subprocess.Popen([sys.argv[1], out], stdout=subprocess.PIPE, text=True)
 
 
+events = []
+pyatspi.Registry.registerEventListener(
+    lambda e: events.append((e.type, e.source.name, e.source.getRole())),
+    'object:property-change:accessible-name', 'object:property-change:accessible-value')
+
+
 def wait_for(find, what):
     for _ in range(300):
+        while GLib.MainContext.default().iteration(False):
+            pass
         found = find()
         if found is not None:
             return found
@@ -82,6 +91,11 @@ for _ in range(30):
         pass
 else:
     sys.exit('the window stayed open')
+# A slot switch renames the panel's fields; the progress and the status line report their changes.
+for kind, role in [('name', pyatspi.ROLE_TEXT), ('value', pyatspi.ROLE_PROGRESS_BAR),
+                   ('name', pyatspi.ROLE_LABEL)]:
+    assert any(t.endswith(kind) and r == role for t, _, r in events), (kind, role, events)
+assert ('object:property-change:accessible-name', 'Вопрос к картинке 2', pyatspi.ROLE_TEXT) in events
 assert len(seen['opened']) == 1, seen
 page = open(seen['opened'][0], encoding='cp1251').read()
 for text in [title] + [t for pair in texts for t in pair]:
