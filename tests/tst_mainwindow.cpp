@@ -660,62 +660,33 @@ void TestMainWindow::exitButton()
     QVERIFY(m_fakes->dialogs.log.isEmpty());
 }
 
-namespace
-{
-
-QString accessibleText(QObject* object, QAccessible::Text kind = QAccessible::Name)
-{
-    return QAccessible::queryAccessibleInterface(object)->text(kind);
-}
-
-} // namespace
-
-// What a screen reader finds: each focus stop named once, the panel's fields and the slot buttons'
-// descriptions following the slots.
+// The names the bus test does not meet on its way, and the role of a painted picture.
 void TestMainWindow::accessibleNames()
 {
     MainWindow& window = *m_window;
-    QStringList names;
-    for (QWidget* w = window.nextInFocusChain(); w != &window; w = w->nextInFocusChain())
-        if (w->isVisible() && (w->focusPolicy() & Qt::TabFocus))
-            names << accessibleText(w);
-    QCOMPARE(names, QStringList({"Генерация - просмотр", "Info", "Папки", "Файлы", "Диск",
-                                 "Картинка 1: ответ", "Название викторины", "Картинка 2: ответ",
-                                 "Картинка 3: ответ", "Картинка 4: ответ", "Картинка 5: ответ",
-                                 "Картинка 6: ответ", "Ответ к картинке 1", "Картинка 1",
-                                 "Картинка 2", "Картинка 3", "Картинка 4", "Картинка 5",
-                                 "Картинка 6", "Инструкция", "Выход", "Вопрос к картинке 1", "New",
-                                 "Один ко всем"}));
+    window.chooseSlot(3);
+    for (const auto& [name, expected] :
+         QList<std::pair<QString, QString>>{{"folderList", "Папки"},
+                                            {"driveCombo", "Диск"},
+                                            {"answerCopy5", "Картинка 5: ответ"},
+                                            {"preview", "Картинка 3 крупно"}})
+        QCOMPARE(QAccessible::queryAccessibleInterface(child<QWidget>(window, name))
+                     ->text(QAccessible::Name),
+                 expected);
     QCOMPARE(QAccessible::queryAccessibleInterface(child<PictureBox>(window, "preview"))->role(),
              QAccessible::Graphic);
-
-    window.chooseSlot(3);
-    choose("a.jpg");
-    auto* question = child<QLineEdit>(window, "questionEdit");
-    QCOMPARE(accessibleText(question), "Вопрос к картинке 3");
-    QCOMPARE(accessibleText(child<QPlainTextEdit>(window, "answerEdit")), "Ответ к картинке 3");
-    QCOMPARE(accessibleText(child<PictureBox>(window, "preview")), "Картинка 3 крупно");
-    auto* button3 = child<QPushButton>(window, "slotButton3");
-    QTRY_COMPARE(accessibleText(button3, QAccessible::Description), "выбрана: a.jpg");
-    QCOMPARE(accessibleText(child<QPushButton>(window, "slotButton1"), QAccessible::Description),
-             "пусто");
+    QCOMPARE(child<QPushButton>(window, "slotButton1")->accessibleDescription(), "пусто");
 }
 
-// Slots by Alt+digit and by the glyph buttons, the context menu by Shift+F10 at the focus, and the
-// quiz menu inside a text field's edit menu.
+// Shift+F10 opens the context menu at the focus; in a text field, its edit menu with the quiz
+// menu inside.
 void TestMainWindow::keyboardReach()
 {
     MainWindow& window = *m_window;
     QApplication::setActiveWindow(&window);
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    QTest::keyClick(&window, Qt::Key_5, Qt::AltModifier);
-    QCOMPARE(window.setup().currentSlot, 5);
     auto* button2 = child<QPushButton>(window, "slotButton2");
     button2->setFocus();
-    QTest::keyClick(button2, Qt::Key_Space);
-    QCOMPARE(window.setup().currentSlot, 2);
-    QCOMPARE(child<QLabel>(window, "slotNumberLabel")->text(), "N2");
-
     auto* quizMenu = child<QMenu>(window, "contextMenu");
     QTest::keyClick(button2, Qt::Key_F10, Qt::ShiftModifier);
     QTRY_VERIFY(quizMenu->isVisible());
@@ -727,10 +698,10 @@ void TestMainWindow::keyboardReach()
     QTest::keyClick(title, Qt::Key_F10, Qt::ShiftModifier);
     QMenu* editMenu = nullptr;
     QTRY_VERIFY((editMenu = window.findChild<QMenu*>("editMenu")) && editMenu->isVisible());
-    const QAction* last = editMenu->actions().constLast();
-    QCOMPARE(last->menu(), quizMenu);
-    QCOMPARE(last->text(), "Викторина");
-    QVERIFY(editMenu->actions().at(editMenu->actions().size() - 2)->isSeparator());
+    const QList<QAction*> entries = editMenu->actions();
+    QVERIFY(entries.at(entries.size() - 2)->isSeparator());
+    QCOMPARE(entries.last()->menu(), quizMenu);
+    QCOMPARE(entries.last()->text(), "Викторина");
     editMenu->close();
 }
 

@@ -11,8 +11,6 @@ from gi.repository import GLib
 
 out = tempfile.mkdtemp()
 window_process = subprocess.Popen([sys.argv[1], out], stdout=subprocess.PIPE, text=True)
-
-
 events = []
 pyatspi.Registry.registerEventListener(
     lambda e: events.append((e.type, e.source.name, e.source.getRole())),
@@ -38,8 +36,7 @@ def walk(node):
 
 
 def showing(node, *states):
-    have = node.getState()
-    return all(have.contains(s) for s in (pyatspi.STATE_SHOWING,) + states)
+    return all(node.getState().contains(s) for s in (pyatspi.STATE_SHOWING,) + states)
 
 
 app = wait_for(lambda: next((a for a in pyatspi.Registry.getDesktop(0) if a and a.name == 'buswindow'
@@ -49,8 +46,7 @@ window = app[0]
 stops = [n for n in walk(window) if showing(n, pyatspi.STATE_FOCUSABLE)
          and n.getRole() not in (pyatspi.ROLE_LIST_ITEM, pyatspi.ROLE_TABLE_CELL)]
 names = [n.name for n in stops]
-assert len(stops) == 24, names
-assert all(names) and len(set(names)) == 24, names
+assert len(stops) == 24 and all(names) and len(set(names)) == 24, names
 
 
 def named(name):
