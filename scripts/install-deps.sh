@@ -19,6 +19,7 @@ packages=(
     qt6-httpserver-dev qt6-websockets-dev libqrencode-dev    # the classroom server and its QR code
     zbar-tools          # zbarimg reads the QR code back in the tests
     wrk nginx           # bench/: the classroom server against nginx
+    python3-pyatspi at-spi2-core dbus-daemon    # the window read through the accessibility bus
 )
 # Node.js for the browser tests; a machine that already has a node keeps it.
 if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then

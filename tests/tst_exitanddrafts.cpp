@@ -190,7 +190,8 @@ private slots:
         QTest::addColumn<QString>("proposed"); // after the quiz folder's name
         QTest::addColumn<QByteArray>("start"); // of the written file; empty: nothing written
         QTest::newRow("one file") << "exportPageAction"
-                                  << ".htm|Страница викторины (*.htm)" << QByteArray(" <html>");
+                                  << ".htm|Страница викторины (*.htm)"
+                                  << QByteArray(" <html lang=\"ru\">");
         QTest::newRow("SCORM") << "exportScormAction"
                                << ".zip|Пакет SCORM (*.zip)" << QByteArray("PK");
         QTest::newRow("sheet") << "printSheetAction"

@@ -11,9 +11,11 @@
 #include "ui/picturebrowser.h"
 #include "ui/slotstrip.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -92,6 +94,8 @@ private slots:
     void textsSetOnlyWhenDifferent_data();
     void textsSetOnlyWhenDifferent();
     void exitButton();
+    void accessibleNames();
+    void keyboardReach();
 
 private:
     void choose(const QString& name);
@@ -654,6 +658,51 @@ void TestMainWindow::exitButton()
     QVERIFY(!window.isVisible());
     QVERIFY(window.cleanThumbnail().isNull());
     QVERIFY(m_fakes->dialogs.log.isEmpty());
+}
+
+// The names the bus test does not meet on its way, and the role of a painted picture.
+void TestMainWindow::accessibleNames()
+{
+    MainWindow& window = *m_window;
+    window.chooseSlot(3);
+    for (const auto& [name, expected] :
+         QList<std::pair<QString, QString>>{{"folderList", "Папки"},
+                                            {"driveCombo", "Диск"},
+                                            {"answerCopy5", "Картинка 5: ответ"},
+                                            {"preview", "Картинка 3 крупно"}})
+        QCOMPARE(QAccessible::queryAccessibleInterface(child<QWidget>(window, name))
+                     ->text(QAccessible::Name),
+                 expected);
+    QCOMPARE(QAccessible::queryAccessibleInterface(child<PictureBox>(window, "preview"))->role(),
+             QAccessible::Graphic);
+    QCOMPARE(child<QPushButton>(window, "slotButton1")->accessibleDescription(), "пусто");
+}
+
+// Shift+F10 opens the context menu at the focus; in a text field, its edit menu with the quiz
+// menu inside.
+void TestMainWindow::keyboardReach()
+{
+    MainWindow& window = *m_window;
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    auto* button2 = child<QPushButton>(window, "slotButton2");
+    button2->setFocus();
+    auto* quizMenu = child<QMenu>(window, "contextMenu");
+    QTest::keyClick(button2, Qt::Key_F10, Qt::ShiftModifier);
+    QTRY_VERIFY(quizMenu->isVisible());
+    QVERIFY(quizMenu->geometry().contains(button2->mapToGlobal(button2->rect().center())));
+    quizMenu->close();
+
+    auto* title = child<QLineEdit>(window, "titleEdit");
+    title->setFocus();
+    QTest::keyClick(title, Qt::Key_F10, Qt::ShiftModifier);
+    QMenu* editMenu = nullptr;
+    QTRY_VERIFY((editMenu = window.findChild<QMenu*>("editMenu")) && editMenu->isVisible());
+    const QList<QAction*> entries = editMenu->actions();
+    QVERIFY(entries.at(entries.size() - 2)->isSeparator());
+    QCOMPARE(entries.last()->menu(), quizMenu);
+    QCOMPARE(entries.last()->text(), "Викторина");
+    editMenu->close();
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -132,12 +132,14 @@ private slots:
         if (!error.isEmpty())
             QCOMPARE(bytes, "old");
         else
-            QVERIFY(bytes.startsWith(QList<QByteArray>{" <html>", "PK\3\4", "%PDF"}[kind]));
+            QVERIFY(
+                bytes.startsWith(QList<QByteArray>{" <html lang=\"ru\">", "PK\3\4", "%PDF"}[kind]));
         if (kind == 0 && error.isEmpty()) {
             QFile page(m_quiz + "/start.htm");
             QVERIFY(page.open(QIODevice::ReadOnly));
             const QByteArray original = page.readAll();
             QCOMPARE(bytes.count("data:image/"), 15);
+            QCOMPARE(bytes.count(" alt=\""), 14); // each image but the background
             QCOMPARE(bytes.count("\r\n"), original.count("\r\n")); // same lines, nothing else
             QVERIFY(!bytes.contains(".gif\"") && !bytes.contains(".jpg"));
         }

@@ -175,10 +175,11 @@ QByteArray scormManifest(const QString& title, const QStringList& files)
 
 QByteArray scormLaunchPage(const QString& title)
 {
-    return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\">\n<title>" + escaped(title) +
+    return "<!DOCTYPE html>\n<html lang=\"ru\"><head><meta charset=\"utf-8\">\n<title>" +
+           escaped(title) +
            "</title>\n<style>html, body { margin: 0; height: 100%; overflow: hidden; }\n"
            "iframe { display: block; border: 0; width: 100%; height: 100%; }</style>\n"
-           "</head><body>\n<iframe id=\"quiz\" title=\"quiz\"></iframe>\n<script>" +
+           "</head><body>\n<iframe id=\"quiz\" title=\"Викторина\"></iframe>\n<script>" +
            QByteArray(LaunchScript) + "</script>\n</body></html>\n";
 }
 

@@ -20,6 +20,7 @@
 #include "ui/slotpanel.h"
 #include "ui/slotstrip.h"
 #include "ui/textfields.h"
+#include "ui/windowaccess.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -175,6 +176,7 @@ void MainWindow::connectHandlers()
     connect(m_dropFilter, &FileDropFilter::skipped, this, [this](const QStringList& names) {
         m_services.dialogs.message(SkippedText + QLatin1Char('\n') + names.join(QLatin1Char('\n')));
     });
+    WindowAccess::install(this, setup(), m_quizMenu->menu());
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event)

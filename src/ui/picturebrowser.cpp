@@ -42,6 +42,9 @@ PictureBrowser::PictureBrowser(IDialogs& dialogs, QWidget* parent)
     m_fileList = Fonts::placed(new FileListBox(this), "fileList", FileList);
     m_driveCombo = Fonts::placed(new DriveComboBox(this), "driveCombo", DriveCombo);
     m_folderList = Fonts::placed(new FolderListBox(this), "folderList", FolderList);
+    m_fileList->setAccessibleName(QStringLiteral("Файлы"));
+    m_driveCombo->setAccessibleName(QStringLiteral("Диск"));
+    m_folderList->setAccessibleName(QStringLiteral("Папки"));
     resize(FolderList.right() + 1, FolderList.bottom() + 1);
 
     connect(m_driveCombo, &QComboBox::currentIndexChanged, this, &PictureBrowser::openChosenDrive);

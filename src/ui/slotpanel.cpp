@@ -69,6 +69,8 @@ SlotPanel::SlotPanel(QWidget* parent) : QWidget(parent)
         TextsCaption);
     m_textsCaption->setFont(Fonts::pixelFont(windowFont, 13));
     Fonts::sizeToText(m_textsCaption);
+    // No '&' in its text, so the buddy ties the caption to the field without changing its look.
+    m_textsCaption->setBuddy(m_questionEdit);
 
     m_preview = Fonts::placed(new PictureBox(this), "preview", Preview);
     m_answerEdit = Fonts::placed(new PlainPasteEdit(this), "answerEdit", AnswerEdit);
@@ -89,11 +91,21 @@ SlotPanel::SlotPanel(QWidget* parent) : QWidget(parent)
     connect(m_answerEdit, &QPlainTextEdit::textChanged, this, &SlotPanel::answerEdited);
     connect(m_questionEdit, &QLineEdit::textChanged, this, &SlotPanel::questionEdited);
     m_answerEdit->viewport()->installEventFilter(this);
+    nameFields(1);
+}
+
+void SlotPanel::nameFields(int k)
+{
+    // Setting a different name tells assistive technology that it changed.
+    m_questionEdit->setAccessibleName(QStringLiteral("Вопрос к картинке %1").arg(k));
+    m_answerEdit->setAccessibleName(QStringLiteral("Ответ к картинке %1").arg(k));
+    m_preview->setAccessibleName(QStringLiteral("Картинка %1 крупно").arg(k));
 }
 
 void SlotPanel::showSlot(int k, const QuizSlot& slot, bool quietly)
 {
     m_slotNumberLabel->setText(slotNumberText(k));
+    nameFields(k);
     const QSignalBlocker quietAnswer(quietly ? m_answerEdit : nullptr);
     const QSignalBlocker quietQuestion(quietly ? m_questionEdit : nullptr);
     setTextFromProgram(m_answerEdit, slot.answer);

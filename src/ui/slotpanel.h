@@ -50,6 +50,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Names the fields and the preview after slot k.
+    void nameFields(int k);
+
     // Top, bottom, left and right edge of the box.
     std::array<Rule*, 4> m_slotFrames{};
     QLabel* m_slotAreaCaption = nullptr;

@@ -66,6 +66,9 @@ SlotStrip::SlotStrip(QWidget* parent) : QWidget(parent)
                                           QStringLiteral("slotButton%1").arg(k), slotButtonAt(i));
         glyphButton->setIcon(QIcon(QStringLiteral(":/ui/glyph%1").arg(k)));
         glyphButton->setIconSize(QSize(21, 21));
+        glyphButton->setAccessibleName(QStringLiteral("Картинка %1").arg(k));
+        // A focus stop that did nothing would trap keyboard users: it chooses its slot.
+        connect(glyphButton, &QPushButton::clicked, this, [this, k] { choose(k); });
         m_slotButtons[size_t(i)] = glyphButton;
 
         auto* thumb = Fonts::placed(new PictureBox(this), QStringLiteral("thumbnail%1").arg(k),
@@ -73,6 +76,7 @@ SlotStrip::SlotStrip(QWidget* parent) : QWidget(parent)
         thumb->setFocusPolicy(Qt::NoFocus);
         // Files dropped on a thumbnail go to its slot; the window takes them through its filter.
         thumb->setAcceptDrops(true);
+        thumb->setAccessibleName(QStringLiteral("Миниатюра картинки %1").arg(k));
         connect(thumb, &PictureBox::clicked, this, [this, k] { emit thumbnailClicked(k); });
         m_thumbnails[size_t(i)] = thumb;
 
@@ -80,10 +84,12 @@ SlotStrip::SlotStrip(QWidget* parent) : QWidget(parent)
                                    answerCopyAt(i));
         copy->setReadOnly(true);
         copy->setTabChangesFocus(true);
+        copy->setAccessibleName(QStringLiteral("Картинка %1: ответ").arg(k));
         if (i < 2)
             copy->setFont(Fonts::pixelFont(font(), 8));
         centreText(copy);
         m_answerCopies[size_t(i)] = copy;
+        describePicture(k, QString());
     }
     const QRect last = answerCopyAt(SlotCount - 1);
     resize(last.right() + 1, last.bottom() + 1);
@@ -111,11 +117,18 @@ int SlotStrip::slotAt(const QObject* widget) const
     return at == m_thumbnails.end() ? 0 : int(at - m_thumbnails.begin()) + 1;
 }
 
+void SlotStrip::describePicture(int k, const QString& fileName)
+{
+    m_slotButtons[size_t(k - 1)]->setAccessibleDescription(
+        fileName.isEmpty() ? QStringLiteral("пусто") : QStringLiteral("выбрана: ") + fileName);
+}
+
 void SlotStrip::showPlaceholders()
 {
     for (PictureBox* thumb : m_thumbnails)
         thumb->setPicture(placeholder());
     m_framedSlot = 0;
+    emit picturesChanged();
 }
 
 void SlotStrip::frameSlot(int k)
@@ -144,6 +157,7 @@ void SlotStrip::paintPicture(int k, const QImage& picture)
         m_cleanThumbnail = thumb->picture().copy();
         drawFrame(k);
     }
+    emit picturesChanged();
 }
 
 void SlotStrip::setAnswerCopy(int k, const QString& crlfText)

@@ -43,9 +43,17 @@ public:
     void drawFrame(int k);
     // The slot whose thumbnail widget is, or 0.
     int slotAt(const QObject* widget) const;
+    // What a screen reader says of slot k's glyph button: the picture's file name, or empty.
+    void describePicture(int k, const QString& fileName);
+
+public slots:
+    // Makes slot k current as a click on its thumbnail does.
+    void choose(int k) { emit thumbnailClicked(k); }
 
 signals:
     void thumbnailClicked(int k);
+    // A thumbnail's picture changed; its slot's description may be due.
+    void picturesChanged();
 
 private:
     PictureBox* thumbnail(int k) const;
