@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "fakes.h"
-#include "findchild.h"
+#include "mainwindowfixture.h"
 #include "testjpeg.h"
 #include "ui/drivecombobox.h"
 #include "ui/filelistbox.h"
@@ -25,53 +24,13 @@
 
 #include <memory>
 
-namespace
-{
-
-const QColor TL(200, 60, 60), TR(60, 200, 60), BL(60, 60, 200), BR(220, 220, 60);
-const QColor Flat(30, 140, 200), Other(210, 120, 40);
-// Points on each of the frame's four strokes.
-const QPoint FramePoints[] = {{2, 40}, {56, 78}, {110, 40}, {56, 2}};
-
-QRgb masked(QRgb c)
-{
-    return qRgb(qRed(c), 0, 0);
-}
-
-bool framedAt(const QImage& thumb)
-{
-    for (const QPoint p : FramePoints)
-        if (qGreen(thumb.pixel(p)) != 0 || qBlue(thumb.pixel(p)) != 0)
-            return false;
-    return true;
-}
-
-// thumb must be clean with the frame ANDed over it, and nothing else changed.
-bool framedOver(const QImage& thumb, const QImage& clean)
-{
-    if (thumb.size() != QSize(113, 80) || clean.size() != thumb.size())
-        return false;
-    for (const QPoint p : FramePoints)
-        if (thumb.pixel(p) != masked(clean.pixel(p)))
-            return false;
-    for (int y = 0; y < thumb.height(); ++y)
-        for (int x = 0; x < thumb.width(); ++x) {
-            const QRgb t = thumb.pixel(x, y), c = clean.pixel(x, y);
-            if (t != c && t != masked(c))
-                return false;
-        }
-    return thumb.pixel(56, 40) == clean.pixel(56, 40);
-}
-
-} // namespace
-
-class TestMainWindow : public QObject
+class TestMainWindow : public MainWindowFixture
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void initTestCase() { setUpPictures(); }
+    void init() { openWindow(); }
+    void cleanup() { closeWindow(); }
 
     void startUp();
     void frameOverColours_data();
@@ -83,10 +42,6 @@ private slots:
     void previewReloadedOnSwitch();
     void extensionTest_data();
     void extensionTest();
-    void folderChange();
-    void followsFolder();
-    void rereadKey();
-    void startFolder();
     void reselectAfterSwitch();
     void undecodableChoiceChangesOnlyCurrentFile_data();
     void undecodableChoiceChangesOnlyCurrentFile();
@@ -96,71 +51,7 @@ private slots:
     void exitButton();
     void accessibleNames();
     void keyboardReach();
-
-private:
-    void choose(const QString& name);
-    void checkInvariants();
-    QString path(const QString& name) const { return m_dir.filePath(name); }
-
-    QTemporaryDir m_dir;
-    QImage m_placeholder;
-    std::unique_ptr<FakeServices> m_fakes;
-    std::unique_ptr<MainWindow> m_window;
 };
-
-void TestMainWindow::initTestCase()
-{
-    QVERIFY(m_dir.isValid());
-    QVERIFY(writeFile(path("a.jpg"), encodeJpeg(quadrants(640, 480, TL, TR, BL, BR))));
-    QVERIFY(writeFile(path("b.JPG"), encodeJpeg(quadrants(57, 200, TL, TR, BL, BR, true), true)));
-    QVERIFY(writeFile(path("c.Jpg"), encodeJpeg(quadrants(64, 64, TL, TR, BL, BR))));
-    QVERIFY(
-        writeFile(path("d.jpg"), encodeJpeg(quadrants(300, 150, Flat, Flat, Flat, Flat), true)));
-    QVERIFY(writeFile(path("e.jpg"), encodeJpeg(quadrants(1, 1, Other, Other, Other, Other))));
-    QVERIFY(writeFile(path("x.jpgx"), encodeJpeg(quadrants(64, 64, TL, TR, BL, BR))));
-    QVERIFY(writeFile(path("bad.jpg"), QByteArray("this is no picture")));
-    QVERIFY(writeFile(path("empty.jpg"), QByteArray()));
-    QVERIFY(QDir(m_dir.path()).mkdir("sub"));
-    QVERIFY(writeFile(path("sub/s.jpg"), encodeJpeg(quadrants(20, 20, Flat, Flat, Flat, Flat))));
-    QVERIFY(QDir::setCurrent(m_dir.path()));
-    m_placeholder = SlotStrip::placeholder();
-    QCOMPARE(m_placeholder.size(), QSize(113, 80));
-}
-
-void TestMainWindow::init()
-{
-    m_fakes = std::make_unique<FakeServices>();
-    m_window = std::make_unique<MainWindow>(m_fakes->services, m_dir.path());
-    m_window->show();
-}
-
-void TestMainWindow::cleanup()
-{
-    m_window.reset();
-}
-
-void TestMainWindow::choose(const QString& name)
-{
-    const auto found = child<FileListBox>(*m_window, "fileList")->findItems(name, Qt::MatchExactly);
-    QVERIFY2(found.size() == 1, qPrintable(name));
-    child<FileListBox>(*m_window, "fileList")->setCurrentItem(found.first());
-}
-
-void TestMainWindow::checkInvariants()
-{
-    MainWindow& window = *m_window;
-    for (int k = 1; k <= 6; ++k)
-        QVERIFY2(framedAt(child<PictureBox>(window, numbered("thumbnail", k))->picture()) ==
-                     (k == window.setup().currentSlot),
-                 qPrintable(QStringLiteral("frame on thumbnail %1").arg(k)));
-    QVERIFY(framedOver(
-        child<PictureBox>(window, numbered("thumbnail", window.setup().currentSlot))->picture(),
-        window.cleanThumbnail()));
-    if (window.setup().current().chosen)
-        QCOMPARE(child<PictureBox>(window, "preview")->picture().size(), QSize(249, 169));
-    else
-        QCOMPARE(child<PictureBox>(window, "preview")->picture(), m_placeholder);
-}
 
 void TestMainWindow::startUp()
 {
@@ -410,113 +301,6 @@ void TestMainWindow::extensionTest()
     choose("e.jpg");
     choose(file);
     QCOMPARE(m_fakes->dialogs.log.size(), int(!said.isEmpty()));
-}
-
-void TestMainWindow::folderChange()
-{
-    MainWindow& window = *m_window;
-    choose("a.jpg");
-    const QImage framed1 = child<PictureBox>(window, "thumbnail1")->picture();
-    const QImage preview = child<PictureBox>(window, "preview")->picture();
-
-    const auto sub = child<FolderListBox>(window, "folderList")
-                         ->findItems(QStringLiteral("sub"), Qt::MatchEndsWith);
-    QCOMPARE(sub.size(), 1);
-    emit child<FolderListBox>(window, "folderList")->itemActivated(sub.first());
-    QCOMPARE(child<FolderListBox>(window, "folderList")->directory(), path("sub"));
-    QCOMPARE(child<FileListBox>(window, "fileList")->directory(), path("sub"));
-    QCOMPARE(child<FileListBox>(window, "fileList")->count(), 1);
-    QVERIFY(child<FileListBox>(window, "fileList")->selectedItems().isEmpty());
-    QVERIFY(window.setup().currentFile.isEmpty());
-    QCOMPARE(window.setup().slot(1).picturePath, path("a.jpg"));
-    QCOMPARE(child<PictureBox>(window, "thumbnail1")->picture(), framed1);
-    QCOMPARE(child<PictureBox>(window, "preview")->picture(), preview);
-
-    // Opening the folder already open changes nothing.
-    choose("s.jpg");
-    emit child<FolderListBox>(window, "folderList")
-        ->itemActivated(child<FolderListBox>(window, "folderList")->currentItem());
-    QCOMPARE(window.setup().currentFile, path("sub/s.jpg"));
-    QCOMPARE(child<FileListBox>(window, "fileList")->selectedItems().size(), 1);
-
-    // A folder that cannot be read is reported and the browser stays where it was.
-    emit child<FolderListBox>(window, "folderList")->openRequested(path("gone"));
-    QCOMPARE(m_fakes->dialogs.errors(),
-             QStringList{QStringLiteral("Не удаётся открыть папку «%1».").arg(path("gone"))});
-    QCOMPARE(child<FolderListBox>(window, "folderList")->directory(), path("sub"));
-
-    // A drive goes to its root.
-    child<PictureBrowser>(window, "pictureBrowser")->openChosenDrive();
-    QCOMPARE(child<FolderListBox>(window, "folderList")->directory(),
-             QDir(child<DriveComboBox>(window, "driveCombo")->drive()).absolutePath());
-    QCOMPARE(child<FileListBox>(window, "fileList")->directory(),
-             child<FolderListBox>(window, "folderList")->directory());
-    QCOMPARE(m_fakes->dialogs.errors().size(), 1);
-    checkInvariants();
-}
-
-// Files and folders come and go under the browser: it follows without asking anything.
-void TestMainWindow::followsFolder()
-{
-    MainWindow& window = *m_window;
-    auto* list = child<FileListBox>(window, "fileList");
-    auto* folders = child<FolderListBox>(window, "folderList");
-    QVERIFY(writeFile(path("watched/inner/k.jpg"), encodeJpeg(quadrants(8, 8, TL, TR, BL, BR))));
-    emit folders->openRequested(path("watched/inner"));
-    choose("k.jpg");
-    QVERIFY(writeFile(path("watched/inner/new.jpg"), QByteArray()));
-    QTRY_COMPARE_WITH_TIMEOUT(list->count(), 2, 20000);
-    QCOMPARE(window.setup().currentFile, path("watched/inner/k.jpg"));
-    QCOMPARE(list->selectedItems().value(0)->text(), QStringLiteral("k.jpg"));
-
-    QVERIFY(QFile::remove(path("watched/inner/k.jpg")));
-    QTRY_COMPARE_WITH_TIMEOUT(list->count(), 1, 20000);
-    QVERIFY(window.setup().currentFile.isEmpty() && list->selectedItems().isEmpty());
-    QCOMPARE(window.setup().slot(1).picturePath, path("watched/inner/k.jpg"));
-
-    QVERIFY(QDir(path("watched")).removeRecursively());
-    QTRY_COMPARE_WITH_TIMEOUT(folders->directory(), m_dir.path(), 20000);
-    QCOMPARE(list->directory(), m_dir.path());
-
-    // Outside the start folder, where nothing else changes and re-reads the list.
-    QTemporaryDir outside;
-    emit folders->openRequested(outside.path());
-    QVERIFY(writeFile(outside.filePath("late.jpg"), QByteArray()));
-    QTRY_COMPARE_WITH_TIMEOUT(list->count(), 1, 20000);
-    QVERIFY(m_fakes->dialogs.log.isEmpty());
-    checkInvariants();
-}
-
-// F5 reads the folder again, where no change is reported, but not while a generation runs.
-void TestMainWindow::rereadKey()
-{
-    MainWindow& window = *m_window;
-    auto* list = child<FileListBox>(window, "fileList");
-    QApplication::setActiveWindow(&window);
-    QVERIFY(QTest::qWaitForWindowActive(&window));
-    choose("a.jpg");
-    const int listed = list->count();
-    QVERIFY(writeFile(path("f5.jpg"), QByteArray()));
-    {
-        const InputHold generationRuns(&window);
-        QTest::keyClick(&window, Qt::Key_F5);
-        QCOMPARE(list->count(), listed);
-    }
-    QTest::keyClick(&window, Qt::Key_F5);
-    QCOMPARE(list->count(), listed + 1);
-    QCOMPARE(window.setup().currentFile, path("a.jpg"));
-    QCOMPARE(list->selectedItems().value(0)->text(), QStringLiteral("a.jpg"));
-    QVERIFY(m_fakes->dialogs.log.isEmpty() && QFile::remove(path("f5.jpg")));
-}
-
-// The installed program started from the menu, in the home folder, opens the pictures folder.
-void TestMainWindow::startFolder()
-{
-    const QString home = m_dir.path(), pictures = path("sub");
-    QCOMPARE(PictureBrowser::startFolder(true, home + "/", home, pictures), pictures);
-    QCOMPARE(PictureBrowser::startFolder(true, home, home, path("gone")), home);
-    QCOMPARE(PictureBrowser::startFolder(true, pictures, home, home), pictures);
-    QCOMPARE(PictureBrowser::startFolder(false, home, home, pictures), home);
 }
 
 void TestMainWindow::reselectAfterSwitch()
