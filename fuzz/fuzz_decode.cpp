@@ -112,7 +112,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             storedSize(shown.size(), orientation) != image.size())
             __builtin_trap();
         // The window's path: the thumbnail and preview copies, turned upright.
-        const QList<QImage> copies = decodeJpegDataStretched(bytes, {QSize(113, 81), QSize(249, 169)});
+        const QList<QImage> copies =
+            decodeJpegDataStretched(bytes, {QSize(113, 81), QSize(249, 169)});
         if (copies.size() != 2 || copies[0].size() != QSize(113, 81) ||
             copies[1].size() != QSize(249, 169))
             __builtin_trap();

@@ -115,7 +115,8 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
         QStringLiteral("N"));
     const QCommandLineOption address(
         QStringLiteral("address"),
-        QStringLiteral("С --classroom: принимать учеников только по адресу A."), QStringLiteral("A"));
+        QStringLiteral("С --classroom: принимать учеников только по адресу A."),
+        QStringLiteral("A"));
     const QCommandLineOption csv(
         QStringLiteral("csv"),
         QStringLiteral("С --classroom: при остановке сохранить таблицу результатов в FILE (.csv)."),
@@ -126,10 +127,11 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
         QStringLiteral("N"));
     const QCommandLineOption addressRate(
         QStringLiteral("address-rate"),
-        QStringLiteral("С --classroom: отправок в минуту с одного адреса (60)."), QStringLiteral("N"));
-    const QCommandLineOption maxPupils(
-        QStringLiteral("max-pupils"), QStringLiteral("С --classroom: учеников в классе (200)."),
+        QStringLiteral("С --classroom: отправок в минуту с одного адреса (60)."),
         QStringLiteral("N"));
+    const QCommandLineOption maxPupils(QStringLiteral("max-pupils"),
+                                       QStringLiteral("С --classroom: учеников в классе (200)."),
+                                       QStringLiteral("N"));
     const QList<const QCommandLineOption*> classroomOptions{&port,      &address,     &csv,
                                                             &pupilRate, &addressRate, &maxPupils};
     parser.addOption(help);
@@ -202,8 +204,9 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
         if (!parsed)
             mistake = russianError(parser);
         else if (classroomOnly && !inClass)
-            mistake = QStringLiteral("Параметры --port, --address, --csv, --pupil-rate, "
-                                     "--address-rate и --max-pupils действуют только с --classroom.");
+            mistake =
+                QStringLiteral("Параметры --port, --address, --csv, --pupil-rate, "
+                               "--address-rate и --max-pupils действуют только с --classroom.");
         else if (inClass && asked > 0)
             mistake = QStringLiteral("Викторину в классе нельзя проводить вместе с сохранением.");
         else if (inClass && positional.size() != 1)

@@ -7,7 +7,8 @@
 
 FileIdentity FileIdentity::of(const QString& path)
 {
-    struct stat info {};
+    struct stat info {
+    };
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return FileIdentity{path};
     constexpr qint64 NsPerSecond = 1'000'000'000;

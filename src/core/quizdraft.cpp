@@ -56,10 +56,10 @@ QByteArray QuizDraft::toJson() const
             object.insert("pictureFile", identityObject(pictureFiles[i]));
         slotList.append(object);
     }
-    const QJsonObject draft{{"format", DraftFormat},      {"title", titleText},
-                            {"slots", slotList},          {"currentSlot", currentSlot},
-                            {"oneForAll", oneForAll},     {"folderName", folderName},
-                            {"asksFolderName", asksFolderName}};
+    const QJsonObject draft{
+        {"format", DraftFormat},           {"title", titleText},     {"slots", slotList},
+        {"currentSlot", currentSlot},      {"oneForAll", oneForAll}, {"folderName", folderName},
+        {"asksFolderName", asksFolderName}};
     return QJsonDocument(draft).toJson();
 }
 
@@ -80,7 +80,7 @@ std::optional<QuizDraft> QuizDraft::fromJson(const QByteArray& json)
     for (int i = 0; i < slotList.size(); ++i) {
         const QJsonObject slot = slotList.at(i).toObject();
         draft.quizSlots[i] = {slot.value("picture").toString(), slot.value("question").toString(),
-                          slot.value("answer").toString()};
+                              slot.value("answer").toString()};
         draft.pictureFiles[i] =
             identityFrom(slot.value("pictureFile").toObject(), draft.quizSlots[i].picturePath);
     }

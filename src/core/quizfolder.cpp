@@ -63,8 +63,7 @@ bool writeQuizPage(const QuizSetup& setup, const AnswerOrder& order, IShell& she
     // The reason mkdtemp gave (a read-only or vanished quiz folder).
     const std::error_code madeStaging = lastSystemError();
     const QString newFolder = staging.path() + QLatin1Char('/') + NewFolder;
-    const std::error_code stagingError =
-        staging.isValid() ? makeFolder(newFolder) : madeStaging;
+    const std::error_code stagingError = staging.isValid() ? makeFolder(newFolder) : madeStaging;
 
     // Every source is read before anything in the quiz folder changes: a source may be one of the
     // numbered files about to be replaced.

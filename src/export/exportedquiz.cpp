@@ -49,8 +49,8 @@ ExportedQuiz::ExportedQuiz(const QString& quizFolder, const QString& suppliedFol
     std::error_code error;
     m_page = readSmallFile(pagePath, error);
     if (error)
-        throw QuirvelError(QStringLiteral("Не удаётся прочитать файл «%1»: %2")
-                               .arg(pagePath, errorReason(error)));
+        throw QuirvelError(
+            QStringLiteral("Не удаётся прочитать файл «%1»: %2").arg(pagePath, errorReason(error)));
     // The bytes sent are the bytes read: a page changed meanwhile is read again.
     m_contents = readQuizPage(m_page);
 
@@ -62,8 +62,8 @@ ExportedQuiz::ExportedQuiz(const QString& quizFolder, const QString& suppliedFol
             bytes = readSmallFile(suppliedFolder + QLatin1Char('/') + name, error);
         }
         if (error)
-            throw QuirvelError(QStringLiteral("Не удаётся прочитать файл «%1»: %2")
-                                   .arg(name, errorReason(error)));
+            throw QuirvelError(
+                QStringLiteral("Не удаётся прочитать файл «%1»: %2").arg(name, errorReason(error)));
         m_decorations.insert(name, bytes);
     }
 

@@ -128,7 +128,8 @@ void QuizMenu::exportHeldQuiz(QuizExport kind)
     });
     // What was cut in a picture is worth more than the file name; both fit two lines.
     if (notices)
-        emit exported((QStringList{SavedText.arg(QFileInfo(*file).fileName())} + *notices).join(QLatin1Char('\n')));
+        emit exported((QStringList{SavedText.arg(QFileInfo(*file).fileName())} + *notices)
+                          .join(QLatin1Char('\n')));
 }
 
 bool QuizMenu::classRunning() const

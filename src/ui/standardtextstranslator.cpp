@@ -68,8 +68,8 @@ bool translatedContext(const char* context)
 
 } // namespace
 
-QString StandardTextsTranslator::translate(const char* context, const char* sourceText,
-                                           const char*, int) const
+QString StandardTextsTranslator::translate(const char* context, const char* sourceText, const char*,
+                                           int) const
 {
     if (!context || !sourceText || !translatedContext(context))
         return {};

@@ -416,9 +416,10 @@ private slots:
         QVERIFY(!writeQuizPage(setup, order, shell, dialogs));
         QStringList boxes;
         for (const QString name : {"a", "b", "c", "d", "e", "f"})
-            boxes << CopyFailed + QStringLiteral("\nКартинка %1 (%2.jpg): файл или папка не найдены")
-                                      .arg(boxes.size() + 1)
-                                      .arg(name);
+            boxes << CopyFailed +
+                         QStringLiteral("\nКартинка %1 (%2.jpg): файл или папка не найдены")
+                             .arg(boxes.size() + 1)
+                             .arg(name);
         QCOMPARE(dialogs.messages(), boxes);
         QCOMPARE(readBytes(setup.quizFolder()),
                  QByteArray(fileInTheWay ? "not a folder" : "<missing>"));
@@ -488,17 +489,25 @@ private slots:
                                    ".quirvel-aB12cD/start.htm=new page"};
         const QStringList newQuiz{"1.jpg=new1", "2.jpg=new2", "start.htm=new page"};
         QTest::newRow("today's version, renames begun")
-            << QStringList{"1.jpg=new1", ".quirvel-aB12cD/kept/1.jpg=old1", "2.jpg=old2",
-                           "start.htm=old page", ".quirvel-aB12cD/2/b.jpg=new2",
-                           ".quirvel-aB12cD/start.htm=new page", ".quirvel-aB12cD/1/"}
+            << QStringList{"1.jpg=new1",
+                           ".quirvel-aB12cD/kept/1.jpg=old1",
+                           "2.jpg=old2",
+                           "start.htm=old page",
+                           ".quirvel-aB12cD/2/b.jpg=new2",
+                           ".quirvel-aB12cD/start.htm=new page",
+                           ".quirvel-aB12cD/1/"}
             << newQuiz << "";
         QTest::newRow("today's version, before the renames") << oldQuiz + unmarked << oldQuiz << "";
         QTest::newRow("a killed copy")
             << oldQuiz + QStringList{".quirvel-copy-Xy12Zz=half"} << oldQuiz << "";
         QTest::newRow("killed during a rollback")
-            << QStringList{"1.jpg=new1", ".quirvel-q/kept/1.jpg=old1", "2.jpg=new2",
-                           ".quirvel-q/kept/2.jpg=old2", ".quirvel-q/new/start.htm=new page",
-                           "start.htm=old page", ".quirvel-q/commit=1.jpg\n2.jpg\nstart.htm\n",
+            << QStringList{"1.jpg=new1",
+                           ".quirvel-q/kept/1.jpg=old1",
+                           "2.jpg=new2",
+                           ".quirvel-q/kept/2.jpg=old2",
+                           ".quirvel-q/new/start.htm=new page",
+                           "start.htm=old page",
+                           ".quirvel-q/commit=1.jpg\n2.jpg\nstart.htm\n",
                            ".quirvel-q/rollback=\n"}
             << oldQuiz << "";
         QTest::newRow("a folder holds the page's name")

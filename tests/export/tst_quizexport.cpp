@@ -139,7 +139,7 @@ private slots:
             QVERIFY(page.open(QIODevice::ReadOnly));
             const QByteArray original = page.readAll();
             QCOMPARE(bytes.count("data:image/"), 15);
-            QCOMPARE(bytes.count(" alt=\""), 14); // each image but the background
+            QCOMPARE(bytes.count(" alt=\""), 14);                  // each image but the background
             QCOMPARE(bytes.count("\r\n"), original.count("\r\n")); // same lines, nothing else
             QVERIFY(!bytes.contains(".gif\"") && !bytes.contains(".jpg"));
         }

@@ -38,8 +38,9 @@ inline QString rerunRespectingPermissions()
     child.setProcessEnvironment(environment);
     child.setProcessChannelMode(QProcess::MergedChannels);
     child.start(QStringLiteral("setpriv"),
-                {QStringLiteral("--inh-caps=-dac_override"), QStringLiteral("--bounding-set=-dac_override"),
-                 QStringLiteral("--"), QCoreApplication::applicationFilePath(), function + u':' + tag});
+                {QStringLiteral("--inh-caps=-dac_override"),
+                 QStringLiteral("--bounding-set=-dac_override"), QStringLiteral("--"),
+                 QCoreApplication::applicationFilePath(), function + u':' + tag});
     const bool finished = child.waitForFinished(240 * 1000);
     const QString output = QString::fromUtf8(child.readAll());
     // A row that skipped there did not run either.

@@ -230,9 +230,9 @@ void TestQtDialogs::chooseFolder()
             QCOMPARE(dialog->windowTitle(), QStringLiteral("Открыть викторину"));
             QCOMPARE(dialog->directory().absolutePath(), start.path());
             QVERIFY(dialog->testOption(QFileDialog::DontUseNativeDialog));
-            for (const auto label : {QFileDialog::LookIn, QFileDialog::FileName,
-                                     QFileDialog::FileType, QFileDialog::Accept,
-                                     QFileDialog::Reject})
+            for (const auto label :
+                 {QFileDialog::LookIn, QFileDialog::FileName, QFileDialog::FileType,
+                  QFileDialog::Accept, QFileDialog::Reject})
                 QVERIFY2(!dialog->labelText(label).contains(QRegularExpression("[A-Za-z]")),
                          qPrintable(dialog->labelText(label)));
             dialog->setDirectory(start.filePath(QStringLiteral("quiz")));
