@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/draftstore.h"
 
+#include "core/errorreason.h"
 #include "core/filecopy.h"
 
 #include <QDateTime>
@@ -43,7 +44,7 @@ bool DraftStore::save(const QuizDraft& draft, std::error_code* failure)
     // Qt leaves errno as the failing call set it.
     auto failed = [failure] {
         if (failure)
-            *failure = std::error_code(errno ? errno : EIO, std::generic_category());
+            *failure = lastSystemError();
         return false;
     };
     errno = 0;

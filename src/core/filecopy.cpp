@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/filecopy.h"
 
+#include "core/errorreason.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -22,11 +24,6 @@ std::filesystem::path fsPath(const QString& path)
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
-std::error_code lastError()
-{
-    return std::error_code(errno, std::generic_category());
-}
-
 // Errors that only say this way of copying is not available here.
 bool unsupported(int error)
 {
@@ -43,11 +40,11 @@ std::error_code copyThroughBuffer(int in, int out)
         if (got < 0 && errno == EINTR)
             continue;
         if (got <= 0)
-            return got < 0 ? lastError() : std::error_code();
+            return got < 0 ? lastSystemError() : std::error_code();
         for (ssize_t done = 0; done < got;) {
             const ssize_t put = ::write(out, buffer + done, size_t(got - done));
             if (put < 0 && errno != EINTR)
-                return lastError();
+                return lastSystemError();
             if (put > 0)
                 done += put;
         }
@@ -61,7 +58,7 @@ std::error_code copyInKernel(int in, int out)
     if (::ioctl(out, FICLONE, in) == 0)
         return {};
     if (!unsupported(errno) && errno != ENOTTY && errno != EBADF)
-        return lastError();
+        return lastSystemError();
     for (;;) {
         const ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, size_t(1) << 30, 0);
         if (copied > 0)
@@ -72,7 +69,7 @@ std::error_code copyInKernel(int in, int out)
         // buffer loop tells which with one read.
         if (copied == 0 || unsupported(errno))
             return copyThroughBuffer(in, out);
-        return lastError();
+        return lastSystemError();
     }
 }
 
@@ -80,17 +77,17 @@ std::error_code copyBytes(const QString& from, const QString& to)
 {
     const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
-        return lastError();
+        return lastSystemError();
     const int out = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     if (out < 0) {
-        const auto error = lastError();
+        const auto error = lastSystemError();
         ::close(in);
         return error;
     }
     std::error_code error = copyInKernel(in, out);
     ::close(in);
     if (::close(out) != 0 && !error)
-        error = lastError();
+        error = lastSystemError();
     return error;
 }
 } // namespace
@@ -161,12 +158,12 @@ std::error_code syncToDisk(const QString& path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return lastError();
+        return lastSystemError();
     struct stat info = {};
     // A folder's names need fsync; a file's data needs no more than fdatasync.
     const int synced =
         ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode) ? ::fsync(fd) : ::fdatasync(fd);
-    const std::error_code error = synced == 0 ? std::error_code() : lastError();
+    const std::error_code error = synced == 0 ? std::error_code() : lastSystemError();
     ::close(fd);
     return error;
 }

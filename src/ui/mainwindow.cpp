@@ -289,13 +289,13 @@ void MainWindow::openQuiz()
         const std::optional<QString> folder =
             m_services.dialogs.chooseFolder(OpenCaption, setup().quizzesFolder);
         if (folder)
-            reopen(*folder);
+            InputHold::run(this, [&] { reopen(*folder); });
     });
 }
 
 void MainWindow::reopenQuiz(const QString& path)
 {
-    guarded(m_services.dialogs, [&] { reopen(path); });
+    InputHold::run(this, [&] { guarded(m_services.dialogs, [&] { reopen(path); }); });
 }
 
 // The page is read and checked before anything is asked or changed, so a refused folder leaves
