@@ -338,7 +338,7 @@ bool runExport(const QString& pictures, const QString& decor, const QString& wor
         for (int k = 0; k < 6; ++k)
             spawn({"djpeg", "-outfile", "/dev/null", photo});
     });
-    const Cost scorm = median(reps, [&] { exportScorm(quiz, zip, decor); });
+    const Cost scorm = median(reps, [&] { exportQuiz(QuizExport::Scorm, quiz, zip, decor); });
     const double cpu = scorm.cpu / djpeg.cpu, wall = scorm.wall / djpeg.wall;
     const double size = double(QFileInfo(zip).size()) / double(folder);
     auto cell = [](const Cost& c) {
