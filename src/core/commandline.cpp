@@ -7,7 +7,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include <utility>
+#include <initializer_list>
 
 namespace
 {
@@ -80,6 +80,35 @@ QString russianHelp(QString text, const QString& program)
     return text;
 }
 
+// An option that takes a value.
+struct ValueOption {
+    const char* name;
+    const char* valueName;
+    QString description;
+};
+
+// Adds the options to the parser in the order given, which the help keeps.
+QList<QCommandLineOption> addValueOptions(QCommandLineParser& parser,
+                                          std::initializer_list<ValueOption> table)
+{
+    QList<QCommandLineOption> options;
+    for (const ValueOption& entry : table) {
+        options.append(QCommandLineOption(QString::fromLatin1(entry.name), entry.description,
+                                          QString::fromLatin1(entry.valueName)));
+        parser.addOption(options.last());
+    }
+    return options;
+}
+
+// How many values the options got, all together.
+int timesGiven(const QCommandLineParser& parser, const QList<QCommandLineOption>& options)
+{
+    int count = 0;
+    for (const QCommandLineOption& option : options)
+        count += int(parser.values(option).size());
+    return count;
+}
+
 } // namespace
 
 CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
@@ -93,55 +122,37 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
                                   QStringLiteral("Показать эту справку и выйти."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Показать версию программы и выйти."));
-    const QCommandLineOption exportPage(
-        QStringLiteral("export-page"),
-        QStringLiteral("Сохранить викторину из QUIZFOLDER одним файлом FILE (.htm) и выйти."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption exportScorm(
-        QStringLiteral("export-scorm"),
-        QStringLiteral("Сохранить викторину из QUIZFOLDER пакетом SCORM 1.2 FILE (.zip) и выйти."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption printSheet(
-        QStringLiteral("print-sheet"),
-        QStringLiteral("Сохранить лист для печати викторины из QUIZFOLDER в FILE (.pdf) и выйти."),
-        QStringLiteral("FILE"));
+    parser.addOption(help);
+    parser.addOption(version);
+    const QList<QCommandLineOption> exports = addValueOptions(
+        parser,
+        {{"export-page", "FILE",
+          QStringLiteral("Сохранить викторину из QUIZFOLDER одним файлом FILE (.htm) и выйти.")},
+         {"export-scorm", "FILE",
+          QStringLiteral(
+              "Сохранить викторину из QUIZFOLDER пакетом SCORM 1.2 FILE (.zip) и выйти.")},
+         {"print-sheet", "FILE",
+          QStringLiteral(
+              "Сохранить лист для печати викторины из QUIZFOLDER в FILE (.pdf) и выйти.")}});
+    const QuizExport exportKinds[] = {QuizExport::Page, QuizExport::Scorm, QuizExport::Sheet};
     const QCommandLineOption classroom(
         QStringLiteral("classroom"),
         QStringLiteral("Провести викторину из QUIZFOLDER в классе: напечатать адрес для учеников и "
                        "выводить каждый результат строкой JSON, пока программу не остановят."));
-    const QCommandLineOption port(
-        QStringLiteral("port"),
-        QStringLiteral("С --classroom: порт, 0 - любой свободный (по умолчанию 8765)."),
-        QStringLiteral("N"));
-    const QCommandLineOption address(
-        QStringLiteral("address"),
-        QStringLiteral("С --classroom: принимать учеников только по адресу A."),
-        QStringLiteral("A"));
-    const QCommandLineOption csv(
-        QStringLiteral("csv"),
-        QStringLiteral("С --classroom: при остановке сохранить таблицу результатов в FILE (.csv)."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption pupilRate(
-        QStringLiteral("pupil-rate"),
-        QStringLiteral("С --classroom: результатов в минуту от одного ученика (20)."),
-        QStringLiteral("N"));
-    const QCommandLineOption addressRate(
-        QStringLiteral("address-rate"),
-        QStringLiteral("С --classroom: отправок в минуту с одного адреса (60)."),
-        QStringLiteral("N"));
-    const QCommandLineOption maxPupils(QStringLiteral("max-pupils"),
-                                       QStringLiteral("С --classroom: учеников в классе (200)."),
-                                       QStringLiteral("N"));
-    const QList<const QCommandLineOption*> classroomOptions{&port,      &address,     &csv,
-                                                            &pupilRate, &addressRate, &maxPupils};
-    parser.addOption(help);
-    parser.addOption(version);
-    parser.addOption(exportPage);
-    parser.addOption(exportScorm);
-    parser.addOption(printSheet);
     parser.addOption(classroom);
-    for (const QCommandLineOption* option : classroomOptions)
-        parser.addOption(*option);
+    const QList<QCommandLineOption> classroomOptions = addValueOptions(
+        parser,
+        {{"port", "N",
+          QStringLiteral("С --classroom: порт, 0 - любой свободный (по умолчанию 8765).")},
+         {"address", "A", QStringLiteral("С --classroom: принимать учеников только по адресу A.")},
+         {"csv", "FILE",
+          QStringLiteral(
+              "С --classroom: при остановке сохранить таблицу результатов в FILE (.csv).")},
+         {"pupil-rate", "N",
+          QStringLiteral("С --classroom: результатов в минуту от одного ученика (20).")},
+         {"address-rate", "N",
+          QStringLiteral("С --classroom: отправок в минуту с одного адреса (60).")},
+         {"max-pupils", "N", QStringLiteral("С --classroom: учеников в классе (200).")}});
     parser.addPositionalArgument(
         QStringLiteral("QUIZFOLDER"),
         QStringLiteral("Папка викторины, созданной программой, или её start.htm: викторина "
@@ -161,45 +172,37 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
         line.text = QStringLiteral("%1 %2\n").arg(program, programVersion());
     } else if (qtOptionsPresent && leftForQt(parser.unknownOptionNames())) {
         // The rest is read again once Qt has taken its own options out.
-        line.exportAsked =
-            parser.isSet(exportPage) || parser.isSet(exportScorm) || parser.isSet(printSheet);
+        line.exportAsked = timesGiven(parser, exports) > 0;
     } else {
-        const QList<std::pair<const QCommandLineOption*, QuizExport>> exports{
-            {&exportPage, QuizExport::Page},
-            {&exportScorm, QuizExport::Scorm},
-            {&printSheet, QuizExport::Sheet},
-        };
-        int asked = 0;
-        for (const auto& [option, kind] : exports) {
-            if (parsed && parser.isSet(*option)) {
-                asked += int(parser.values(*option).size());
-                line.exportKind = kind;
-                line.exportFile = QFileInfo(parser.value(*option)).absoluteFilePath();
+        const int asked = parsed ? timesGiven(parser, exports) : 0;
+        for (int i = 0; parsed && i < exports.size(); ++i) {
+            if (parser.isSet(exports[i])) {
+                line.exportKind = exportKinds[i];
+                line.exportFile = QFileInfo(parser.value(exports[i])).absoluteFilePath();
             }
         }
         const QStringList positional = parser.positionalArguments();
         QString mistake;
         const bool inClass = parsed && parser.isSet(classroom);
-        bool classroomOnly = false;
-        for (const QCommandLineOption* option : classroomOptions)
-            classroomOnly = classroomOnly || (parsed && parser.isSet(*option));
+        const bool classroomOnly = parsed && timesGiven(parser, classroomOptions) > 0;
         // A number in range, or -1.
-        auto number = [&](const QCommandLineOption& option, int least, int most, int preset) {
-            if (!parser.isSet(option))
+        auto number = [&](const char* option, int least, int most, int preset) {
+            const QString name = QString::fromLatin1(option);
+            if (!parser.isSet(name))
                 return preset;
             bool ok = false;
-            const int value = parser.value(option).toInt(&ok);
+            const int value = parser.value(name).toInt(&ok);
             return ok && value >= least && value <= most ? value : -1;
         };
         auto& room = line.classroom;
         if (inClass) {
-            room.port = number(port, 0, 65535, room.port);
-            room.resultsPerPupil = number(pupilRate, 1, 1000000, room.resultsPerPupil);
-            room.resultsPerAddress = number(addressRate, 1, 1000000, room.resultsPerAddress);
-            room.pupils = number(maxPupils, 1, 100000, room.pupils);
-            room.address = parser.value(address);
-            if (parser.isSet(csv))
-                room.csvFile = QFileInfo(parser.value(csv)).absoluteFilePath();
+            room.port = number("port", 0, 65535, room.port);
+            room.resultsPerPupil = number("pupil-rate", 1, 1000000, room.resultsPerPupil);
+            room.resultsPerAddress = number("address-rate", 1, 1000000, room.resultsPerAddress);
+            room.pupils = number("max-pupils", 1, 100000, room.pupils);
+            room.address = parser.value(QStringLiteral("address"));
+            if (parser.isSet(QStringLiteral("csv")))
+                room.csvFile = QFileInfo(parser.value(QStringLiteral("csv"))).absoluteFilePath();
         }
         if (!parsed)
             mistake = russianError(parser);

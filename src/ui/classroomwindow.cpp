@@ -5,6 +5,7 @@
 #include "classroom/resultsjournal.h"
 #include "core/idialogs.h"
 #include "core/quirvelerror.h"
+#include "ui/namedcombobox.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -16,16 +17,23 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 #include <qrencode.h>
 
+#include <algorithm>
+
 namespace
 {
 
 const QString Caption = QStringLiteral("Викторина в классе");
+const QString NoAddress = QStringLiteral("У компьютера нет сетевого адреса: подключите его к "
+                                         "школьной сети, в которой работают ученики.");
+// How often the addresses are looked at again, for Wi-Fi that connects after the start.
+constexpr int AddressCheckMs = 3000;
 
 QString isolationAdvice(quint16 port)
 {
@@ -57,9 +65,10 @@ QImage qrCodeImage(const QString& text, int minSide)
     return image;
 }
 
-ClassroomWindow::ClassroomWindow(IDialogs& dialogs, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_dialogs(dialogs), m_addresses(new QComboBox),
-      m_qrCode(new QLabel), m_advice(new QLabel), m_table(new QTableWidget(0, 4)),
+ClassroomWindow::ClassroomWindow(IDialogs& dialogs, QWidget* parent, AddressSource addresses)
+    : QWidget(parent, Qt::Window), m_dialogs(dialogs), m_addressSource(std::move(addresses)),
+      m_addresses(new NamedComboBox), m_qrCode(new QLabel), m_advice(new QLabel),
+      m_table(new QTableWidget(0, 4)),
       m_save(new QPushButton(QStringLiteral("&Сохранить результаты…"))),
       m_stop(new QPushButton(QStringLiteral("&Остановить")))
 {
@@ -67,9 +76,13 @@ ClassroomWindow::ClassroomWindow(IDialogs& dialogs, QWidget* parent)
     setObjectName(QStringLiteral("classroomWindow"));
     m_addresses->setObjectName(QStringLiteral("addresses"));
     m_qrCode->setObjectName(QStringLiteral("qrCode"));
+    m_advice->setObjectName(QStringLiteral("advice"));
     m_table->setObjectName(QStringLiteral("results"));
     m_save->setObjectName(QStringLiteral("saveResults"));
     m_stop->setObjectName(QStringLiteral("stop"));
+    m_addresses->setAccessibleName(QStringLiteral("Адрес для учеников"));
+    m_qrCode->setAccessibleName(QStringLiteral("QR-код адреса"));
+    m_table->setAccessibleName(QStringLiteral("Результаты учеников"));
     m_advice->setWordWrap(true);
     m_qrCode->setAlignment(Qt::AlignCenter);
     m_table->setHorizontalHeaderLabels({QStringLiteral("Имя"), QStringLiteral("Правильных"),
@@ -79,6 +92,8 @@ ClassroomWindow::ClassroomWindow(IDialogs& dialogs, QWidget* parent)
     m_table->verticalHeader()->hide();
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    // Tab leaves the table for the buttons; the arrow keys move within it.
+    m_table->setTabKeyNavigation(false);
 
     auto* addressLabel = new QLabel(QStringLiteral("&Адрес для учеников:"));
     addressLabel->setBuddy(m_addresses);
@@ -92,13 +107,21 @@ ClassroomWindow::ClassroomWindow(IDialogs& dialogs, QWidget* parent)
     buttons->addStretch();
     buttons->addWidget(m_save);
     buttons->addWidget(m_stop);
+    auto* tableLabel = new QLabel(QStringLiteral("&Результаты учеников:"));
+    tableLabel->setBuddy(m_table);
     auto* right = new QVBoxLayout;
+    right->addWidget(tableLabel);
     right->addWidget(m_table);
     right->addLayout(buttons);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left);
     layout->addLayout(right, 1);
     resize(1000, 600);
+    setTabOrder(m_addresses, m_table);
+    setTabOrder(m_table, m_save);
+    setTabOrder(m_save, m_stop);
+    m_addressCheck.setInterval(AddressCheckMs);
+    connect(&m_addressCheck, &QTimer::timeout, this, &ClassroomWindow::listAddresses);
 
     connect(m_addresses, &QComboBox::currentIndexChanged, this, &ClassroomWindow::showAddress);
     connect(m_save, &QPushButton::clicked, this, &ClassroomWindow::saveResults);
@@ -134,22 +157,37 @@ bool ClassroomWindow::start(const QString& quizFolder, const QString& suppliedFo
     });
     connect(m_classroom.get(), &Classroom::journalFailed, this,
             [this](const QString& text) { m_dialogs.error(text); });
-    m_addresses->clear();
-    const QList<QHostAddress> addresses = options.address == QHostAddress(QHostAddress::AnyIPv4)
-                                              ? classroomAddresses()
-                                              : QList<QHostAddress>{options.address};
-    for (const QHostAddress& address : addresses)
-        m_addresses->addItem(m_classroom->url(address));
-    m_advice->setText(addresses.isEmpty()
-                          ? QStringLiteral("У компьютера нет сетевого адреса: подключите его к "
-                                           "школьной сети, в которой работают ученики.")
-                          : isolationAdvice(m_classroom->port()));
-    showAddress();
+    m_listening = options.address;
+    m_urls.reset();
+    listAddresses();
+    if (m_listening == QHostAddress(QHostAddress::AnyIPv4))
+        m_addressCheck.start();
     refreshTable();
     m_stop->setEnabled(true);
     if (!m_classroom->journalProblem().isEmpty())
         m_dialogs.error(m_classroom->journalProblem());
     return true;
+}
+
+void ClassroomWindow::listAddresses()
+{
+    const QList<QHostAddress> addresses = m_listening == QHostAddress(QHostAddress::AnyIPv4)
+                                              ? m_addressSource()
+                                              : QList<QHostAddress>{m_listening};
+    QStringList urls;
+    for (const QHostAddress& address : addresses)
+        urls << m_classroom->url(address);
+    if (urls == m_urls)
+        return;
+    m_urls = urls;
+    // The one the teacher chose stays while it is there; else the default route's.
+    const QString chosen = selectedUrl();
+    const QSignalBlocker quiet(m_addresses);
+    m_addresses->clear();
+    m_addresses->addItems(urls);
+    m_addresses->setCurrentIndex(std::max(0, int(urls.indexOf(chosen))));
+    m_advice->setText(urls.isEmpty() ? NoAddress : isolationAdvice(m_classroom->port()));
+    showAddress();
 }
 
 QString ClassroomWindow::selectedUrl() const
@@ -202,9 +240,11 @@ void ClassroomWindow::saveResults()
 
 void ClassroomWindow::stop()
 {
+    m_addressCheck.stop();
     if (m_classroom)
         m_classroom->stop();
     m_stop->setEnabled(false);
+    m_urls.reset();
     m_addresses->clear();
     m_advice->setText(QStringLiteral("Викторина остановлена: ученики больше не могут отправлять "
                                      "результаты."));

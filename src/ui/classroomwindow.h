@@ -2,10 +2,14 @@
 #pragma once
 
 #include "classroom/classroom.h"
+#include "classroom/localaddresses.h"
 
+#include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 class IDialogs;
 class QComboBox;
@@ -21,7 +25,11 @@ class ClassroomWindow : public QWidget
     Q_OBJECT
 
 public:
-    explicit ClassroomWindow(IDialogs& dialogs, QWidget* parent = nullptr);
+    // The addresses pupils can reach this computer at, the default route's first.
+    using AddressSource = std::function<QList<QHostAddress>()>;
+
+    explicit ClassroomWindow(IDialogs& dialogs, QWidget* parent = nullptr,
+                             AddressSource addresses = classroomAddresses);
     ~ClassroomWindow() override;
 
     // Starts a class of the quiz; false when it could not start (the reason was shown). Today's
@@ -37,13 +45,22 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Lists the addresses again when they changed: a computer that joins the network after the
+    // start shows its address then, and one that leaves it says so.
+    void listAddresses();
     void showAddress();
     void refreshTable();
     void saveResults();
     void stop();
 
     IDialogs& m_dialogs;
+    AddressSource m_addressSource;
     std::unique_ptr<Classroom> m_classroom;
+    // The address the class listens on; AnyIPv4 for every one the computer has.
+    QHostAddress m_listening;
+    // What the address list shows; nothing before the start.
+    std::optional<QStringList> m_urls;
+    QTimer m_addressCheck;
     QComboBox* m_addresses;
     QLabel* m_qrCode;
     QLabel* m_advice;

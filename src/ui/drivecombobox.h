@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QComboBox>
+#include "ui/namedcombobox.h"
 
 // Drop-down list of the machine's mounted volumes, one entry per root path.
-// Part of the PictureBrowser, which keeps it in step with the other two.
-class DriveComboBox : public QComboBox
+// Part of the PictureBrowser, which keeps it in step with the other two. Its items keep their paths
+// for a screen reader; the box itself is called by its accessible name.
+class DriveComboBox : public NamedComboBox
 {
     Q_OBJECT
 public:

@@ -155,6 +155,6 @@ void QuizMenu::playInClass()
     }
     delete m_classroom;
     m_classroom = new ClassroomWindow(m_dialogs, m_window);
-    if (m_classroom->start(folder, m_suppliedFolder()))
+    if (m_classroom->start(folder, m_suppliedFolder(), m_classroomOptions))
         m_classroom->show();
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "classroom/classroom.h"
 #include "export/quizexport.h"
 
 #include <QObject>
@@ -38,6 +39,8 @@ public:
     bool classRunning() const;
     // Ends the class, after the classroom window's own question; false when the user keeps it.
     bool stopClass();
+    // Where the next class listens (by default every address, on the fixed port).
+    void setClassroomOptions(const Classroom::Options& options) { m_classroomOptions = options; }
 
 public slots:
     // Asks where to write the held quiz folder as kind, and writes it there.
@@ -63,4 +66,5 @@ private:
     // The exports, then the classroom entry: each needs the held folder.
     QList<QAction*> m_folderActions;
     ClassroomWindow* m_classroom = nullptr;
+    Classroom::Options m_classroomOptions;
 };

@@ -5,7 +5,11 @@
 #include "testfiles.h"
 #include "testjpeg.h"
 #include "ui/classroomwindow.h"
+#include "ui/mainwindow.h"
+#include "ui/quizmenu.h"
 
+#include <QAccessible>
+#include <QLabel>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPushButton>
@@ -17,6 +21,7 @@ class TestClassroomWindow : public QObject
     Q_OBJECT
     QTemporaryDir m_dir;
     QString m_quiz = m_dir.filePath("quiz");
+    QString m_program = m_dir.filePath("program");
     ScriptedDialogs m_dialogs;
     Classroom::Options m_local{QHostAddress(QHostAddress::LocalHost), 0, {}};
 
@@ -27,14 +32,17 @@ private slots:
         setup.title = "Класс";
         for (int k = 1; k <= 6; ++k)
             setup.slot(k) = {{}, true, "Кто?", "Он", "jpg"};
-        QVERIFY(QDir().mkpath(m_quiz));
+        QVERIFY(QDir().mkpath(m_quiz) && QDir().mkpath(m_program));
+        for (const QString& name : DecorationNames)
+            QVERIFY(QFile::copy(QUIRVEL_DECOR_DIR "/" + name, m_program + "/" + name));
         writeStartPage(setup, AnswerOrder{{3, 1, 2, 6, 4, 5}, "3, 1, 2, 6, 4, 5"}, m_quiz);
         for (int k = 1; k <= 6; ++k)
             QVERIFY(writeFile(m_quiz + QString("/%1.jpg").arg(k),
                               encodeJpeg(QImage(64, 48, QImage::Format_RGB32))));
     }
-    // Results posted as a pupil's page posts them fill the table; closing asks while they are
-    // unsaved, and the saved spreadsheet keeps a formula-like name as text.
+    // Results posted as a pupil's page posts them fill the table; the keyboard reaches every
+    // control, each by a name of its own, with Tab going round past the rows; closing asks while
+    // results are unsaved, and the saved spreadsheet keeps a formula-like name as text.
     void tableShowsResults()
     {
         ClassroomWindow window(m_dialogs);
@@ -51,6 +59,19 @@ private slots:
         QTRY_COMPARE(table->rowCount(), 2);
         QCOMPARE(table->item(0, 0)->text() + table->item(0, 1)->text(), "=Петя3 из 6");
         QCOMPARE(table->item(1, 2)->text(), "1");
+        window.show();
+        const QStringList order{"Адрес для учеников", "Результаты учеников",
+                                "Сохранить результаты…", "Остановить"};
+        QStringList tabbed;
+        window.findChild<QWidget*>("addresses")->setFocus();
+        for (int i = 0; i <= order.size(); ++i) {
+            QWidget* focus = window.focusWidget();
+            tabbed << QAccessible::queryAccessibleInterface(focus)->text(QAccessible::Name);
+            QTest::keyClick(focus, Qt::Key_Tab);
+        }
+        QCOMPARE(tabbed, order + order.mid(0, 1));
+        for (QLabel* label : window.findChildren<QLabel*>())
+            QCOMPARE(label->buddy() != nullptr, label->text().contains('&'));
         QVERIFY(!window.close());
         m_dialogs.saveAnswers << m_dir.filePath("class.csv");
         window.findChild<QPushButton*>("saveResults")->click();
@@ -59,17 +80,44 @@ private slots:
         QVERIFY(window.close());
         QVERIFY(!window.isRunning());
     }
-    // The QR code on the screen reads back as the address shown beside it.
+    // Started without a network address, the window says so; once one appears (Wi-Fi that
+    // connects later) it shows it, and the QR code on the screen reads back as that address.
     void qrCodeDecodes()
     {
-        ClassroomWindow window(m_dialogs);
-        QVERIFY(window.start(m_quiz, QUIRVEL_DECOR_DIR, m_local));
+        QList<QHostAddress> found;
+        ClassroomWindow window(m_dialogs, nullptr, [&] { return found; });
+        QVERIFY(window.start(m_quiz, QUIRVEL_DECOR_DIR, {QHostAddress::AnyIPv4, 0, {}}));
+        auto* advice = window.findChild<QLabel*>("advice");
+        QVERIFY(advice->text().startsWith("У компьютера нет сетевого адреса"));
+        found << QHostAddress(QHostAddress::LocalHost);
+        QTRY_VERIFY_WITH_TIMEOUT(!window.selectedUrl().isEmpty(), 20000);
+        QVERIFY(advice->text().startsWith("Ученики открывают этот адрес"));
         const QString shot = m_dir.filePath("window.png");
         QVERIFY(window.grab().save(shot));
         QProcess zbar;
         zbar.start("zbarimg", {"--raw", "-q", shot});
         QVERIFY(zbar.waitForFinished(60000));
         QCOMPARE(QString::fromUtf8(zbar.readAllStandardOutput()).trimmed(), window.selectedUrl());
+    }
+    // Closing the main window while a class runs asks first: No keeps both, Yes ends both.
+    void closingMainWindowAsks()
+    {
+        for (const bool stop : {false, true}) {
+            FakeServices fakes;
+            MainWindow main(fakes.services, m_program);
+            main.show();
+            main.reopenQuiz(m_quiz);
+            auto* menu = main.findChild<QuizMenu*>();
+            menu->setClassroomOptions(m_local);
+            menu->playInClass();
+            fakes.dialogs.log.clear();
+            fakes.dialogs.yesNoAnswers << stop;
+            QCOMPARE(main.close(), stop);
+            QCOMPARE(fakes.dialogs.log,
+                     {"YesNo:  Внимание! |Идёт викторина в классе. Остановить её и выйти? [No]"});
+            QCOMPARE(main.isVisible(), !stop);
+            QCOMPARE(menu->classRunning(), !stop);
+        }
     }
 };
 
