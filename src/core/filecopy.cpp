@@ -5,7 +5,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryFile>
 
 #include <filesystem>
 #include <system_error>
@@ -73,12 +72,26 @@ std::error_code copyInKernel(int in, int out)
     }
 }
 
-std::error_code copyBytes(const QString& from, const QString& to)
+} // namespace
+
+std::error_code copyToNewFile(const QString& source, const QString& target)
 {
-    const int in = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a named pipe chosen as a picture must not hang the generation.
+    const int in = ::open(QFile::encodeName(source).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (in < 0)
         return lastSystemError();
-    const int out = ::open(QFile::encodeName(to).constData(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    struct stat info = {};
+    if (::fstat(in, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const std::error_code error =
+            info.st_mode == 0 ? lastSystemError() : std::make_error_code(std::errc::is_a_directory);
+        ::close(in);
+        return error;
+    }
+    const QByteArray to = QFile::encodeName(target);
+    // The copy takes the source's permissions, as a copy does, but stays writable: a read-only
+    // source would otherwise give a copy that later regenerations cannot replace.
+    const int out = ::open(to.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                           (info.st_mode & 0777) | S_IRUSR | S_IWUSR);
     if (out < 0) {
         const auto error = lastSystemError();
         ::close(in);
@@ -88,44 +101,9 @@ std::error_code copyBytes(const QString& from, const QString& to)
     ::close(in);
     if (::close(out) != 0 && !error)
         error = lastSystemError();
+    if (error)
+        ::unlink(to.constData());
     return error;
-}
-} // namespace
-
-std::error_code copyIntoFolder(const QString& source, const QString& folder)
-{
-    namespace fs = std::filesystem;
-    const QFileInfo src(source);
-    if (!src.isFile())
-        return std::make_error_code(src.exists() ? std::errc::is_a_directory
-                                                 : std::errc::no_such_file_or_directory);
-    std::error_code ec;
-    const auto from = fsPath(source);
-    const auto to = fsPath(folder + QLatin1Char('/') + src.fileName());
-    // Copying a file onto itself would truncate it; it is already where it should be.
-    if (fs::exists(to, ec) && fs::equivalent(from, to, ec))
-        return {};
-
-    // A fresh name in the target folder keeps the final rename on one file system.
-    QTemporaryFile staging(folder + QStringLiteral("/.quirvel-copy-XXXXXX"));
-    errno = 0;
-    if (!staging.open())
-        return std::error_code(errno ? errno : EIO, std::generic_category());
-    const auto temp = fsPath(staging.fileName());
-    staging.close();
-    if (const auto error = copyBytes(source, staging.fileName()))
-        return error;
-    // The copy takes the source's permissions, as a copy does, but stays writable: a read-only
-    // source would otherwise give a copy that later regenerations cannot replace in place.
-    fs::permissions(
-        temp, fs::status(from, ec).permissions() | fs::perms::owner_read | fs::perms::owner_write,
-        ec);
-    ec.clear();
-    fs::rename(temp, to, ec);
-    if (ec)
-        return ec;
-    staging.setAutoRemove(false);
-    return {};
 }
 
 std::error_code renameFile(const QString& from, const QString& to)

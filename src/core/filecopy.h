@@ -6,10 +6,9 @@
 
 // Every operation reports its failure as the system's error; an empty error_code is success.
 
-// Copies source into folder under its own file name, replacing a file of that name without
-// asking, even a read-only one. The copy is made beside the target and renamed onto it, so a
-// failed copy leaves the old file (or none) and no partial file behind.
-std::error_code copyIntoFolder(const QString& source, const QString& folder);
+// Creates target, which must not exist yet, as a copy of the file source, with its permissions
+// and writable by its owner. A failed copy leaves nothing at target.
+std::error_code copyToNewFile(const QString& source, const QString& target);
 
 // Renames a file (or symbolic link) to `to`, replacing a file there in one step. A folder is
 // never moved and never replaced.

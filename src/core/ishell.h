@@ -11,8 +11,8 @@ class IShell
 {
 public:
     virtual ~IShell() = default;
-    // Copies source into folder under its own name, replacing a file of that name without asking.
-    virtual std::error_code copyIntoFolder(const QString& source, const QString& folder) = 0;
+    // Creates target, which must not exist yet, as a copy of source.
+    virtual std::error_code copyToNewFile(const QString& source, const QString& target) = 0;
     // Renames a file, replacing a file at `to` in one step; never moves or replaces a folder.
     virtual std::error_code renameFile(const QString& from, const QString& to) = 0;
     // Deletes a file, never a folder.

@@ -29,24 +29,12 @@ std::error_code makeFolder(const QString& path)
     return QDir().mkdir(path) ? std::error_code() : lastSystemError();
 }
 
-// Slot k's picture as new/k.jpg. Each slot copies into a folder of its own first, so that equal
-// file names from different folders cannot clash.
-std::error_code stagePicture(const QuizSetup& setup, int k, const QString& staging, IShell& shell)
+// Copies source into the staging folder as `staged` and makes its bytes last through a power cut.
+std::error_code stageFile(const QString& source, const QString& staged, IShell& shell)
 {
-    const QString source = setup.slot(k).picturePath;
-    const QString slotFolder = staging + QLatin1Char('/') + QString::number(k);
-    if (const auto error = makeFolder(slotFolder))
+    if (const auto error = shell.copyToNewFile(source, staged))
         return error;
-    if (const auto error = shell.copyIntoFolder(source, slotFolder))
-        return error;
-    const QString staged = staging + QStringLiteral("/new/") + QString::number(k) +
-                           QLatin1Char('.') + setup.slot(k).extension;
-    if (const auto error =
-            shell.renameFile(slotFolder + QLatin1Char('/') + QFileInfo(source).fileName(), staged))
-        return error;
-    if (const auto error = shell.syncToDisk(staged))
-        return error;
-    return shell.syncToDisk(slotFolder);
+    return shell.syncToDisk(staged);
 }
 
 } // namespace
@@ -71,8 +59,12 @@ bool writeQuizPage(const QuizSetup& setup, const AnswerOrder& order, IShell& she
     bool allCopied = true;
     for (int k = 1; k <= QuizSetup::SlotCount; ++k) {
         const QuizSlot& slot = setup.slot(k);
-        const auto error =
-            stagingError ? stagingError : stagePicture(setup, k, staging.path(), shell);
+        const auto error = stagingError
+                               ? stagingError
+                               : stageFile(slot.picturePath,
+                                           newFolder + QLatin1Char('/') + QString::number(k) +
+                                               QLatin1Char('.') + slot.extension,
+                                           shell);
         if (error) {
             dialogs.message(withReason(CopyFailedText,
                                        QStringLiteral("Картинка %1 (%2)")
@@ -98,10 +90,7 @@ bool writeQuizPage(const QuizSetup& setup, const AnswerOrder& order, IShell& she
                                        std::make_error_code(std::errc::no_such_file_or_directory)));
             continue;
         }
-        std::error_code error = shell.copyIntoFolder(source, newFolder);
-        if (!error)
-            error = shell.syncToDisk(newFolder + QLatin1Char('/') + name);
-        if (error) {
+        if (const auto error = stageFile(source, newFolder + QLatin1Char('/') + name, shell)) {
             dialogs.message(withReason(DecorationFailedText, name, error));
             return false;
         }

@@ -31,9 +31,9 @@ QtShell::QtShell(int openerAnswerMs, QObject* parent)
 {
 }
 
-std::error_code QtShell::copyIntoFolder(const QString& source, const QString& folder)
+std::error_code QtShell::copyToNewFile(const QString& source, const QString& target)
 {
-    return ::copyIntoFolder(source, folder);
+    return ::copyToNewFile(source, target);
 }
 
 std::error_code QtShell::renameFile(const QString& from, const QString& to)

@@ -16,7 +16,7 @@ public:
     // xdg-open waits for the browser to close).
     explicit QtShell(int openerAnswerMs = 10000, QObject* parent = nullptr);
 
-    std::error_code copyIntoFolder(const QString& source, const QString& folder) override;
+    std::error_code copyToNewFile(const QString& source, const QString& target) override;
     std::error_code renameFile(const QString& from, const QString& to) override;
     std::error_code removeFile(const QString& path) override;
     std::error_code syncToDisk(const QString& path) override;

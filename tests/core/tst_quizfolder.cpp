@@ -38,15 +38,14 @@ class BrokenShell : public RecordingShell
 public:
     QString halfWay, throwing, throwingRename; // the last: a rename to a path ending so
     QString fillingAt;                         // a rename to this path first fills the disk
-    std::error_code copyIntoFolder(const QString& source, const QString& folder) override
+    std::error_code copyToNewFile(const QString& source, const QString& target) override
     {
         if (source == throwing)
             throw QuirvelError(QStringLiteral("Устройство не готово"));
         if (source != halfWay)
-            return RecordingShell::copyIntoFolder(source, folder);
+            return RecordingShell::copyToNewFile(source, target);
         copies << source;
-        writeFile(folder + QLatin1Char('/') + QFileInfo(source).fileName(),
-                  readBytes(source).left(50));
+        writeFile(target, readBytes(source).left(50));
         return std::make_error_code(std::errc::io_error);
     }
     std::error_code renameFile(const QString& from, const QString& to) override
@@ -101,20 +100,16 @@ private slots:
         order.entries = {3, 1, 2, 6, 4, 5};
     }
 
-    void copyReplacesWithoutAsking()
+    void copyKeepsTheSourcesPermissionsWritable()
     {
         QVERIFY(writeFile(pathOf("a/Ёлка.JPG"), "new"));
-        QVERIFY(writeFile(pathOf("b/Ёлка.JPG"), QByteArray(300, 'x')));
         QVERIFY(QFile::setPermissions(pathOf("a/Ёлка.JPG"), QFile::ReadOwner)); // read-only source
-        QVERIFY(QFile::setPermissions(pathOf("b/Ёлка.JPG"), QFile::ReadOwner)); // and target
-        QVERIFY(!copyIntoFolder(pathOf("a//Ёлка.JPG"), pathOf("b/")));
+        QVERIFY(QDir().mkpath(pathOf("b")));
+        QVERIFY(!copyToNewFile(pathOf("a//Ёлка.JPG"), pathOf("b//Ёлка.JPG")));
         QCOMPARE(readBytes(pathOf("b/Ёлка.JPG")), QByteArray("new"));
-        // The copy stays replaceable in place by later generations.
-        QVERIFY(QFileInfo(pathOf("b/Ёлка.JPG")).permissions() & QFile::WriteOwner);
-        QCOMPARE(QDir(pathOf("b")).entryList(QDir::Files | QDir::Hidden), QStringList{"Ёлка.JPG"});
-        // A file copied onto itself keeps its content.
-        QVERIFY(!copyIntoFolder(pathOf("b/./Ёлка.JPG"), pathOf("b//")));
-        QCOMPARE(readBytes(pathOf("b/Ёлка.JPG")), QByteArray("new"));
+        // The copy stays replaceable by later generations, and no more open than its source.
+        QCOMPARE(QFileInfo(pathOf("b/Ёлка.JPG")).permissions(),
+                 QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
     }
 
     // Every reason errorReason words; one it does not know is named by its number.
@@ -156,36 +151,43 @@ private slots:
         QTemporaryDir other("/dev/shm/quirvel-XXXXXX");
         const QString from = source.startsWith("/proc") ? source : pathOf("a/big.jpg");
         const QString into = source == "/dev/shm" ? other.path() : pathOf("a/copy");
-        QVERIFY(QDir().mkpath(into) && !copyIntoFolder(from, into));
+        QVERIFY(QDir().mkpath(into) &&
+                !copyToNewFile(from, into + '/' + QFileInfo(from).fileName()));
         QCOMPARE(readBytes(into + '/' + QFileInfo(from).fileName()), readBytes(from));
     }
 
+    // Nothing is left at the target, and a file already there, even the source itself, is kept.
     void copyFailures_data()
     {
         QTest::addColumn<QString>("source");
-        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("target");
         QTest::newRow("missing source") << "a/none.jpg"
-                                        << "b";
+                                        << "b/x.jpg";
         QTest::newRow("source is a folder") << "a"
-                                            << "b";
+                                            << "b/x.jpg";
         QTest::newRow("missing folder") << "a/x.jpg"
-                                        << "none";
+                                        << "none/x.jpg";
         QTest::newRow("folder is a file") << "a/x.jpg"
-                                          << "b/keep.txt";
+                                          << "b/keep.txt/x.jpg";
         QTest::newRow("a folder holds the name") << "a/x.jpg"
-                                                 << "c";
+                                                 << "c/x.jpg";
+        QTest::newRow("a file holds the name") << "a/x.jpg"
+                                               << "b/keep.txt";
+        QTest::newRow("onto itself") << "a/x.jpg"
+                                     << "a//x.jpg";
     }
     void copyFailures()
     {
         QFETCH(QString, source);
-        QFETCH(QString, folder);
+        QFETCH(QString, target);
         QVERIFY(writeFile(pathOf("a/x.jpg"), "picture"));
         QVERIFY(writeFile(pathOf("b/keep.txt"), "other"));
         QVERIFY(writeFile(pathOf("c/x.jpg/inner"), ""));
-        QVERIFY(bool(copyIntoFolder(pathOf(source), pathOf(folder))));
+        QVERIFY(bool(copyToNewFile(pathOf(source), pathOf(target))));
         QCOMPARE(
             QDir(pathOf("b")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
             QStringList{"keep.txt"});
+        QCOMPARE(readBytes(pathOf("b/keep.txt")), QByteArray("other"));
         QCOMPARE(readBytes(pathOf("a/x.jpg")), QByteArray("picture"));
     }
 
@@ -259,7 +261,7 @@ private slots:
     }
 
     // A regeneration (or a first generation) broken in the disk or in the seam at one slot.
-    // Patterns match the shell's lines ("copy src -> folder", "rename a -> b", "remove p");
+    // Patterns match the shell's lines ("copy src -> target", "rename a -> b", "remove p");
     // <quiz> stands for the quiz folder.
     void failures_data()
     {

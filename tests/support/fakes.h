@@ -84,11 +84,11 @@ private:
 class RecordingShell : public IShell
 {
 public:
-    QStringList copies;           // "source -> folder"
+    QStringList copies;           // "source -> target"
     QStringList fileChanges;      // "rename from -> to", "remove path", "sync path"
     QStringList opened;           // documents asked to open
     QSet<QString> failingSources; // copies of these sources fail without touching anything
-    // The first copy, rename, remove or sync whose line ("copy source -> folder", or as in
+    // The first copy, rename, remove or sync whose line ("copy source -> target", or as in
     // fileChanges) matches this pattern fails without touching anything; empty: none.
     QString failing;
     int failingMatch = 1; // which of the operations it matches fails
@@ -97,12 +97,12 @@ public:
     bool openResult = true;
     bool failed() const { return m_failed; }
 
-    std::error_code copyIntoFolder(const QString& source, const QString& folder) override
+    std::error_code copyToNewFile(const QString& source, const QString& target) override
     {
-        copies << source + QStringLiteral(" -> ") + folder;
+        copies << source + QStringLiteral(" -> ") + target;
         if (failingSources.contains(source) || fails(QStringLiteral("copy ") + copies.last()))
             return failure;
-        return ::copyIntoFolder(source, folder);
+        return ::copyToNewFile(source, target);
     }
     std::error_code renameFile(const QString& from, const QString& to) override
     {

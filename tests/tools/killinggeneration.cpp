@@ -30,9 +30,9 @@ public:
     }
     int operations = 0;
     int failedAt = 0;
-    std::error_code copyIntoFolder(const QString& source, const QString& folder) override
+    std::error_code copyToNewFile(const QString& source, const QString& target) override
     {
-        return step([&] { return RecordingShell::copyIntoFolder(source, folder); });
+        return step([&] { return RecordingShell::copyToNewFile(source, target); });
     }
     std::error_code renameFile(const QString& from, const QString& to) override
     {

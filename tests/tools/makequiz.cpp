@@ -81,9 +81,9 @@ class CopyingShell : public IShell
 {
 public:
     QStringList opened;
-    std::error_code copyIntoFolder(const QString& source, const QString& folder) override
+    std::error_code copyToNewFile(const QString& source, const QString& target) override
     {
-        return ::copyIntoFolder(source, folder);
+        return ::copyToNewFile(source, target);
     }
     std::error_code renameFile(const QString& from, const QString& to) override
     {
