@@ -51,6 +51,8 @@ private slots:
     void exitButton();
     void accessibleNames();
     void keyboardReach();
+    void busActionsWhileHeld_data();
+    void busActionsWhileHeld();
 };
 
 void TestMainWindow::startUp()
@@ -487,6 +489,55 @@ void TestMainWindow::keyboardReach()
     QCOMPARE(entries.last()->menu(), quizMenu);
     QCOMPARE(entries.last()->text(), "Викторина");
     editMenu->close();
+}
+
+// Assistive technology presses, picks and edits around the input hold's event filter; while the
+// window holds input none of it acts, and an edited field shows its stored text again.
+void TestMainWindow::busActionsWhileHeld_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char* name : {"generateButton", "newButton", "instructionsButton", "exitButton",
+                             "slotButton3", "fileList", "titleEdit", "questionEdit", "answerEdit"})
+        QTest::newRow(name) << QString(name);
+}
+
+void TestMainWindow::busActionsWhileHeld()
+{
+    QFETCH(QString, name);
+    MainWindow& window = *m_window;
+    choose("a.jpg");
+    child<QLineEdit>(window, "titleEdit")->setText("Звери");
+    child<QLineEdit>(window, "questionEdit")->setText("Кто?");
+    child<QPlainTextEdit>(window, "answerEdit")->setPlainText("Ёж");
+    const auto state = [&] {
+        QStringList seen{child<QLineEdit>(window, "titleEdit")->text(),
+                         child<QLineEdit>(window, "questionEdit")->text(),
+                         child<QPlainTextEdit>(window, "answerEdit")->toPlainText(),
+                         QString::number(window.setup().currentSlot)};
+        for (int k = 1; k <= MainWindow::SlotCount; ++k)
+            seen << window.setup().slot(k).picturePath << window.setup().slot(k).question
+                 << window.setup().slot(k).answer;
+        return seen;
+    };
+    const QStringList before = state();
+    auto* widget = child<QWidget>(window, name);
+    QAccessibleInterface* bus = QAccessible::queryAccessibleInterface(widget);
+    {
+        InputHold hold(&window);
+        if (QAccessibleTableInterface* list = bus->tableInterface())
+            QVERIFY(list->selectRow(1));
+        else if (QAccessibleEditableTextInterface* text = bus->editableTextInterface())
+            text->replaceText(0, bus->textInterface()->characterCount(), "чужой");
+        else
+            bus->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        // A press clicks a moment later.
+        auto* button = qobject_cast<QAbstractButton*>(widget);
+        QTRY_VERIFY(!button || !button->isDown());
+    }
+    QCOMPARE(state(), before);
+    QVERIFY(window.isVisible());
+    QCOMPARE(m_fakes->dialogs.log, QStringList());
+    QCOMPARE(m_fakes->shell.opened, QStringList());
 }
 
 QTEST_MAIN(TestMainWindow)
