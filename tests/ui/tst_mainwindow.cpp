@@ -6,6 +6,7 @@
 #include "ui/folderlistbox.h"
 #include "ui/inputhold.h"
 #include "ui/mainwindow.h"
+#include "ui/mainwindowgeometry.h"
 #include "ui/picturebox.h"
 #include "ui/picturebrowser.h"
 #include "ui/slotstrip.h"
@@ -53,6 +54,8 @@ private slots:
     void keyboardReach();
     void busActionsWhileHeld_data();
     void busActionsWhileHeld();
+    void focusVisible_data();
+    void focusVisible();
 };
 
 void TestMainWindow::startUp()
@@ -538,6 +541,34 @@ void TestMainWindow::busActionsWhileHeld()
     QVERIFY(window.isVisible());
     QCOMPARE(m_fakes->dialogs.log, QStringList());
     QCOMPARE(m_fakes->shell.opened, QStringList());
+}
+
+// Tabbed to, each focus stop must look other than once Tab has moved on.
+void TestMainWindow::focusVisible_data()
+{
+    QTest::addColumn<QString>("previous");
+    QString previous = std::end(MainWindowGeometry::FocusOrder)[-1];
+    for (const char* name : MainWindowGeometry::FocusOrder) {
+        QTest::newRow(name) << previous;
+        previous = name;
+    }
+}
+
+void TestMainWindow::focusVisible()
+{
+    QFETCH(QString, previous);
+    MainWindow& window = *m_window;
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QWidget* stop = child<QWidget>(window, QTest::currentDataTag());
+    child<QWidget>(window, previous)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), stop);
+    const QRect area(stop->mapTo(&window, QPoint()), stop->size());
+    const QImage focused = window.grab(area).toImage();
+    QTest::keyClick(stop, Qt::Key_Tab);
+    QVERIFY(!stop->hasFocus());
+    QVERIFY(window.grab(area).toImage() != focused);
 }
 
 QTEST_MAIN(TestMainWindow)
