@@ -19,6 +19,17 @@ public:
     // Runs job with window holding input; what arrived meanwhile is swallowed before the hold
     // ends, so none of it acts later.
     template <class Job> static void run(QWidget* window, Job&& job);
+    // method as a slot that does nothing while window holds input. Assistive technology presses
+    // buttons, picks list items and edits text around the event filter, straight into the
+    // widgets, so what they set off is held back here.
+    template <class Object, class... Args>
+    static auto unlessHeld(const QWidget* window, Object* object, void (Object::*method)(Args...))
+    {
+        return [window, object, method](Args... args) {
+            if (!holds(window))
+                (object->*method)(args...);
+        };
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

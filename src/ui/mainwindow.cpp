@@ -19,7 +19,6 @@
 #include "ui/rule.h"
 #include "ui/slotpanel.h"
 #include "ui/slotstrip.h"
-#include "ui/textfields.h"
 #include "ui/windowaccess.h"
 
 #include <QApplication>
@@ -152,12 +151,16 @@ void MainWindow::buildLayout()
 
 void MainWindow::connectHandlers()
 {
-    connect(m_pictureBrowser, &PictureBrowser::fileChosen, m_editor, &QuizEditor::choosePicture);
-    connect(m_exitButton, &QPushButton::clicked, this, &MainWindow::exitProgram);
-    connect(m_generateButton, &QPushButton::clicked, this, &MainWindow::generateQuiz);
-    connect(m_infoButton, &QPushButton::clicked, this, &MainWindow::showAbout);
-    connect(m_instructionsButton, &QPushButton::clicked, this, &MainWindow::showInstructions);
-    connect(m_newButton, &QPushButton::clicked, this, &MainWindow::startNewQuiz);
+    connect(m_pictureBrowser, &PictureBrowser::fileChosen, m_editor,
+            InputHold::unlessHeld(this, m_editor, &QuizEditor::choosePicture));
+    const auto onPress = [this](QPushButton* button, void (MainWindow::*handler)()) {
+        connect(button, &QPushButton::clicked, this, InputHold::unlessHeld(this, this, handler));
+    };
+    onPress(m_exitButton, &MainWindow::exitProgram);
+    onPress(m_generateButton, &MainWindow::generateQuiz);
+    onPress(m_infoButton, &MainWindow::showAbout);
+    onPress(m_instructionsButton, &MainWindow::showInstructions);
+    onPress(m_newButton, &MainWindow::startNewQuiz);
     connect(m_editor, &QuizEditor::changed, m_unsavedWork, &UnsavedWork::noteChange);
     connect(m_unsavedWork, &UnsavedWork::draftFailed, this, [this](const QString& reason) {
         showStatus(QStringLiteral("Черновик не сохраняется: %1").arg(reason));
@@ -253,7 +256,7 @@ QString MainWindow::titleText() const
 
 void MainWindow::setTitleText(const QString& text)
 {
-    setTextFromProgram(m_titleEdit, text);
+    m_editor->setTitle(text);
 }
 
 void MainWindow::showStatus(const QString& text)

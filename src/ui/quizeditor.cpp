@@ -4,6 +4,7 @@
 #include "core/generatedquiz.h"
 #include "core/idialogs.h"
 #include "core/quirvelerror.h"
+#include "ui/inputhold.h"
 #include "ui/slotpanel.h"
 #include "ui/slotstrip.h"
 #include "ui/textfields.h"
@@ -30,11 +31,12 @@ QuizEditor::QuizEditor(IDialogs& dialogs, QLineEdit* titleEdit, SlotStrip* slotS
     : QObject(parent), m_dialogs(dialogs), m_titleEdit(titleEdit), m_slotStrip(slotStrip),
       m_slotPanel(slotPanel)
 {
-    connect(m_slotStrip, &SlotStrip::thumbnailClicked, this, &QuizEditor::chooseSlot);
+    connect(m_slotStrip, &SlotStrip::thumbnailClicked, this,
+            InputHold::unlessHeld(m_titleEdit->window(), this, &QuizEditor::chooseSlot));
     connect(m_slotPanel, &SlotPanel::answerEdited, this, &QuizEditor::storeAnswer);
     connect(m_slotPanel, &SlotPanel::questionEdited, this, &QuizEditor::storeQuestion);
     connect(m_slotPanel, &SlotPanel::answerClicked, this, &QuizEditor::showStoredAnswer);
-    connect(m_titleEdit, &QLineEdit::textChanged, this, &QuizEditor::changed);
+    connect(m_titleEdit, &QLineEdit::textChanged, this, &QuizEditor::titleEdited);
 }
 
 QuizDraft QuizEditor::work() const
@@ -89,7 +91,7 @@ void QuizEditor::clear()
     // quiz.
     for (int k = 1; k <= SlotCount; ++k)
         m_slotStrip->setAnswerCopy(k, QString());
-    setTextFromProgram(m_titleEdit, QString());
+    setTitle(QString());
     m_slotPanel->showSlot(1, m_setup.slot(1));
     emit changed();
 }
@@ -133,7 +135,7 @@ QList<int> QuizEditor::load(const QuizDraft& draft)
     m_slotPanel->setOneForAll(draft.oneForAll);
     // Set as they were stored: the one-for-all box must not copy one slot's question to all.
     m_slotPanel->showSlot(draft.currentSlot, m_setup.current(), true);
-    setTextFromProgram(m_titleEdit, draft.titleText);
+    setTitle(draft.titleText);
     emit changed();
     return emptySlots;
 }
@@ -257,8 +259,36 @@ void QuizEditor::takeFile(const QString& path)
     m_setup.setPicture(m_setup.currentFile);
 }
 
+void QuizEditor::setTitle(const QString& text)
+{
+    m_title = text;
+    setTextFromProgram(m_titleEdit, text);
+}
+
+// Assistive technology edits the fields around the input hold's event filter; while it holds,
+// only the program writes them, and any other change is put back at once.
+void QuizEditor::titleEdited(const QString& text)
+{
+    if (text != m_title && InputHold::holds(m_titleEdit->window())) {
+        setTextFromProgram(m_titleEdit, m_title);
+        return;
+    }
+    m_title = text;
+    emit changed();
+}
+
+bool QuizEditor::putBackWhileHeld()
+{
+    if (!InputHold::holds(m_titleEdit->window()))
+        return false;
+    m_slotPanel->showSlot(m_setup.currentSlot, m_setup.current(), true);
+    return true;
+}
+
 void QuizEditor::storeAnswer()
 {
+    if (putBackWhileHeld())
+        return;
     guarded(m_dialogs, [this] {
         m_setup.setAnswer(m_slotPanel->storedAnswer());
         m_slotStrip->setAnswerCopy(m_setup.currentSlot, m_setup.current().answer);
@@ -268,6 +298,8 @@ void QuizEditor::storeAnswer()
 
 void QuizEditor::storeQuestion()
 {
+    if (putBackWhileHeld())
+        return;
     guarded(m_dialogs,
             [this] { m_setup.setQuestion(m_slotPanel->question(), m_slotPanel->oneForAll()); });
     emit changed();

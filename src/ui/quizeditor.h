@@ -59,6 +59,8 @@ public:
     // Names, in one box, the pictures taken since the last call that decoded only in part: shown
     // grey below a cut, they would otherwise pass for whole ones.
     void namePartialPictures();
+    // The title field's text, set by the program.
+    void setTitle(const QString& text);
 
 public slots:
     // Handlers; each shows whatever ends it early in the standard error box.
@@ -72,11 +74,16 @@ signals:
     void changed();
 
 private:
+    void titleEdited(const QString& text);
+    // While the window holds input, shows the current slot's texts as stored; true then.
+    bool putBackWhileHeld();
     void switchSlot(int k);
     void takeFile(const QString& path);
 
     IDialogs& m_dialogs;
     QString m_problems;
+    // The title as last accepted, to put back what arrives while input is held.
+    QString m_title;
     QLineEdit* m_titleEdit;
     SlotStrip* m_slotStrip;
     SlotPanel* m_slotPanel;

@@ -75,8 +75,24 @@ void WindowAccess::openContextMenuAtFocus()
     QApplication::sendEvent(focus, &event);
 }
 
+// The style marks focus on none of the multi-line fields, and the read-only answer copies have no
+// caret either: while one has focus, its frame is a plain line of the same width in the text
+// colour.
+void WindowAccess::showFocus(QPlainTextEdit* edit, bool focused)
+{
+    const int width = edit->frameWidth();
+    edit->setFrameStyle(focused ? QFrame::Box | QFrame::Plain
+                                : QFrame::StyledPanel | QFrame::Sunken);
+    edit->setLineWidth(width);
+}
+
 bool WindowAccess::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
+        if (auto* plain = qobject_cast<QPlainTextEdit*>(watched))
+            showFocus(plain, event->type() == QEvent::FocusIn);
+        return false;
+    }
     if (event->type() != QEvent::ContextMenu)
         return QObject::eventFilter(watched, event);
     auto* menuEvent = static_cast<QContextMenuEvent*>(event);

@@ -4,6 +4,7 @@
 #include <QObject>
 
 class QMenu;
+class QPlainTextEdit;
 class QWidget;
 class SlotStrip;
 struct QuizSetup;
@@ -30,6 +31,7 @@ private:
     WindowAccess(QWidget* window, const QuizSetup& setup, QMenu* quizMenu);
     void describePictures();
     void openContextMenuAtFocus();
+    static void showFocus(QPlainTextEdit* edit, bool focused);
 
     QWidget* m_window;
     const QuizSetup& m_setup;

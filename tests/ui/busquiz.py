@@ -4,8 +4,10 @@
 # as Orca reads it. Every showing focus stop has a name of its own; then a whole quiz is made
 # without a pointer: fields found by name and filled through the editable-text interface,
 # buttons pressed through the action interface, slots changed by Alt+digit, pictures chosen by
-# arrow keys in the file list. The page written must hold what was entered.
-import json, subprocess, sys, tempfile, time
+# arrow keys in the file list; the questions on the way (a draft, a file to replace, exit) are read
+# and answered on the bus too. The page written must hold what was entered and be answered right
+# by keyboard.
+import json, os, subprocess, sys, tempfile, time
 import pyatspi
 from gi.repository import GLib
 
@@ -43,6 +45,18 @@ app = wait_for(lambda: next((a for a in pyatspi.Registry.getDesktop(0) if a and 
                              and a.childCount), None), 'the window on the bus')
 window = app[0]
 
+
+def answer_box(text, button):
+    # As Orca meets a question: an alert named by its caption, its text, and named buttons.
+    box = wait_for(lambda: next((w for w in app if w and w.getRole() == pyatspi.ROLE_ALERT
+                                 and text in [n.name for n in walk(w)]), None), text)
+    buttons = {n.name: n for n in walk(box) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON}
+    assert box.name.strip() and set(buttons) == {'Yes', 'No'}, (box.name, list(buttons))
+    buttons[button].queryAction().doAction(0)
+
+
+answer_box('Восстановить несгенерированную викторину?', 'No')
+
 stops = [n for n in walk(window) if showing(n, pyatspi.STATE_FOCUSABLE)
          and n.getRole() not in (pyatspi.ROLE_LIST_ITEM, pyatspi.ROLE_TABLE_CELL)]
 names = [n.name for n in stops]
@@ -76,17 +90,16 @@ for k, (question, answer) in enumerate(texts, 1):
     named(f'Ответ к картинке {k}').queryEditableText().setTextContents(answer)
 named('Название викторины').queryEditableText().setTextContents(title)
 named('Генерация - просмотр').queryAction().doAction(0)
-# A bus press clicks a moment later, and the window takes no input while it generates: press
-# until it goes.
-for _ in range(30):
-    named('Выход').queryAction().doAction(0)
-    try:
-        seen = json.loads(window_process.communicate(timeout=2)[0])
-        break
-    except subprocess.TimeoutExpired:
-        pass
-else:
-    sys.exit('the window stayed open')
+# The window takes no input while it generates; its draft goes once it holds the quiz written.
+draft = f'{out}/program/drafts/draft-{window_process.pid}.json'
+wait_for(lambda: None if os.path.exists(draft) else True, 'the generation')
+# The quiz menu's second entry, the one-file export, to a file that is there already.
+keys('shift+F10', 'Down', 'Down', 'Return')
+answer_box('Файл «taken.htm» уже есть. Заменить?', 'No')
+named('Название викторины').queryEditableText().setTextContents(title + '!')
+named('Выход').queryAction().doAction(0)
+answer_box('Изменения не сгенерированы. Выйти без сохранения?', 'Yes')
+seen = json.loads(window_process.communicate(timeout=30)[0])
 # A slot switch renames the panel's fields; the progress and the status line report their changes.
 for kind, role in [('value', pyatspi.ROLE_PROGRESS_BAR), ('name', pyatspi.ROLE_LABEL)]:
     assert any(t.endswith(kind) and r == role for t, _, r in events), (kind, role, events)
@@ -95,3 +108,5 @@ assert len(seen['opened']) == 1, seen
 page = open(seen['opened'][0], encoding='cp1251').read()
 for text in [title] + [t for pair in texts for t in pair]:
     assert text in page, text
+subprocess.run(['node', os.path.join(os.path.dirname(__file__), '../browser/answer-by-keys.mjs'),
+                seen['opened'][0], json.dumps({a: k for k, (_, a) in enumerate(texts, 1)})], check=True)

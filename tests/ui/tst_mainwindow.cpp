@@ -6,6 +6,7 @@
 #include "ui/folderlistbox.h"
 #include "ui/inputhold.h"
 #include "ui/mainwindow.h"
+#include "ui/mainwindowgeometry.h"
 #include "ui/picturebox.h"
 #include "ui/picturebrowser.h"
 #include "ui/slotstrip.h"
@@ -51,6 +52,10 @@ private slots:
     void exitButton();
     void accessibleNames();
     void keyboardReach();
+    void busActionsWhileHeld_data();
+    void busActionsWhileHeld();
+    void focusVisible_data();
+    void focusVisible();
 };
 
 void TestMainWindow::startUp()
@@ -487,6 +492,65 @@ void TestMainWindow::keyboardReach()
     QCOMPARE(entries.last()->menu(), quizMenu);
     QCOMPARE(entries.last()->text(), "Викторина");
     editMenu->close();
+}
+
+// Assistive technology presses, picks and edits around the input hold's event filter; while the
+// window holds input none of it acts, and an edited field shows its stored text again.
+void TestMainWindow::busActionsWhileHeld_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char* name : {"generateButton", "newButton", "instructionsButton", "exitButton",
+                             "slotButton3", "fileList", "titleEdit", "questionEdit", "answerEdit"})
+        QTest::newRow(name) << QString(name);
+}
+
+void TestMainWindow::busActionsWhileHeld()
+{
+    QFETCH(QString, name);
+    MainWindow& window = *m_window;
+    auto* widget = child<QWidget>(window, name);
+    QAccessibleInterface* bus = QAccessible::queryAccessibleInterface(widget);
+    {
+        InputHold hold(&window);
+        if (QAccessibleTableInterface* list = bus->tableInterface())
+            QVERIFY(list->selectRow(1));
+        else if (QAccessibleEditableTextInterface* text = bus->editableTextInterface())
+            text->replaceText(0, 0, "чужой");
+        else
+            bus->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        // A press clicks a moment later.
+        auto* button = qobject_cast<QAbstractButton*>(widget);
+        QTRY_VERIFY(!button || !button->isDown());
+    }
+    const QuizSlot& slot = window.setup().slot(1);
+    QVERIFY(window.setup().currentSlot == 1 && slot.picturePath.isEmpty() &&
+            slot.question.isEmpty() && slot.answer.isEmpty());
+    QVERIFY(!bus->textInterface() || bus->textInterface()->characterCount() == 0);
+    QVERIFY(window.isVisible() && m_fakes->dialogs.log.isEmpty() &&
+            m_fakes->shell.opened.isEmpty());
+}
+
+// Tabbed to, each focus stop must look other than once Tab has moved on.
+void TestMainWindow::focusVisible_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char* name : MainWindowGeometry::FocusOrder)
+        QTest::newRow(name) << QString(name);
+}
+
+void TestMainWindow::focusVisible()
+{
+    QFETCH(QString, name);
+    MainWindow& window = *m_window;
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.setAttribute(Qt::WA_KeyboardFocusChange);
+    QWidget* stop = child<QWidget>(window, name);
+    stop->setFocus(Qt::TabFocusReason);
+    const QRect area(stop->mapTo(&window, QPoint()), stop->size());
+    const QImage focused = window.grab(area).toImage();
+    QTest::keyClick(stop, Qt::Key_Tab);
+    QVERIFY(window.grab(area).toImage() != focused);
 }
 
 QTEST_MAIN(TestMainWindow)
