@@ -6,7 +6,6 @@
 namespace
 {
 
-const QString Caption = QStringLiteral(" Внимание! ");
 const QString RestoreOne = QStringLiteral("Восстановить несгенерированную викторину?");
 const QString RestoreNewest = QStringLiteral(
     "Найдены несгенерированные викторины (всего: %1). Восстановить последнюю — «%2»?");
@@ -21,19 +20,19 @@ std::optional<DraftStore::Orphan> offerOrphanedDrafts(const QList<DraftStore::Or
         return std::nullopt;
     const qsizetype count = orphans.size();
     if (count == 1) {
-        if (dialogs.yesNo(Caption, RestoreOne))
+        if (dialogs.yesNo(WarningCaption, RestoreOne))
             return orphans.first();
         DraftStore::discard(orphans.first().path);
         return std::nullopt;
     }
-    if (dialogs.yesNo(Caption,
+    if (dialogs.yesNo(WarningCaption,
                       RestoreNewest.arg(QString::number(count), orphans.first().draft.titleText))) {
         for (const DraftStore::Orphan& orphan : orphans.mid(1))
             DraftStore::setAside(orphan.path);
         return orphans.first();
     }
     // Deleting work is never the default.
-    const bool remove = dialogs.yesNo(Caption, DeleteAll.arg(count), false);
+    const bool remove = dialogs.yesNo(WarningCaption, DeleteAll.arg(count), false);
     for (const DraftStore::Orphan& orphan : orphans) {
         if (remove)
             DraftStore::discard(orphan.path);

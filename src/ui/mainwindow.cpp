@@ -39,7 +39,6 @@ namespace
 {
 
 const QString Caption = QStringLiteral("  Создание теста-викторины  QUIRVEL 1.1");
-const QString NewCaption = QStringLiteral(" Внимание! ");
 const QString NewQuestion = QStringLiteral(" Вы хотите создавать новую викторину?  ");
 const QString OpenCaption = QStringLiteral("Открыть викторину");
 const QString OpenQuestion =
@@ -153,14 +152,12 @@ void MainWindow::connectHandlers()
 {
     connect(m_pictureBrowser, &PictureBrowser::fileChosen, m_editor,
             InputHold::unlessHeld(this, m_editor, &QuizEditor::choosePicture));
-    const auto onPress = [this](QPushButton* button, void (MainWindow::*handler)()) {
+    for (const auto& [button, handler] : {std::pair{m_exitButton, &MainWindow::exitProgram},
+                                          {m_generateButton, &MainWindow::generateQuiz},
+                                          {m_infoButton, &MainWindow::showAbout},
+                                          {m_instructionsButton, &MainWindow::showInstructions},
+                                          {m_newButton, &MainWindow::startNewQuiz}})
         connect(button, &QPushButton::clicked, this, InputHold::unlessHeld(this, this, handler));
-    };
-    onPress(m_exitButton, &MainWindow::exitProgram);
-    onPress(m_generateButton, &MainWindow::generateQuiz);
-    onPress(m_infoButton, &MainWindow::showAbout);
-    onPress(m_instructionsButton, &MainWindow::showInstructions);
-    onPress(m_newButton, &MainWindow::startNewQuiz);
     connect(m_editor, &QuizEditor::changed, m_unsavedWork, &UnsavedWork::noteChange);
     connect(m_unsavedWork, &UnsavedWork::draftFailed, this, [this](const QString& reason) {
         showStatus(QStringLiteral("Черновик не сохраняется: %1").arg(reason));
@@ -214,7 +211,7 @@ void MainWindow::holdFolder(const QString& folder)
 void MainWindow::startNewQuiz()
 {
     guarded(m_services.dialogs, [this] {
-        if (!m_services.dialogs.yesNo(NewCaption, NewQuestion))
+        if (!m_services.dialogs.yesNo(WarningCaption, NewQuestion))
             return;
         m_editor->clear();
         m_unsavedWork->forget();
@@ -324,9 +321,9 @@ void MainWindow::closeEvent(QCloseEvent* event)
     if (qApp->isSavingSession()) {
         m_unsavedWork->writeDraft();
     } else if ((m_unsavedWork->holdsUnsavedWork() &&
-                !m_services.dialogs.yesNo(NewCaption, ExitQuestion, false)) ||
+                !m_services.dialogs.yesNo(WarningCaption, ExitQuestion, false)) ||
                (m_quizMenu->classRunning() &&
-                !m_services.dialogs.yesNo(NewCaption, ClassRunningQuestion, false)) ||
+                !m_services.dialogs.yesNo(WarningCaption, ClassRunningQuestion, false)) ||
                !m_quizMenu->stopClass()) {
         event->ignore();
         return;

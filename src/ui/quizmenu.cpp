@@ -23,7 +23,6 @@ const QString NoFolderTip = QStringLiteral("Сначала сгенерируй�
 const QString NoFolderSuffix = QStringLiteral(" (сначала сгенерируйте)");
 const QString SavedText = QStringLiteral("Сохранено: %1");
 const QString ClassroomText = QStringLiteral("Провести в классе…");
-const QString ReplaceCaption = QStringLiteral(" Внимание! ");
 const QString ReplaceQuestion = QStringLiteral("Файл «%1» уже есть. Заменить?");
 
 // What each export is called in the menu, its file's extension and the save dialog's filter.
@@ -116,7 +115,7 @@ void QuizMenu::exportHeldQuiz(QuizExport kind)
             caption, QDir(quiz.absolutePath()).filePath(quiz.fileName() + choice.extension),
             choice.filter);
         if (file && QFileInfo::exists(*file) &&
-            !m_dialogs.yesNo(ReplaceCaption, ReplaceQuestion.arg(QFileInfo(*file).fileName()),
+            !m_dialogs.yesNo(WarningCaption, ReplaceQuestion.arg(QFileInfo(*file).fileName()),
                              false))
             file.reset();
     });
