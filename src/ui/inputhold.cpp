@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/inputhold.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QList>
@@ -59,6 +60,12 @@ InputHold::~InputHold()
 bool InputHold::holds(const QWidget* window)
 {
     return heldWindows.contains(window);
+}
+
+bool InputHold::refuses(const QWidget* window)
+{
+    const QWidget* modal = QApplication::activeModalWidget();
+    return holds(window) || (modal && modal != window->window());
 }
 
 void InputHold::processPendingEvents()

@@ -19,14 +19,17 @@ public:
     // Runs job with window holding input; what arrived meanwhile is swallowed before the hold
     // ends, so none of it acts later.
     template <class Job> static void run(QWidget* window, Job&& job);
-    // method as a slot that does nothing while window holds input. Assistive technology presses
-    // buttons, picks list items and edits text around the event filter, straight into the
-    // widgets, so what they set off is held back here.
+    // Whether window must not act now: it holds input, or another modal window (a question
+    // box) waits for an answer.
+    static bool refuses(const QWidget* window);
+    // method as a slot that does nothing while window refuses. Assistive technology presses
+    // buttons, picks list items and edits text around the event filter and modality, straight
+    // into the widgets, so what they set off is held back here.
     template <class Object, class... Args>
     static auto unlessHeld(const QWidget* window, Object* object, void (Object::*method)(Args...))
     {
         return [window, object, method](Args... args) {
-            if (!holds(window))
+            if (!refuses(window))
                 (object->*method)(args...);
         };
     }

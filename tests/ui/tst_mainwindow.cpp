@@ -13,6 +13,7 @@
 
 #include <QAccessible>
 #include <QCheckBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -24,6 +25,7 @@
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 class TestMainWindow : public MainWindowFixture
 {
@@ -499,19 +501,29 @@ void TestMainWindow::keyboardReach()
 void TestMainWindow::busActionsWhileHeld_data()
 {
     QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("underBox"); // a modal question box is up instead of a hold
     for (const char* name : {"generateButton", "newButton", "instructionsButton", "exitButton",
                              "slotButton3", "fileList", "titleEdit", "questionEdit", "answerEdit"})
-        QTest::newRow(name) << QString(name);
+        QTest::newRow(name) << QString(name) << false;
+    for (const char* name : {"exitButton", "newButton", "slotButton3", "fileList"})
+        QTest::addRow("%s under a box", name) << QString(name) << true;
 }
 
 void TestMainWindow::busActionsWhileHeld()
 {
     QFETCH(QString, name);
+    QFETCH(bool, underBox);
     MainWindow& window = *m_window;
     auto* widget = child<QWidget>(window, name);
     QAccessibleInterface* bus = QAccessible::queryAccessibleInterface(widget);
     {
-        InputHold hold(&window);
+        QDialog box(&window);
+        std::optional<InputHold> hold;
+        box.setModal(true);
+        if (underBox)
+            box.show();
+        else
+            hold.emplace(&window);
         if (QAccessibleTableInterface* list = bus->tableInterface())
             QVERIFY(list->selectRow(1));
         else if (QAccessibleEditableTextInterface* text = bus->editableTextInterface())
