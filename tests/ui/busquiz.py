@@ -7,11 +7,12 @@
 # arrow keys in the file list; the questions on the way (a draft, a file to replace, exit) are read
 # and answered on the bus too. The page written must hold what was entered and be answered right
 # by keyboard.
-import json, os, subprocess, sys, tempfile, time
+import atexit, json, os, shutil, subprocess, sys, tempfile, time
 import pyatspi
 from gi.repository import GLib
 
 out = tempfile.mkdtemp()
+atexit.register(shutil.rmtree, out, True)
 window_process = subprocess.Popen([sys.argv[1], out], stdout=subprocess.PIPE, text=True)
 events = []
 pyatspi.Registry.registerEventListener(
