@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 ResultsJournal::~ResultsJournal()
@@ -62,11 +63,18 @@ std::error_code ResultsJournal::open()
     errno = 0;
     if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
         return std::error_code(errno ? errno : EACCES, std::generic_category());
-    m_fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC,
+    m_fd = ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC,
                   0600);
     if (m_fd < 0)
         return std::error_code(errno, std::generic_category());
-    return {};
+    // A line cut off by a crash is ended first: the next result glued to it would be lost too.
+    struct stat info = {};
+    char last = '\n';
+    errno = 0;
+    if (::fstat(m_fd, &info) != 0 ||
+        (info.st_size > 0 && ::pread(m_fd, &last, 1, info.st_size - 1) != 1))
+        return std::error_code(errno ? errno : EIO, std::generic_category());
+    return last == '\n' ? std::error_code() : append(QByteArray());
 }
 
 std::error_code ResultsJournal::append(const QByteArray& line)

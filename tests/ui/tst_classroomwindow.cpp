@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "classroom/resultsjournal.h"
 #include "core/quizfolder.h"
 #include "core/startpage.h"
 #include "fakes.h"
@@ -24,10 +25,21 @@ class TestClassroomWindow : public QObject
     QString m_program = m_dir.filePath("program");
     ScriptedDialogs m_dialogs;
     Classroom::Options m_local{QHostAddress(QHostAddress::LocalHost), 0, {}};
+    QNetworkAccessManager m_network;
+
+    // A result as a pupil's page posts it: {pupil, "right", "answers"}.
+    void post(const ClassroomWindow& window, const char* pupil)
+    {
+        QNetworkRequest request(window.selectedUrl() + "result");
+        request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
+        m_network.post(request, QByteArray("{") + pupil +
+                                    R"(,"right":0,"answers":["3","1","2","1","1","1"]})");
+    }
 
 private slots:
     void initTestCase()
     {
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath("data")));
         QuizSetup setup;
         setup.title = "Класс";
         for (int k = 1; k <= 6; ++k)
@@ -47,14 +59,9 @@ private slots:
     {
         ClassroomWindow window(m_dialogs);
         QVERIFY(window.start(m_quiz, QUIRVEL_DECOR_DIR, m_local));
-        QNetworkAccessManager network;
         for (const char* pupil : {R"("id":"aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa","name":"Юля")",
-                                  R"("id":"bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb","name":"=Петя")"}) {
-            QNetworkRequest request(window.selectedUrl() + "result");
-            request.setHeader(QNetworkRequest::ContentTypeHeader, "application/json");
-            network.post(request, QByteArray("{") + pupil +
-                                      R"(,"right":0,"answers":["3","1","2","1","1","1"]})");
-        }
+                                  R"("id":"bbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb","name":"=Петя")"})
+            post(window, pupil);
         auto* table = window.findChild<QTableWidget*>("results");
         QTRY_COMPARE(table->rowCount(), 2);
         QCOMPARE(table->item(0, 0)->text() + table->item(0, 1)->text(), "=Петя3 из 6");
@@ -98,6 +105,33 @@ private slots:
         zbar.start("zbarimg", {"--raw", "-q", shot});
         QVERIFY(zbar.waitForFinished(60000));
         QCOMPARE(QString::fromUtf8(zbar.readAllStandardOutput()).trimmed(), window.selectedUrl());
+    }
+    // The same quiz in class again the same day: Yes goes on with the day's table, a line cut off
+    // by a crash left out; No starts a table of its own beside it.
+    void sameDayContinuesTheTable()
+    {
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath("same-day")));
+        const QString question = "YesNo: Викторина в классе|Сегодня эту викторину уже проводили в "
+                                 "классе. Продолжить ту же таблицу результатов?";
+        for (const QString round : {"first", "yes", "no"}) {
+            ClassroomWindow window(m_dialogs);
+            m_dialogs.log.clear();
+            m_dialogs.yesNoAnswers << (round == "yes");
+            QVERIFY(window.start(m_quiz, QUIRVEL_DECOR_DIR, m_local));
+            QCOMPARE(m_dialogs.log, round == "first" ? QStringList() : QStringList{question});
+            auto* table = window.findChild<QTableWidget*>("results");
+            QCOMPARE(table->rowCount(), round == "yes" ? 1 : 0);
+            post(window, R"("id":"cccccccccccccccccccccccccccccccc","name":"Оля")");
+            const QString tries = round == "yes" ? "2" : "1";
+            QTRY_COMPARE(table->rowCount() ? table->item(0, 2)->text() : QString(), tries);
+            QFile journal(ResultsJournal::latestPath(m_quiz, QDate::currentDate()));
+            QCOMPARE(ResultsJournal::read(journal.fileName()).size(), tries.toInt());
+            QVERIFY(journal.open(QIODevice::Append) && journal.write("{\"id\":\"dd") > 0);
+            QCOMPARE(journal.fileName().endsWith("-2.jsonl"), round == "no");
+            m_dialogs.yesNoAnswers.clear();
+            m_dialogs.yesNoAnswers << true; // close without saving
+            QVERIFY(window.close());
+        }
     }
     // Closing the main window while a class runs asks first: No keeps both, Yes ends both.
     void closingMainWindowAsks()
