@@ -17,6 +17,8 @@
 #include <QTableWidget>
 #include <QtTest>
 
+#include <sys/mount.h>
+
 class TestClassroomWindow : public QObject
 {
     Q_OBJECT
@@ -132,6 +134,34 @@ private slots:
             m_dialogs.yesNoAnswers << true; // close without saving
             QVERIFY(window.close());
         }
+    }
+    // A disk that fills up during the class: the window says so at once, and the table and its
+    // spreadsheet still hold every result.
+    void fullDiskKeepsResults()
+    {
+        const QByteArray disk = QFile::encodeName(m_dir.filePath("small"));
+        QVERIFY(QDir().mkpath(disk));
+        if (::mount("tmpfs", disk.constData(), "tmpfs", 0, "size=64k") != 0)
+            QSKIP("a small file system cannot be mounted here");
+        auto unmount = qScopeGuard([&] { ::umount2(disk.constData(), MNT_DETACH); });
+        qputenv("XDG_DATA_HOME", disk);
+        ClassroomWindow window(m_dialogs);
+        QVERIFY(window.start(m_quiz, QUIRVEL_DECOR_DIR, m_local));
+        QFile filler(disk + "/filler");
+        QVERIFY(filler.open(QIODevice::WriteOnly));
+        while (filler.write(QByteArray(4096, 'f')) > 0 && filler.flush()) {
+        }
+        m_dialogs.log.clear();
+        post(window, R"("id":"eeeeeeeeeeeeeeeeeeeeeeeeeeeeeeee","name":"Ира")");
+        QTRY_COMPARE(window.findChild<QTableWidget*>("results")->rowCount(), 1);
+        QCOMPARE(m_dialogs.log.size(), 1);
+        QVERIFY(m_dialogs.log[0].startsWith("Error: Не удаётся записать результаты в файл") &&
+                m_dialogs.log[0].contains(": на диске нет места."));
+        m_dialogs.saveAnswers << m_dir.filePath("full.csv");
+        window.findChild<QPushButton*>("saveResults")->click();
+        QFile csv(m_dir.filePath("full.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly) && csv.readAll().contains("\nИра;3;1;"));
+        QVERIFY(window.close());
     }
     // Closing the main window while a class runs asks first: No keeps both, Yes ends both.
     void closingMainWindowAsks()
