@@ -72,8 +72,11 @@ def keys(*keys):
     subprocess.run(['xdotool', 'key', '--delay', '50'] + list(keys), check=True)
 
 
-# The window manager may leave a new window unfocused; keys go to the focused one.
-subprocess.run(['xdotool', 'search', '--sync', '--name', 'QUIRVEL', 'windowactivate', '--sync'], check=True)
+# The window manager may leave a new window unfocused; keys go to the focused one. A window that
+# goes while xdotool looks through them (the draft box just answered) fails that try.
+wait_for(lambda: subprocess.run(['xdotool', 'search', '--sync', '--name', 'QUIRVEL', 'windowactivate',
+                                 '--sync'], stderr=subprocess.DEVNULL).returncode == 0 or None,
+         'the window focused')
 title = 'Звери «леса»'
 texts = [('Кто колючий?', 'Ёж'), ('Кто летает?', 'Воробей'), ('Кто плавает?', 'Карп'),
          ('Кто рычит?', 'Лев'), ('Кто мычит?', 'Корова'), ('Кто прыгает?', 'Кенгуру')]
