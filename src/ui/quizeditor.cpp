@@ -265,11 +265,11 @@ void QuizEditor::setTitle(const QString& text)
     setTextFromProgram(m_titleEdit, text);
 }
 
-// Assistive technology edits the fields around the input hold's event filter; while it holds,
-// only the program writes them, and any other change is put back at once.
+// Assistive technology edits the fields around the input hold's event filter and modality; while
+// the window refuses input, only the program writes them, and any other change is put back.
 void QuizEditor::titleEdited(const QString& text)
 {
-    if (text != m_title && InputHold::holds(m_titleEdit->window())) {
+    if (text != m_title && InputHold::refuses(m_titleEdit->window())) {
         setTextFromProgram(m_titleEdit, m_title);
         return;
     }
@@ -279,7 +279,7 @@ void QuizEditor::titleEdited(const QString& text)
 
 bool QuizEditor::putBackWhileHeld()
 {
-    if (!InputHold::holds(m_titleEdit->window()))
+    if (!InputHold::refuses(m_titleEdit->window()))
         return false;
     m_slotPanel->showSlot(m_setup.currentSlot, m_setup.current(), true);
     return true;

@@ -75,7 +75,7 @@ signals:
 
 private:
     void titleEdited(const QString& text);
-    // While the window holds input, shows the current slot's texts as stored; true then.
+    // While the window refuses input, shows the current slot's texts as stored; true then.
     bool putBackWhileHeld();
     void switchSlot(int k);
     void takeFile(const QString& path);

@@ -54,6 +54,15 @@ def answer_box(text, button):
     buttons = {n.name: n for n in walk(box) if n.getRole() == pyatspi.ROLE_PUSH_BUTTON}
     assert box.name.strip() and set(buttons) == {'Yes', 'No'}, (box.name, list(buttons))
     buttons[button].queryAction().doAction(0)
+    wait_for(no_box, 'the box gone')
+
+
+def no_box():
+    # Until the box has gone, the window takes nothing from the bus either.
+    try:
+        return None if any(w and w.getRole() == pyatspi.ROLE_ALERT for w in app) else True
+    except GLib.Error:  # the program has ended
+        return True
 
 
 answer_box('Восстановить несгенерированную викторину?', 'No')

@@ -505,7 +505,8 @@ void TestMainWindow::busActionsWhileHeld_data()
     for (const char* name : {"generateButton", "newButton", "instructionsButton", "exitButton",
                              "slotButton3", "fileList", "titleEdit", "questionEdit", "answerEdit"})
         QTest::newRow(name) << QString(name) << false;
-    for (const char* name : {"exitButton", "newButton", "slotButton3", "fileList"})
+    for (const char* name :
+         {"exitButton", "newButton", "slotButton3", "fileList", "titleEdit", "answerEdit"})
         QTest::addRow("%s under a box", name) << QString(name) << true;
 }
 
