@@ -88,6 +88,8 @@ ClassroomWindow::ClassroomWindow(IDialogs& dialogs, QWidget* parent, AddressSour
     m_table->setHorizontalHeaderLabels({QStringLiteral("Имя"), QStringLiteral("Правильных"),
                                         QStringLiteral("Попыток"),
                                         QStringLiteral("Последняя попытка")});
+    // The names take what the headers leave, so that no header is cut off.
+    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     m_table->verticalHeader()->hide();
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
