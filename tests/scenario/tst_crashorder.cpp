@@ -9,11 +9,6 @@
 
 namespace
 {
-QString parentOf(const QString& path)
-{
-    return path.section('/', 0, -2);
-}
-
 // Replays a traced run against what a power cut may keep: file data and folder names not yet
 // synced. Whatever the trace did not write counts as kept.
 struct CrashStates {
@@ -25,6 +20,7 @@ struct CrashStates {
     QStringList faults;
     QHash<int, QString> open; // descriptors as openat named them
 
+    static QString parentOf(const QString& path) { return path.section('/', 0, -2); }
     bool inStaging(const QString& path) const { return path.startsWith(quiz + "/.quirvel-"); }
     void fault(bool broken, const QString& what)
     {

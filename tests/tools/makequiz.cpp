@@ -184,35 +184,27 @@ Request parseArguments(const QCoreApplication& app)
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("quiz.json"), QStringLiteral("Quiz description."),
                                  QStringLiteral("[quiz.json]"));
-    const QCommandLineOption program(QStringLiteral("program"),
-                                     QStringLiteral("Program folder with the decorations."),
-                                     QStringLiteral("dir"));
-    const QCommandLineOption folder(QStringLiteral("folder"), QStringLiteral("Quiz folder name."),
-                                    QStringLiteral("name"));
-    const QCommandLineOption title(QStringLiteral("title"), QStringLiteral("Quiz title."),
-                                   QStringLiteral("text"));
-    const QCommandLineOption picture(QStringLiteral("picture"),
-                                     QStringLiteral("Picture of the next slot (six times)."),
-                                     QStringLiteral("path"));
-    const QCommandLineOption question(QStringLiteral("question"),
-                                      QStringLiteral("Question of the next slot."),
-                                      QStringLiteral("text"));
-    const QCommandLineOption answer(QStringLiteral("answer"),
-                                    QStringLiteral("Answer of the next slot."),
-                                    QStringLiteral("text"));
-    const QCommandLineOption order(QStringLiteral("order"),
-                                   QStringLiteral("Answer order, e.g. 3,1,2,6,4,5."),
-                                   QStringLiteral("list"));
-    const QCommandLineOption seed(QStringLiteral("seed"),
-                                  QStringLiteral("Seed for a repeatable shuffle."),
-                                  QStringLiteral("n"));
-    const QCommandLineOption recover(QStringLiteral("recover"),
-                                     QStringLiteral("Only recover the quiz folder."));
-    parser.addOptions({program, folder, title, picture, question, answer, order, seed, recover});
+    // name, description, value name (none: a switch)
+    const char* const options[][3] = {{"program", "Program folder with the decorations.", "dir"},
+                                      {"folder", "Quiz folder name.", "name"},
+                                      {"title", "Quiz title.", "text"},
+                                      {"picture", "Picture of the next slot (six times).", "path"},
+                                      {"question", "Question of the next slot.", "text"},
+                                      {"answer", "Answer of the next slot.", "text"},
+                                      {"order", "Answer order, e.g. 3,1,2,6,4,5.", "list"},
+                                      {"seed", "Seed for a repeatable shuffle.", "n"},
+                                      {"recover", "Only recover the quiz folder.", ""}};
+    for (const auto& [name, description, value] : options)
+        parser.addOption({QString::fromLatin1(name), QString::fromLatin1(description),
+                          QString::fromLatin1(value)});
     parser.process(app);
+    const QString program = QStringLiteral("program"), folder = QStringLiteral("folder"),
+                  title = QStringLiteral("title"), picture = QStringLiteral("picture"),
+                  question = QStringLiteral("question"), answer = QStringLiteral("answer"),
+                  order = QStringLiteral("order"), seed = QStringLiteral("seed");
 
     Request r;
-    r.recover = parser.isSet(recover);
+    r.recover = parser.isSet(QStringLiteral("recover"));
     if (parser.positionalArguments().size() > 1)
         throw Failure(QStringLiteral("at most one quiz.json"));
     if (!parser.positionalArguments().isEmpty())
