@@ -198,10 +198,6 @@ Request parseArguments(const QCoreApplication& app)
         parser.addOption({QString::fromLatin1(name), QString::fromLatin1(description),
                           QString::fromLatin1(value)});
     parser.process(app);
-    const QString program = QStringLiteral("program"), folder = QStringLiteral("folder"),
-                  title = QStringLiteral("title"), picture = QStringLiteral("picture"),
-                  question = QStringLiteral("question"), answer = QStringLiteral("answer"),
-                  order = QStringLiteral("order"), seed = QStringLiteral("seed");
 
     Request r;
     r.recover = parser.isSet(QStringLiteral("recover"));
@@ -209,26 +205,23 @@ Request parseArguments(const QCoreApplication& app)
         throw Failure(QStringLiteral("at most one quiz.json"));
     if (!parser.positionalArguments().isEmpty())
         readJson(parser.positionalArguments().first(), r);
-    if (parser.isSet(program))
-        r.programFolder = parser.value(program);
-    if (parser.isSet(folder))
-        r.folderName = parser.value(folder);
-    if (parser.isSet(title))
-        r.title = parser.value(title);
-    if (parser.isSet(picture))
-        r.pictures = parser.values(picture);
-    if (parser.isSet(question))
-        r.questions = parser.values(question);
-    if (parser.isSet(answer))
-        r.answers = parser.values(answer);
-    if (parser.isSet(order)) {
+    // Given on the command line, an option wins over quiz.json.
+    for (const auto& [name, into] :
+         {std::pair{"program", &r.programFolder}, {"folder", &r.folderName}, {"title", &r.title}})
+        if (parser.isSet(QLatin1String(name)))
+            *into = parser.value(QLatin1String(name));
+    for (const auto& [name, into] :
+         {std::pair{"picture", &r.pictures}, {"question", &r.questions}, {"answer", &r.answers}})
+        if (parser.isSet(QLatin1String(name)))
+            *into = parser.values(QLatin1String(name));
+    if (parser.isSet(QStringLiteral("order"))) {
         r.order.clear();
-        for (const QString& part : parser.value(order).split(QLatin1Char(',')))
+        for (const QString& part : parser.value(QStringLiteral("order")).split(QLatin1Char(',')))
             r.order << part.trimmed().toInt();
     }
-    if (parser.isSet(seed)) {
+    if (parser.isSet(QStringLiteral("seed"))) {
         r.hasSeed = true;
-        r.seed = parser.value(seed).toUInt();
+        r.seed = parser.value(QStringLiteral("seed")).toUInt();
     }
     return r;
 }
