@@ -38,35 +38,11 @@ constexpr qint64 MaxHeaders = 8192;
 
 const QByteArray PlainText = "text/plain; charset=utf-8";
 
-QByteArray statusLine(int status)
-{
-    switch (status) {
-    case 200:
-        return "200 OK";
-    case 302:
-        return "302 Found";
-    case 400:
-        return "400 Bad Request";
-    case 403:
-        return "403 Forbidden";
-    case 404:
-        return "404 Not Found";
-    case 405:
-        return "405 Method Not Allowed";
-    case 413:
-        return "413 Payload Too Large";
-    case 429:
-        return "429 Too Many Requests";
-    default:
-        return QByteArray::number(status);
-    }
-}
-
 // The refusal of a request too big to read: written straight to the socket, since no request
 // object exists for it.
 QByteArray tooBigResponse()
 {
-    QByteArray out = "HTTP/1.1 " + statusLine(413) + "\r\n";
+    QByteArray out = "HTTP/1.1 413 Payload Too Large\r\n";
     for (const auto& header : SecurityHeaders)
         out += header[0] + ": " + header[1] + "\r\n";
     return out + "Content-Length: 0\r\nConnection: close\r\n\r\n";
