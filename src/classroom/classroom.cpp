@@ -5,6 +5,7 @@
 #include "core/errorreason.h"
 #include "core/quirvelerror.h"
 #include "export/exportedquiz.h"
+#include "export/exportfile.h"
 
 #include <QRandomGenerator>
 
@@ -107,4 +108,11 @@ void Classroom::takeResult(const PupilResult& result)
 {
     m_table.add(result);
     emit resultTaken(result);
+}
+
+void Classroom::saveResults(const QString& file) const
+{
+    ExportFile out(file);
+    out.write(m_table.csv());
+    out.commit();
 }

@@ -47,6 +47,8 @@ public:
     // http://<address>:<port>/<code>/
     QString url(const QHostAddress& address) const;
     const ClassroomTable& table() const { return m_table; }
+    // The table as a spreadsheet in file, whole or not at all. Throws QuirvelError.
+    void saveResults(const QString& file) const;
     const QString& journalPath() const { return m_journalPath; }
     const QString& journalProblem() const { return m_journalProblem; }
 

@@ -9,7 +9,6 @@
 #include "core/quirvelerror.h"
 
 #include <QCoreApplication>
-#include <QSaveFile>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -74,13 +73,8 @@ int run(const CommandLine& line)
     std::signal(SIGTERM, onSignal);
     QCoreApplication::exec();
     classroom.stop();
-    if (!room.csvFile.isEmpty()) {
-        QSaveFile csv(room.csvFile);
-        if (!csv.open(QIODevice::WriteOnly) || csv.write(classroom.table().csv()) < 0 ||
-            !csv.commit())
-            throw QuirvelError(
-                QStringLiteral("Не удаётся сохранить результаты в «%1».").arg(room.csvFile));
-    }
+    if (!room.csvFile.isEmpty())
+        classroom.saveResults(room.csvFile);
     return 0;
 }
 

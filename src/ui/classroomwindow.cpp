@@ -9,14 +9,12 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QTableWidget>
@@ -230,14 +228,10 @@ void ClassroomWindow::saveResults()
                                          QStringLiteral("Таблица CSV (*.csv)"));
     if (!file)
         return;
-    QSaveFile out(*file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(m_classroom->table().csv()) < 0 ||
-        !out.commit()) {
-        m_dialogs.error(QStringLiteral("Не удаётся сохранить результаты в файл «%1».")
-                            .arg(QDir::toNativeSeparators(*file)));
-        return;
-    }
-    m_unsaved = false;
+    guarded(m_dialogs, [&] {
+        m_classroom->saveResults(*file);
+        m_unsaved = false;
+    });
 }
 
 void ClassroomWindow::stop()
