@@ -269,7 +269,7 @@ private slots:
         else
             child<QLineEdit>(*window, composed)->setText(" ");
         const QImage before = shown(*window, 3);
-        QApplication::setActiveWindow(window.get());
+        window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
         m_fakes.dialogs.log.clear();
         if (answer >= 0)
