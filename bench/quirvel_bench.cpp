@@ -81,6 +81,10 @@ public:
     {
         return std::nullopt;
     }
+    std::optional<QString> openFile(const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
 };
 
 class CopyShell : public IShell

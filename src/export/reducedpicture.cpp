@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/reducedpicture.h"
 
-#include "export/jpegwriter.h"
+#include "jpeg/jpegwriter.h"
 #include "jpeg/jpegdecoder.h"
 
 QByteArray reducedPicture(std::FILE* jpeg, bool* damaged)

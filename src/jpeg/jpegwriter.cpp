@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "export/jpegwriter.h"
+#include "jpeg/jpegwriter.h"
 
 #include "core/quirvelerror.h"
 
