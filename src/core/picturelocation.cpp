@@ -70,7 +70,8 @@ public:
                 continue;
             zeroDirectory(u32(entry + 8));
             const qint64 end = std::min(ifd0 + 2 + count * EntrySize + 4, m_size);
-            std::memmove(m_data + entry, m_data + entry + EntrySize, size_t(end - entry - EntrySize));
+            std::memmove(m_data + entry, m_data + entry + EntrySize,
+                         size_t(end - entry - EntrySize));
             std::memset(m_data + end - EntrySize, 0, EntrySize);
             put16(ifd0, quint16(u16(ifd0) - 1));
             return true;
@@ -136,8 +137,8 @@ bool PictureLocation::remove(QByteArray& jpeg, bool* scanReached)
         if (marker == 0xE1 && startsWith(jpeg, payload, ExifId) && end - payload > 14) {
             Tiff tiff(reinterpret_cast<uchar*>(jpeg.data()) + payload + 6, end - payload - 6);
             changed |= tiff.removeGps();
-        } else if (marker == 0xE1 && (startsWith(jpeg, payload, XmpId) ||
-                                      startsWith(jpeg, payload, ExtendedXmpId))) {
+        } else if (marker == 0xE1 &&
+                   (startsWith(jpeg, payload, XmpId) || startsWith(jpeg, payload, ExtendedXmpId))) {
             if (QByteArray::fromRawData(jpeg.constData() + payload, end - payload).contains("GPS"))
                 dropped.prepend({at, end - at});
         }

@@ -19,8 +19,8 @@ namespace
 
 [[noreturn]] void failSaving()
 {
-    throw QuirvelError(QStringLiteral("не сохраняется её JPEG-копия: %1")
-                           .arg(errorReason(lastSystemError())));
+    throw QuirvelError(
+        QStringLiteral("не сохраняется её JPEG-копия: %1").arg(errorReason(lastSystemError())));
 }
 
 } // namespace

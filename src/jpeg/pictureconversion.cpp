@@ -118,26 +118,27 @@ QImage decodeHeif(const QByteArray& data, Kind kind)
     // Rotation and mirroring are applied here, so an Exif orientation never is.
     options->ignore_transformations = 0;
     heif_image* decoded = nullptr;
-    const heif_error error =
-        heif_decode_image(rawHandle, &decoded, heif_colorspace_RGB,
-                          alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB,
-                          options.get());
+    const heif_error error = heif_decode_image(
+        rawHandle, &decoded, heif_colorspace_RGB,
+        alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB, options.get());
     if (error.code != heif_error_Ok) {
         if (error.subcode == heif_suberror_Unsupported_codec)
             throw QuirvelError(unreadable(kind));
         throw QuirvelError(damaged(kind));
     }
     int stride = 0;
-    const uint8_t* plane = heif_image_get_plane_readonly(decoded, heif_channel_interleaved, &stride);
+    const uint8_t* plane =
+        heif_image_get_plane_readonly(decoded, heif_channel_interleaved, &stride);
     if (!plane) {
         heif_image_release(decoded);
         throw QuirvelError(damaged(kind));
     }
     // The decoded planes are used where they are; the image releases them.
-    QImage image(plane, heif_image_get_width(decoded, heif_channel_interleaved),
-                 heif_image_get_height(decoded, heif_channel_interleaved), stride,
-                 alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888,
-                 [](void* p) { heif_image_release(static_cast<heif_image*>(p)); }, decoded);
+    QImage image(
+        plane, heif_image_get_width(decoded, heif_channel_interleaved),
+        heif_image_get_height(decoded, heif_channel_interleaved), stride,
+        alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888,
+        [](void* p) { heif_image_release(static_cast<heif_image*>(p)); }, decoded);
     image.setColorSpace(heifColourSpace(rawHandle));
     return image;
 }
@@ -147,8 +148,8 @@ QImage finished(QImage image)
 {
     using PC = PictureConversion;
     if (image.width() > PC::MaxSide || image.height() > PC::MaxSide)
-        image = image.scaled(PC::MaxSide, PC::MaxSide, Qt::KeepAspectRatio,
-                             Qt::SmoothTransformation);
+        image =
+            image.scaled(PC::MaxSide, PC::MaxSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     const bool alpha = image.hasAlphaChannel();
     const QColorSpace space = image.colorSpace();
     if (space.isValid() && space != QColorSpace(QColorSpace::SRgb)) {
@@ -195,15 +196,16 @@ PictureConversion::Kind PictureConversion::kindOf(const QByteArray& data)
         return Kind::Zip;
     if (at(4, "ftyp")) {
         // The major brand, then the compatible ones, as far as the box and the data go.
-        const qsizetype end = std::min<qsizetype>(data.size(), qFromBigEndian<quint32>(data.constData()));
+        const qsizetype end =
+            std::min<qsizetype>(data.size(), qFromBigEndian<quint32>(data.constData()));
         QList<QByteArray> brands{data.mid(8, 4)};
         for (qsizetype i = 16; i + 4 <= end; i += 4)
             brands << data.mid(i, 4);
         if (brands.first() == "avif" || brands.first() == "avis" ||
             ((brands.first() == "mif1" || brands.first() == "msf1") && brands.contains("avif")))
             return Kind::Avif;
-        for (const char* heic : {"heic", "heix", "hevc", "hevx", "heim", "heis", "hevm", "hevs",
-                                 "mif1", "msf1"})
+        for (const char* heic :
+             {"heic", "heix", "hevc", "hevx", "heim", "heis", "hevm", "hevs", "mif1", "msf1"})
             if (brands.first() == heic)
                 return Kind::Heic;
         return Kind::Video;
@@ -218,8 +220,8 @@ PictureConversion::Kind PictureConversion::kindOf(const QByteArray& data)
 
 QString PictureConversion::kindName(Kind kind)
 {
-    static const char* const names[] = {"",     "JPEG", "PNG", "GIF", "BMP", "WebP", "TIFF",
-                                        "HEIC", "AVIF", "PDF", "ZIP", "HTML", "SVG", "MP4"};
+    static const char* const names[] = {"",     "JPEG", "PNG", "GIF", "BMP",  "WebP", "TIFF",
+                                        "HEIC", "AVIF", "PDF", "ZIP", "HTML", "SVG",  "MP4"};
     return QString::fromLatin1(names[int(kind)]);
 }
 

@@ -12,7 +12,22 @@
 class PictureConversion
 {
 public:
-    enum class Kind { Unknown, Jpeg, Png, Gif, Bmp, WebP, Tiff, Heic, Avif, Pdf, Zip, Html, Svg, Video };
+    enum class Kind {
+        Unknown,
+        Jpeg,
+        Png,
+        Gif,
+        Bmp,
+        WebP,
+        Tiff,
+        Heic,
+        Avif,
+        Pdf,
+        Zip,
+        Html,
+        Svg,
+        Video
+    };
 
     static constexpr int MaxSide = 4096;
     static constexpr int Quality = 90;

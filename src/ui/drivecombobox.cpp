@@ -14,16 +14,14 @@ QList<DriveComboBox::Volume> mountedVolumes()
     QList<DriveComboBox::Volume> volumes;
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
         if (volume.isValid() && volume.isReady())
-            volumes << DriveComboBox::Volume{volume.rootPath(), QString::fromLocal8Bit(volume.device()),
-                                             volume.displayName()};
+            volumes << DriveComboBox::Volume{
+                volume.rootPath(), QString::fromLocal8Bit(volume.device()), volume.displayName()};
     return volumes;
 }
 
 } // namespace
 
-DriveComboBox::DriveComboBox(QWidget* parent) : NamedComboBox(parent), m_volumes(mountedVolumes)
-{
-}
+DriveComboBox::DriveComboBox(QWidget* parent) : NamedComboBox(parent), m_volumes(mountedVolumes) {}
 
 void DriveComboBox::setDriveOf(const QString& path)
 {

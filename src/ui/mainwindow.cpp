@@ -57,11 +57,11 @@ const QString NoPastedPictureText = QStringLiteral(
 // Converted pictures live beside the drafts.
 QString convertedFolder(const ProgramPlaces& places)
 {
-    const QString drafts = places.draftsFolder.isEmpty()
-                               ? QStandardPaths::writableLocation(
-                                     QStandardPaths::AppLocalDataLocation) +
-                                     QStringLiteral("/drafts")
-                               : places.draftsFolder;
+    const QString drafts =
+        places.draftsFolder.isEmpty()
+            ? QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
+                  QStringLiteral("/drafts")
+            : places.draftsFolder;
     return QFileInfo(QDir::cleanPath(drafts)).dir().filePath(QStringLiteral("pictures"));
 }
 const QString ExitQuestion = QStringLiteral("Изменения не сгенерированы. Выйти без сохранения?");

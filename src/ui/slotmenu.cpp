@@ -35,13 +35,14 @@ SlotMenu::SlotMenu(QWidget* window, QUndoStack* history)
     connect(history, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
     connect(undo, &QAction::triggered, this, unlessHeld([history] { history->undo(); }));
     QAction* redo = addAction("redoAction", QStringLiteral("Вернуть"));
-    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
-                        QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     redo->setEnabled(history->canRedo());
     connect(history, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
     connect(redo, &QAction::triggered, this, unlessHeld([history] { history->redo(); }));
     // Greyed only while the menu shows, so that the shortcut still says why it did nothing.
-    connect(m_menu, &QMenu::aboutToHide, m_pasteAction, [this] { m_pasteAction->setEnabled(true); });
+    connect(m_menu, &QMenu::aboutToHide, m_pasteAction,
+            [this] { m_pasteAction->setEnabled(true); });
 }
 
 QAction* SlotMenu::addAction(const char* objectName, const QString& text)
