@@ -265,8 +265,8 @@ private slots:
                        ? QString::fromUtf8(tool.readAllStandardOutput())
                        : QString("<failed>");
         };
-        QCOMPARE(exiftool(QStringList{"-q", "-overwrite_original", "-Orientation#=6",
-                                      "-Make=Phone", "-Model=X1", "-XMP-dc:Title=Заяц"} +
+        QCOMPARE(exiftool(QStringList{"-q", "-overwrite_original", "-Orientation#=6", "-Make=Phone",
+                                      "-Model=X1", "-XMP-dc:Title=Заяц"} +
                           tags + QStringList{photo}),
                  "");
         choose({"a/photo.jpg", "b/2.jpg", "b/3.jpg", "b/4.jpg", "b/5.jpg", "b/6.jpg"});
