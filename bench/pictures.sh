@@ -8,6 +8,7 @@ set -euo pipefail
 build=$1
 reps=${2:-5}
 bench="$build/bench/quirvel_bench"
+export QT_QPA_PLATFORM=offscreen
 for tool in convert heif-enc heif-convert; do
     command -v "$tool" >/dev/null || { echo "$tool is missing" >&2; exit 2; }
 done
@@ -24,7 +25,7 @@ trap 'rm -rf "$out"' EXIT
 
 # CPU seconds of one run of the command.
 cpu() {
-    /usr/bin/time -f '%U %S' -o "$out/time" "$@" >/dev/null 2>&1
+    /usr/bin/time -f '%U %S' -o "$out/time" "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; exit 1; }
     awk '{printf "%.3f\n", $1 + $2}' "$out/time"
 }
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR + 1) / 2)]}'; }

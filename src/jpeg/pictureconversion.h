@@ -44,8 +44,8 @@ public:
     // не картинка"); empty for the kinds that are pictures.
     static QString refusal(Kind kind);
 
-    // The picture in data, upright and in sRGB: RGB888 with no transparency left, or ARGB32 when
-    // the picture has some. Throws QuirvelError with a reason in a few Russian words ("формат
+    // The picture in data as toJpeg encodes it: upright, in sRGB, flattened onto white, at most
+    // MaxSide; RGB888 or RGB32. Throws QuirvelError with a reason in a few Russian words ("формат
     // HEIC: файл повреждён").
     static QImage decode(const QByteArray& data);
     // data, a picture of a kind other than JPEG, as the bytes of a JPEG file.
