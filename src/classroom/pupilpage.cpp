@@ -6,19 +6,13 @@
 namespace
 {
 
-// The pupil's id and name live in the tab's session storage: a reload keeps them, another tab or
-// another pupil on the same computer starts afresh. The quiz page's Check is wrapped the way the
+// The pupil's token (made by the server at the join), name and count of checks live in the tab's
+// session storage under the lesson's path: a reload keeps them, another tab, another pupil on the
+// same computer or the next lesson starts afresh. The quiz page's Check is wrapped the way the
 // SCORM launch page does it: its script appends to the results box only after a confirmed check.
 const char PupilScript[] = R"~~(
 (function () {
-  var store = window.sessionStorage;
-  var id = store.getItem("quirvel-id");
-  if (!/^[0-9a-f]{32}$/.test(id || "")) {
-    var bytes = new Uint8Array(16);
-    crypto.getRandomValues(bytes);
-    id = Array.prototype.map.call(bytes, function (b) { return (b + 256).toString(16).slice(1); }).join("");
-    store.setItem("quirvel-id", id);
-  }
+  var store = window.sessionStorage, key = "quirvel:" + location.pathname.replace(/[^\/]*$/, "") + ":";
   var form = document.getElementById("join"), nameBox = document.getElementById("name");
   var status = document.getElementById("status"), frame = document.getElementById("quiz");
   function say(text) { status.textContent = text; }
@@ -26,17 +20,24 @@ const char PupilScript[] = R"~~(
     var request = new XMLHttpRequest();
     request.open("POST", what);
     request.setRequestHeader("Content-Type", "application/json");
-    request.onload = function () { done(request.status, request.responseText); };
-    request.onerror = function () { done(0, ""); };
+    request.onload = function () {
+      var reply = {};
+      try { reply = JSON.parse(request.responseText); } catch (e) {}
+      done(request.status, reply);
+    };
+    request.onerror = function () { done(0, {}); };
     request.send(JSON.stringify(body));
   }
   var Offline = "\u041d\u0435\u0442 \u0441\u0432\u044f\u0437\u0438 \u0441 \u043a\u043e\u043c\u043f\u044c\u044e\u0442\u0435\u0440\u043e\u043c \u0443\u0447\u0438\u0442\u0435\u043b\u044f.";
   function start(name) {
-    post("join", { id: id, name: name }, function (code, text) {
-      if (code !== 200) { say(code ? text : Offline); form.hidden = false; return; }
-      store.setItem("quirvel-name", name);
+    var body = { name: name }, token = store.getItem(key + "token");
+    if (token) body.token = token;
+    post("join", body, function (code, reply) {
+      if (code !== 200) { say(code ? reply.error || "" : Offline); form.hidden = false; return; }
+      store.setItem(key + "token", reply.token);
+      store.setItem(key + "name", name);
       form.hidden = true;
-      document.getElementById("who").textContent = name;
+      document.getElementById("who").textContent = reply.name;
       say("");
       frame.hidden = false;
       frame.src = "start.htm";
@@ -47,18 +48,18 @@ const char PupilScript[] = R"~~(
     var name = nameBox.value.trim();
     if (name) start(name);
   });
-  // " Правильно ", the verdict of a right answer.
-  var Right = " \u041f\u0440\u0430\u0432\u0438\u043b\u044c\u043d\u043e ";
   function report(doc) {
-    var answers = [], right = 0;
+    var answers = [];
     for (var i = 0; i < 6; i++) {
-      var cell = doc.forms["form" + i];
-      answers.push(cell ? String(cell.amount.value).slice(0, 16) : "");
-      if (cell && cell.rem.value === Right) right++;
+      var cell = doc.forms["form" + i], value = cell ? Number(cell.amount.value) : 0;
+      // Any other text is never right; the server takes only picture numbers.
+      answers.push(value >= 1 && value <= 6 && value === Math.floor(value) ? value : null);
     }
-    post("result", { id: id, name: store.getItem("quirvel-name"), right: right, answers: answers },
-      function (code, text) {
-        say(code === 200 ? "\u0420\u0435\u0437\u0443\u043b\u044c\u0442\u0430\u0442 \u043e\u0442\u043f\u0440\u0430\u0432\u043b\u0435\u043d \u0443\u0447\u0438\u0442\u0435\u043b\u044e." : code ? text : Offline);
+    var seq = Number(store.getItem(key + "seq") || 0) + 1;
+    store.setItem(key + "seq", String(seq));
+    post("result", { token: store.getItem(key + "token"), answers: answers, seq: seq },
+      function (code, reply) {
+        say(code === 200 ? "\u0420\u0435\u0437\u0443\u043b\u044c\u0442\u0430\u0442 \u043e\u0442\u043f\u0440\u0430\u0432\u043b\u0435\u043d \u0443\u0447\u0438\u0442\u0435\u043b\u044e." : code ? reply.error || "" : Offline);
       });
   }
   frame.addEventListener("load", function () {
@@ -75,7 +76,7 @@ const char PupilScript[] = R"~~(
       }
     };
   });
-  var saved = store.getItem("quirvel-name");
+  var saved = store.getItem(key + "name");
   if (saved) { nameBox.value = saved; start(saved); }
 })();
 )~~";
