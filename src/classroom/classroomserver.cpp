@@ -110,7 +110,9 @@ ClassroomServer::ClassroomServer(const ExportedQuiz& quiz, const QString& code,
 {
     m_admission.continueFrom(earlier);
     const auto add = [this](const QString& name, const QByteArray& body, const QByteArray& type) {
-        m_files.insert(m_prefix + name, makeReply(200, body, type, {}));
+        HttpReply file = makeReply(200, body, type, {});
+        HttpEndpoint::prepare(file);
+        m_files.insert(m_prefix + name, file);
     };
     const QByteArray page = pupilPage(quiz.contents().title);
     add({}, page, "text/html; charset=utf-8");
