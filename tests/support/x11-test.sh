@@ -20,6 +20,8 @@ if [ ! -s "$dir/display" ]; then
 fi
 export DISPLAY=":$(cat "$dir/display")" QT_QPA_PLATFORM=xcb
 export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$(dirname "$0")/x11-lsan.supp"
+# Whole stacks, so that the suppressions can name the Qt function a leak comes from.
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}fast_unwind_on_malloc=0"
 if command -v openbox >/dev/null; then
     openbox --sm-disable >/dev/null 2>&1 &
     pids+=($!)
