@@ -2,9 +2,8 @@
 #include "classroom/classroomserver.h"
 
 #include "classroom/guardedlistener.h"
-#include "classroom/pupilpage.h"
+#include "classroom/phonepage.h"
 #include "classroom/resultsjournal.h"
-#include "core/quizfolder.h"
 #include "export/exportedquiz.h"
 
 #include <QDateTime>
@@ -16,18 +15,19 @@
 #include <QRegularExpression>
 #include <QTcpSocket>
 
+#include <algorithm>
 #include <cmath>
 
 namespace
 {
 
-// The page's script has inline handlers and calls eval, so those two stay allowed; nothing may
-// come from, go to or frame the page from anywhere but the server itself.
+// A reply that is none of the page's files (an error, a post's answer) runs nothing and is framed
+// by nothing; the page's files bring their own policy.
 const QByteArray SecurityHeaders[][2] = {
     {"X-Content-Type-Options", "nosniff"},
     {"Cache-Control", "no-store"},
-    {"Content-Security-Policy", "default-src 'self' 'unsafe-inline' 'unsafe-eval'; "
-                                "frame-ancestors 'self'; base-uri 'none'; form-action 'self'"},
+    {"Content-Security-Policy", "default-src 'none'; frame-ancestors 'none'"},
+    {"X-Frame-Options", "DENY"},
     {"Referrer-Policy", "no-referrer"},
 };
 
@@ -84,15 +84,10 @@ ClassroomServer::ClassroomServer(const ExportedQuiz& quiz, const QString& code,
     : m_prefix(QLatin1Char('/') + code + QLatin1Char('/')), m_order(quiz.contents().order),
       m_limits(limits), m_journal(journal)
 {
-    const QByteArray page = pupilPage(quiz.contents().title);
-    m_files.insert(m_prefix, {page, "text/html; charset=utf-8"});
-    m_files.insert(m_prefix + QStringLiteral("index.htm"), {page, "text/html; charset=utf-8"});
-    m_files.insert(m_prefix + QStringLiteral("start.htm"),
-                   {quiz.page(), "text/html; charset=windows-1251"});
-    for (int k = 1; k <= 6; ++k)
-        m_files.insert(m_prefix + quiz.pictureName(k), {quiz.picture(k), "image/jpeg"});
-    for (const QString& name : DecorationNames)
-        m_files.insert(m_prefix + name, {quiz.file(name), "image/gif"});
+    // start.htm is not among them: it carries the answer order.
+    const PhonePage page(quiz);
+    for (const PhonePage::File& file : page.files())
+        m_files.insert(m_prefix + file.name, file);
 }
 
 bool ClassroomServer::listenOn(const QHostAddress& address, quint16 port,
@@ -123,12 +118,18 @@ void ClassroomServer::start()
 
 void ClassroomServer::answer(const QHttpServerRequest& request, QTcpSocket* socket, int status,
                              const QByteArray& body, const QByteArray& type,
-                             const QByteArray& location)
+                             const QByteArray& location, const FileHeaders& headers)
 {
     QHttpServerResponder responder = makeResponder(request, socket);
     responder.writeStatusLine(QHttpServerResponder::StatusCode(status));
-    for (const auto& header : SecurityHeaders)
-        responder.writeHeader(header[0], header[1]);
+    for (const auto& header : SecurityHeaders) {
+        const bool replaced = std::any_of(headers.cbegin(), headers.cend(),
+                                          [&](const auto& own) { return own.first == header[0]; });
+        if (!replaced)
+            responder.writeHeader(header[0], header[1]);
+    }
+    for (const auto& header : headers)
+        responder.writeHeader(header.first, header.second);
     if (!type.isEmpty())
         responder.writeHeader("Content-Type", type);
     if (!location.isEmpty())
@@ -161,7 +162,7 @@ bool ClassroomServer::handleRequest(const QHttpServerRequest& request, QTcpSocke
     }
     if (method == QHttpServerRequest::Method::Get) {
         if (const auto it = m_files.constFind(path); it != m_files.cend())
-            answer(request, socket, 200, it->body, it->type);
+            answer(request, socket, 200, it->body, it->type, {}, it->headers);
         else if (path + QLatin1Char('/') == m_prefix)
             answer(request, socket, 302, {}, {}, m_prefix.toUtf8());
         else

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "classroom/phonepage.h"
 #include "classroom/pupilresult.h"
 #include "core/answerorder.h"
 
@@ -23,9 +24,9 @@ struct ClassroomLimits {
     int pupils = 200;
 };
 
-// The HTTP side of a class. It serves the quiz from memory under /<code>/ (index.htm for the
-// pupils, start.htm as generated, the small pictures and the decorations), takes "join" and
-// "result" posts, and answers everything else with 404. It lives in a thread of its own.
+// The HTTP side of a class. It serves the pupils' page from memory under /<code>/ (PhonePage's
+// files), takes "join" and "result" posts, and answers everything else with 404. It lives in a
+// thread of its own.
 class ClassroomServer : public QAbstractHttpServer
 {
     Q_OBJECT
@@ -53,18 +54,16 @@ protected:
     void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override;
 
 private:
-    struct File {
-        QByteArray body;
-        QByteArray type;
-    };
+    using FileHeaders = QList<QPair<QByteArray, QByteArray>>;
+    // headers replace the security headers of the same names.
     void answer(const QHttpServerRequest& request, QTcpSocket* socket, int status,
                 const QByteArray& body = {}, const QByteArray& type = {},
-                const QByteArray& location = {});
+                const QByteArray& location = {}, const FileHeaders& headers = {});
     int post(const QString& what, const QHttpServerRequest& request, QByteArray& reply);
     bool withinRate(QHash<QString, std::deque<qint64>>& log, const QString& key, int limit);
 
     QString m_prefix;
-    QHash<QString, File> m_files;
+    QHash<QString, PhonePage::File> m_files;
     AnswerOrder m_order;
     ClassroomLimits m_limits;
     ResultsJournal* m_journal;
