@@ -39,4 +39,6 @@ status=0
 XDG_DATA_HOME=$data QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$bench" run "$pictures" "$root/resources/decor" "$root/tests/hostile/corpus" "$reps" || status=$?
 echo
 bash "$root/bench/classroom.sh" "$build" || status=1
+echo
+bash "$root/bench/pupil-session.sh" "$build" || status=1
 exit "$status"
