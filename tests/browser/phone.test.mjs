@@ -56,14 +56,19 @@ async function marks(page) {
     }));
 }
 
-const wide = (page) => page.evaluate(() => document.documentElement.scrollWidth > innerWidth);
+// Whether the page scrolls sideways, and any text smaller than 16 px.
+const layout = (page) => page.evaluate(() => ({
+    wide: document.documentElement.scrollWidth > innerWidth,
+    small: [...document.querySelectorAll('body *')].filter((e) => e.checkVisibility() && parseFloat(getComputedStyle(e).fontSize) < 16 &&
+        [...e.childNodes].some((n) => n.nodeType === Node.TEXT_NODE && n.textContent.trim())).map((e) => e.textContent),
+}));
 const Green = 'Правильно rgb(230, 244, 234)', Red = 'Неправильно rgb(252, 232, 230)';
 const Expected = { result: 'Правильных ответов: 4.', cards: [Green, Red, Green, Green, Red, Green] };
 
 test('on phones, by touch: nothing wider than the screen, big targets, the marks, a second try', async () => {
     for (const [width, height] of [[320, 640], [390, 844]]) {
         const page = await pupil(`Аня ${width}`, { viewport: { width, height }, isMobile: true, hasTouch: true });
-        assert.equal(await wide(page), false, `${width}: scrolls sideways`);
+        assert.deepEqual(await layout(page), { wide: false, small: [] }, `${width}`);
         assert.deepEqual(await page.evaluate(() => [document.querySelector('h1').textContent, document.querySelector('figcaption').textContent,
             ...[...document.querySelectorAll('legend')].map((l) => l.textContent)]),
         ['Звери <b>', `(1). Что это${' Достопримечательность'.repeat(3)}?`, ...Order.map((k) => `Ответ ${k}\nвторая строка`)]);
@@ -81,7 +86,7 @@ test('on phones, by touch: nothing wider than the screen, big targets, the marks
         }
         assert.deepEqual(small, [], `${width}: targets under 44×44`);
         assert.ok((await page.locator('.bar').boundingBox()).height >= 48);
-        assert.deepEqual([await wide(page), await page.evaluate(() => violations)], [false, []], `${width}`);
+        assert.deepEqual({ ...await layout(page), violations: await page.evaluate(() => violations) }, { wide: false, small: [], violations: [] }, `${width}`);
         const [second] = await Promise.all([page.waitForRequest(/\/result$/),
             cards.nth(1).locator('label').nth(0).tap().then(() => page.getByRole('button', { name: 'Проверь!' }).tap())]);
         assert.equal(second.postDataJSON().seq, 2);
