@@ -49,8 +49,7 @@ QSize jpegSize(const QByteArray& jpeg)
     while (at + 9 < jpeg.size() && uchar(jpeg[at]) == 0xff) {
         const uchar marker = uchar(jpeg[at + 1]);
         const int length = (uchar(jpeg[at + 2]) << 8) | uchar(jpeg[at + 3]);
-        if (marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 &&
-            marker != 0xcc)
+        if (marker >= 0xc0 && marker <= 0xcf && marker != 0xc4 && marker != 0xc8 && marker != 0xcc)
             return {(uchar(jpeg[at + 7]) << 8) | uchar(jpeg[at + 8]),
                     (uchar(jpeg[at + 5]) << 8) | uchar(jpeg[at + 6])};
         at += 2 + length;
