@@ -58,9 +58,10 @@
 
   function build(quiz) {
     $("pictures").replaceChildren(...quiz.pictures.map((picture, i) => {
+      // The size keeps the place of a picture not yet loaded, so the ones below stay below the fold.
+      const size = picture.width > 0 && picture.height > 0 ? { width: picture.width, height: picture.height } : {};
       const image = element("img", {
-        src: picture.src, alt: Texts.picture + picture.number, width: picture.width,
-        height: picture.height, decoding: "async", loading: i ? "lazy" : "eager",
+        src: picture.src, alt: Texts.picture + picture.number, decoding: "async", loading: i ? "lazy" : "eager", ...size,
       });
       const caption = element("figcaption", { textContent: "(" + picture.number + "). " + picture.question });
       return element("li", {}, [element("figure", {}, [image, caption])]);
