@@ -150,7 +150,7 @@
       check.disabled = false;
       if (reply.status === 200 && reply.data.seq === seq && Array.isArray(reply.data.marks)) {
         reply.data.marks.forEach((right, i) => showMark(i, right === true));
-        result.textContent = Texts.score(reply.data.right);
+        result.textContent = Texts.score(reply.data.marks.filter((right) => right === true).length);
       } else if (reply.status === 403) {
         saved.forget();
         askName(failure(reply));
