@@ -5,6 +5,8 @@
 // another.
 //
 //   quirvel_bench make-picture WIDTH HEIGHT OUT.ppm   a photo-like test picture (run.sh encodes it)
+//   quirvel_bench convert IN OUT.jpg                  a picture of another kind made into the
+//                                                     slot's JPEG (pictures.sh times it)
 //   quirvel_bench run PICTURES_DIR DECOR_DIR HOSTILE_DIR [REPS]
 //                                                     the table; PICTURES_DIR holds b2/p2/b12/p12/
 //                                                     b24/p24.jpg (baseline/progressive,
@@ -16,6 +18,7 @@
 #include "core/services.h"
 #include "core/startpage.h"
 #include "export/quizexport.h"
+#include "jpeg/pictureconversion.h"
 #include "processmemory.h"
 #include "ui/filelistbox.h"
 #include "ui/mainwindow.h"
@@ -78,6 +81,10 @@ public:
         return std::nullopt;
     }
     std::optional<QString> saveFile(const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
+    std::optional<QString> openFile(const QString&, const QString&, const QString&) override
     {
         return std::nullopt;
     }
@@ -601,6 +608,13 @@ int main(int argc, char** argv)
 {
     if (argc == 5 && std::string(argv[1]) == "make-picture")
         return makePicture(std::atoi(argv[2]), std::atoi(argv[3]), argv[4]);
+    if (argc == 4 && std::string(argv[1]) == "convert") {
+        QGuiApplication app(argc, argv);
+        QFile in(QString::fromLocal8Bit(argv[2])), out(QString::fromLocal8Bit(argv[3]));
+        if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+            return 2;
+        return out.write(PictureConversion::toJpeg(in.readAll())) > 0 ? 0 : 1;
+    }
     if (argc >= 5 && std::string(argv[1]) == "run") {
         QApplication app(argc, argv);
         return run(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),

@@ -41,4 +41,5 @@ echo
 bash "$root/bench/classroom.sh" "$build" || status=1
 echo
 bash "$root/bench/pupil-session.sh" "$build" || status=1
+bash "$root/bench/pictures.sh" "$build" "$reps" || status=1
 exit "$status"

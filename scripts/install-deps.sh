@@ -21,6 +21,17 @@ packages=(
     wrk nginx           # bench/: the classroom server against nginx
     python3-pyatspi at-spi2-core dbus-daemon    # the window read through the accessibility bus
 )
+# Pictures of other kinds into a slot: WebP and TIFF through Qt's plugins, HEIC and AVIF through
+# libheif; the tests make them with heif-enc and read Exif back with exiftool.
+packages+=(qt6-image-formats-plugins libheif-dev libheif-examples libimage-exiftool-perl)
+# Debian 13 splits libheif's codecs into plugins (Debian 12 builds them in): name those that exist,
+# which a machine that never read its package lists cannot tell.
+if ! ls /var/lib/apt/lists/*_Packages >/dev/null 2>&1; then
+    $([ "$(id -u)" -eq 0 ] || echo sudo) env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+fi
+for p in libheif-plugin-x265 libheif-plugin-aomenc libheif-plugin-libde265 libheif-plugin-dav1d; do
+    if apt-cache show "$p" >/dev/null 2>&1; then packages+=("$p"); fi
+done
 # Node.js for the browser tests; a machine that already has a node keeps it.
 if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
     packages+=(nodejs npm)

@@ -8,7 +8,6 @@
 
 #include <QDateTime>
 #include <QHttpServerRequest>
-#include <QHttpServerResponder>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -31,8 +30,6 @@ const QByteArray SecurityHeaders[][2] = {
     {"Referrer-Policy", "no-referrer"},
 };
 
-// A client that does not read what it asked for is not served more.
-constexpr qint64 MaxUnsent = 4 * 1024 * 1024;
 // Headers of a request, however many, are far below this.
 constexpr qint64 MaxHeaders = 8192;
 
@@ -46,6 +43,28 @@ QByteArray tooBigResponse()
     for (const auto& header : SecurityHeaders)
         out += header[0] + ": " + header[1] + "\r\n";
     return out + "Content-Length: 0\r\nConnection: close\r\n\r\n";
+}
+
+// own replaces the security headers of the same names.
+HttpReply reply(int status, const QByteArray& body, const QByteArray& type,
+                const QByteArray& location,
+                const QList<std::pair<QByteArray, QByteArray>>& own = {})
+{
+    HttpReply out{status, body, {}};
+    for (const auto& header : SecurityHeaders) {
+        const bool replaced = std::any_of(
+            own.cbegin(), own.cend(), [&](const auto& mine) { return mine.first == header[0]; });
+        if (!replaced)
+            out.headers.emplace_back(header[0], header[1]);
+    }
+    out.headers.append(own);
+    if (!type.isEmpty())
+        out.headers.emplace_back("Content-Type", type);
+    if (!location.isEmpty())
+        out.headers.emplace_back("Location", location);
+    if (status == 405)
+        out.headers.emplace_back("Allow", "GET, HEAD, POST");
+    return out;
 }
 
 bool exactKeys(const QJsonObject& object, const QStringList& keys)
@@ -87,13 +106,13 @@ ClassroomServer::ClassroomServer(const ExportedQuiz& quiz, const QString& code,
     // start.htm is not among them: it carries the answer order.
     const PhonePage page(quiz);
     for (const PhonePage::File& file : page.files())
-        m_files.insert(m_prefix + file.name, file);
+        m_files.insert(m_prefix + file.name, reply(200, file.body, file.type, {}, file.headers));
 }
 
 bool ClassroomServer::listenOn(const QHostAddress& address, quint16 port,
                                QAbstractSocket::SocketError& error)
 {
-    m_listener = new GuardedListener(MaxHeaders + MaxBody, IdleMs, this);
+    m_listener = new GuardedListener(MaxHeaders + MaxBody, ConnectionDeadlines{}, this);
     m_listener->setRefusal(tooBigResponse());
     if (!m_listener->listen(address, port)) {
         error = m_listener->serverError();
@@ -101,7 +120,8 @@ bool ClassroomServer::listenOn(const QHostAddress& address, quint16 port,
         m_listener = nullptr;
         return false;
     }
-    bind(m_listener);
+    m_endpoint = new HttpEndpoint(
+        m_listener, [this](HttpExchange& exchange) { serve(exchange); }, this);
     return true;
 }
 
@@ -116,74 +136,44 @@ void ClassroomServer::start()
         m_listener->startSweeping();
 }
 
-void ClassroomServer::answer(const QHttpServerRequest& request, QTcpSocket* socket, int status,
-                             const QByteArray& body, const QByteArray& type,
-                             const QByteArray& location, const FileHeaders& headers)
+void ClassroomServer::answer(HttpExchange& exchange, int status, const QByteArray& body,
+                             const QByteArray& type, const QByteArray& location)
 {
-    QHttpServerResponder responder = makeResponder(request, socket);
-    responder.writeStatusLine(QHttpServerResponder::StatusCode(status));
-    for (const auto& header : SecurityHeaders) {
-        const bool replaced = std::any_of(headers.cbegin(), headers.cend(),
-                                          [&](const auto& own) { return own.first == header[0]; });
-        if (!replaced)
-            responder.writeHeader(header[0], header[1]);
-    }
-    for (const auto& header : headers)
-        responder.writeHeader(header.first, header.second);
-    if (!type.isEmpty())
-        responder.writeHeader("Content-Type", type);
-    if (!location.isEmpty())
-        responder.writeHeader("Location", location);
-    if (status == 405)
-        responder.writeHeader("Allow", "GET, POST");
-    responder.writeHeader("Content-Length", QByteArray::number(body.size()));
-    responder.writeBody(body);
-    if (request.value("connection").toLower().contains("close"))
-        socket->disconnectFromHost();
+    exchange.reply(reply(status, body, type, location));
 }
 
-bool ClassroomServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket)
+void ClassroomServer::serve(HttpExchange& exchange)
 {
-    if (socket->state() != QAbstractSocket::ConnectedState)
-        return true;
-    if (socket->bytesToWrite() > MaxUnsent) {
-        socket->abort();
-        return true;
-    }
+    const QHttpServerRequest& request = exchange.request();
     const QString path = request.url().path();
     const auto method = request.method();
-    if (method != QHttpServerRequest::Method::Get && method != QHttpServerRequest::Method::Post) {
-        answer(request, socket, 405);
-        return true;
+    const bool get =
+        method == QHttpServerRequest::Method::Get || method == QHttpServerRequest::Method::Head;
+    if (!get && method != QHttpServerRequest::Method::Post) {
+        answer(exchange, 405);
+        return;
     }
     if (request.body().size() > MaxBody) {
-        answer(request, socket, 413);
-        return true;
+        answer(exchange, 413);
+        return;
     }
-    if (method == QHttpServerRequest::Method::Get) {
+    if (get) {
         if (const auto it = m_files.constFind(path); it != m_files.cend())
-            answer(request, socket, 200, it->body, it->type, {}, it->headers);
+            exchange.reply(*it);
         else if (path + QLatin1Char('/') == m_prefix)
-            answer(request, socket, 302, {}, {}, m_prefix.toUtf8());
+            answer(exchange, 302, {}, {}, m_prefix.toUtf8());
         else
-            answer(request, socket, 404);
-        return true;
+            answer(exchange, 404);
+        return;
     }
     const QString what = path.startsWith(m_prefix) ? path.mid(m_prefix.size()) : QString();
     if (what != QStringLiteral("join") && what != QStringLiteral("result")) {
-        answer(request, socket, 404);
-        return true;
+        answer(exchange, 404);
+        return;
     }
-    QByteArray reply;
-    const int status = post(what, request, reply);
-    answer(request, socket, status, reply, reply.isEmpty() ? QByteArray() : PlainText);
-    return true;
-}
-
-void ClassroomServer::missingHandler(const QHttpServerRequest& request, QTcpSocket* socket)
-{
-    if (socket->state() == QAbstractSocket::ConnectedState)
-        answer(request, socket, 404);
+    QByteArray body;
+    const int status = post(what, request, body);
+    answer(exchange, status, body, body.isEmpty() ? QByteArray() : PlainText);
 }
 
 bool ClassroomServer::withinRate(QHash<QString, std::deque<qint64>>& log, const QString& key,

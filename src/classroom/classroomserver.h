@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "classroom/httpendpoint.h"
 #include "classroom/phonepage.h"
 #include "classroom/pupilresult.h"
 #include "core/answerorder.h"
 
-#include <QAbstractHttpServer>
+#include <QAbstractSocket>
 #include <QHash>
 #include <QHostAddress>
 #include <QSet>
@@ -15,6 +16,7 @@
 
 class ExportedQuiz;
 class GuardedListener;
+class QHttpServerRequest;
 class ResultsJournal;
 
 // How much a class may send, per minute and in all.
@@ -27,13 +29,12 @@ struct ClassroomLimits {
 // The HTTP side of a class. It serves the pupils' page from memory under /<code>/ (PhonePage's
 // files), takes "join" and "result" posts, and answers everything else with 404. It lives in a
 // thread of its own.
-class ClassroomServer : public QAbstractHttpServer
+class ClassroomServer : public QObject
 {
     Q_OBJECT
 
 public:
     static constexpr qint64 MaxBody = 4096;
-    static constexpr int IdleMs = 5000;
 
     ClassroomServer(const ExportedQuiz& quiz, const QString& code, const ClassroomLimits& limits,
                     ResultsJournal* journal);
@@ -49,26 +50,22 @@ signals:
     // The results file failed; results go on in memory.
     void journalFailed(std::error_code error);
 
-protected:
-    bool handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) override;
-    void missingHandler(const QHttpServerRequest& request, QTcpSocket* socket) override;
-
 private:
-    using FileHeaders = QList<QPair<QByteArray, QByteArray>>;
-    // headers replace the security headers of the same names.
-    void answer(const QHttpServerRequest& request, QTcpSocket* socket, int status,
-                const QByteArray& body = {}, const QByteArray& type = {},
-                const QByteArray& location = {}, const FileHeaders& headers = {});
+    void serve(HttpExchange& exchange);
+    void answer(HttpExchange& exchange, int status, const QByteArray& body = {},
+                const QByteArray& type = {}, const QByteArray& location = {});
     int post(const QString& what, const QHttpServerRequest& request, QByteArray& reply);
     bool withinRate(QHash<QString, std::deque<qint64>>& log, const QString& key, int limit);
 
     QString m_prefix;
-    QHash<QString, PhonePage::File> m_files;
+    // Each file's whole reply, made once.
+    QHash<QString, HttpReply> m_files;
     AnswerOrder m_order;
     ClassroomLimits m_limits;
     ResultsJournal* m_journal;
     bool m_journalFailed = false;
     GuardedListener* m_listener = nullptr;
+    HttpEndpoint* m_endpoint = nullptr;
     QHash<QString, QString> m_pupils; // id -> name
     QHash<QString, std::deque<qint64>> m_byPupil;
     QHash<QString, std::deque<qint64>> m_byAddress;

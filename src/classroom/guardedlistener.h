@@ -2,42 +2,90 @@
 #pragma once
 
 #include <QHash>
+#include <QHostAddress>
 #include <QTcpServer>
 #include <QTimer>
 
-// The listening socket of the classroom server, with what the HTTP library lacks: a request
-// (headers and body) is refused once it grows past maxRequest bytes, before it is read whole; a
-// connection that neither sends nor receives for idleMs is closed; and the connections never use
-// up the process's descriptors: at the cap, the one idle longest makes room for the new one, so
-// that a flood of idle connections cannot keep a pupil out.
+class QTcpSocket;
+
+// How long a connection may take over each step, in ms.
+struct ConnectionDeadlines {
+    // From the last whole request to the next one's first byte.
+    int idle = 5000;
+    // From a request's first byte to the request read whole.
+    int request = 10000;
+    // With replies unsent, without a byte written.
+    int send = 30000;
+};
+
+// The listening socket of the classroom server, with what the HTTP library lacks, in the manner
+// of nginx: a request (headers and body) is refused once it would grow past maxRequest bytes,
+// before it is read whole; each connection has deadlines (see ConnectionDeadlines), and a
+// connection still sending is never cut because its queue is long, only when nothing moves; and
+// the connections never use up the process's descriptors: at the cap, the one idle longest makes
+// room for the new one, so that a flood of idle connections cannot keep a pupil out. It only ever
+// aborts a socket: the HTTP library owns and deletes them.
 class GuardedListener : public QTcpServer
 {
     Q_OBJECT
 
 public:
-    GuardedListener(qint64 maxRequest, int idleMs, QObject* parent = nullptr);
-    // Starts the idle sweep; call in the thread the listener works in.
+    static constexpr int Backlog = 1024;
+
+    GuardedListener(qint64 maxRequest, const ConnectionDeadlines& deadlines,
+                    QObject* parent = nullptr);
+    // Starts the sweep; call in the thread the listener works in.
     void startSweeping();
     int connectionCount() const { return int(m_connections.size()); }
     // The response a request that grew too big gets before its connection is closed.
     void setRefusal(const QByteArray& response) { m_refusal = response; }
+
+    // For the HTTP library's side: the connection a request came on, by its peer.
+    QTcpSocket* socketFor(const QHostAddress& peer, quint16 port) const;
+    // A request was read whole: its deadline ends and the idle time starts anew.
+    void requestTaken(QTcpSocket* socket);
+    // Whether the connection's last request asked for the connection to close after its reply,
+    // judged by its version (HTTP/1.0 without keep-alive) and its Connection header.
+    bool closesAfterReply(QTcpSocket* socket, const QByteArray& connectionHeader) const;
+    // A held connection is neither idle nor read: its reply is pending or draining.
+    void setHeld(QTcpSocket* socket, bool held);
+    // drained() follows once the socket has at most threshold bytes unsent, or has closed.
+    void watchDrain(QTcpSocket* socket, qint64 threshold);
+
+signals:
+    void drained(QTcpSocket* socket);
 
 protected:
     void incomingConnection(qintptr descriptor) override;
 
 private:
     struct Connection {
-        qint64 lastActive = 0;
+        qint64 lastRequest = 0;
+        qint64 requestStart = 0;
+        qint64 lastWrite = 0;
+        qint64 unsent = 0;
         qint64 pending = 0;
+        bool sized = false;
+        bool http10 = false;
+        bool held = false;
+        qint64 drainThreshold = -1;
+        quint16 port = 0;
+        QHostAddress peer;
     };
     void readyRead(QTcpSocket* socket);
+    bool measureNewRequest(QTcpSocket* socket, Connection& connection);
+    void refuse(QTcpSocket* socket);
     void sweep();
+    void checkDrains();
     void closeLongestIdle();
+    void forget(QTcpSocket* socket);
 
     qint64 m_maxRequest;
-    int m_idleMs;
+    ConnectionDeadlines m_deadlines;
     int m_cap;
     QByteArray m_refusal;
     QHash<QTcpSocket*, Connection> m_connections;
+    QHash<std::pair<QHostAddress, quint16>, QTcpSocket*> m_byPeer;
     QTimer m_sweep;
+    QTimer m_drainCheck;
 };

@@ -110,6 +110,28 @@ QList<DraftStore::Orphan> DraftStore::orphans(QStringList& renamedAside) const
     return newestFirst;
 }
 
+std::optional<QStringList> DraftStore::picturesOfDrafts() const
+{
+    const QDir dir(m_folder);
+    const QString own = QFileInfo(draftPath()).absoluteFilePath();
+    QFileInfoList drafts = dir.entryInfoList({QStringLiteral("draft-*.json")}, QDir::Files);
+    for (const QFileInfo& info : std::as_const(drafts))
+        if (info.absoluteFilePath() != own && !QLockFile(lockPathOf(info.filePath())).tryLock(0))
+            return std::nullopt;
+    drafts << QDir(dir.filePath(QStringLiteral("older")))
+                  .entryInfoList({QStringLiteral("*.json")}, QDir::Files);
+    QStringList pictures;
+    for (const QFileInfo& info : std::as_const(drafts)) {
+        QFile file(info.filePath());
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        if (const std::optional<QuizDraft> draft = QuizDraft::fromJson(file.readAll()))
+            for (const QuizDraft::Slot& slot : draft->quizSlots)
+                pictures << slot.picturePath;
+    }
+    return pictures;
+}
+
 void DraftStore::discard(const QString& path)
 {
     QFile::remove(path);

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <system_error>
 
 // The drafts folder: each running program keeps its unsaved quiz in draft-<pid>.json, guarded by
@@ -38,6 +39,9 @@ public:
     // The drafts whose programs no longer run, newest first. A draft that can't be read is
     // renamed aside (".bad") and its new path added to renamedAside, never deleted.
     QList<Orphan> orphans(QStringList& renamedAside) const;
+    // The picture files every draft here names, those set aside included; nothing while another
+    // program runs, whose window may hold pictures no draft names yet.
+    std::optional<QStringList> picturesOfDrafts() const;
     // Deletes a draft found by orphans(), with its lock file.
     static void discard(const QString& path);
     // Moves a draft found by orphans() into the folder's "older" folder, where it is kept but

@@ -33,4 +33,8 @@ public:
     // cancelled.
     virtual std::optional<QString> saveFile(const QString& caption, const QString& proposedPath,
                                             const QString& filter) = 0;
+    // Open-file picker starting in start, showing files that match filter; nothing when
+    // cancelled.
+    virtual std::optional<QString> openFile(const QString& caption, const QString& start,
+                                            const QString& filter) = 0;
 };

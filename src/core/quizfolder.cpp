@@ -3,6 +3,7 @@
 
 #include "core/errorreason.h"
 #include "core/filecopy.h"
+#include "core/picturelocation.h"
 #include "core/quizrecovery.h"
 #include "core/startpage.h"
 
@@ -30,10 +31,15 @@ std::error_code makeFolder(const QString& path)
 }
 
 // Copies source into the staging folder as `staged` and makes its bytes last through a power cut.
-std::error_code stageFile(const QString& source, const QString& staged, IShell& shell)
+// A picture's copy loses where it was taken.
+std::error_code stageFile(const QString& source, const QString& staged, IShell& shell,
+                          bool picture = false)
 {
     if (const auto error = shell.copyToNewFile(source, staged))
         return error;
+    if (picture)
+        if (const auto error = PictureLocation::removeFromFile(staged))
+            return error;
     return shell.syncToDisk(staged);
 }
 
@@ -64,7 +70,7 @@ bool writeQuizPage(const QuizSetup& setup, const AnswerOrder& order, IShell& she
                                : stageFile(slot.picturePath,
                                            newFolder + QLatin1Char('/') + QString::number(k) +
                                                QLatin1Char('.') + slot.extension,
-                                           shell);
+                                           shell, true);
         if (error) {
             dialogs.message(withReason(CopyFailedText,
                                        QStringLiteral("Картинка %1 (%2)")

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "export/reducedpicture.h"
 
-#include "export/jpegwriter.h"
 #include "jpeg/jpegdecoder.h"
+#include "jpeg/jpegwriter.h"
 
 QByteArray reducedPicture(std::FILE* jpeg, bool* damaged)
 {

@@ -2,15 +2,14 @@
 #include "ui/filedropfilter.h"
 
 #include "core/pagetemplate.h"
-#include "core/quizsetup.h"
 #include "ui/inputhold.h"
+#include "ui/offeredpictures.h"
 #include "ui/slotstrip.h"
 
 #include <QDir>
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QMimeData>
-#include <QUrl>
 #include <QWidget>
 
 namespace
@@ -23,15 +22,6 @@ bool isQuizPlace(const QString& path)
     if (place.isDir())
         return QFileInfo(QDir(path).filePath(StartPageName)).isFile();
     return place.fileName() == StartPageName;
-}
-
-QString shownName(const QUrl& url)
-{
-    if (!url.isLocalFile())
-        return url.toDisplayString();
-    const QString path = QDir::cleanPath(url.toLocalFile());
-    const QString name = QFileInfo(path).fileName();
-    return name.isEmpty() ? path : name;
 }
 
 } // namespace
@@ -54,7 +44,7 @@ bool FileDropFilter::eventFilter(QObject* watched, QEvent* event)
         return false;
     auto* widget = static_cast<QWidget*>(watched);
     auto* dropEvent = static_cast<QDropEvent*>(event);
-    if (widget->window() != m_window || !dropEvent->mimeData() || !dropEvent->mimeData()->hasUrls())
+    if (widget->window() != m_window || !OfferedPictures::promised(dropEvent->mimeData()))
         return false;
     // The files stay where they are: a move offered by the file manager would delete them.
     if (!(dropEvent->possibleActions() & Qt::CopyAction))
@@ -62,27 +52,27 @@ bool FileDropFilter::eventFilter(QObject* watched, QEvent* event)
     dropEvent->setDropAction(Qt::CopyAction);
     dropEvent->accept();
     if (type == QEvent::Drop)
-        drop(dropEvent->mimeData()->urls(), m_slotStrip->slotAt(widget));
+        drop(dropEvent->mimeData(), m_slotStrip->slotAt(widget));
     return true;
 }
 
-void FileDropFilter::drop(const QList<QUrl>& urls, int slot)
+void FileDropFilter::drop(const QMimeData* mime, int slot)
 {
-    if (urls.size() == 1 && urls.first().isLocalFile() && isQuizPlace(urls.first().toLocalFile())) {
-        emit quizDropped(urls.first().toLocalFile());
-        return;
+    const OfferedPictures offer = OfferedPictures::from(mime);
+    if (offer.files.size() + offer.folders.size() == 1 && offer.remote.isEmpty()) {
+        const QString place = offer.files.isEmpty() ? offer.folders.first() : offer.files.first();
+        if (isQuizPlace(place)) {
+            emit quizDropped(place);
+            return;
+        }
     }
-    QStringList pictures;
-    QStringList skippedNames;
-    for (const QUrl& url : urls) {
-        const QString path = url.toLocalFile();
-        if (url.isLocalFile() && !QFileInfo(path).isDir() && QuizSetup::takesPictureFile(path))
-            pictures << path;
-        else
-            skippedNames << shownName(url);
-    }
-    if (!pictures.isEmpty())
-        emit picturesDropped(pictures, slot);
+    if (!offer.files.isEmpty())
+        emit picturesDropped(offer.files, slot);
+    else if (!offer.data.isEmpty())
+        emit pictureDataDropped(offer.data, slot);
+    QStringList skippedNames = offer.remote;
+    for (const QString& folder : offer.folders)
+        skippedNames << QFileInfo(folder).fileName();
     if (!skippedNames.isEmpty())
         emit skipped(skippedNames);
 }

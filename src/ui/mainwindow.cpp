@@ -14,21 +14,26 @@
 #include "ui/generationinfodialog.h"
 #include "ui/inputhold.h"
 #include "ui/mainwindowgeometry.h"
+#include "ui/offeredpictures.h"
 #include "ui/picturebrowser.h"
 #include "ui/quizmenu.h"
 #include "ui/rule.h"
+#include "ui/slotmenu.h"
 #include "ui/slotpanel.h"
 #include "ui/slotstrip.h"
 #include "ui/windowaccess.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 
 #include <limits>
 #include <optional>
@@ -44,7 +49,21 @@ const QString OpenCaption = QStringLiteral("Открыть викторину");
 const QString OpenQuestion =
     QStringLiteral("Открыть викторину? То, что сейчас в окне, будет заменено.");
 const QString SkippedText =
-    QStringLiteral("Берутся только картинки с расширением .jpg или .JPG. Не взяты:");
+    QStringLiteral("Папки и адреса из сети не берутся (картинку из браузера сначала сохраните на "
+                   "диск). Не взяты:");
+const QString NoPastedPictureText = QStringLiteral(
+    "В буфере обмена нет картинки. Скопируйте картинку или файл с ней и вставьте снова.");
+
+// Converted pictures live beside the drafts.
+QString convertedFolder(const ProgramPlaces& places)
+{
+    const QString drafts =
+        places.draftsFolder.isEmpty()
+            ? QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
+                  QStringLiteral("/drafts")
+            : places.draftsFolder;
+    return QFileInfo(QDir::cleanPath(drafts)).dir().filePath(QStringLiteral("pictures"));
+}
 const QString ExitQuestion = QStringLiteral("Изменения не сгенерированы. Выйти без сохранения?");
 const QString ClassRunningQuestion =
     QStringLiteral("Идёт викторина в классе. Остановить её и выйти?");
@@ -58,7 +77,8 @@ MainWindow::MainWindow(Services& services, const ProgramPlaces& places, QWidget*
 {
     setObjectName(QStringLiteral("MainWindow"));
     buildLayout();
-    m_editor = new QuizEditor(m_services.dialogs, m_titleEdit, m_slotStrip, m_slotPanel, this);
+    m_editor = new QuizEditor(m_services.dialogs, m_titleEdit, m_slotStrip, m_slotPanel,
+                              convertedFolder(places), this);
     m_editor->setup().initialise(places);
     m_generation = std::make_unique<GenerationCommand>(
         m_editor->setup(), static_cast<IGenerationView&>(*this), m_services);
@@ -170,7 +190,13 @@ void MainWindow::connectHandlers()
 
     m_dropFilter = new FileDropFilter(this, m_slotStrip);
     connect(m_dropFilter, &FileDropFilter::picturesDropped, m_editor, &QuizEditor::dropPictures);
+    connect(m_dropFilter, &FileDropFilter::pictureDataDropped, m_editor,
+            &QuizEditor::dropPictureData);
     connect(m_dropFilter, &FileDropFilter::quizDropped, this, &MainWindow::reopenQuiz);
+    m_slotMenu = new SlotMenu(this, m_editor->history());
+    connect(m_slotMenu, &SlotMenu::pasteRequested, this, &MainWindow::pastePicture);
+    connect(m_slotMenu, &SlotMenu::pictureFileRequested, this,
+            [this] { m_editor->openPictureFile(m_pictureBrowser->folder()); });
     connect(m_dropFilter, &FileDropFilter::skipped, this, [this](const QStringList& names) {
         m_services.dialogs.message(SkippedText + QLatin1Char('\n') + names.join(QLatin1Char('\n')));
     });
@@ -179,7 +205,43 @@ void MainWindow::connectHandlers()
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event)
 {
+    // A slot's own menu on its thumbnail or on the preview, which shows the current slot.
+    QWidget* under = childAt(event->pos());
+    const int k = m_slotStrip->slotAt(under);
+    if ((k || (under && under->objectName() == QLatin1String("preview"))) &&
+        !InputHold::refuses(this)) {
+        if (k)
+            m_editor->chooseSlot(k);
+        m_slotMenu->popup(event->globalPos());
+        return;
+    }
     m_quizMenu->popup(event->globalPos());
+}
+
+void MainWindow::pastePicture()
+{
+    if (InputHold::refuses(this))
+        return;
+    const OfferedPictures offer = OfferedPictures::from(QGuiApplication::clipboard()->mimeData());
+    if (!offer.files.isEmpty())
+        m_editor->dropPictures(offer.files, 0);
+    else if (!offer.data.isEmpty())
+        m_editor->dropPictureData(offer.data, 0);
+    else
+        m_services.dialogs.message(NoPastedPictureText);
+}
+
+void MainWindow::pruneConvertedPictures(bool closing)
+{
+    const std::optional<QStringList> drafted =
+        drafts() ? drafts()->picturesOfDrafts() : std::optional<QStringList>(QStringList());
+    if (!drafted)
+        return;
+    // A closing window's pictures are needed only as far as its draft names them.
+    QSet<QString> inUse = closing ? QSet<QString>() : m_editor->picturesInUse();
+    for (const QString& path : *drafted)
+        inUse << path;
+    m_editor->converted().prune(inUse);
 }
 
 void MainWindow::showEvent(QShowEvent* event)
@@ -331,6 +393,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
         m_unsavedWork->discardDraft();
     }
     m_slotStrip->releaseCleanThumbnail();
+    pruneConvertedPictures(true);
     event->accept();
 }
 
@@ -339,8 +402,10 @@ void MainWindow::offerDraft()
     guarded(m_services.dialogs, [&] {
         const std::optional<DraftStore::Orphan> chosen =
             m_unsavedWork->offerOrphans(m_services.dialogs);
-        if (!chosen)
+        if (!chosen) {
+            pruneConvertedPictures(false);
             return;
+        }
         m_editor->restore(chosen->draft);
         holdFolder(QString());
         DraftStore::discard(chosen->path);

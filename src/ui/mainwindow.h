@@ -16,7 +16,9 @@
 //   offers to open the page. Reopening reads and checks a quiz folder in core
 //   (readGeneratedQuiz) before the window asks anything. The QuizMenu (right click) opens quizzes
 //   and exports the held folder (quirvel_export); the FileDropFilter turns drops into pictures
-//   or a quiz to reopen. An InputHold keeps the window from taking input while a job runs.
+//   or a quiz to reopen; pictures of other kinds, dropped, pasted or opened from the SlotMenu,
+//   become JPEG files in ConvertedPictures, and each slot change is a step of the editor's undo
+//   history. An InputHold keeps the window from taking input while a job runs.
 //   Every dialog, shell call and pause goes through the injected Services, so tests script the
 //   user's answers.
 
@@ -42,6 +44,7 @@ class QProgressBar;
 class QPushButton;
 class QuizMenu;
 class Rule;
+class SlotMenu;
 class SlotPanel;
 class SlotStrip;
 
@@ -94,6 +97,8 @@ public slots:
     void openQuiz();
     // Brings back a quiz this program generated; path is its folder or its start.htm.
     void reopenQuiz(const QString& path);
+    // Ctrl+V, Shift+Insert: the clipboard's picture or picture file into the current slot.
+    void pastePicture();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -115,6 +120,8 @@ private:
     // The work the window now shows is what folder holds, or (empty) what no folder holds; the
     // draft follows at once.
     void holdFolder(const QString& folder);
+    // Deletes the converted pictures nothing needs any more.
+    void pruneConvertedPictures(bool closing);
 
     Services& m_services;
     AboutDialog* m_about = nullptr;
@@ -143,5 +150,6 @@ private:
     UnsavedWork* m_unsavedWork = nullptr;
     QuizMenu* m_quizMenu = nullptr;
     FileDropFilter* m_dropFilter = nullptr;
+    SlotMenu* m_slotMenu = nullptr;
     std::unique_ptr<GenerationCommand> m_generation;
 };

@@ -92,6 +92,11 @@ QString PictureBrowser::chosenFile() const
     return m_fileList->fileName();
 }
 
+QString PictureBrowser::folder() const
+{
+    return m_folderList->directory();
+}
+
 void PictureBrowser::openChosenDrive()
 {
     guarded(m_dialogs, [this] {

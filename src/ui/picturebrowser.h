@@ -36,6 +36,8 @@ public:
     void startIn(const QString& folder);
     // The picked file, or empty.
     QString chosenFile() const;
+    // The folder shown.
+    QString folder() const;
 
 public slots:
     void openChosenDrive();

@@ -141,3 +141,13 @@ std::optional<QString> QtDialogs::saveFile(const QString& caption, const QString
     return runFileDialog(dialog, {QStringLiteral("Папка:"), QStringLiteral("Имя файла:"),
                                   QStringLiteral("Тип файла:"), QStringLiteral("Сохранить")});
 }
+
+std::optional<QString> QtDialogs::openFile(const QString& caption, const QString& start,
+                                           const QString& filter)
+{
+    QFileDialog dialog(QApplication::activeWindow(), caption, start, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    return runFileDialog(dialog, {QStringLiteral("Папка:"), QStringLiteral("Имя файла:"),
+                                  QStringLiteral("Тип файла:"), QStringLiteral("Открыть")});
+}

@@ -16,6 +16,8 @@ public:
     std::optional<QString> chooseFolder(const QString& caption, const QString& start) override;
     std::optional<QString> saveFile(const QString& caption, const QString& proposedPath,
                                     const QString& filter) override;
+    std::optional<QString> openFile(const QString& caption, const QString& start,
+                                    const QString& filter) override;
 };
 
 // The caption of the program's boxes, taken from the executable's name.

@@ -4,6 +4,7 @@
 #include "core/generatedquiz.h"
 #include "core/idialogs.h"
 #include "core/quirvelerror.h"
+#include "jpeg/jpegdecoder.h"
 #include "ui/inputhold.h"
 #include "ui/slotpanel.h"
 #include "ui/slotstrip.h"
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 
 #include <exception>
+#include <memory>
 #include <utility>
 
 namespace
@@ -21,15 +23,21 @@ namespace
 
 const QString EmptySlotsText =
     QStringLiteral("Картинки нет или она не читается, ячейки остались пустыми: %1");
+const QString PictureFileCaption = QStringLiteral("Картинка из файла");
+// Upper-case names too: the dialog matches names case-sensitively here.
+const QString PictureFileFilter = QStringLiteral(
+    "Картинки (*.jpg *.jpeg *.jpe *.jfif *.png *.gif *.bmp *.webp *.tif *.tiff *.heic *.heif "
+    "*.avif *.JPG *.JPEG *.JPE *.JFIF *.PNG *.GIF *.BMP *.WEBP *.TIF *.TIFF *.HEIC *.HEIF *.AVIF);;"
+    "Все файлы (*)");
 const QString GoneDraftPicturesText = QStringLiteral(
     "Этих картинок нет, они не читаются или изменились, их ячейки остались пустыми:");
 
 } // namespace
 
 QuizEditor::QuizEditor(IDialogs& dialogs, QLineEdit* titleEdit, SlotStrip* slotStrip,
-                       SlotPanel* slotPanel, QObject* parent)
+                       SlotPanel* slotPanel, const QString& convertedFolder, QObject* parent)
     : QObject(parent), m_dialogs(dialogs), m_titleEdit(titleEdit), m_slotStrip(slotStrip),
-      m_slotPanel(slotPanel)
+      m_slotPanel(slotPanel), m_converted(convertedFolder)
 {
     connect(m_slotStrip, &SlotStrip::thumbnailClicked, this,
             InputHold::unlessHeld(m_titleEdit->window(), this, &QuizEditor::chooseSlot));
@@ -84,6 +92,7 @@ void QuizEditor::clear()
 {
     m_setup.reset();
     m_keptPictures.forgetAll();
+    m_history.clear();
     m_slotStrip->showPlaceholders();
     m_slotPanel->clearPreview();
     m_slotStrip->frameSlot(1);
@@ -103,6 +112,7 @@ QList<int> QuizEditor::load(const QuizDraft& draft)
     m_setup.firstGeneration = draft.asksFolderName;
     m_setup.currentSlot = draft.currentSlot;
     m_keptPictures.forgetAll();
+    m_history.clear();
     m_slotStrip->showPlaceholders();
     m_slotPanel->clearPreview();
     QList<int> emptySlots;
@@ -186,20 +196,96 @@ void QuizEditor::dropPictures(const QStringList& paths, int first)
 {
     int next = first ? first : m_setup.currentSlot;
     int lastFilled = 0;
+    auto step = std::make_unique<QUndoCommand>(QStringLiteral("Картинки"));
     for (const QString& path : paths) {
         if (next > SlotCount)
             break;
         const int k = next++;
         chooseSlot(k);
         guarded(m_dialogs, [&] {
-            takeFile(path);
+            m_setup.currentFile = path;
+            takeJpeg(convertedFile(k, path), step.get());
             lastFilled = k;
         });
     }
+    if (step->childCount() > 0)
+        m_history.push(step.release());
     emit changed();
     if (lastFilled != 0 && lastFilled != m_setup.currentSlot)
         chooseSlot(lastFilled);
     namePartialPictures();
+}
+
+void QuizEditor::dropPictureData(const QByteArray& data, int first)
+{
+    if (first)
+        chooseSlot(first);
+    guarded(m_dialogs, [&] {
+        QString path;
+        try {
+            path = m_converted.fileForData(data);
+        } catch (const QuirvelError& e) {
+            throw QuirvelError(namedPictureFailure(m_setup.currentSlot,
+                                                   QStringLiteral("из буфера обмена"), e.text()));
+        }
+        takeJpeg(path);
+    });
+    emit changed();
+    namePartialPictures();
+}
+
+void QuizEditor::openPictureFile(const QString& folder)
+{
+    const std::optional<QString> path =
+        m_dialogs.openFile(PictureFileCaption, folder, PictureFileFilter);
+    if (path)
+        dropPictures({*path}, 0);
+}
+
+QString QuizEditor::convertedFile(int k, const QString& path) const
+{
+    try {
+        return m_converted.fileFor(path);
+    } catch (const QuirvelError& e) {
+        throw QuirvelError(namedPictureFailure(k, QFileInfo(path).fileName(), e.text()));
+    }
+}
+
+void QuizEditor::putPicture(int k, const SlotPictureCommand::Picture& picture)
+{
+    chooseSlot(k);
+    guarded(m_dialogs, [&] {
+        if (picture.chosen) {
+            const KeptPictures::Copies& copies = m_keptPictures.take(k, picture.path);
+            m_slotPanel->setPreview(copies.preview);
+            m_slotStrip->paintPicture(k, copies.thumbnail);
+        } else {
+            m_keptPictures.forget(k);
+            m_slotPanel->clearPreview();
+            m_slotStrip->paintPicture(k, SlotStrip::placeholder());
+        }
+        m_setup.slot(k).picturePath = picture.path;
+        m_setup.slot(k).chosen = picture.chosen;
+    });
+    emit changed();
+    namePartialPictures();
+}
+
+QSet<QString> QuizEditor::picturesInUse() const
+{
+    QSet<QString> paths;
+    for (int k = 1; k <= SlotCount; ++k)
+        paths << m_setup.slot(k).picturePath;
+    for (int i = 0; i < m_history.count(); ++i) {
+        const QUndoCommand* step = m_history.command(i);
+        for (int c = -1; c < step->childCount(); ++c)
+            if (const auto* change =
+                    dynamic_cast<const SlotPictureCommand*>(c < 0 ? step : step->child(c)))
+                for (const QString& path : change->paths())
+                    paths << path;
+    }
+    paths.remove(QString());
+    return paths;
 }
 
 void QuizEditor::namePartialPictures()
@@ -252,11 +338,26 @@ void QuizEditor::takeFile(const QString& path)
     if (!QuizSetup::takesPictureFile(path))
         return;
 
+    takeJpeg(path);
+}
+
+void QuizEditor::takeJpeg(const QString& path, QUndoCommand* step)
+{
+    const int k = m_setup.currentSlot;
+    const SlotPictureCommand::Picture before{m_setup.current().picturePath,
+                                             m_setup.current().chosen};
     // If the decode fails, the slot keeps everything.
-    const KeptPictures::Copies& copies = m_keptPictures.take(m_setup.currentSlot, path);
+    const KeptPictures::Copies& copies = m_keptPictures.take(k, path);
     m_slotPanel->setPreview(copies.preview);
-    m_slotStrip->paintPicture(m_setup.currentSlot, copies.thumbnail);
-    m_setup.setPicture(m_setup.currentFile);
+    m_slotStrip->paintPicture(k, copies.thumbnail);
+    m_setup.setPicture(path);
+    const SlotPictureCommand::Picture after{path, true};
+    if (before == after)
+        return;
+    if (step)
+        new SlotPictureCommand(this, k, before, after, step);
+    else
+        m_history.push(new SlotPictureCommand(this, k, before, after));
 }
 
 void QuizEditor::setTitle(const QString& text)

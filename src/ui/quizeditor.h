@@ -3,11 +3,15 @@
 
 #include "core/quizdraft.h"
 #include "core/quizsetup.h"
+#include "jpeg/convertedpictures.h"
 #include "ui/keptpictures.h"
+#include "ui/slotpicturecommand.h"
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QStringList>
+#include <QUndoStack>
 
 class IDialogs;
 class QLineEdit;
@@ -17,15 +21,17 @@ struct GeneratedQuiz;
 
 // The quiz being edited and its display: the one QuizSetup, each slot's kept picture copies, and
 // the title field, slot strip and slot panel that show them. Whatever the user or a loader
-// changes is announced by changed(), which the window's unsaved-work tracking follows.
+// changes is announced by changed(), which the window's unsaved-work tracking follows. What
+// happens to the slots' pictures is kept in an undo history, emptied by New and every load.
 class QuizEditor : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int SlotCount = QuizSetup::SlotCount;
 
+    // Pictures of other kinds are converted into convertedFolder.
     QuizEditor(IDialogs& dialogs, QLineEdit* titleEdit, SlotStrip* slotStrip, SlotPanel* slotPanel,
-               QObject* parent = nullptr);
+               const QString& convertedFolder, QObject* parent = nullptr);
 
     QuizSetup& setup() { return m_setup; }
     const QuizSetup& setup() const { return m_setup; }
@@ -53,9 +59,20 @@ public:
     // Names, once the window has settled, the pictures the last restore or reopen left out and
     // those shown only in part.
     void nameProblems();
-    // Dropped pictures go into slot first and the following ones, as if each slot had been
-    // clicked and the file picked; first 0 means the current slot.
+    // Dropped, pasted or opened pictures go into slot first and the following ones, as if each
+    // slot had been clicked and the file picked, whatever their names; a picture of another kind
+    // is converted into a JPEG first. first 0 means the current slot. One undo step.
     void dropPictures(const QStringList& paths, int first);
+    // A picture's bytes (pasted, or dragged from a browser) into slot first (0: the current one).
+    void dropPictureData(const QByteArray& data, int first);
+    // Asks for a picture file of any supported kind, starting in folder, for the current slot.
+    void openPictureFile(const QString& folder);
+    // Puts picture back into slot k, which becomes current: undo and redo.
+    void putPicture(int k, const SlotPictureCommand::Picture& picture);
+    QUndoStack* history() { return &m_history; }
+    const ConvertedPictures& converted() const { return m_converted; }
+    // The picture files the slots and the undo history name.
+    QSet<QString> picturesInUse() const;
     // Names, in one box, the pictures taken since the last call that decoded only in part: shown
     // grey below a cut, they would otherwise pass for whole ones.
     void namePartialPictures();
@@ -79,6 +96,11 @@ private:
     bool putBackWhileHeld();
     void switchSlot(int k);
     void takeFile(const QString& path);
+    // Shows the JPEG at path in the current slot and records the change in step, or as a step
+    // of its own.
+    void takeJpeg(const QString& path, QUndoCommand* step = nullptr);
+    // The JPEG slot k takes for path: a failure is named with the slot and the file.
+    QString convertedFile(int k, const QString& path) const;
 
     IDialogs& m_dialogs;
     QString m_problems;
@@ -89,4 +111,6 @@ private:
     SlotPanel* m_slotPanel;
     QuizSetup m_setup;
     KeptPictures m_keptPictures;
+    ConvertedPictures m_converted;
+    QUndoStack m_history;
 };

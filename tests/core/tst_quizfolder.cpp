@@ -8,6 +8,7 @@
 #include "testfiles.h"
 
 #include <QLockFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -236,6 +237,50 @@ private slots:
         QCOMPARE(readBytes(quizPath("old/7.jpg")), QByteArray("kept"));
         for (const QString& where : sources) // sources elsewhere are read, never moved
             QVERIFY(where.startsWith("quiz/") || readBytes(pathOf(where)) == bytesOf(where));
+    }
+
+    // No place a photo was taken leaves with the quiz folder (the Exif GPS zeroed in place, an XMP
+    // packet holding GPS dropped); the picture data, orientation, maker and model stay, and a
+    // photo without GPS is copied byte for byte.
+    void locationLeftOut_data()
+    {
+        QTest::addColumn<QStringList>("tags"); // exiftool's assignments
+        const QStringList exif = {"-GPSLatitude=55.75", "-GPSLatitudeRef=N", "-GPSLongitude=37.61",
+                                  "-GPSLongitudeRef=E"};
+        const QStringList xmp = {"-XMP-exif:GPSLatitude=55.75 N", "-XMP-exif:GPSLongitude=37.61 E"};
+        QTest::newRow("GPS in Exif") << exif;
+        QTest::newRow("GPS in XMP") << xmp;
+        QTest::newRow("GPS in both") << exif + xmp;
+        QTest::newRow("no GPS") << QStringList();
+    }
+    void locationLeftOut()
+    {
+        QFETCH(QStringList, tags);
+        const QString photo = pathOf("a/photo.jpg");
+        QVERIFY(QDir().mkpath(pathOf("a")) && QFile::copy(QUIRVEL_SAMPLES_DIR "/sun.jpg", photo));
+        const auto exiftool = [](const QStringList& arguments) {
+            QProcess tool;
+            tool.start("exiftool", arguments);
+            return tool.waitForFinished(30000) && tool.exitCode() == 0
+                       ? QString::fromUtf8(tool.readAllStandardOutput())
+                       : QString("<failed>");
+        };
+        QCOMPARE(exiftool(QStringList{"-q", "-overwrite_original", "-Orientation#=6", "-Make=Phone",
+                                      "-Model=X1", "-XMP-dc:Title=Заяц"} +
+                          tags + QStringList{photo}),
+                 "");
+        choose({"a/photo.jpg", "b/2.jpg", "b/3.jpg", "b/4.jpg", "b/5.jpg", "b/6.jpg"});
+        RecordingShell shell;
+        ScriptedDialogs dialogs;
+        QVERIFY(writeQuizPage(setup, order, shell, dialogs));
+        const QByteArray source = readBytes(photo), copy = readBytes(quizPath("1.jpg"));
+        QCOMPARE(copy == source, tags.isEmpty());
+        QCOMPARE(copy.mid(copy.indexOf("\xFF\xDA")), source.mid(source.indexOf("\xFF\xDA")));
+        const QString left = exiftool({"-a", "-G1", "-n", "-s", quizPath("1.jpg")});
+        QVERIFY2(!left.contains("GPS") && left.contains(QRegularExpression("Orientation *: 6\n")) &&
+                     left.contains(QRegularExpression("Make *: Phone\n")) &&
+                     left.contains(QRegularExpression("Model *: X1\n")),
+                 qPrintable(left));
     }
 
     void renameAndRemove()

@@ -197,7 +197,7 @@ void TestEndToEnd::inputHeldBackWhileGenerating()
     window.setup().selectSlot(1);
     child<QLineEdit>(window, "titleEdit")->setText(QStringLiteral("held"));
     dialogs.inputAnswers.enqueue(QStringLiteral("held"));
-    QApplication::setActiveWindow(&window);
+    window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
 
     // Typing, the New button and the close box, all in the middle of the progress display.

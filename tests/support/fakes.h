@@ -17,7 +17,7 @@ class ScriptedDialogs : public IDialogs
 public:
     // Every call is logged as "Message: text", "Confirm: text", "YesNo: caption|text",
     // "Input: caption|prompt|preset", "Error: text", "ChooseFolder: caption|start",
-    // "SaveFile: caption|proposedPath|filter".
+    // "SaveFile: caption|proposedPath|filter", "OpenFile: caption|start|filter".
     QStringList log;
     QQueue<bool> confirmAnswers;  // empty queue: Cancel
     QQueue<bool> yesNoAnswers;    // empty queue: No
@@ -26,6 +26,7 @@ public:
     static inline const QString KeepPreset = QStringLiteral("<OK on the preset>");
     QQueue<QString> folderAnswers; // empty queue: Cancel
     QQueue<QString> saveAnswers;   // empty queue: Cancel
+    QQueue<QString> openAnswers;   // empty queue: Cancel
 
     void message(const QString& text) override { log << QStringLiteral("Message: ") + text; }
     bool confirm(const QString& text) override
@@ -65,6 +66,16 @@ public:
         if (saveAnswers.isEmpty())
             return std::nullopt;
         return saveAnswers.dequeue();
+    }
+
+    std::optional<QString> openFile(const QString& caption, const QString& start,
+                                    const QString& filter) override
+    {
+        log << QStringLiteral("OpenFile: ") + caption + QLatin1Char('|') + start +
+                   QLatin1Char('|') + filter;
+        if (openAnswers.isEmpty())
+            return std::nullopt;
+        return openAnswers.dequeue();
     }
 
     QStringList messages() const { return filtered(QStringLiteral("Message: ")); }

@@ -75,6 +75,10 @@ public:
     {
         return std::nullopt;
     }
+    std::optional<QString> openFile(const QString&, const QString&, const QString&) override
+    {
+        return std::nullopt;
+    }
 };
 
 class CopyingShell : public IShell

@@ -474,7 +474,7 @@ void TestMainWindow::accessibleNames()
 void TestMainWindow::keyboardReach()
 {
     MainWindow& window = *m_window;
-    QApplication::setActiveWindow(&window);
+    window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     auto* button2 = child<QPushButton>(window, "slotButton2");
     button2->setFocus();
@@ -555,7 +555,7 @@ void TestMainWindow::focusVisible()
 {
     QFETCH(QString, name);
     MainWindow& window = *m_window;
-    QApplication::setActiveWindow(&window);
+    window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     window.setAttribute(Qt::WA_KeyboardFocusChange);
     QWidget* stop = child<QWidget>(window, name);

@@ -105,7 +105,7 @@ void TestPictureBrowser::rereadKey()
 {
     MainWindow& window = *m_window;
     auto* list = child<FileListBox>(window, "fileList");
-    QApplication::setActiveWindow(&window);
+    window.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     choose("a.jpg");
     const int listed = list->count();

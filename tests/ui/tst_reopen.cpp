@@ -71,14 +71,15 @@ private slots:
         QTest::addColumn<int>("current");
         QTest::addColumn<QString>("skipped"); // the message; bad.jpg is a failed choice
         QTest::addColumn<bool>("shift");      // the file manager offers a move first
-        // The same sentence as a picked ".Jpg" gets.
-        const QString skip = "Берутся только картинки с расширением .jpg или .JPG. Не взяты:\n";
+        // Any name is taken; a folder is not.
+        const QString skip = "Папки и адреса из сети не берутся (картинку из браузера сначала "
+                             "сохраните на диск). Не взяты:\n";
         // clang-format off
         QTest::newRow("one on the answer field")
             << "answerEdit" << "p2.JPG" << "- p2.JPG - - - -" << 2 << "" << false;
         QTest::newRow("several, from slot 3 to the last") << "thumbnail3"
-            << "p1.jpg notes.txt dir.jpg p2.JPG bad.jpg p3.jpg p4.jpg p5.Jpg"
-            << "- - p1.jpg p2.JPG - p3.jpg" << 6 << skip + "notes.txt\ndir.jpg\np5.Jpg" << false;
+            << "p1.jpg dir.jpg p2.JPG bad.jpg p3.jpg p4.jpg p5.Jpg"
+            << "- - p1.jpg p2.JPG - p3.jpg" << 6 << skip + "dir.jpg" << false;
         QTest::newRow("several on the window, last one undecodable")
             << "window" << "p1.jpg bad.jpg" << "- p1.jpg - - - -" << 2 << "" << false;
         QTest::newRow("one with Shift held, still a copy")
@@ -269,7 +270,7 @@ private slots:
         else
             child<QLineEdit>(*window, composed)->setText(" ");
         const QImage before = shown(*window, 3);
-        QApplication::setActiveWindow(window.get());
+        window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
         m_fakes.dialogs.log.clear();
         if (answer >= 0)

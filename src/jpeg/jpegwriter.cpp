@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "export/jpegwriter.h"
+#include "jpeg/jpegwriter.h"
 
 #include "core/quirvelerror.h"
+
+#include <QSysInfo>
 
 #include <csetjmp>
 #include <cstdio>
@@ -26,7 +28,7 @@ struct Encoder {
 
 void ignoreMessage(j_common_ptr, int) {}
 
-bool compress(Encoder& e, const QImage& image, int quality, const QByteArray& icc,
+bool compress(Encoder& e, const QImage& image, int quality, const QByteArray& icc, bool optimize,
               unsigned char** out, unsigned long* size)
 {
     if (setjmp(e.escape))
@@ -34,10 +36,15 @@ bool compress(Encoder& e, const QImage& image, int quality, const QByteArray& ic
     jpeg_create_compress(&e.cinfo);
     jpeg_mem_dest(&e.cinfo, out, size);
     const bool grey = image.format() == QImage::Format_Grayscale8;
+    // RGB32 is read as it lies in memory, without a conversion pass.
+    const bool rgb32 = image.format() == QImage::Format_RGB32;
     e.cinfo.image_width = JDIMENSION(image.width());
     e.cinfo.image_height = JDIMENSION(image.height());
-    e.cinfo.input_components = grey ? 1 : 3;
-    e.cinfo.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
+    e.cinfo.input_components = grey ? 1 : rgb32 ? 4 : 3;
+    e.cinfo.in_color_space =
+        grey    ? JCS_GRAYSCALE
+        : rgb32 ? (QSysInfo::ByteOrder == QSysInfo::LittleEndian ? JCS_EXT_BGRX : JCS_EXT_XRGB)
+                : JCS_RGB;
     jpeg_set_defaults(&e.cinfo);
     jpeg_set_quality(&e.cinfo, quality, TRUE);
     if (!grey) {
@@ -48,7 +55,7 @@ bool compress(Encoder& e, const QImage& image, int quality, const QByteArray& ic
     }
     e.cinfo.write_JFIF_header = TRUE;
     e.cinfo.write_Adobe_marker = FALSE;
-    e.cinfo.optimize_coding = TRUE;
+    e.cinfo.optimize_coding = optimize ? TRUE : FALSE;
     jpeg_start_compress(&e.cinfo, TRUE);
     if (!icc.isEmpty())
         jpeg_write_icc_profile(&e.cinfo, reinterpret_cast<const JOCTET*>(icc.constData()),
@@ -63,19 +70,21 @@ bool compress(Encoder& e, const QImage& image, int quality, const QByteArray& ic
 
 } // namespace
 
-QByteArray writeJpeg(const QImage& source, int quality, const QByteArray& iccProfile)
+QByteArray writeJpeg(const QImage& source, int quality, const QByteArray& iccProfile,
+                     bool optimizeCoding)
 {
-    const QImage image =
-        source.format() == QImage::Format_Grayscale8 || source.format() == QImage::Format_RGB888
-            ? source
-            : source.convertToFormat(QImage::Format_RGB888);
+    const QImage image = source.format() == QImage::Format_Grayscale8 ||
+                                 source.format() == QImage::Format_RGB888 ||
+                                 source.format() == QImage::Format_RGB32
+                             ? source
+                             : source.convertToFormat(QImage::Format_RGB888);
     Encoder e;
     e.cinfo.err = jpeg_std_error(&e.jerr);
     e.jerr.error_exit = errorExit;
     e.jerr.emit_message = ignoreMessage;
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
-    const bool done = compress(e, image, quality, iccProfile, &buffer, &size);
+    const bool done = compress(e, image, quality, iccProfile, optimizeCoding, &buffer, &size);
     jpeg_destroy_compress(&e.cinfo);
     QByteArray bytes =
         done ? QByteArray(reinterpret_cast<const char*>(buffer), qsizetype(size)) : QByteArray();
