@@ -17,6 +17,7 @@ packages=(
     xdotool imagemagick openbox x11-utils xclip
     fp-utils    # chmcmd, for resources/help/make-help.sh
     qt6-httpserver-dev qt6-websockets-dev libqrencode-dev    # the classroom server and its QR code
+    libicu-dev          # look-alike pupil names (the ICU that Qt links too)
     zbar-tools          # zbarimg reads the QR code back in the tests
     wrk nginx           # bench/: the classroom server against nginx
     python3-pyatspi at-spi2-core dbus-daemon    # the window read through the accessibility bus

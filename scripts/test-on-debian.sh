@@ -31,10 +31,17 @@ if [ -z "$mirror" ]; then
 fi
 [ -n "$mirror" ] || { echo "test-on-debian.sh: no Debian mirror in apt's sources" >&2; exit 1; }
 
-# Every mount under the chroot, deepest first: the ones made here and the network namespaces the
-# tests add under /run/netns.
+# One run at a time: another one's ending would take the mounts away from under this one.
+exec 9>"$chroot_dir.lock"
+flock -n 9 || { echo "test-on-debian.sh: another run is using $chroot_dir" >&2; exit 1; }
+
+# Whatever still runs inside (a stopped run's tests), then every mount under the chroot, deepest
+# first: the ones made here and the network namespaces the tests add under /run/netns.
 unmount_all() {
-    local targets
+    local targets pid
+    for pid in $(ls /proc | grep -E '^[0-9]+$'); do
+        [ "$(readlink "/proc/$pid/root" 2>/dev/null)" = "$chroot_dir" ] && kill -9 "$pid" 2>/dev/null
+    done
     targets=$(findmnt -R -n -l -o TARGET "$chroot_dir" 2>/dev/null | grep -v -x "$chroot_dir" |
         sort -r) || true
     for target in $targets; do umount -l "$target" 2>/dev/null || true; done
@@ -86,9 +93,11 @@ for name in NODE_EXTRA_CA_CERTS SSL_CERT_FILE SSL_CERT_DIR CI; do
     [ -n "${!name:-}" ] && ca_env+=("$name=${!name}")
 done
 status=0
+# In the background and waited for, so that a signal reaches the trap at once.
 chroot "$chroot_dir" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb "${ca_env[@]}" \
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    bash -c 'cd /root/quirvel && bash scripts/test.sh && bash scripts/package.sh' || status=$?
+    bash -c 'cd /root/quirvel && bash scripts/test.sh && bash scripts/package.sh' &
+wait $! || status=$?
 echo
 if [ "$status" -eq 0 ]; then
     echo "test-on-debian.sh: Debian $release ($suite) passed: every test and a lintian-clean package."

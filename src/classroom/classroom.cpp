@@ -7,6 +7,7 @@
 #include "export/exportedquiz.h"
 #include "export/exportfile.h"
 
+#include <QCoreApplication>
 #include <QRandomGenerator>
 
 QString newClassroomCode()
@@ -50,9 +51,11 @@ void Classroom::start(const Options& options, const QString& journalPath,
     if (const std::error_code error = m_journal->open()) {
         m_journalProblem = journalFailure(journalPath, error);
         m_journal.reset();
+    } else {
+        m_journal->setBeforeSync(m_beforeSync);
     }
     m_code = newClassroomCode();
-    auto* server = new ClassroomServer(*m_quiz, m_code, options.limits, m_journal.get());
+    auto* server = new ClassroomServer(*m_quiz, m_code, options.limits, m_journal.get(), earlier);
     QAbstractSocket::SocketError error{};
     if (!server->listenOn(options.address, options.port, error)) {
         delete server;
@@ -97,6 +100,8 @@ void Classroom::stop()
     m_thread.quit();
     m_thread.wait();
     m_journal.reset();
+    // The last results the server took before it went, so that a spreadsheet saved now has them.
+    QCoreApplication::sendPostedEvents(this);
 }
 
 QString Classroom::url(const QHostAddress& address) const

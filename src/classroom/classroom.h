@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QThread>
 
+#include <functional>
 #include <memory>
 
 class ExportedQuiz;
@@ -50,6 +51,8 @@ public:
     // The table as a spreadsheet in file, whole or not at all. Throws QuirvelError.
     void saveResults(const QString& file) const;
     const QString& journalPath() const { return m_journalPath; }
+    // For tests, before start(): runs before each sync of the results file, in its writer thread.
+    void setBeforeSync(std::function<void()> hook) { m_beforeSync = std::move(hook); }
     const QString& journalProblem() const { return m_journalProblem; }
 
 signals:
@@ -71,6 +74,7 @@ private:
     ClassroomTable m_table;
     QString m_journalPath;
     QString m_journalProblem;
+    std::function<void()> m_beforeSync;
 };
 
 // 20 lowercase base32 characters: 100 random bits a pupil can still type.

@@ -40,7 +40,8 @@ int run(const CommandLine& line)
     const auto& room = line.classroom;
     Classroom::Options options;
     options.port = quint16(room.port);
-    options.limits = {room.resultsPerPupil, room.resultsPerAddress, room.pupils};
+    options.limits = {room.resultsPerPupil, room.joinsPerAddress, room.pupils,
+                      room.pupilsPerAddress};
     if (!room.address.isEmpty() && !options.address.setAddress(room.address))
         throw QuirvelError(QStringLiteral("Неверный адрес: %1.").arg(room.address));
     const QString supplied =

@@ -3,19 +3,19 @@
 
 #include "classroom/guardedlistener.h"
 #include "classroom/phonepage.h"
+#include "classroom/pupilpost.h"
 #include "classroom/resultsjournal.h"
 #include "export/exportedquiz.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QHttpServerRequest>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QRegularExpression>
-#include <QTcpSocket>
 
 #include <algorithm>
-#include <cmath>
+#include <memory>
 
 namespace
 {
@@ -26,14 +26,13 @@ const QByteArray SecurityHeaders[][2] = {
     {"X-Content-Type-Options", "nosniff"},
     {"Cache-Control", "no-store"},
     {"Content-Security-Policy", "default-src 'none'; frame-ancestors 'none'"},
+    // For browsers that know no frame-ancestors.
     {"X-Frame-Options", "DENY"},
     {"Referrer-Policy", "no-referrer"},
 };
 
 // Headers of a request, however many, are far below this.
 constexpr qint64 MaxHeaders = 8192;
-
-const QByteArray PlainText = "text/plain; charset=utf-8";
 
 // The refusal of a request too big to read: written straight to the socket, since no request
 // object exists for it.
@@ -46,9 +45,9 @@ QByteArray tooBigResponse()
 }
 
 // own replaces the security headers of the same names.
-HttpReply reply(int status, const QByteArray& body, const QByteArray& type,
-                const QByteArray& location,
-                const QList<std::pair<QByteArray, QByteArray>>& own = {})
+HttpReply makeReply(int status, const QByteArray& body, const QByteArray& type,
+                    const QByteArray& location,
+                    const QList<std::pair<QByteArray, QByteArray>>& own = {})
 {
     HttpReply out{status, body, {}};
     for (const auto& header : SecurityHeaders) {
@@ -67,14 +66,38 @@ HttpReply reply(int status, const QByteArray& body, const QByteArray& type,
     return out;
 }
 
-bool exactKeys(const QJsonObject& object, const QStringList& keys)
+const QByteArray Json = "application/json; charset=utf-8";
+
+QByteArray jsonBody(const QJsonObject& object)
 {
-    if (object.size() != keys.size())
-        return false;
-    for (const QString& key : keys)
-        if (!object.contains(key))
-            return false;
-    return true;
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+QByteArray errorBody(const QString& text)
+{
+    return jsonBody({{QStringLiteral("error"), text}});
+}
+
+// The media type without its parameters ("; charset=utf-8").
+bool isJson(const QHttpServerRequest& request)
+{
+    const QByteArray type = request.value("content-type");
+    return type.split(';').constFirst().trimmed().toLower() == "application/json";
+}
+
+// A page of another site posting through the pupil's browser sends its own origin.
+bool sameOrigin(const QHttpServerRequest& request)
+{
+    const QByteArray origin = request.value("origin");
+    return origin.isNull() || origin == "http://" + request.value("host");
+}
+
+QString addressOf(const QHttpServerRequest& request)
+{
+    const QHostAddress address = request.remoteAddress();
+    bool mapped = false;
+    const quint32 v4 = address.toIPv4Address(&mapped);
+    return mapped ? QHostAddress(v4).toString() : address.toString();
 }
 
 qint64 now()
@@ -84,29 +107,27 @@ qint64 now()
 
 } // namespace
 
-int rightAnswers(const QStringList& answers, const AnswerOrder& order)
-{
-    int right = 0;
-    for (int i = 0; i < answers.size() && i < 6; ++i) {
-        // Number() of the page's script: surrounding spaces ignored, empty is 0.
-        const QString text = answers[i].trimmed();
-        bool ok = text.isEmpty();
-        const double value = ok ? 0 : text.toDouble(&ok);
-        if (ok && value == order.entries[size_t(i)])
-            ++right;
-    }
-    return right;
-}
-
 ClassroomServer::ClassroomServer(const ExportedQuiz& quiz, const QString& code,
-                                 const ClassroomLimits& limits, ResultsJournal* journal)
+                                 const ClassroomLimits& limits, ResultsJournal* journal,
+                                 const QList<PupilResult>& earlier)
     : m_prefix(QLatin1Char('/') + code + QLatin1Char('/')), m_order(quiz.contents().order),
-      m_limits(limits), m_journal(journal)
+      m_admission(limits), m_journal(journal)
 {
+    m_admission.continueFrom(earlier);
     // start.htm is not among them: it carries the answer order.
     const PhonePage page(quiz);
     for (const PhonePage::File& file : page.files())
-        m_files.insert(m_prefix + file.name, reply(200, file.body, file.type, {}, file.headers));
+        m_files.insert(m_prefix + file.name,
+                       makeReply(200, file.body, file.type, {}, file.headers));
+}
+
+ClassroomServer::~ClassroomServer()
+{
+    if (!m_journal)
+        return;
+    // Results already synced still reach the table.
+    m_journal->drain();
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 bool ClassroomServer::listenOn(const QHostAddress& address, quint16 port,
@@ -139,7 +160,7 @@ void ClassroomServer::start()
 void ClassroomServer::answer(HttpExchange& exchange, int status, const QByteArray& body,
                              const QByteArray& type, const QByteArray& location)
 {
-    exchange.reply(reply(status, body, type, location));
+    exchange.reply(makeReply(status, body, type, location));
 }
 
 void ClassroomServer::serve(HttpExchange& exchange)
@@ -171,96 +192,83 @@ void ClassroomServer::serve(HttpExchange& exchange)
         answer(exchange, 404);
         return;
     }
-    QByteArray body;
-    const int status = post(what, request, body);
-    answer(exchange, status, body, body.isEmpty() ? QByteArray() : PlainText);
+    post(what, exchange);
 }
 
-bool ClassroomServer::withinRate(QHash<QString, std::deque<qint64>>& log, const QString& key,
-                                 int limit)
+void ClassroomServer::post(const QString& what, HttpExchange& exchange)
 {
-    const qint64 minuteAgo = now() - 60000;
-    if (log.size() > 4096) {
-        for (auto it = log.begin(); it != log.end();)
-            it = it->empty() || it->back() < minuteAgo ? log.erase(it) : std::next(it);
-    }
-    std::deque<qint64>& times = log[key];
-    while (!times.empty() && times.front() < minuteAgo)
-        times.pop_front();
-    if (int(times.size()) >= limit)
-        return false;
-    times.push_back(now());
-    return true;
-}
-
-int ClassroomServer::post(const QString& what, const QHttpServerRequest& request, QByteArray& reply)
-{
-    static const QString TooOften =
-        QStringLiteral("Слишком много отправок. Подожди минуту и проверь ещё раз.");
-    if (!withinRate(m_byAddress, request.remoteAddress().toString(), m_limits.resultsPerAddress)) {
-        reply = TooOften.toUtf8();
-        return 429;
-    }
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(request.body(), &error);
-    const QJsonObject object = document.object();
+    const QHttpServerRequest& request = exchange.request();
+    const auto refuse = [&](int status, const QString& text) {
+        answer(exchange, status, errorBody(text), Json);
+    };
+    if (!isJson(request))
+        return refuse(415, QStringLiteral("Неверный запрос."));
+    if (!sameOrigin(request))
+        return refuse(403, QStringLiteral("Запрос пришёл не со страницы урока."));
     const bool isResult = what == QStringLiteral("result");
-    const QStringList keys = isResult
-                                 ? QStringList{QStringLiteral("id"), QStringLiteral("name"),
-                                               QStringLiteral("right"), QStringLiteral("answers")}
-                                 : QStringList{QStringLiteral("id"), QStringLiteral("name")};
-    static const QRegularExpression idPattern(QStringLiteral("^[0-9a-f]{32}$"));
-    const QString id = object.value(QStringLiteral("id")).toString();
-    const QString name = cleanPupilName(object.value(QStringLiteral("name")).toString());
-    const QJsonValue right = object.value(QStringLiteral("right"));
-    const QJsonArray answers = object.value(QStringLiteral("answers")).toArray();
-    bool wellFormed = error.error == QJsonParseError::NoError && document.isObject() &&
-                      exactKeys(object, keys) && idPattern.match(id).hasMatch() && !name.isEmpty();
-    QStringList cells;
-    if (wellFormed && isResult) {
-        wellFormed = right.isDouble() && right.toDouble() == std::floor(right.toDouble()) &&
-                     right.toDouble() >= 0 && right.toDouble() <= 6 && answers.size() == 6;
-        for (const QJsonValue& cell : answers) {
-            wellFormed = wellFormed && cell.isString() && cell.toString().size() <= 16;
-            cells << cell.toString();
-        }
+    const auto post = PupilPost::parse(isResult ? PupilPost::Kind::Result : PupilPost::Kind::Join,
+                                       request.body());
+    if (!post)
+        return refuse(400, QStringLiteral("Неверный запрос."));
+    const QString address = addressOf(request);
+    const ClassroomAdmission::Decision decision = isResult
+                                                      ? m_admission.result(address, *post, now())
+                                                      : m_admission.join(address, *post, now());
+    if (decision.status != 200)
+        return refuse(decision.status, decision.error);
+    if (!isResult) {
+        const QString shown = PupilNames::shown(decision.name, decision.number, false);
+        emit pupilJoined(decision.id, shown);
+        answer(exchange, 200,
+               jsonBody({{QStringLiteral("token"), QString::fromLatin1(decision.token)},
+                         {QStringLiteral("pupil"), decision.pupil},
+                         {QStringLiteral("name"), shown}}),
+               Json);
+        return;
     }
-    if (!wellFormed) {
-        reply = QStringLiteral("Неверный запрос.").toUtf8();
-        return 400;
-    }
-    if (!m_pupils.contains(id)) {
-        if (m_pupils.size() >= m_limits.pupils) {
-            reply = QStringLiteral("Класс уже полон: в нём %1 учеников. Скажи об этом учителю.")
-                        .arg(m_limits.pupils)
-                        .toUtf8();
-            return 403;
-        }
-        m_pupils.insert(id, name);
-        emit pupilJoined(id, name);
-    } else if (m_pupils.value(id) != name) {
-        m_pupils[id] = name;
-        emit pupilJoined(id, name);
-    }
-    if (!isResult)
-        return 200;
-    if (!withinRate(m_byPupil, id, m_limits.resultsPerPupil)) {
-        reply = TooOften.toUtf8();
-        return 429;
-    }
+    const PupilPost::Answers& answers = decision.repeated ? decision.answers : post->answers;
+    const std::array<bool, 6> marks = markAnswers(answers, m_order);
     PupilResult result;
-    result.id = id;
-    result.name = name;
-    // What the page counted is not trusted: a forged count would go into the table.
-    result.right = rightAnswers(cells, m_order);
-    result.answers = cells;
+    result.id = decision.id;
+    result.name = decision.name;
+    result.number = decision.number;
+    result.seq = post->seq;
+    // Counted here: what a page would count is not trusted.
+    result.right = int(std::count(marks.begin(), marks.end(), true));
+    for (const int answer : answers)
+        result.answers << (answer ? QString::number(answer) : QString());
     result.time = QDateTime::currentDateTime();
-    if (m_journal && !m_journalFailed) {
-        if (const std::error_code failure = m_journal->append(result.jsonLine())) {
+    QJsonArray markArray;
+    for (const bool mark : marks)
+        markArray << mark;
+    const QByteArray reply = jsonBody({{QStringLiteral("marks"), markArray},
+                                       {QStringLiteral("right"), result.right},
+                                       {QStringLiteral("seq"), post->seq}});
+    record(exchange, result, reply, decision.repeated);
+}
+
+void ClassroomServer::record(HttpExchange& exchange, const PupilResult& result,
+                             const QByteArray& reply, bool repeated)
+{
+    // Shared, since the journal's callbacks are copied; sent (and so emptied) in this thread only.
+    auto later = std::make_shared<PendingReply>(exchange.defer());
+    auto finish = [this, later, result, reply, repeated](std::error_code error) {
+        if (error && !m_journalFailed) {
             m_journalFailed = true;
-            emit journalFailed(failure);
+            emit journalFailed(error);
         }
-    }
-    emit resultTaken(result);
-    return 200;
+        if (!repeated)
+            emit resultTaken(result);
+        later->send(makeReply(200, reply, Json, {}));
+    };
+    if (!m_journal || m_journalFailed)
+        return finish({});
+    auto synced = [this, finish](std::error_code error) {
+        QMetaObject::invokeMethod(
+            this, [finish, error] { finish(error); }, Qt::QueuedConnection);
+    };
+    if (repeated)
+        m_journal->whenSynced(synced);
+    else
+        m_journal->append(result.jsonLine(), synced);
 }

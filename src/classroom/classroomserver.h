@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "classroom/classroomadmission.h"
 #include "classroom/httpendpoint.h"
 #include "classroom/phonepage.h"
 #include "classroom/pupilresult.h"
@@ -9,9 +10,7 @@
 #include <QAbstractSocket>
 #include <QHash>
 #include <QHostAddress>
-#include <QSet>
 
-#include <deque>
 #include <system_error>
 
 class ExportedQuiz;
@@ -19,16 +18,10 @@ class GuardedListener;
 class QHttpServerRequest;
 class ResultsJournal;
 
-// How much a class may send, per minute and in all.
-struct ClassroomLimits {
-    int resultsPerPupil = 20;
-    int resultsPerAddress = 60;
-    int pupils = 200;
-};
-
 // The HTTP side of a class. It serves the pupils' page from memory under /<code>/ (PhonePage's
-// files), takes "join" and "result" posts, and answers everything else with 404. It lives in a
-// thread of its own.
+// files), takes "join" and "result" posts, and answers everything else with 404. A post is
+// parsed (PupilPost), admitted (ClassroomAdmission) and recorded; a result is answered once the
+// journal has synced it, while the server goes on serving. It lives in a thread of its own.
 class ClassroomServer : public QObject
 {
     Q_OBJECT
@@ -37,7 +30,9 @@ public:
     static constexpr qint64 MaxBody = 4096;
 
     ClassroomServer(const ExportedQuiz& quiz, const QString& code, const ClassroomLimits& limits,
-                    ResultsJournal* journal);
+                    ResultsJournal* journal, const QList<PupilResult>& earlier = {});
+    // Waits for the results still being written, whose answers need this object.
+    ~ClassroomServer() override;
     // Listens on address:port (0: any free one); false with the socket's error when it cannot.
     bool listenOn(const QHostAddress& address, quint16 port, QAbstractSocket::SocketError& error);
     quint16 port() const;
@@ -46,6 +41,7 @@ public:
 
 signals:
     void pupilJoined(const QString& id, const QString& name);
+    // A result on the disk (or kept in memory only, after journalFailed).
     void resultTaken(const PupilResult& result);
     // The results file failed; results go on in memory.
     void journalFailed(std::error_code error);
@@ -54,24 +50,18 @@ private:
     void serve(HttpExchange& exchange);
     void answer(HttpExchange& exchange, int status, const QByteArray& body = {},
                 const QByteArray& type = {}, const QByteArray& location = {});
-    int post(const QString& what, const QHttpServerRequest& request, QByteArray& reply);
-    bool withinRate(QHash<QString, std::deque<qint64>>& log, const QString& key, int limit);
+    void post(const QString& what, HttpExchange& exchange);
+    // Journals the result (not again when repeated) and answers reply once it is on the disk.
+    void record(HttpExchange& exchange, const PupilResult& result, const QByteArray& reply,
+                bool repeated);
 
     QString m_prefix;
     // Each file's whole reply, made once.
     QHash<QString, HttpReply> m_files;
     AnswerOrder m_order;
-    ClassroomLimits m_limits;
+    ClassroomAdmission m_admission;
     ResultsJournal* m_journal;
     bool m_journalFailed = false;
     GuardedListener* m_listener = nullptr;
     HttpEndpoint* m_endpoint = nullptr;
-    QHash<QString, QString> m_pupils; // id -> name
-    QHash<QString, std::deque<qint64>> m_byPupil;
-    QHash<QString, std::deque<qint64>> m_byAddress;
 };
-
-// The count of right answers in answers (the six cells' texts as the page holds them), by the
-// page's own rule: a cell is right when its text, read as a number, is the picture the order puts
-// there.
-int rightAnswers(const QStringList& answers, const AnswerOrder& order);

@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 
 QByteArray PupilResult::jsonLine() const
 {
@@ -11,8 +12,10 @@ QByteArray PupilResult::jsonLine() const
         {QStringLiteral("time"), time.toString(Qt::ISODate)},
         {QStringLiteral("id"), id},
         {QStringLiteral("name"), name},
+        {QStringLiteral("number"), number},
         {QStringLiteral("right"), right},
         {QStringLiteral("answers"), QJsonArray::fromStringList(answers)},
+        {QStringLiteral("seq"), seq},
     };
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
 }
@@ -29,6 +32,8 @@ std::optional<PupilResult> PupilResult::fromJsonLine(const QByteArray& line)
         QDateTime::fromString(object.value(QStringLiteral("time")).toString(), Qt::ISODate);
     result.id = object.value(QStringLiteral("id")).toString();
     result.name = object.value(QStringLiteral("name")).toString();
+    result.number = object.value(QStringLiteral("number")).toInt(0);
+    result.seq = object.value(QStringLiteral("seq")).toInteger(0);
     result.right = object.value(QStringLiteral("right")).toInt(-1);
     for (const QJsonValue& answer : object.value(QStringLiteral("answers")).toArray())
         result.answers << answer.toString();
@@ -71,5 +76,10 @@ QString cleanPupilName(const QString& typed)
     qsizetype cut = 0;
     for (int n = 0; cut < out.size() && n < MaxPupilNameLength; ++n)
         cut += out[cut].isHighSurrogate() && cut + 1 < out.size() ? 2 : 1;
-    return out.left(cut).trimmed();
+    out = out.left(cut).trimmed();
+    // "Аня (2)" typed would pass for the second Аня of the class.
+    static const QRegularExpression typedNumber(QStringLiteral("\\s*\\(\\s*[0-9]*\\s*\\)\\z"));
+    while (typedNumber.match(out).hasMatch())
+        out.remove(typedNumber);
+    return out;
 }

@@ -12,9 +12,14 @@
 struct PupilResult {
     QString id;
     QString name;
+    // Among pupils with equal or look-alike names, this one's place in join order (1, 2 ...);
+    // 0 in files written before names were numbered.
+    int number = 0;
     int right = 0;
     QStringList answers;
     QDateTime time;
+    // The pupil's count of checks; 0 in files written before it was sent.
+    qint64 seq = 0;
 
     // One line of JSON without the line break, as the results file and the command print it.
     QByteArray jsonLine() const;
@@ -24,6 +29,7 @@ struct PupilResult {
 
 // A name as a pupil typed it, made safe to show and to store: NFC, without control and format
 // characters (bidi overrides, zero-width ones), spaces collapsed, at most MaxPupilNameLength
-// characters. Empty when nothing is left.
+// characters, without a trailing "(n)": numbers are the server's, to tell equal names apart. Empty
+// when nothing is left.
 inline constexpr int MaxPupilNameLength = 40;
 QString cleanPupilName(const QString& typed);

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "classroom/resultsjournal.h"
 
+#include "core/errorreason.h"
+#include "core/filecopy.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +16,14 @@
 
 ResultsJournal::~ResultsJournal()
 {
+    if (m_writer.joinable()) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stopping = true;
+        }
+        m_queued.notify_one();
+        m_writer.join();
+    }
     if (m_fd >= 0)
         ::close(m_fd);
 }
@@ -62,36 +73,74 @@ std::error_code ResultsJournal::open()
 {
     errno = 0;
     if (!QDir().mkpath(QFileInfo(m_path).absolutePath()))
-        return std::error_code(errno ? errno : EACCES, std::generic_category());
+        return lastSystemError();
     m_fd = ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC,
                   0600);
     if (m_fd < 0)
-        return std::error_code(errno, std::generic_category());
+        return lastSystemError();
     // A line cut off by a crash is ended first: the next result glued to it would be lost too.
     struct stat info = {};
     char last = '\n';
     errno = 0;
     if (::fstat(m_fd, &info) != 0 ||
         (info.st_size > 0 && ::pread(m_fd, &last, 1, info.st_size - 1) != 1))
-        return std::error_code(errno ? errno : EIO, std::generic_category());
-    return last == '\n' ? std::error_code() : append(QByteArray());
+        return lastSystemError();
+    if (last != '\n') {
+        if (const std::error_code error = writeAll(m_fd, "\n", 1))
+            return error;
+        if (::fdatasync(m_fd) != 0)
+            return lastSystemError();
+    }
+    m_writer = std::thread([this] { writeRounds(); });
+    return {};
 }
 
-std::error_code ResultsJournal::append(const QByteArray& line)
+void ResultsJournal::append(const QByteArray& line, Done done)
 {
-    if (m_fd < 0)
-        return std::make_error_code(std::errc::bad_file_descriptor);
-    const QByteArray bytes = line + '\n';
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(m_fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return std::error_code(n < 0 ? errno : EIO, std::generic_category());
-        done += n;
+    {
+        std::lock_guard lock(m_mutex);
+        m_queue.push_back({line, std::move(done)});
     }
-    if (::fdatasync(m_fd) != 0)
-        return std::error_code(errno, std::generic_category());
-    return {};
+    m_queued.notify_one();
+}
+
+void ResultsJournal::drain()
+{
+    std::unique_lock lock(m_mutex);
+    m_written.wait(lock,
+                   [this] { return (m_queue.empty() && !m_writing) || !m_writer.joinable(); });
+}
+
+void ResultsJournal::writeRounds()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_queued.wait(lock, [this] { return !m_queue.empty() || m_stopping; });
+        if (m_queue.empty())
+            return;
+        std::vector<Entry> round;
+        round.swap(m_queue);
+        m_writing = true;
+        std::error_code error = m_failure;
+        lock.unlock();
+        QByteArray bytes;
+        for (const Entry& entry : round)
+            if (!entry.line.isEmpty())
+                bytes += entry.line + '\n';
+        if (!error && !bytes.isEmpty()) {
+            error = writeAll(m_fd, bytes.constData(), bytes.size());
+            if (m_beforeSync)
+                m_beforeSync();
+            if (!error && ::fdatasync(m_fd) != 0)
+                error = lastSystemError();
+        }
+        for (const Entry& entry : round)
+            if (entry.done)
+                entry.done(error);
+        lock.lock();
+        if (error)
+            m_failure = error;
+        m_writing = false;
+        m_written.notify_all();
+    }
 }

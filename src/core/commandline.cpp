@@ -151,8 +151,10 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
          {"pupil-rate", "N",
           QStringLiteral("С --classroom: результатов в минуту от одного ученика (20).")},
          {"address-rate", "N",
-          QStringLiteral("С --classroom: отправок в минуту с одного адреса (60).")},
-         {"max-pupils", "N", QStringLiteral("С --classroom: учеников в классе (200).")}});
+          QStringLiteral("С --classroom: входов учеников в минуту с одного адреса (60).")},
+         {"max-pupils", "N", QStringLiteral("С --classroom: учеников в классе (200).")},
+         {"pupils-per-address", "N",
+          QStringLiteral("С --classroom: учеников в классе с одного адреса (40).")}});
     parser.addPositionalArgument(
         QStringLiteral("QUIZFOLDER"),
         QStringLiteral("Папка викторины, созданной программой, или её start.htm: викторина "
@@ -198,8 +200,9 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
         if (inClass) {
             room.port = number("port", 0, 65535, room.port);
             room.resultsPerPupil = number("pupil-rate", 1, 1000000, room.resultsPerPupil);
-            room.resultsPerAddress = number("address-rate", 1, 1000000, room.resultsPerAddress);
+            room.joinsPerAddress = number("address-rate", 1, 1000000, room.joinsPerAddress);
             room.pupils = number("max-pupils", 1, 100000, room.pupils);
+            room.pupilsPerAddress = number("pupils-per-address", 1, 100000, room.pupilsPerAddress);
             room.address = parser.value(QStringLiteral("address"));
             if (parser.isSet(QStringLiteral("csv")))
                 room.csvFile = QFileInfo(parser.value(QStringLiteral("csv"))).absoluteFilePath();
@@ -208,8 +211,9 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
             mistake = russianError(parser);
         else if (classroomOnly && !inClass)
             mistake =
-                QStringLiteral("Параметры --port, --address, --csv, --pupil-rate, "
-                               "--address-rate и --max-pupils действуют только с --classroom.");
+                QStringLiteral("Параметры --port, --address, --csv, --pupil-rate, --address-rate, "
+                               "--max-pupils и --pupils-per-address действуют только с "
+                               "--classroom.");
         else if (inClass && asked > 0)
             mistake = QStringLiteral("Викторину в классе нельзя проводить вместе с сохранением.");
         else if (inClass && positional.size() != 1)
@@ -217,8 +221,9 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
                           ? QStringLiteral("Не указана папка викторины для класса.")
                           : QStringLiteral("Лишние аргументы: %1")
                                 .arg(positional.mid(1).join(QLatin1Char(' ')));
-        else if (inClass && (room.port < 0 || room.resultsPerPupil < 0 ||
-                             room.resultsPerAddress < 0 || room.pupils < 0))
+        else if (inClass &&
+                 (room.port < 0 || room.resultsPerPupil < 0 || room.joinsPerAddress < 0 ||
+                  room.pupils < 0 || room.pupilsPerAddress < 0))
             mistake = QStringLiteral("Неверное число: порт от 0 до 65535, пределы больше нуля.");
         else if (asked > 1)
             mistake = QStringLiteral("Можно сделать только одно сохранение за раз.");

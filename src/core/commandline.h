@@ -28,8 +28,9 @@ struct CommandLine {
         QString address;
         QString csvFile;
         int resultsPerPupil = 20;
-        int resultsPerAddress = 60;
+        int joinsPerAddress = 60;
         int pupils = 200;
+        int pupilsPerAddress = 40;
     } classroom;
 };
 

@@ -40,13 +40,8 @@ std::error_code copyThroughBuffer(int in, int out)
             continue;
         if (got <= 0)
             return got < 0 ? lastSystemError() : std::error_code();
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::write(out, buffer + done, size_t(got - done));
-            if (put < 0 && errno != EINTR)
-                return lastSystemError();
-            if (put > 0)
-                done += put;
-        }
+        if (const std::error_code error = writeAll(out, buffer, got))
+            return error;
     }
 }
 
@@ -73,6 +68,21 @@ std::error_code copyInKernel(int in, int out)
 }
 
 } // namespace
+
+std::error_code writeAll(int fd, const char* bytes, qint64 size)
+{
+    for (qint64 done = 0; done < size;) {
+        errno = 0;
+        const ssize_t put = ::write(fd, bytes + done, size_t(size - done));
+        if (put < 0 && errno == EINTR)
+            continue;
+        // Nothing written without an error would loop for ever: lastSystemError() makes it EIO.
+        if (put <= 0)
+            return lastSystemError();
+        done += put;
+    }
+    return {};
+}
 
 std::error_code copyToNewFile(const QString& source, const QString& target)
 {

@@ -2,9 +2,14 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 #include <system_error>
 
 // Every operation reports its failure as the system's error; an empty error_code is success.
+
+// Writes all of bytes at the file's offset (its end, when opened to append), going on after a
+// write cut short by a signal or a partial write.
+std::error_code writeAll(int fd, const char* bytes, qint64 size);
 
 // Creates target, which must not exist yet, as a copy of the file source, with its permissions
 // and writable by its owner. A failed copy leaves nothing at target.

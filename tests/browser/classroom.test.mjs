@@ -10,10 +10,10 @@ import path from 'node:path';
 import readline from 'node:readline';
 import { after, before, test } from 'node:test';
 
-import { makePictures, makeProgramFolder, makeQuiz, routeTokenProtocol, startBrowser } from './lib.mjs';
+import { makePictures, makeProgramFolder, makeQuiz, startBrowser } from './lib.mjs';
 
 const Order = [3, 1, 2, 6, 4, 5];
-let browser, quiz, server, csv, journal, port, code;
+let browser, quiz, server, csv, journal, port, code, killedEnv;
 
 before(async () => {
     browser = await startBrowser();
@@ -25,24 +25,29 @@ before(async () => {
     const env = { ...process.env, XDG_DATA_HOME: path.join(browser.workDir, 'data') };
     for (const name of ['DISPLAY', 'WAYLAND_DISPLAY', 'QT_QPA_PLATFORM']) delete env[name];
     // Far fewer descriptors than the idle connections of the flood below.
-    const args = ['--classroom', quiz.quizFolder, '--port', '0', '--address', '127.0.0.1', '--csv', csv];
-    server = { proc: spawn('prlimit', ['--nofile=256', path.join(process.env.QUIRVEL_PROGRAM_DIR, 'quirvel'), ...args], { env }), lines: [] };
-    await new Promise((resolve, reject) => {
-        server.proc.on('exit', (status) => reject(new Error(`quirvel ended with ${status}`)));
-        readline.createInterface({ input: server.proc.stdout })
-            .on('line', (line) => (server.url ? server.lines.push(JSON.parse(line)) : resolve((server.url = line))));
-    });
+    killedEnv = { ...env, XDG_DATA_HOME: path.join(browser.workDir, 'killed') };
+    server = await startServer(env, ['--csv', csv]);
     [, port, code] = /:(\d+)\/([a-z2-7]{20})\/$/.exec(server.url);
     const folder = path.join(browser.workDir, 'data/quirvel/classroom');
     journal = path.join(folder, fs.readdirSync(folder)[0]);
 });
+
+async function startServer(env, more = []) {
+    const args = ['--classroom', quiz.quizFolder, '--port', '0', '--address', '127.0.0.1', ...more];
+    const started = { proc: spawn('prlimit', ['--nofile=256', path.join(process.env.QUIRVEL_PROGRAM_DIR, 'quirvel'), ...args], { env }), lines: [] };
+    await new Promise((resolve, reject) => {
+        started.proc.on('exit', (status) => reject(new Error(`quirvel ended with ${status}`)));
+        readline.createInterface({ input: started.proc.stdout })
+            .on('line', (line) => (started.url ? started.lines.push(JSON.parse(line)) : resolve((started.url = line))));
+    });
+    return started;
+}
 
 after(async () => { server?.proc.kill('SIGKILL'); await browser?.close(); });
 
 // A pupil gives a name, answers right in the first `right` cards and checks.
 async function pupil(name, right, options = {}) {
     const context = await browser.instance.newContext({ locale: 'ru-RU', ...options });
-    await routeTokenProtocol(context, Order); // TEMPORARY until the server speaks the token protocol
     const page = await context.newPage();
     await page.goto(server.url);
     await page.locator('#name').fill(name);
@@ -80,11 +85,14 @@ function raw(request) {
 }
 
 test('bad requests are refused, the server answers on and the results file stays whole', async () => {
-    const id = 'f'.repeat(32);
     const head = (line, fields = '') => `${line} HTTP/1.1\r\nHost: x\r\nConnection: close\r\n${fields}\r\n`;
     const get = (target) => head(`GET ${target}`);
-    const post = (body, length = Buffer.byteLength(body)) => head(`POST /${code}/result`, `Content-Length: ${length}\r\n`) + body;
-    const result = (answers) => post(JSON.stringify({ id, name: 'Гость', right: 6, answers }));
+    const post = (body, length = Buffer.byteLength(body)) =>
+        head(`POST /${code}/result`, `Content-Type: application/json\r\nContent-Length: ${length}\r\n`) + body;
+    const joined = await fetch(server.url + 'join', { method: 'POST', headers: { 'Content-Type': 'application/json' }, body: '{"name":"Гость"}' });
+    const { token } = await joined.json();
+    let seq = 0;
+    const result = (answers, fields = {}) => post(JSON.stringify({ token, answers, seq: ++seq, ...fields }));
     const rss = () => Number(/VmRSS:\s+(\d+)/.exec(fs.readFileSync(`/proc/${server.proc.pid}/status`, 'utf8'))[1]) * 1024;
     const idle = [];
     // [row, request or what sends it, the status it gets]
@@ -99,12 +107,13 @@ test('bad requests are refused, the server answers on and the results file stays
             assert.ok(rss() - before < 8 << 20, `memory grew by ${rss() - before}`);
             return status === 'closed' ? '413' : status;
         }, '413'],
-        ['broken JSON', post('{"id": "' + id), '400'],
-        ['an unknown field', post(JSON.stringify({ id, name: 'x', right: 1, answers: [], admin: true })), '400'],
+        ['broken JSON', post('{"token": "' + token), '400'],
+        ['an unknown field', result(Order, { admin: true }), '400'],
         ['unknown method', head(`BREW /${code}/`), '405'],
-        ['forged count', result(['0', '0', '0', '0', '0', '0']), '200'],
-        ['500 posts in a burst', async () => (await Promise.all(Array.from({ length: 500 }, () => raw(result(Order.map(String))))))
-            .filter((status) => status === '200').length, 19],
+        ['a count of its own', result([null, null, null, null, null, null], { right: 6 }), '400'],
+        ['another pupil\'s token guessed', result(Order, { token: 'f'.repeat(32) }), '403'],
+        ['500 posts in a burst', async () => (await Promise.all(Array.from({ length: 500 }, () => raw(result(Order)))))
+            .filter((status) => status === '200').length, 20],
         ['1,100 idle connections', async () => {
             for (let i = 0; i < 1100; i++) idle.push(net.connect(port, '127.0.0.1').on('error', () => {}));
             // A byte now and then keeps them from being closed as idle: only making room helps.
@@ -124,10 +133,26 @@ test('bad requests are refused, the server answers on and the results file stays
     idle.forEach((s) => s.destroy());
     server.proc.kill('SIGTERM');
     await new Promise((r) => server.proc.on('exit', r));
-    assert.equal(server.lines[3].right, 0, 'the forged count is ignored');
     const lines = fs.readFileSync(csv, 'utf8').split('\r\n');
     assert.equal(lines[0].charCodeAt(0), 0xfeff);
     assert.deepEqual(lines.slice(1, -1).map((r) => r.split(';').slice(0, 3).join(';')).sort(),
         ["'=Борис;4;1", '<b>Вера</b>;1;1', 'Аня;6;1', 'Гость;6;20'].sort());
     assert.equal(fs.readFileSync(journal, 'utf8').trim().split('\n').length, 3 + 20);
+});
+
+test('killed during a burst of results, the file holds every one it acknowledged', async () => {
+    const killed = await startServer(killedEnv, ['--pupil-rate', '1000000']);
+    const post = (what, body) => fetch(killed.url + what, { method: 'POST', headers: { 'Content-Type': 'application/json' }, body: JSON.stringify(body) });
+    const { token } = await (await post('join', { name: 'Гость' })).json();
+    const acknowledged = [];
+    const sending = Array.from({ length: 2000 }, (_, i) => post('result', { token, answers: Order, seq: i + 1 })
+        .then((reply) => reply.status === 200 && acknowledged.push(i + 1), () => {}));
+    while (acknowledged.length < 100) await new Promise((r) => setTimeout(r, 5));
+    killed.proc.kill('SIGKILL');
+    await Promise.all(sending);
+    const folder = path.join(killedEnv.XDG_DATA_HOME, 'quirvel/classroom');
+    const kept = new Set(fs.readFileSync(path.join(folder, fs.readdirSync(folder)[0]), 'utf8').split('\n')
+        .filter((line) => line.endsWith('}')).map((line) => JSON.parse(line).seq));
+    assert.deepEqual(acknowledged.filter((seq) => !kept.has(seq)), []);
+    assert.ok(acknowledged.length < 2000, 'killed before the burst ended');
 });

@@ -4,7 +4,6 @@
 // every alert and answers every confirmation as told.
 
 import { execFileSync, spawn } from 'node:child_process';
-import crypto from 'node:crypto';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -201,26 +200,4 @@ export async function startClassroom(browser, quizFolder, args = []) {
             .on('line', (line) => (server.url ? server.lines.push(JSON.parse(line)) : resolve((server.url = line))));
     });
     return server;
-}
-
-// TEMPORARY: stands in for the server's token protocol until it lands, turning the page's join
-// and result posts into the older id/name/right ones the server takes, and marking by `order`.
-export async function routeTokenProtocol(context, order) {
-    const names = new Map();
-    const relay = async (route, body) => {
-        const reply = await route.fetch({ postData: JSON.stringify(body) });
-        return reply.status() === 200 ? null : route.fulfill({ response: reply });
-    };
-    await context.route(/\/join$/, async (route) => {
-        const { name, token = crypto.randomBytes(16).toString('hex') } = route.request().postDataJSON();
-        names.set(token, name);
-        (await relay(route, { id: token, name })) ?? route.fulfill({ json: { token, pupil: names.size, name } });
-    });
-    await context.route(/\/result$/, async (route) => {
-        const { token, answers, seq } = route.request().postDataJSON();
-        const marks = answers.map((a, i) => a === order[i]);
-        const right = marks.filter(Boolean).length;
-        const body = { id: token, name: names.get(token), right, answers: answers.map((a) => (a === null ? '' : String(a))) };
-        (await relay(route, body)) ?? route.fulfill({ json: { marks, right, seq } });
-    });
 }

@@ -7,7 +7,7 @@
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 
-import { makeProgramFolder, makeQuiz, routeTokenProtocol, startBrowser, startClassroom } from './lib.mjs';
+import { makeProgramFolder, makeQuiz, startBrowser, startClassroom } from './lib.mjs';
 
 const [before, after] = process.argv.slice(2);
 if (!after) throw new Error('usage: node shoot-phone-page.mjs BEFORE.png AFTER.png');
@@ -31,7 +31,6 @@ try {
         locale: 'ru-RU', viewport: { width: 390, height: 844 }, deviceScaleFactor: 1, isMobile: true, hasTouch: true,
         reducedMotion: 'reduce',
     });
-    await routeTokenProtocol(context, quiz.order); // TEMPORARY until the server speaks the token protocol
     const page = await context.newPage();
     await page.goto(server.url);
     await page.getByLabel('Как тебя зовут?').fill('Аня');

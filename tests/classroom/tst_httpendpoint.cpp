@@ -59,9 +59,11 @@ private slots:
         QByteArray got;
         QTRY_VERIFY((got += client.readAll()).count("HTTP/1.1 200") == 2);
         QVERIFY2(got.indexOf("late") < got.indexOf("HTTP/1.1 200", 10), got);
-        // HEAD: the length a GET would get, and no body.
-        QVERIFY2(got.endsWith("Content-Length: 4\r\n\r\n"), got);
-        QCOMPARE(got.count("Content-Length"), 2);
+        // HEAD: the length a GET would get, and no body. (Qt 6.8 writes header names in lower
+        // case.)
+        got = got.toLower();
+        QVERIFY2(got.endsWith("content-length: 4\r\n\r\n"), got);
+        QCOMPARE(got.count("content-length"), 2);
     }
 };
 

@@ -1,0 +1,82 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "classroom/pupilnames.h"
+#include "classroom/pupilpost.h"
+#include "classroom/pupilresult.h"
+
+#include <QHash>
+#include <QMap>
+#include <QSet>
+
+#include <deque>
+
+// How much a class may send: per minute, and how many pupils hold a place at a time.
+struct ClassroomLimits {
+    int resultsPerPupil = 20;
+    int joinsPerAddress = 60;
+    int pupils = 200;
+    // A computer lab behind one NAT address is one address.
+    int pupilsPerAddress = 40;
+};
+
+// Who may do what in a class. A join makes a pupil: a token only the server makes and only that
+// pupil's page holds, a number in join order, and a place in the class. The caps on places, in
+// all and per address, are what keep room for a class that floods cannot take; the per-minute
+// limits only slow a flood down. A place whose token did nothing for IdleMs is freed when another
+// pupil needs it, and the same token takes a free place again. Times are passed in, in ms.
+class ClassroomAdmission
+{
+public:
+    static constexpr qint64 IdleMs = 10 * 60 * 1000;
+    // Tokens kept to come back with; beyond, the longest idle without a place is forgotten.
+    static constexpr int MaxKnown = 20000;
+
+    struct Decision {
+        int status = 200; // 200, 403 or 429
+        QString error;    // the pupil's text for anything but 200
+        QByteArray token;
+        QString id;   // the pupil's public id in the table and the results file
+        QString name; // as the pupil typed it, cleaned
+        int number = 1;
+        int pupil = 0; // the pupil's number in the class, in join order
+        // A result whose seq was recorded before: not recorded again, answered with these.
+        bool repeated = false;
+        PupilPost::Answers answers{};
+    };
+
+    explicit ClassroomAdmission(const ClassroomLimits& limits) : m_limits(limits) {}
+    // Names of an earlier table that goes on: their numbers are not given again.
+    void continueFrom(const QList<PupilResult>& earlier);
+    Decision join(const QString& address, const PupilPost& post, qint64 now);
+    Decision result(const QString& address, const PupilPost& post, qint64 now);
+    int seated() const { return int(m_seated.size()); }
+
+private:
+    struct Pupil {
+        QByteArray token;
+        QString id;
+        QString name;
+        int number = 1;
+        int pupil = 0;
+        QString address; // where its place counts; empty without a place
+        qint64 lastActive = 0;
+        std::deque<qint64> results;
+        QMap<qint64, PupilPost::Answers> recorded;
+        qint64 forgottenSeq = 0; // seqs up to this one were recorded and let go
+    };
+    Pupil* find(const QByteArray& token);
+    QString seat(Pupil& pupil, const QString& address, qint64 now);
+    QString noRoom(const QString& address) const;
+    void freeIdlePlaces(qint64 now);
+    void forgetOne();
+    Decision decided(const Pupil& pupil) const;
+
+    ClassroomLimits m_limits;
+    PupilNames m_names;
+    int m_joined = 0;
+    QHash<QByteArray, Pupil> m_pupils; // by SHA-256 of the token
+    QSet<QByteArray> m_seated;
+    QHash<QString, int> m_seatedAt;
+    QHash<QString, std::deque<qint64>> m_joins;
+};
