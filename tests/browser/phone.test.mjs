@@ -11,7 +11,7 @@ import { after, before, test } from 'node:test';
 import { makePictures, makeProgramFolder, makeQuiz, startBrowser, startClassroom } from './lib.mjs';
 
 const Order = [3, 1, 2, 6, 4, 5];
-// Cells 1 and 4 get each other's numbers: four right, two wrong.
+// Cards 1 and 4 get each other's numbers: four right, two wrong.
 const Picks = [3, 4, 2, 6, 1, 5];
 const Axe = fs.readFileSync(createRequire(import.meta.url).resolve('axe-core/axe.min.js'), 'utf8');
 let browser, server;
