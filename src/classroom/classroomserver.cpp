@@ -116,9 +116,11 @@ ClassroomServer::ClassroomServer(const ExportedQuiz& quiz, const QString& code,
     m_admission.continueFrom(earlier);
     // start.htm is not among them: it carries the answer order.
     const PhonePage page(quiz);
-    for (const PhonePage::File& file : page.files())
-        m_files.insert(m_prefix + file.name,
-                       makeReply(200, file.body, file.type, {}, file.headers));
+    for (const PhonePage::File& file : page.files()) {
+        HttpReply reply = makeReply(200, file.body, file.type, {}, file.headers);
+        HttpEndpoint::prepare(reply);
+        m_files.insert(m_prefix + file.name, reply);
+    }
 }
 
 ClassroomServer::~ClassroomServer()

@@ -85,6 +85,9 @@ void GuardedListener::incomingConnection(qintptr descriptor)
         delete socket;
         return;
     }
+    // A reply's head and body leave as two writes; Nagle would hold the body back for the
+    // client's delayed acknowledgement of the head, some 40 ms a reply (nginx's tcp_nodelay).
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     // A request in progress is held whole by the HTTP library; this bounds what it can hold.
     socket->setReadBufferSize(m_maxRequest + 4096);
     Connection connection;

@@ -129,10 +129,14 @@ public:
 #else
         if (!socket || socket->state() != QAbstractSocket::ConnectedState)
             return;
-        socket->write(wireHead(reply));
-        // Written apart, the body is queued without a copy of its own.
-        if (!head)
-            socket->write(reply.body);
+        if (!reply.wire.isEmpty() && !head) {
+            socket->write(reply.wire);
+        } else {
+            socket->write(wireHead(reply));
+            // Written apart, the body is queued without a copy of its own.
+            if (!head)
+                socket->write(reply.body);
+        }
 #endif
         if (!socket)
             return;
@@ -258,7 +262,7 @@ void HttpEndpoint::Server::serve(const QHttpServerRequest& request, QTcpSocket* 
     HttpExchange exchange(state);
     m_handler(exchange);
     if (!state.answered)
-        exchange.reply({404, {}, {}});
+        exchange.reply(HttpReply(404));
 }
 
 const QHttpServerRequest& HttpExchange::request() const
@@ -334,3 +338,10 @@ HttpEndpoint::HttpEndpoint(GuardedListener* listener, Handler handler, QObject* 
 }
 
 HttpEndpoint::~HttpEndpoint() = default;
+
+void HttpEndpoint::prepare([[maybe_unused]] HttpReply& reply)
+{
+#if !QUIRVEL_HTTP_RESPONDER
+    reply.wire = wireHead(reply) + reply.body;
+#endif
+}

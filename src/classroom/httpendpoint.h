@@ -14,9 +14,18 @@ class QHttpServerRequest;
 
 // What the server answers: Content-Length is always added, never to be given here.
 struct HttpReply {
+    using Headers = QList<std::pair<QByteArray, QByteArray>>;
+    HttpReply(int code = 200, QByteArray content = {}, Headers fields = {})
+        : status(code), body(std::move(content)), headers(std::move(fields))
+    {
+    }
+
     int status = 200;
     QByteArray body;
-    QList<std::pair<QByteArray, QByteArray>> headers;
+    Headers headers;
+    // The reply as it goes on the wire, for one that is sent again and again (a file), made by
+    // HttpEndpoint::prepare where the library lets a reply be written whole.
+    QByteArray wire;
 };
 
 // A reply kept to be sent later, such as a result's, sent once it is on the disk. While it is
@@ -73,6 +82,9 @@ public:
 
     HttpEndpoint(GuardedListener* listener, Handler handler, QObject* parent = nullptr);
     ~HttpEndpoint() override;
+
+    // Makes the reply's wire form once, so that sending it costs one write and no copy.
+    static void prepare(HttpReply& reply);
 
     class Server;
 
