@@ -40,5 +40,6 @@ XDG_DATA_HOME=$data QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$bench" run "
 echo
 bash "$root/bench/classroom.sh" "$build" || status=1
 echo
+bash "$root/bench/pupil-session.sh" "$build" || status=1
 bash "$root/bench/pictures.sh" "$build" "$reps" || status=1
 exit "$status"

@@ -3,6 +3,9 @@
 # Refreshes the pictures in docs/:
 #   docs/quiz-page.png    a quiz generated from samples/ by the program's own code, four answers
 #                         set right and two wrong, checked, in headless chromium
+#   docs/phone-page.png, docs/phone-page-checked.png
+#                         the same pictures served by `quirvel --classroom`, on the pupils' phone
+#                         page at 390x844, before and after a check with four answers right
 #   docs/main-window.png  QUIRVEL under Xvfb with the same quiz composed through its own window
 #                         (clicks and typing by xdotool, as a person would)
 # Installs what is missing and builds first. QUIRVEL_BUILD_DIR picks a build folder (default build/).
@@ -87,6 +90,8 @@ mkdir -p "$docs"
 
 QUIRVEL_MAKEQUIZ="$build/tests/makequiz" QUIRVEL_PROGRAM_DIR="$build/program" \
     node "$root/tests/browser/shoot-quiz-page.mjs" "$docs/quiz-page.png"
+QUIRVEL_MAKEQUIZ="$build/tests/makequiz" QUIRVEL_PROGRAM_DIR="$build/program" \
+    node "$root/tests/browser/shoot-phone-page.mjs" "$docs/phone-page.png" "$docs/phone-page-checked.png"
 
 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" --compose-under-x "$docs/main-window.png"
 echo "wrote $docs/main-window.png"

@@ -2,10 +2,9 @@
 #include "classroom/classroomserver.h"
 
 #include "classroom/guardedlistener.h"
-#include "classroom/pupilpage.h"
+#include "classroom/phonepage.h"
 #include "classroom/pupilpost.h"
 #include "classroom/resultsjournal.h"
-#include "core/quizfolder.h"
 #include "export/exportedquiz.h"
 
 #include <QCoreApplication>
@@ -21,16 +20,15 @@
 namespace
 {
 
-// The page's script has inline handlers and calls eval, so those two stay allowed; nothing may
-// come from, go to or frame the page from anywhere but the server itself.
+// A reply that is none of the page's files (an error, a post's answer) runs nothing and is framed
+// by nothing; the page's files bring their own policy.
 const QByteArray SecurityHeaders[][2] = {
     {"X-Content-Type-Options", "nosniff"},
     {"Cache-Control", "no-store"},
-    {"Content-Security-Policy", "default-src 'self' 'unsafe-inline' 'unsafe-eval'; "
-                                "frame-ancestors 'self'; base-uri 'none'; form-action 'self'"},
-    {"Referrer-Policy", "no-referrer"},
+    {"Content-Security-Policy", "default-src 'none'; frame-ancestors 'none'"},
     // For browsers that know no frame-ancestors.
-    {"X-Frame-Options", "SAMEORIGIN"},
+    {"X-Frame-Options", "DENY"},
+    {"Referrer-Policy", "no-referrer"},
 };
 
 // Headers of a request, however many, are far below this.
@@ -46,12 +44,19 @@ QByteArray tooBigResponse()
     return out + "Content-Length: 0\r\nConnection: close\r\n\r\n";
 }
 
+// own replaces the security headers of the same names.
 HttpReply makeReply(int status, const QByteArray& body, const QByteArray& type,
-                    const QByteArray& location)
+                    const QByteArray& location,
+                    const QList<std::pair<QByteArray, QByteArray>>& own = {})
 {
     HttpReply out{status, body, {}};
-    for (const auto& header : SecurityHeaders)
-        out.headers.emplace_back(header[0], header[1]);
+    for (const auto& header : SecurityHeaders) {
+        const bool replaced = std::any_of(
+            own.cbegin(), own.cend(), [&](const auto& mine) { return mine.first == header[0]; });
+        if (!replaced)
+            out.headers.emplace_back(header[0], header[1]);
+    }
+    out.headers.append(own);
     if (!type.isEmpty())
         out.headers.emplace_back("Content-Type", type);
     if (!location.isEmpty())
@@ -109,19 +114,13 @@ ClassroomServer::ClassroomServer(const ExportedQuiz& quiz, const QString& code,
       m_admission(limits), m_journal(journal)
 {
     m_admission.continueFrom(earlier);
-    const auto add = [this](const QString& name, const QByteArray& body, const QByteArray& type) {
-        HttpReply file = makeReply(200, body, type, {});
-        HttpEndpoint::prepare(file);
-        m_files.insert(m_prefix + name, file);
-    };
-    const QByteArray page = pupilPage(quiz.contents().title);
-    add({}, page, "text/html; charset=utf-8");
-    add(QStringLiteral("index.htm"), page, "text/html; charset=utf-8");
-    add(QStringLiteral("start.htm"), quiz.page(), "text/html; charset=windows-1251");
-    for (int k = 1; k <= 6; ++k)
-        add(quiz.pictureName(k), quiz.picture(k), "image/jpeg");
-    for (const QString& name : DecorationNames)
-        add(name, quiz.file(name), "image/gif");
+    // start.htm is not among them: it carries the answer order.
+    const PhonePage page(quiz);
+    for (const PhonePage::File& file : page.files()) {
+        HttpReply reply = makeReply(200, file.body, file.type, {}, file.headers);
+        HttpEndpoint::prepare(reply);
+        m_files.insert(m_prefix + file.name, reply);
+    }
 }
 
 ClassroomServer::~ClassroomServer()

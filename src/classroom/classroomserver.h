@@ -3,6 +3,7 @@
 
 #include "classroom/classroomadmission.h"
 #include "classroom/httpendpoint.h"
+#include "classroom/phonepage.h"
 #include "classroom/pupilresult.h"
 #include "core/answerorder.h"
 
@@ -17,11 +18,10 @@ class GuardedListener;
 class QHttpServerRequest;
 class ResultsJournal;
 
-// The HTTP side of a class. It serves the quiz from memory under /<code>/ (index.htm for the
-// pupils, start.htm as generated, the small pictures and the decorations), takes "join" and
-// "result" posts, and answers everything else with 404. A post is parsed (PupilPost), admitted
-// (ClassroomAdmission) and recorded; a result is answered once the journal has synced it, while
-// the server goes on serving. It lives in a thread of its own.
+// The HTTP side of a class. It serves the pupils' page from memory under /<code>/ (PhonePage's
+// files), takes "join" and "result" posts, and answers everything else with 404. A post is
+// parsed (PupilPost), admitted (ClassroomAdmission) and recorded; a result is answered once the
+// journal has synced it, while the server goes on serving. It lives in a thread of its own.
 class ClassroomServer : public QObject
 {
     Q_OBJECT

@@ -3,10 +3,11 @@
 // playwright-core, quiz folders built by the makequiz tool, and a page wrapper that records
 // every alert and answers every confirmation as told.
 
-import { execFileSync } from 'node:child_process';
+import { execFileSync, spawn } from 'node:child_process';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
+import readline from 'node:readline';
 import { pathToFileURL } from 'node:url';
 
 let chromium;
@@ -184,3 +185,19 @@ export const Colours = {
     lime: 'rgb(0, 255, 0)',
     red: 'rgb(255, 0, 0)',
 };
+
+// `quirvel --classroom` on 127.0.0.1 and a free port, its data in the work folder. Resolves to
+// { proc, url, lines }: url is the pupils' address, lines the JSON lines printed since.
+export async function startClassroom(browser, quizFolder, args = []) {
+    const env = { ...process.env, XDG_DATA_HOME: path.join(browser.workDir, 'data') };
+    for (const name of ['DISPLAY', 'WAYLAND_DISPLAY', 'QT_QPA_PLATFORM']) delete env[name];
+    const program = path.join(requiredEnv('QUIRVEL_PROGRAM_DIR'), 'quirvel');
+    const proc = spawn(program, ['--classroom', quizFolder, '--port', '0', '--address', '127.0.0.1', ...args], { env });
+    const server = { proc, lines: [] };
+    await new Promise((resolve, reject) => {
+        proc.on('exit', (status) => reject(new Error(`quirvel ended with ${status}`)));
+        readline.createInterface({ input: proc.stdout })
+            .on('line', (line) => (server.url ? server.lines.push(JSON.parse(line)) : resolve((server.url = line))));
+    });
+    return server;
+}
