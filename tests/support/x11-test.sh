@@ -25,5 +25,11 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}fast_unwind_on_malloc=0"
 if command -v openbox >/dev/null; then
     openbox --sm-disable >/dev/null 2>&1 &
     pids+=($!)
+    # A window mapped before the window manager runs may never be given the focus: wait for it
+    # to announce itself (a loaded machine takes seconds).
+    for _ in $(seq 200); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+        sleep 0.1
+    done
 fi
 "$@"
