@@ -2,7 +2,7 @@
 #include "classroom/classroomcommand.h"
 
 #include "classroom/classroom.h"
-#include "classroom/localaddresses.h"
+#include "classroom/classroomaddresses.h"
 #include "classroom/resultsjournal.h"
 #include "core/commandline.h"
 #include "core/programplaces.h"
@@ -54,17 +54,22 @@ int run(const CommandLine& line)
     classroom.start(options, ResultsJournal::newPath(line.quizFolder, QDate::currentDate()));
     if (!classroom.journalProblem().isEmpty())
         printLine(classroom.journalProblem().toLocal8Bit(), stderr);
-    QList<QHostAddress> addresses{options.address};
+    QList<ClassroomAddresses::Address> addresses{{options.address, {}, {}}};
     if (room.address.isEmpty()) {
-        addresses = classroomAddresses();
+        addresses = ClassroomAddresses::live();
         if (addresses.isEmpty())
             printLine(QStringLiteral("У компьютера нет сетевого адреса: ученики не смогут "
                                      "подключиться.")
                           .toLocal8Bit(),
                       stderr);
     }
-    for (const QHostAddress& address : addresses)
-        printLine(classroom.url(address).toUtf8(), stdout);
+    // Standard output holds the bare addresses, for scripts; the network each is on goes beside
+    // it to the terminal.
+    for (const ClassroomAddresses::Address& address : addresses) {
+        if (!address.interfaceName.isEmpty())
+            printLine((address.network() + u':').toLocal8Bit(), stderr);
+        printLine(classroom.url(address.address).toUtf8(), stdout);
+    }
 
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
         throw QuirvelError(QStringLiteral("Не удаётся подготовить остановку программы."));

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/classroomwindow.h"
 
-#include "classroom/localaddresses.h"
 #include "classroom/resultsjournal.h"
 #include "core/idialogs.h"
 #include "core/quirvelerror.h"
@@ -171,20 +170,27 @@ bool ClassroomWindow::start(const QString& quizFolder, const QString& suppliedFo
 
 void ClassroomWindow::listAddresses()
 {
-    const QList<QHostAddress> addresses = m_listening == QHostAddress(QHostAddress::AnyIPv4)
-                                              ? m_addressSource()
-                                              : QList<QHostAddress>{m_listening};
+    const QList<ClassroomAddresses::Address> addresses =
+        m_listening == QHostAddress(QHostAddress::AnyIPv4)
+            ? m_addressSource()
+            : QList<ClassroomAddresses::Address>{{m_listening, {}, {}}};
+    // "Wi-Fi (wlp2s0): http://…", so that the teacher knows which network each one is on.
     QStringList urls;
-    for (const QHostAddress& address : addresses)
-        urls << m_classroom->url(address);
-    if (urls == m_urls)
+    QStringList texts;
+    for (const ClassroomAddresses::Address& address : addresses) {
+        urls << m_classroom->url(address.address);
+        texts << (address.interfaceName.isEmpty() ? urls.last()
+                                                  : address.network() + ": " + urls.last());
+    }
+    if (texts == m_urls)
         return;
-    m_urls = urls;
+    m_urls = texts;
     // The one the teacher chose stays while it is there; else the default route's.
     const QString chosen = selectedUrl();
     const QSignalBlocker quiet(m_addresses);
     m_addresses->clear();
-    m_addresses->addItems(urls);
+    for (qsizetype i = 0; i < urls.size(); ++i)
+        m_addresses->addItem(texts[i], urls[i]);
     m_addresses->setCurrentIndex(std::max(0, int(urls.indexOf(chosen))));
     m_advice->setText(urls.isEmpty() ? NoAddress : isolationAdvice(m_classroom->port()));
     showAddress();
@@ -192,7 +198,7 @@ void ClassroomWindow::listAddresses()
 
 QString ClassroomWindow::selectedUrl() const
 {
-    return m_addresses->currentText();
+    return m_addresses->currentData().toString();
 }
 
 void ClassroomWindow::showAddress()

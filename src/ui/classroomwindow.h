@@ -2,7 +2,7 @@
 #pragma once
 
 #include "classroom/classroom.h"
-#include "classroom/localaddresses.h"
+#include "classroom/classroomaddresses.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -26,10 +26,10 @@ class ClassroomWindow : public QWidget
 
 public:
     // The addresses pupils can reach this computer at, the default route's first.
-    using AddressSource = std::function<QList<QHostAddress>()>;
+    using AddressSource = std::function<QList<ClassroomAddresses::Address>()>;
 
     explicit ClassroomWindow(IDialogs& dialogs, QWidget* parent = nullptr,
-                             AddressSource addresses = classroomAddresses);
+                             AddressSource addresses = ClassroomAddresses::live);
     ~ClassroomWindow() override;
 
     // Starts a class of the quiz; false when it could not start (the reason was shown). Today's
