@@ -2,7 +2,7 @@
 #include "classroom/classroomcommand.h"
 
 #include "classroom/classroom.h"
-#include "classroom/localaddresses.h"
+#include "classroom/classroomaddresses.h"
 #include "core/commandline.h"
 #include "core/programplaces.h"
 #include "core/quirvelerror.h"
@@ -54,17 +54,22 @@ int run(const CommandLine& line)
     classroom.start(options);
     if (!classroom.journalProblem().isEmpty())
         printLine(classroom.journalProblem().toLocal8Bit(), stderr);
-    QList<QHostAddress> addresses{options.address};
+    QList<ClassroomAddresses::Address> addresses{{options.address, {}, {}}};
     if (room.address.isEmpty()) {
-        addresses = classroomAddresses();
+        addresses = ClassroomAddresses::live();
         if (addresses.isEmpty())
             printLine(QStringLiteral("У компьютера нет сетевого адреса: ученики не смогут "
                                      "подключиться.")
                           .toLocal8Bit(),
                       stderr);
     }
-    for (const QHostAddress& address : addresses)
-        printLine(classroom.url(address).toUtf8(), stdout);
+    // Standard output holds the bare addresses, for scripts; the network each is on goes beside
+    // it to the terminal.
+    for (const ClassroomAddresses::Address& address : addresses) {
+        if (!address.interfaceName.isEmpty())
+            printLine((address.network() + u':').toLocal8Bit(), stderr);
+        printLine(classroom.url(address.address).toUtf8(), stdout);
+    }
     // After the addresses, which a script reads from the first line on.
     printLine(QStringLiteral("%1 %2, номер урока: %3")
                   .arg(classroom.continued() ? QStringLiteral("Урок продолжается")

@@ -1,22 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/classroomwindow.h"
 
-#include "classroom/localaddresses.h"
 #include "classroom/resultsjournal.h"
 #include "core/idialogs.h"
 #include "core/quirvelerror.h"
 #include "ui/namedcombobox.h"
 #include "ui/rowannouncer.h"
+#include "ui/sleepinhibitor.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSortFilterProxyModel>
@@ -45,6 +47,21 @@ const QString NobodyAdvice =
                    "• телефоны в гостевой сети, а компьютер — в другой;\n"
                    "• брандмауэр этого компьютера закрыл порт %1;\n"
                    "• телефон ходит в интернет через мобильную сеть, а не через Wi-Fi.");
+
+constexpr int NetworkRole = Qt::UserRole + 1;
+
+// Where the network the teacher chose is kept for the next lesson.
+QString networkFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/quirvel/classroom/network");
+}
+
+QString rememberedNetwork()
+{
+    QFile file(networkFile());
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed() : QString();
+}
 
 // "123456" as "123 456", easier to read out and to type.
 QString spacedNumber(const QString& number)
@@ -85,8 +102,8 @@ QImage qrCodeImage(const QString& text, int minSide)
 ClassroomWindow::ClassroomWindow(IDialogs& dialogs, QWidget* parent, AddressSource addresses)
     : QWidget(parent, Qt::Window), m_dialogs(dialogs), m_addressSource(std::move(addresses)),
       m_addresses(new NamedComboBox), m_qrCode(new QLabel), m_number(new QLabel),
-      m_advice(new QLabel), m_counts(new QLabel), m_pictures(new QLabel), m_table(new QTreeView),
-      m_sorted(new QSortFilterProxyModel(this)),
+      m_advice(new QLabel), m_counts(new QLabel), m_pictures(new QLabel), m_awake(new QLabel),
+      m_table(new QTreeView), m_sorted(new QSortFilterProxyModel(this)),
       m_newLesson(new QPushButton(QStringLiteral("&Новый урок"))),
       m_save(new QPushButton(QStringLiteral("&Сохранить результаты…"))),
       m_stop(new QPushButton(QStringLiteral("&Остановить")))
@@ -108,6 +125,16 @@ ClassroomWindow::ClassroomWindow(IDialogs& dialogs, QWidget* parent, AddressSour
             m_advice->setText(NobodyAdvice.arg(m_classroom->port()));
     });
     connect(m_addresses, &QComboBox::currentIndexChanged, this, &ClassroomWindow::showAddress);
+    connect(m_addresses, &QComboBox::activated, this, [this](int index) {
+        const QString network = m_addresses->itemData(index, NetworkRole).toString();
+        if (network.isEmpty())
+            return;
+        // Not worth a box when it fails: the next lesson just offers the default route again.
+        QDir().mkpath(QFileInfo(networkFile()).absolutePath());
+        QSaveFile file(networkFile());
+        if (file.open(QIODevice::WriteOnly) && file.write(network.toUtf8()) > 0)
+            file.commit();
+    });
     connect(m_newLesson, &QPushButton::clicked, this, &ClassroomWindow::newLesson);
     connect(m_save, &QPushButton::clicked, this, &ClassroomWindow::saveResults);
     connect(m_stop, &QPushButton::clicked, this, &ClassroomWindow::stop);
@@ -131,7 +158,8 @@ void ClassroomWindow::buildLayout()
     m_addresses->setAccessibleName(QStringLiteral("Адрес для учеников"));
     m_qrCode->setAccessibleName(QStringLiteral("QR-код адреса"));
     m_table->setAccessibleName(QStringLiteral("Результаты учеников"));
-    for (QLabel* label : {m_advice, m_pictures})
+    m_awake->setObjectName(QStringLiteral("awake"));
+    for (QLabel* label : {m_advice, m_pictures, m_awake})
         label->setWordWrap(true);
     m_qrCode->setAlignment(Qt::AlignCenter);
     QFont big = m_number->font();
@@ -173,6 +201,7 @@ void ClassroomWindow::buildLayout()
     left->addWidget(m_qrCode);
     left->addWidget(m_number);
     left->addWidget(m_advice);
+    left->addWidget(m_awake);
     left->addStretch();
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -230,6 +259,13 @@ bool ClassroomWindow::start(const QString& quizFolder, const QString& suppliedFo
     if (table.joined() == 0)
         m_nobody.start();
     showCounts();
+    if (!m_sleep)
+        m_sleep = std::make_unique<SleepInhibitor>();
+    m_awake->setText(m_sleep->inhibit()
+                         ? QStringLiteral("Пока идёт урок, компьютер не уйдёт в спящий режим.")
+                         : QStringLiteral("Не удалось запретить компьютеру уходить в спящий "
+                                          "режим: на время урока отключите его в настройках "
+                                          "питания."));
     m_newLesson->setEnabled(true);
     m_stop->setEnabled(true);
     if (!m_classroom->journalProblem().isEmpty())
@@ -238,21 +274,35 @@ bool ClassroomWindow::start(const QString& quizFolder, const QString& suppliedFo
 }
 void ClassroomWindow::listAddresses()
 {
-    const QList<QHostAddress> addresses = m_options.address == QHostAddress(QHostAddress::AnyIPv4)
-                                              ? m_addressSource()
-                                              : QList<QHostAddress>{m_options.address};
+    const QList<ClassroomAddresses::Address> addresses =
+        m_options.address == QHostAddress(QHostAddress::AnyIPv4)
+            ? m_addressSource()
+            : QList<ClassroomAddresses::Address>{{m_options.address, {}, {}}};
+    // "Wi-Fi (wlp2s0): http://…", so that the teacher knows which network each one is on.
     QStringList urls;
-    for (const QHostAddress& address : addresses)
-        urls << m_classroom->url(address);
-    if (urls == m_urls)
+    QStringList texts;
+    for (const ClassroomAddresses::Address& address : addresses) {
+        urls << m_classroom->url(address.address);
+        texts << (address.interfaceName.isEmpty() ? urls.last()
+                                                  : address.network() + ": " + urls.last());
+    }
+    if (texts == m_urls)
         return;
-    m_urls = urls;
-    // The one the teacher chose stays while it is there; else the default route's.
-    const QString chosen = selectedUrl();
+    m_urls = texts;
+    // The one the teacher chose stays while it is there; else the network chosen last time;
+    // else the default route's.
+    int chosen = int(urls.indexOf(selectedUrl()));
+    const QString remembered = rememberedNetwork();
+    for (qsizetype i = 0; chosen < 0 && i < addresses.size(); ++i)
+        if (!remembered.isEmpty() && addresses[i].interfaceName == remembered)
+            chosen = int(i);
     const QSignalBlocker quiet(m_addresses);
     m_addresses->clear();
-    m_addresses->addItems(urls);
-    m_addresses->setCurrentIndex(std::max(0, int(urls.indexOf(chosen))));
+    for (qsizetype i = 0; i < urls.size(); ++i) {
+        m_addresses->addItem(texts[i], urls[i]);
+        m_addresses->setItemData(int(i), addresses[i].interfaceName, NetworkRole);
+    }
+    m_addresses->setCurrentIndex(std::max(0, chosen));
     showAddress();
 }
 
@@ -344,7 +394,7 @@ void ClassroomWindow::newLesson()
 
 QString ClassroomWindow::selectedUrl() const
 {
-    return m_addresses->currentText();
+    return m_addresses->currentData().toString();
 }
 
 void ClassroomWindow::showAddress()
@@ -395,6 +445,9 @@ void ClassroomWindow::stop()
     m_addressCheck.stop();
     m_stateCheck.stop();
     m_nobody.stop();
+    if (m_sleep)
+        m_sleep->release();
+    m_awake->clear();
     m_newLesson->setEnabled(false);
     if (m_classroom)
         m_classroom->stop();

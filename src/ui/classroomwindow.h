@@ -2,7 +2,7 @@
 #pragma once
 
 #include "classroom/classroom.h"
-#include "classroom/localaddresses.h"
+#include "classroom/classroomaddresses.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -17,6 +17,7 @@ class QLabel;
 class QPushButton;
 class QSortFilterProxyModel;
 class QTreeView;
+class SleepInhibitor;
 
 // "Викторина в классе": the address pupils type, its QR code and the lesson's number, the live
 // table of the pupils, "Новый урок", "Сохранить результаты…" and "Остановить". Non-modal; closing
@@ -28,12 +29,12 @@ class ClassroomWindow : public QWidget
 
 public:
     // The addresses pupils can reach this computer at, the default route's first.
-    using AddressSource = std::function<QList<QHostAddress>()>;
+    using AddressSource = std::function<QList<ClassroomAddresses::Address>()>;
     // With no pupil after this long, the window lists what usually keeps phones out.
     static constexpr int NobodyMs = 60 * 1000;
 
     explicit ClassroomWindow(IDialogs& dialogs, QWidget* parent = nullptr,
-                             AddressSource addresses = classroomAddresses);
+                             AddressSource addresses = ClassroomAddresses::live);
     ~ClassroomWindow() override;
 
     // Starts a class of the quiz, today's lesson going on; false when it could not start (the
@@ -79,6 +80,8 @@ private:
     QLabel* m_advice;
     QLabel* m_counts;
     QLabel* m_pictures;
+    QLabel* m_awake;
+    std::unique_ptr<SleepInhibitor> m_sleep;
     // A flat tree rather than a table: Qt 6.4 shows a screen reader a table's row header even
     // when hidden, one "row header" per pupil.
     QTreeView* m_table;

@@ -106,12 +106,12 @@ private slots:
     // connects later) it shows it, and the QR code on the screen reads back as that address.
     void qrCodeDecodes()
     {
-        QList<QHostAddress> found;
+        QList<ClassroomAddresses::Address> found;
         ClassroomWindow window(m_dialogs, nullptr, [&] { return found; });
         QVERIFY(window.start(m_quiz, QUIRVEL_DECOR_DIR, {QHostAddress::AnyIPv4, 0, {}}));
         auto* advice = window.findChild<QLabel*>("advice");
         QVERIFY(advice->text().startsWith("У компьютера нет сетевого адреса"));
-        found << QHostAddress(QHostAddress::LocalHost);
+        found << ClassroomAddresses::Address{QHostAddress(QHostAddress::LocalHost), "lo", {}};
         QTRY_VERIFY_WITH_TIMEOUT(!window.selectedUrl().isEmpty(), 20000);
         QVERIFY(advice->text().startsWith("Ученики открывают этот адрес"));
         const QString shot = m_dir.filePath("window.png");
