@@ -94,7 +94,13 @@ private slots:
         QCOMPARE(tabbed, order + order.mid(0, 1));
         for (QLabel* label : window.findChildren<QLabel*>())
             QCOMPARE(label->buddy() != nullptr, label->text().contains('&'));
-        QVERIFY(!window.close());
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        m_dialogs.log.clear();
+        QTest::keyClick(window.focusWidget(), Qt::Key_Escape);
+        QVERIFY(window.isVisible());
+        QCOMPARE(m_dialogs.log.size(), 1);
+        QVERIFY(m_dialogs.log[0].contains("Результаты не сохранены"));
         m_dialogs.saveAnswers << m_dir.filePath("class.csv");
         window.findChild<QPushButton*>("saveResults")->click();
         QFile csv(m_dir.filePath("class.csv"));
@@ -208,6 +214,25 @@ private slots:
                 m_dialogs.log[0].contains(": на диске нет места."));
         m_dialogs.yesNoAnswers << true; // close without saving
         QVERIFY(window.close());
+    }
+    // The help's class page names what the window shows in the window's own words.
+    void helpUsesTheWindowsWords()
+    {
+        QFile help(QUIRVEL_HELP_DIR "/classroom.htm");
+        QVERIFY(help.open(QIODevice::ReadOnly));
+        const QString page = QString::fromUtf8(help.readAll()).simplified();
+        ClassroomWindow window(m_dialogs);
+        QStringList words{"играет", "отправил", "свернул страницу", "нет связи",
+                          "Подключились: N · Отправили: M"};
+        for (auto* button : window.findChildren<QPushButton*>())
+            words << button->text().remove('&');
+        for (auto* action : window.findChild<QTreeView*>("results")->actions())
+            words << action->text();
+        const ClassroomTable table;
+        for (int column = 0; column < ClassroomTable::Columns; ++column)
+            words << table.headerData(column, Qt::Horizontal).toString();
+        for (const QString& word : words)
+            QVERIFY2(page.contains(word), qPrintable(word));
     }
     // Closing the main window while a class runs asks first: No keeps both, Yes ends both.
     void closingMainWindowAsks()
