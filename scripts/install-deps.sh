@@ -20,7 +20,8 @@ packages=(
     libicu-dev          # look-alike pupil names (the ICU that Qt links too)
     zbar-tools          # zbarimg reads the QR code back in the tests
     wrk nginx           # bench/: the classroom server against nginx
-    python3-pyatspi at-spi2-core dbus-daemon    # the window read through the accessibility bus
+    # the window read through the accessibility bus; dbus-run-session for a private session bus
+    python3-pyatspi at-spi2-core dbus-daemon
 )
 # Pictures of other kinds into a slot: WebP and TIFF through Qt's plugins, HEIC and AVIF through
 # libheif; the tests make them with heif-enc and read Exif back with exiftool.

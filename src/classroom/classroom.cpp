@@ -28,7 +28,8 @@ QString journalFailure(const QString& path, std::error_code error)
 
 Classroom::Classroom(const QString& quizFolder, const QString& suppliedFolder, QObject* parent)
     : QObject(parent), m_quizFolder(quizFolder),
-      m_quiz(std::make_unique<ExportedQuiz>(quizFolder, suppliedFolder))
+      m_quiz(std::make_unique<ExportedQuiz>(quizFolder, suppliedFolder)),
+      m_pageDigest(LessonRecord::pageDigest(m_quiz->page())), m_table(m_quiz->contents().order)
 {
     m_thread.setObjectName(QStringLiteral("classroom"));
 }
@@ -38,48 +39,63 @@ Classroom::~Classroom()
     stop();
 }
 
-void Classroom::start(const Options& options, const QString& journalPath,
-                      const QList<PupilResult>& earlier)
+void Classroom::chooseLesson(bool newLesson)
+{
+    const QDate today = QDate::currentDate();
+    const QString latest = ResultsJournal::latestPath(m_quizFolder, today);
+    m_lesson = newLesson || latest.isEmpty() ? LessonRecord() : LessonRecord::read(latest);
+    m_continued = m_lesson.isLesson() && m_lesson.page == m_pageDigest;
+    if (m_continued) {
+        m_journalPath = latest;
+        return;
+    }
+    m_lesson = LessonRecord();
+    m_lesson.code = newClassroomCode();
+    m_lesson.number = newLessonNumber();
+    m_lesson.page = m_pageDigest;
+    m_journalPath = ResultsJournal::newPath(m_quizFolder, today);
+}
+
+void Classroom::start(const Options& options)
 {
     stop();
-    m_table = ClassroomTable();
-    for (const PupilResult& result : earlier)
-        m_table.add(result);
-    m_journalPath = journalPath;
+    chooseLesson(options.newLesson);
+    m_limits = options.limits;
+    m_table.reset(m_lesson);
     m_journalProblem.clear();
-    m_journal = std::make_unique<ResultsJournal>(journalPath);
+    m_journal = std::make_unique<ResultsJournal>(m_journalPath);
     if (const std::error_code error = m_journal->open()) {
-        m_journalProblem = journalFailure(journalPath, error);
+        m_journalProblem = journalFailure(m_journalPath, error);
         m_journal.reset();
     } else {
         m_journal->setBeforeSync(m_beforeSync);
+        if (!m_continued)
+            m_journal->append(m_lesson.headerLine(), {});
     }
-    m_code = newClassroomCode();
-    auto* server = new ClassroomServer(*m_quiz, m_code, options.limits, m_journal.get(), earlier);
-    QAbstractSocket::SocketError error{};
-    if (!server->listenOn(options.address, options.port, error)) {
+    auto* server = new ClassroomServer(*m_quiz, m_lesson, options.limits, m_journal.get());
+    if (const std::error_code error = server->listenOn(options.address, options.port)) {
         delete server;
         m_journal.reset();
         const QString port = QString::number(options.port);
-        switch (error) {
-        case QAbstractSocket::AddressInUseError:
+        if (error == std::errc::address_in_use)
             throw QuirvelError(QStringLiteral("Порт %1 уже занят другой программой. Закройте её "
                                               "или укажите другой порт.")
                                    .arg(port));
-        case QAbstractSocket::SocketAddressNotAvailableError:
+        if (error == std::errc::address_not_available)
             throw QuirvelError(QStringLiteral("У этого компьютера нет адреса %1.")
                                    .arg(options.address.toString()));
-        case QAbstractSocket::SocketAccessError:
+        if (error == std::errc::permission_denied)
             throw QuirvelError(
                 QStringLiteral("Нет прав открыть порт %1: выберите порт больше 1023.").arg(port));
-        default:
-            throw QuirvelError(
-                QStringLiteral("Не удаётся открыть порт %1 для учеников.").arg(port));
-        }
+        throw QuirvelError(QStringLiteral("Не удаётся открыть порт %1 для учеников.").arg(port));
     }
     m_port = server->port();
-    connect(server, &ClassroomServer::pupilJoined, this, &Classroom::pupilJoined);
+    connect(server, &ClassroomServer::pupilJoined, &m_table, &ClassroomTable::join);
+    connect(server, &ClassroomServer::pupilSeen, &m_table, [this](const QString& id, bool hidden) {
+        m_table.seen(id, hidden, QDateTime::currentMSecsSinceEpoch());
+    });
     connect(server, &ClassroomServer::resultTaken, this, &Classroom::takeResult);
+    connect(server, &ClassroomServer::addressFull, this, &Classroom::addressFull);
     connect(server, &ClassroomServer::journalFailed, this, [this](std::error_code failure) {
         emit journalFailed(journalFailure(m_journalPath, failure));
     });
@@ -102,17 +118,41 @@ void Classroom::stop()
     m_journal.reset();
     // The last results the server took before it went, so that a spreadsheet saved now has them.
     QCoreApplication::sendPostedEvents(this);
+    QCoreApplication::sendPostedEvents(&m_table);
+}
+
+QString Classroom::title() const
+{
+    return m_quiz->contents().title;
 }
 
 QString Classroom::url(const QHostAddress& address) const
 {
-    return QStringLiteral("http://%1:%2/%3/").arg(address.toString()).arg(m_port).arg(m_code);
+    return QStringLiteral("http://%1:%2/%3/").arg(address.toString()).arg(m_port).arg(code());
 }
 
 void Classroom::takeResult(const PupilResult& result)
 {
     m_table.add(result);
     emit resultTaken(result);
+}
+
+void Classroom::removePupils(const QStringList& ids)
+{
+    for (const QString& id : ids) {
+        m_table.remove(id);
+        if (m_server)
+            QMetaObject::invokeMethod(m_server,
+                                      [server = m_server, id] { server->removePupil(id); });
+    }
+}
+
+void Classroom::setPupilsPerAddress(int pupils)
+{
+    m_limits.pupilsPerAddress = pupils;
+    if (m_server)
+        QMetaObject::invokeMethod(
+            m_server, [server = m_server, pupils] { server->setPupilsPerAddress(pupils); });
 }
 
 void Classroom::saveResults(const QString& file) const

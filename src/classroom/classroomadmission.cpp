@@ -9,6 +9,9 @@ namespace
 
 constexpr int KeptSeqs = 256;
 
+const QString UnknownPupil =
+    QStringLiteral("Учитель не знает этого ученика. Открой адрес урока заново и введи своё имя.");
+
 // Looked up by a digest, so that how long a lookup takes tells nothing about the tokens held.
 QByteArray digest(const QByteArray& token)
 {
@@ -42,10 +45,37 @@ ClassroomAdmission::Decision refusal(int status, const QString& error)
 
 } // namespace
 
-void ClassroomAdmission::continueFrom(const QList<PupilResult>& earlier)
+void ClassroomAdmission::continueFrom(const LessonRecord& lesson)
 {
-    for (const PupilResult& result : earlier)
+    QHash<QString, QByteArray> digests;
+    for (const LessonPupil& known : lesson.pupils) {
+        m_names.reserve(known.name, known.number);
+        m_joined = std::max(m_joined, known.pupil);
+        if (lesson.removed.contains(known.id))
+            continue;
+        Pupil pupil;
+        pupil.digest = known.tokenDigest;
+        pupil.id = known.id;
+        pupil.name = known.name;
+        pupil.number = known.number;
+        pupil.pupil = known.pupil;
+        m_pupils.insert(pupil.digest, pupil);
+        digests.insert(pupil.id, pupil.digest);
+    }
+    for (const PupilResult& result : lesson.results) {
         m_names.reserve(result.name, result.number);
+        const auto it = m_pupils.find(digests.value(result.id));
+        if (it == m_pupils.end() || result.seq <= 0)
+            continue;
+        PupilPost::Answers answers{};
+        for (int i = 0; i < 6 && i < result.answers.size(); ++i)
+            answers[size_t(i)] = result.answers[i].toInt();
+        it->recorded.insert(result.seq, answers);
+        if (it->recorded.size() > KeptSeqs) {
+            it->forgottenSeq = std::max(it->forgottenSeq, it->recorded.firstKey());
+            it->recorded.erase(it->recorded.begin());
+        }
+    }
 }
 
 ClassroomAdmission::Pupil* ClassroomAdmission::find(const QByteArray& token)
@@ -94,7 +124,7 @@ QString ClassroomAdmission::seat(Pupil& pupil, const QString& address, qint64 no
         return full;
     pupil.address = address;
     ++m_seatedAt[address];
-    m_seated.insert(digest(pupil.token));
+    m_seated.insert(pupil.digest);
     return {};
 }
 
@@ -112,7 +142,6 @@ void ClassroomAdmission::forgetOne()
 ClassroomAdmission::Decision ClassroomAdmission::decided(const Pupil& pupil) const
 {
     Decision decision;
-    decision.token = pupil.token;
     decision.id = pupil.id;
     decision.name = pupil.name;
     decision.number = pupil.number;
@@ -120,41 +149,78 @@ ClassroomAdmission::Decision ClassroomAdmission::decided(const Pupil& pupil) con
     return decision;
 }
 
+ClassroomAdmission::Decision ClassroomAdmission::refusedPlace(const QString& address,
+                                                              const QString& full) const
+{
+    Decision decision = refusal(403, full);
+    decision.addressFull =
+        m_seated.size() < m_limits.pupils && m_seatedAt.value(address) >= m_limits.pupilsPerAddress;
+    return decision;
+}
+
 ClassroomAdmission::Decision ClassroomAdmission::join(const QString& address, const PupilPost& post,
                                                       qint64 now)
 {
+    // A page coming back with its token (a reload, a second tab) is no new pupil to slow down.
+    if (post.tokenSent) {
+        Pupil* pupil = find(post.token);
+        if (!pupil)
+            return refusal(403, UnknownPupil);
+        if (QString full = seat(*pupil, address, now); !full.isEmpty())
+            return refusedPlace(address, full);
+        pupil->lastActive = now;
+        Decision decision = decided(*pupil);
+        decision.token = post.token;
+        return decision;
+    }
     if (!withinRate(m_joins[address], m_limits.joinsPerAddress, now))
         return refusal(429, QStringLiteral("Слишком много входов с этого адреса. Подожди минуту "
                                            "и попробуй ещё раз."));
     if (m_joins.size() > 4096)
         for (auto it = m_joins.begin(); it != m_joins.end();)
             it = it->back() <= now - 60000 ? m_joins.erase(it) : std::next(it);
-    if (post.tokenSent) {
-        Pupil* pupil = find(post.token);
-        if (!pupil)
-            return refusal(403, QStringLiteral("Учитель не знает этого ученика. Открой адрес "
-                                               "урока заново и введи своё имя."));
-        if (QString full = seat(*pupil, address, now); !full.isEmpty())
-            return refusal(403, full);
-        pupil->lastActive = now;
-        return decided(*pupil);
-    }
     if (!noRoom(address).isEmpty())
         freeIdlePlaces(now);
     if (QString full = noRoom(address); !full.isEmpty())
-        return refusal(403, full);
+        return refusedPlace(address, full);
     if (m_pupils.size() >= MaxKnown)
         forgetOne();
+    const QByteArray token = randomHex();
     Pupil pupil;
-    pupil.token = randomHex();
+    pupil.digest = digest(token);
     pupil.id = QString::fromLatin1(randomHex());
     pupil.name = post.name;
     pupil.number = m_names.take(post.name);
     pupil.pupil = ++m_joined;
     pupil.lastActive = now;
-    Pupil& added = *m_pupils.insert(digest(pupil.token), pupil);
+    Pupil& added = *m_pupils.insert(pupil.digest, pupil);
     seat(added, address, now);
-    return decided(added);
+    Decision decision = decided(added);
+    decision.token = token;
+    decision.joined = LessonPupil{added.digest, added.id,    added.name,
+                                  added.number, added.pupil, QDateTime::currentDateTime()};
+    return decision;
+}
+
+ClassroomAdmission::Decision ClassroomAdmission::presence(const QByteArray& token, qint64 now)
+{
+    Pupil* pupil = find(token);
+    if (!pupil)
+        return refusal(403, UnknownPupil);
+    pupil->lastActive = now;
+    return decided(*pupil);
+}
+
+void ClassroomAdmission::remove(const QString& id)
+{
+    for (auto it = m_pupils.begin(); it != m_pupils.end(); ++it) {
+        if (it->id != id)
+            continue;
+        if (m_seated.remove(it->digest) && --m_seatedAt[it->address] == 0)
+            m_seatedAt.remove(it->address);
+        m_pupils.erase(it);
+        return;
+    }
 }
 
 ClassroomAdmission::Decision ClassroomAdmission::result(const QString& address,
@@ -162,10 +228,9 @@ ClassroomAdmission::Decision ClassroomAdmission::result(const QString& address,
 {
     Pupil* pupil = find(post.token);
     if (!pupil)
-        return refusal(403, QStringLiteral("Учитель не знает этого ученика. Открой адрес урока "
-                                           "заново и введи своё имя."));
+        return refusal(403, UnknownPupil);
     if (QString full = seat(*pupil, address, now); !full.isEmpty())
-        return refusal(403, full);
+        return refusedPlace(address, full);
     pupil->lastActive = now;
     Decision decision = decided(*pupil);
     if (const auto it = pupil->recorded.constFind(post.seq); it != pupil->recorded.cend()) {

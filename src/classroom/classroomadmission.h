@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "classroom/lessonrecord.h"
 #include "classroom/pupilnames.h"
 #include "classroom/pupilpost.h"
 #include "classroom/pupilresult.h"
@@ -10,6 +11,7 @@
 #include <QSet>
 
 #include <deque>
+#include <optional>
 
 // How much a class may send: per minute, and how many pupils hold a place at a time.
 struct ClassroomLimits {
@@ -35,7 +37,11 @@ public:
     struct Decision {
         int status = 200; // 200, 403 or 429
         QString error;    // the pupil's text for anything but 200
+        // Refused since this address holds all the places an address may hold.
+        bool addressFull = false;
         QByteArray token;
+        // A join that made a new pupil: the lesson file keeps it, as this.
+        std::optional<LessonPupil> joined;
         QString id;   // the pupil's public id in the table and the results file
         QString name; // as the pupil typed it, cleaned
         int number = 1;
@@ -46,15 +52,23 @@ public:
     };
 
     explicit ClassroomAdmission(const ClassroomLimits& limits) : m_limits(limits) {}
-    // Names of an earlier table that goes on: their numbers are not given again.
-    void continueFrom(const QList<PupilResult>& earlier);
+    // A lesson that goes on: its pupils' tokens stay good, their checks stay recorded, and no
+    // number is given again.
+    void continueFrom(const LessonRecord& lesson);
+    // A join with a token this class made is the same pupil again and counts against no limit.
     Decision join(const QString& address, const PupilPost& post, qint64 now);
     Decision result(const QString& address, const PupilPost& post, qint64 now);
+    // A page that says it is still open: the pupil's place is kept, and nothing is counted.
+    Decision presence(const QByteArray& token, qint64 now);
+    // The teacher took the pupil out: the place is free and the token good no more.
+    void remove(const QString& id);
+    void setPupilsPerAddress(int pupils) { m_limits.pupilsPerAddress = pupils; }
+    const ClassroomLimits& limits() const { return m_limits; }
     int seated() const { return int(m_seated.size()); }
 
 private:
     struct Pupil {
-        QByteArray token;
+        QByteArray digest;
         QString id;
         QString name;
         int number = 1;
@@ -71,6 +85,7 @@ private:
     void freeIdlePlaces(qint64 now);
     void forgetOne();
     Decision decided(const Pupil& pupil) const;
+    Decision refusedPlace(const QString& address, const QString& full) const;
 
     ClassroomLimits m_limits;
     PupilNames m_names;

@@ -2,8 +2,7 @@
 #include "classroom/classroomcommand.h"
 
 #include "classroom/classroom.h"
-#include "classroom/localaddresses.h"
-#include "classroom/resultsjournal.h"
+#include "classroom/classroomaddresses.h"
 #include "core/commandline.h"
 #include "core/programplaces.h"
 #include "core/quirvelerror.h"
@@ -42,6 +41,7 @@ int run(const CommandLine& line)
     options.port = quint16(room.port);
     options.limits = {room.resultsPerPupil, room.joinsPerAddress, room.pupils,
                       room.pupilsPerAddress};
+    options.newLesson = room.newLesson;
     if (!room.address.isEmpty() && !options.address.setAddress(room.address))
         throw QuirvelError(QStringLiteral("Неверный адрес: %1.").arg(room.address));
     const QString supplied =
@@ -51,20 +51,32 @@ int run(const CommandLine& line)
                      [](const PupilResult& result) { printLine(result.jsonLine(), stdout); });
     QObject::connect(&classroom, &Classroom::journalFailed,
                      [](const QString& text) { printLine(text.toLocal8Bit(), stderr); });
-    classroom.start(options, ResultsJournal::newPath(line.quizFolder, QDate::currentDate()));
+    classroom.start(options);
     if (!classroom.journalProblem().isEmpty())
         printLine(classroom.journalProblem().toLocal8Bit(), stderr);
-    QList<QHostAddress> addresses{options.address};
+    QList<ClassroomAddresses::Address> addresses{{options.address, {}, {}}};
     if (room.address.isEmpty()) {
-        addresses = classroomAddresses();
+        addresses = ClassroomAddresses::live();
         if (addresses.isEmpty())
             printLine(QStringLiteral("У компьютера нет сетевого адреса: ученики не смогут "
                                      "подключиться.")
                           .toLocal8Bit(),
                       stderr);
     }
-    for (const QHostAddress& address : addresses)
-        printLine(classroom.url(address).toUtf8(), stdout);
+    // Standard output holds the bare addresses, for scripts; the network each is on goes beside
+    // it to the terminal.
+    for (const ClassroomAddresses::Address& address : addresses) {
+        if (!address.interfaceName.isEmpty())
+            printLine((address.network() + u':').toLocal8Bit(), stderr);
+        printLine(classroom.url(address.address).toUtf8(), stdout);
+    }
+    // After the addresses, which a script reads from the first line on.
+    printLine(QStringLiteral("%1 %2, номер урока: %3")
+                  .arg(classroom.continued() ? QStringLiteral("Урок продолжается")
+                                             : QStringLiteral("Новый урок"),
+                       classroom.code(), classroom.number())
+                  .toLocal8Bit(),
+              stderr);
 
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
         throw QuirvelError(QStringLiteral("Не удаётся подготовить остановку программы."));

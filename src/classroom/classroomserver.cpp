@@ -9,13 +9,16 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QFile>
 #include <QHttpServerRequest>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QUrlQuery>
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 namespace
 {
@@ -67,6 +70,19 @@ HttpReply makeReply(int status, const QByteArray& body, const QByteArray& type,
 }
 
 const QByteArray Json = "application/json; charset=utf-8";
+const QByteArray Html = "text/html; charset=utf-8";
+// The two small pages' own policy: their inline style and a form to this server, nothing else.
+const std::pair<QByteArray, QByteArray> PageStyle{
+    "Content-Security-Policy",
+    "default-src 'none'; style-src 'unsafe-inline'; form-action 'self'; frame-ancestors 'none'"};
+// A page open the whole lesson reports every 10 s; the table needs to hear it less often.
+constexpr qint64 SeenEveryMs = 5000;
+
+QByteArray resourceText(const char* name)
+{
+    QFile file(QStringLiteral(":/classroom/") + QLatin1String(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 QByteArray jsonBody(const QJsonObject& object)
 {
@@ -83,6 +99,24 @@ bool isJson(const QHttpServerRequest& request)
 {
     const QByteArray type = request.value("content-type");
     return type.split(';').constFirst().trimmed().toLower() == "application/json";
+}
+
+bool isPlainText(const QHttpServerRequest& request)
+{
+    const QByteArray type = request.value("content-type");
+    return type.split(';').constFirst().trimmed().toLower() == "text/plain";
+}
+
+// {"token", "state": "open" | "hidden"}: the token and whether the page is hidden.
+std::optional<std::pair<QByteArray, bool>> presenceReport(const QByteArray& body)
+{
+    const QJsonObject object = QJsonDocument::fromJson(body).object();
+    const QString state = object.value(QStringLiteral("state")).toString();
+    const QJsonValue token = object.value(QStringLiteral("token"));
+    if (object.size() != 2 || !token.isString() ||
+        (state != QStringLiteral("open") && state != QStringLiteral("hidden")))
+        return std::nullopt;
+    return std::pair{token.toString().toLatin1(), state == QStringLiteral("hidden")};
 }
 
 // A page of another site posting through the pupil's browser sends its own origin.
@@ -107,13 +141,12 @@ qint64 now()
 
 } // namespace
 
-ClassroomServer::ClassroomServer(const ExportedQuiz& quiz, const QString& code,
-                                 const ClassroomLimits& limits, ResultsJournal* journal,
-                                 const QList<PupilResult>& earlier)
-    : m_prefix(QLatin1Char('/') + code + QLatin1Char('/')), m_order(quiz.contents().order),
-      m_admission(limits), m_journal(journal)
+ClassroomServer::ClassroomServer(const ExportedQuiz& quiz, const LessonRecord& lesson,
+                                 const ClassroomLimits& limits, ResultsJournal* journal)
+    : m_prefix(QLatin1Char('/') + lesson.code + QLatin1Char('/')), m_numbers(lesson.number),
+      m_order(quiz.contents().order), m_admission(limits), m_journal(journal)
 {
-    m_admission.continueFrom(earlier);
+    m_admission.continueFrom(lesson);
     // start.htm is not among them: it carries the answer order.
     const PhonePage page(quiz);
     for (const PhonePage::File& file : page.files()) {
@@ -121,6 +154,8 @@ ClassroomServer::ClassroomServer(const ExportedQuiz& quiz, const QString& code,
         HttpEndpoint::prepare(reply);
         m_files.insert(m_prefix + file.name, reply);
     }
+    m_gone = makeReply(404, resourceText("ended.htm"), Html, {});
+    HttpEndpoint::prepare(m_gone);
 }
 
 ClassroomServer::~ClassroomServer()
@@ -132,20 +167,28 @@ ClassroomServer::~ClassroomServer()
     QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
-bool ClassroomServer::listenOn(const QHostAddress& address, quint16 port,
-                               QAbstractSocket::SocketError& error)
+std::error_code ClassroomServer::listenOn(const QHostAddress& address, quint16 port)
 {
     m_listener = new GuardedListener(MaxHeaders + MaxBody, ConnectionDeadlines{}, this);
     m_listener->setRefusal(tooBigResponse());
     if (!m_listener->listen(address, port)) {
-        error = m_listener->serverError();
+        const QAbstractSocket::SocketError error = m_listener->serverError();
         delete m_listener;
         m_listener = nullptr;
-        return false;
+        switch (error) {
+        case QAbstractSocket::AddressInUseError:
+            return std::make_error_code(std::errc::address_in_use);
+        case QAbstractSocket::SocketAddressNotAvailableError:
+            return std::make_error_code(std::errc::address_not_available);
+        case QAbstractSocket::SocketAccessError:
+            return std::make_error_code(std::errc::permission_denied);
+        default:
+            return std::make_error_code(std::errc::io_error);
+        }
     }
     m_endpoint = new HttpEndpoint(
         m_listener, [this](HttpExchange& exchange) { serve(exchange); }, this);
-    return true;
+    return {};
 }
 
 quint16 ClassroomServer::port() const
@@ -163,6 +206,19 @@ void ClassroomServer::answer(HttpExchange& exchange, int status, const QByteArra
                              const QByteArray& type, const QByteArray& location)
 {
     exchange.reply(makeReply(status, body, type, location));
+}
+
+void ClassroomServer::removePupil(const QString& id)
+{
+    m_admission.remove(id);
+    m_seen.remove(id);
+    if (m_journal && !m_journalFailed)
+        m_journal->append(LessonRecord::removalLine(id, QDateTime::currentDateTime()), {});
+}
+
+void ClassroomServer::setPupilsPerAddress(int pupils)
+{
+    m_admission.setPupilsPerAddress(pupils);
 }
 
 void ClassroomServer::serve(HttpExchange& exchange)
@@ -185,16 +241,62 @@ void ClassroomServer::serve(HttpExchange& exchange)
             exchange.reply(*it);
         else if (path + QLatin1Char('/') == m_prefix)
             answer(exchange, 302, {}, {}, m_prefix.toUtf8());
+        else if (path == QStringLiteral("/"))
+            enter(exchange);
         else
-            answer(exchange, 404);
+            exchange.reply(m_gone);
         return;
     }
     const QString what = path.startsWith(m_prefix) ? path.mid(m_prefix.size()) : QString();
-    if (what != QStringLiteral("join") && what != QStringLiteral("result")) {
-        answer(exchange, 404);
+    if (what != QStringLiteral("join") && what != QStringLiteral("result") &&
+        what != QStringLiteral("presence")) {
+        exchange.reply(m_gone);
         return;
     }
     post(what, exchange);
+}
+
+void ClassroomServer::enter(HttpExchange& exchange)
+{
+    const QHttpServerRequest& request = exchange.request();
+    const QUrlQuery query(request.url());
+    QString problem;
+    int status = 200;
+    if (query.hasQueryItem(QStringLiteral("number"))) {
+        const QString typed = query.queryItemValue(QStringLiteral("number")).trimmed();
+        switch (m_numbers.check(addressOf(request), typed, now())) {
+        case LessonNumberGate::Verdict::Right:
+            answer(exchange, 303, {}, {}, m_prefix.toUtf8());
+            return;
+        case LessonNumberGate::Verdict::Wrong:
+            problem = QStringLiteral("Нет урока с номером %1. Проверь номер и введи его ещё раз.")
+                          .arg(typed.left(6).toHtmlEscaped());
+            break;
+        case LessonNumberGate::Verdict::TooMany:
+            status = 429;
+            problem = QStringLiteral("Слишком много неверных номеров с этого адреса. Подожди "
+                                     "минуту или отсканируй QR-код учителя.");
+            break;
+        case LessonNumberGate::Verdict::Closed:
+            status = 429;
+            problem = QStringLiteral("Вход по номеру закрыт: его слишком часто угадывали. "
+                                     "Отсканируй QR-код учителя.");
+            break;
+        }
+    }
+    QByteArray page = resourceText("enter.htm");
+    page.replace("{{problem}}", problem.toUtf8());
+    exchange.reply(makeReply(status, page, Html, {}, {PageStyle}));
+}
+
+void ClassroomServer::seen(const QString& id, bool hidden)
+{
+    Seen& last = m_seen[id];
+    const qint64 at = now();
+    if (last.hidden == hidden && at - last.at < SeenEveryMs)
+        return;
+    last = {at, hidden};
+    emit pupilSeen(id, hidden);
 }
 
 void ClassroomServer::post(const QString& what, HttpExchange& exchange)
@@ -203,29 +305,51 @@ void ClassroomServer::post(const QString& what, HttpExchange& exchange)
     const auto refuse = [&](int status, const QString& text) {
         answer(exchange, status, errorBody(text), Json);
     };
-    if (!isJson(request))
+    const bool isPresence = what == QStringLiteral("presence");
+    // navigator.sendBeacon posts a string as text/plain; a presence report acts on nothing.
+    if (!isJson(request) && !(isPresence && isPlainText(request)))
         return refuse(415, QStringLiteral("Неверный запрос."));
     if (!sameOrigin(request))
         return refuse(403, QStringLiteral("Запрос пришёл не со страницы урока."));
+    const QString address = addressOf(request);
+    if (isPresence) {
+        const auto report = presenceReport(request.body());
+        if (!report)
+            return refuse(400, QStringLiteral("Неверный запрос."));
+        const ClassroomAdmission::Decision decision = m_admission.presence(report->first, now());
+        if (decision.status != 200)
+            return refuse(decision.status, decision.error);
+        seen(decision.id, report->second);
+        return answer(exchange, 204);
+    }
     const bool isResult = what == QStringLiteral("result");
     const auto post = PupilPost::parse(isResult ? PupilPost::Kind::Result : PupilPost::Kind::Join,
                                        request.body());
     if (!post)
         return refuse(400, QStringLiteral("Неверный запрос."));
-    const QString address = addressOf(request);
     const ClassroomAdmission::Decision decision = isResult
                                                       ? m_admission.result(address, *post, now())
                                                       : m_admission.join(address, *post, now());
+    if (decision.addressFull &&
+        m_fullNoticed.value(address) != m_admission.limits().pupilsPerAddress) {
+        m_fullNoticed.insert(address, m_admission.limits().pupilsPerAddress);
+        emit addressFull(address, m_admission.limits().pupilsPerAddress);
+    }
     if (decision.status != 200)
         return refuse(decision.status, decision.error);
+    seen(decision.id, false);
     if (!isResult) {
         const QString shown = PupilNames::shown(decision.name, decision.number, false);
-        emit pupilJoined(decision.id, shown);
-        answer(exchange, 200,
-               jsonBody({{QStringLiteral("token"), QString::fromLatin1(decision.token)},
-                         {QStringLiteral("pupil"), decision.pupil},
-                         {QStringLiteral("name"), shown}}),
-               Json);
+        const QByteArray reply =
+            jsonBody({{QStringLiteral("token"), QString::fromLatin1(decision.token)},
+                      {QStringLiteral("pupil"), decision.pupil},
+                      {QStringLiteral("name"), shown}});
+        if (!decision.joined)
+            return answer(exchange, 200, reply, Json);
+        // The token is given only once the file holds it: a pupil whose join a crash lost would
+        // come back unknown.
+        record(exchange, LessonRecord::joinLine(*decision.joined), reply,
+               [this, pupil = *decision.joined] { emit pupilJoined(pupil); });
         return;
     }
     const PupilPost::Answers& answers = decision.repeated ? decision.answers : post->answers;
@@ -246,21 +370,24 @@ void ClassroomServer::post(const QString& what, HttpExchange& exchange)
     const QByteArray reply = jsonBody({{QStringLiteral("marks"), markArray},
                                        {QStringLiteral("right"), result.right},
                                        {QStringLiteral("seq"), post->seq}});
-    record(exchange, result, reply, decision.repeated);
+    if (decision.repeated)
+        record(exchange, {}, reply, {});
+    else
+        record(exchange, result.jsonLine(), reply, [this, result] { emit resultTaken(result); });
 }
 
-void ClassroomServer::record(HttpExchange& exchange, const PupilResult& result,
-                             const QByteArray& reply, bool repeated)
+void ClassroomServer::record(HttpExchange& exchange, const QByteArray& line,
+                             const QByteArray& reply, std::function<void()> taken)
 {
     // Shared, since the journal's callbacks are copied; sent (and so emptied) in this thread only.
     auto later = std::make_shared<PendingReply>(exchange.defer());
-    auto finish = [this, later, result, reply, repeated](std::error_code error) {
+    auto finish = [this, later, reply, taken](std::error_code error) {
         if (error && !m_journalFailed) {
             m_journalFailed = true;
             emit journalFailed(error);
         }
-        if (!repeated)
-            emit resultTaken(result);
+        if (taken)
+            taken();
         later->send(makeReply(200, reply, Json, {}));
     };
     if (!m_journal || m_journalFailed)
@@ -269,8 +396,8 @@ void ClassroomServer::record(HttpExchange& exchange, const PupilResult& result,
         QMetaObject::invokeMethod(
             this, [finish, error] { finish(error); }, Qt::QueuedConnection);
     };
-    if (repeated)
+    if (line.isEmpty())
         m_journal->whenSynced(synced);
     else
-        m_journal->append(result.jsonLine(), synced);
+        m_journal->append(line, synced);
 }

@@ -140,6 +140,10 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
         QStringLiteral("Провести викторину из QUIZFOLDER в классе: напечатать адрес для учеников и "
                        "выводить каждый результат строкой JSON, пока программу не остановят."));
     parser.addOption(classroom);
+    const QCommandLineOption newLesson(
+        QStringLiteral("new-lesson"),
+        QStringLiteral("С --classroom: начать новый урок, а не продолжать сегодняшний."));
+    parser.addOption(newLesson);
     const QList<QCommandLineOption> classroomOptions = addValueOptions(
         parser,
         {{"port", "N",
@@ -186,7 +190,8 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
         const QStringList positional = parser.positionalArguments();
         QString mistake;
         const bool inClass = parsed && parser.isSet(classroom);
-        const bool classroomOnly = parsed && timesGiven(parser, classroomOptions) > 0;
+        const bool classroomOnly =
+            parsed && (timesGiven(parser, classroomOptions) > 0 || parser.isSet(newLesson));
         // A number in range, or -1.
         auto number = [&](const char* option, int least, int most, int preset) {
             const QString name = QString::fromLatin1(option);
@@ -204,6 +209,7 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
             room.pupils = number("max-pupils", 1, 100000, room.pupils);
             room.pupilsPerAddress = number("pupils-per-address", 1, 100000, room.pupilsPerAddress);
             room.address = parser.value(QStringLiteral("address"));
+            room.newLesson = parser.isSet(newLesson);
             if (parser.isSet(QStringLiteral("csv")))
                 room.csvFile = QFileInfo(parser.value(QStringLiteral("csv"))).absoluteFilePath();
         }
@@ -212,7 +218,8 @@ CommandLine readCommandLine(const QStringList& arguments, bool qtOptionsPresent)
         else if (classroomOnly && !inClass)
             mistake =
                 QStringLiteral("Параметры --port, --address, --csv, --pupil-rate, --address-rate, "
-                               "--max-pupils и --pupils-per-address действуют только с "
+                               "--max-pupils, --pupils-per-address и --new-lesson действуют "
+                               "только с "
                                "--classroom.");
         else if (inClass && asked > 0)
             mistake = QStringLiteral("Викторину в классе нельзя проводить вместе с сохранением.");

@@ -31,6 +31,8 @@ struct CommandLine {
         int joinsPerAddress = 60;
         int pupils = 200;
         int pupilsPerAddress = 40;
+        // A new lesson instead of today's of the same quiz going on.
+        bool newLesson = false;
     } classroom;
 };
 

@@ -1,23 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/classroomwindow.h"
 
-#include "classroom/localaddresses.h"
 #include "classroom/resultsjournal.h"
 #include "core/idialogs.h"
 #include "core/quirvelerror.h"
 #include "ui/namedcombobox.h"
+#include "ui/rowannouncer.h"
+#include "ui/sleepinhibitor.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QSaveFile>
+#include <QShortcut>
 #include <QSignalBlocker>
+#include <QSortFilterProxyModel>
 #include <QStandardPaths>
-#include <QTableWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <qrencode.h>
@@ -32,6 +38,36 @@ const QString NoAddress = QStringLiteral("У компьютера нет сет�
                                          "школьной сети, в которой работают ученики.");
 // How often the addresses are looked at again, for Wi-Fi that connects after the start.
 constexpr int AddressCheckMs = 3000;
+// The pupils' states change with time alone ("нет связи" after 30 s).
+constexpr int StateCheckMs = 5000;
+
+const QString NobodyAdvice =
+    QStringLiteral("За минуту не подключился ни один ученик. Так бывает, когда:\n"
+                   "• школьный Wi-Fi держит устройства порознь («изоляция клиентов»);\n"
+                   "• телефоны в гостевой сети, а компьютер — в другой;\n"
+                   "• брандмауэр этого компьютера закрыл порт %1;\n"
+                   "• телефон ходит в интернет через мобильную сеть, а не через Wi-Fi.");
+
+constexpr int NetworkRole = Qt::UserRole + 1;
+
+// Where the network the teacher chose is kept for the next lesson.
+QString networkFile()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/quirvel/classroom/network");
+}
+
+QString rememberedNetwork()
+{
+    QFile file(networkFile());
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed() : QString();
+}
+
+// "123456" as "123 456", easier to read out and to type.
+QString spacedNumber(const QString& number)
+{
+    return number.left(3) + QLatin1Char(' ') + number.mid(3);
+}
 
 QString isolationAdvice(quint16 port)
 {
@@ -65,33 +101,95 @@ QImage qrCodeImage(const QString& text, int minSide)
 
 ClassroomWindow::ClassroomWindow(IDialogs& dialogs, QWidget* parent, AddressSource addresses)
     : QWidget(parent, Qt::Window), m_dialogs(dialogs), m_addressSource(std::move(addresses)),
-      m_addresses(new NamedComboBox), m_qrCode(new QLabel), m_advice(new QLabel),
-      m_table(new QTableWidget(0, 4)),
+      m_addresses(new NamedComboBox), m_qrCode(new QLabel), m_number(new QLabel),
+      m_advice(new QLabel), m_counts(new QLabel), m_pictures(new QLabel), m_awake(new QLabel),
+      m_table(new QTreeView), m_sorted(new QSortFilterProxyModel(this)),
+      m_newLesson(new QPushButton(QStringLiteral("&Новый урок"))),
       m_save(new QPushButton(QStringLiteral("&Сохранить результаты…"))),
       m_stop(new QPushButton(QStringLiteral("&Остановить")))
 {
     setWindowTitle(Caption);
     setObjectName(QStringLiteral("classroomWindow"));
+    buildLayout();
+    m_addressCheck.setInterval(AddressCheckMs);
+    connect(&m_addressCheck, &QTimer::timeout, this, &ClassroomWindow::listAddresses);
+    m_stateCheck.setInterval(StateCheckMs);
+    connect(&m_stateCheck, &QTimer::timeout, this, [this] {
+        if (m_classroom)
+            m_classroom->table().refreshStates(QDateTime::currentMSecsSinceEpoch());
+    });
+    m_nobody.setSingleShot(true);
+    m_nobody.setInterval(NobodyMs);
+    connect(&m_nobody, &QTimer::timeout, this, [this] {
+        if (m_classroom && m_classroom->table().joined() == 0)
+            m_advice->setText(NobodyAdvice.arg(m_classroom->port()));
+    });
+    connect(m_addresses, &QComboBox::currentIndexChanged, this, &ClassroomWindow::showAddress);
+    connect(m_addresses, &QComboBox::activated, this, [this](int index) {
+        const QString network = m_addresses->itemData(index, NetworkRole).toString();
+        if (network.isEmpty())
+            return;
+        // Not worth a box when it fails: the next lesson just offers the default route again.
+        QDir().mkpath(QFileInfo(networkFile()).absolutePath());
+        QSaveFile file(networkFile());
+        if (file.open(QIODevice::WriteOnly) && file.write(network.toUtf8()) > 0)
+            file.commit();
+    });
+    connect(m_newLesson, &QPushButton::clicked, this, &ClassroomWindow::newLesson);
+    connect(m_save, &QPushButton::clicked, this, &ClassroomWindow::saveResults);
+    connect(m_stop, &QPushButton::clicked, this, &ClassroomWindow::stop);
+    connect(new QShortcut(Qt::Key_Escape, this), &QShortcut::activated, this, &QWidget::close);
+}
+
+ClassroomWindow::~ClassroomWindow() = default;
+
+void ClassroomWindow::buildLayout()
+{
     m_addresses->setObjectName(QStringLiteral("addresses"));
     m_qrCode->setObjectName(QStringLiteral("qrCode"));
+    m_number->setObjectName(QStringLiteral("number"));
     m_advice->setObjectName(QStringLiteral("advice"));
+    m_counts->setObjectName(QStringLiteral("counts"));
+    m_pictures->setObjectName(QStringLiteral("pictures"));
     m_table->setObjectName(QStringLiteral("results"));
+    m_newLesson->setObjectName(QStringLiteral("newLesson"));
     m_save->setObjectName(QStringLiteral("saveResults"));
     m_stop->setObjectName(QStringLiteral("stop"));
     m_addresses->setAccessibleName(QStringLiteral("Адрес для учеников"));
     m_qrCode->setAccessibleName(QStringLiteral("QR-код адреса"));
     m_table->setAccessibleName(QStringLiteral("Результаты учеников"));
-    m_advice->setWordWrap(true);
+    m_awake->setObjectName(QStringLiteral("awake"));
+    for (QLabel* label : {m_advice, m_pictures, m_awake})
+        label->setWordWrap(true);
     m_qrCode->setAlignment(Qt::AlignCenter);
-    m_table->setHorizontalHeaderLabels({QStringLiteral("Имя"), QStringLiteral("Правильных"),
-                                        QStringLiteral("Попыток"),
-                                        QStringLiteral("Последняя попытка")});
+    QFont big = m_number->font();
+    big.setPointSizeF(big.pointSizeF() * 2);
+    big.setBold(true);
+    m_number->setFont(big);
+    m_number->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_sorted->setSortRole(ClassroomTable::SortRole);
+    m_table->setModel(m_sorted);
+    new RowAnnouncer(m_table);
+    m_table->setSortingEnabled(true);
+    m_table->sortByColumn(-1, Qt::AscendingOrder);
     // The names take what the headers leave, so that no header is cut off.
-    m_table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    m_table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    m_table->verticalHeader()->hide();
+    m_table->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_table->header()->setStretchLastSection(false);
+    m_table->setRootIsDecorated(false);
+    m_table->setItemsExpandable(false);
+    m_table->setUniformRowHeights(true);
+    m_table->setAllColumnsShowFocus(true);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setContextMenuPolicy(Qt::ActionsContextMenu);
+    auto* removeOne = new QAction(QStringLiteral("Удалить ученика"), m_table);
+    removeOne->setObjectName(QStringLiteral("removePupil"));
+    auto* removeSilent =
+        new QAction(QStringLiteral("Удалить всех, кто ничего не отправил"), m_table);
+    removeSilent->setObjectName(QStringLiteral("removeSilent"));
+    m_table->addActions({removeOne, removeSilent});
+    connect(removeOne, &QAction::triggered, this, &ClassroomWindow::removeSelected);
+    connect(removeSilent, &QAction::triggered, this, &ClassroomWindow::removeSilent);
     // Tab leaves the table for the buttons; the arrow keys move within it.
     m_table->setTabKeyNavigation(false);
 
@@ -101,129 +199,237 @@ ClassroomWindow::ClassroomWindow(IDialogs& dialogs, QWidget* parent, AddressSour
     left->addWidget(addressLabel);
     left->addWidget(m_addresses);
     left->addWidget(m_qrCode);
+    left->addWidget(m_number);
     left->addWidget(m_advice);
+    left->addWidget(m_awake);
     left->addStretch();
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
+    buttons->addWidget(m_newLesson);
     buttons->addWidget(m_save);
     buttons->addWidget(m_stop);
     auto* tableLabel = new QLabel(QStringLiteral("&Результаты учеников:"));
     tableLabel->setBuddy(m_table);
     auto* right = new QVBoxLayout;
     right->addWidget(tableLabel);
+    right->addWidget(m_counts);
     right->addWidget(m_table);
+    right->addWidget(m_pictures);
     right->addLayout(buttons);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left);
     layout->addLayout(right, 1);
-    resize(1000, 600);
+    resize(1100, 650);
     setTabOrder(m_addresses, m_table);
-    setTabOrder(m_table, m_save);
+    setTabOrder(m_table, m_newLesson);
+    setTabOrder(m_newLesson, m_save);
     setTabOrder(m_save, m_stop);
-    m_addressCheck.setInterval(AddressCheckMs);
-    connect(&m_addressCheck, &QTimer::timeout, this, &ClassroomWindow::listAddresses);
-
-    connect(m_addresses, &QComboBox::currentIndexChanged, this, &ClassroomWindow::showAddress);
-    connect(m_save, &QPushButton::clicked, this, &ClassroomWindow::saveResults);
-    connect(m_stop, &QPushButton::clicked, this, &ClassroomWindow::stop);
 }
-
-ClassroomWindow::~ClassroomWindow() = default;
 
 bool ClassroomWindow::start(const QString& quizFolder, const QString& suppliedFolder,
                             const Classroom::Options& options)
 {
     try {
         auto classroom = std::make_unique<Classroom>(quizFolder, suppliedFolder);
-        const QDate today = QDate::currentDate();
-        const QString latest = ResultsJournal::latestPath(quizFolder, today);
-        QString journal = ResultsJournal::newPath(quizFolder, today);
-        QList<PupilResult> earlier;
-        if (!latest.isEmpty() &&
-            m_dialogs.yesNo(Caption, QStringLiteral("Сегодня эту викторину уже проводили в классе. "
-                                                    "Продолжить ту же таблицу результатов?"))) {
-            journal = latest;
-            earlier = ResultsJournal::read(latest);
-        }
-        classroom->start(options, journal, earlier);
+        classroom->start(options);
         m_classroom = std::move(classroom);
     } catch (const QuirvelError& e) {
         m_dialogs.error(e.text());
         return false;
     }
-    connect(m_classroom.get(), &Classroom::resultTaken, this, [this] {
-        m_unsaved = true;
-        refreshTable();
-    });
+    m_suppliedFolder = suppliedFolder;
+    m_options = options;
+    m_options.newLesson = false;
+    ClassroomTable& table = m_classroom->table();
+    m_sorted->setSourceModel(&table);
+    m_table->header()->setSectionResizeMode(ClassroomTable::Name, QHeaderView::Stretch);
+    connect(m_classroom.get(), &Classroom::resultTaken, this, [this] { m_unsaved = true; });
+    connect(&table, &QAbstractItemModel::rowsInserted, this, &ClassroomWindow::showCounts);
+    connect(&table, &QAbstractItemModel::rowsRemoved, this, &ClassroomWindow::showCounts);
+    connect(&table, &QAbstractItemModel::dataChanged, this, &ClassroomWindow::showCounts);
+    connect(&table, &QAbstractItemModel::modelReset, this, &ClassroomWindow::showCounts);
     connect(m_classroom.get(), &Classroom::journalFailed, this,
             [this](const QString& text) { m_dialogs.error(text); });
-    m_listening = options.address;
+    connect(m_classroom.get(), &Classroom::addressFull, this, &ClassroomWindow::offerMorePlaces);
     m_urls.reset();
     listAddresses();
-    if (m_listening == QHostAddress(QHostAddress::AnyIPv4))
+    if (m_options.address == QHostAddress(QHostAddress::AnyIPv4))
         m_addressCheck.start();
-    refreshTable();
+    m_stateCheck.start();
+    if (table.joined() == 0)
+        m_nobody.start();
+    showCounts();
+    if (!m_sleep)
+        m_sleep = std::make_unique<SleepInhibitor>();
+    m_awake->setText(m_sleep->inhibit()
+                         ? QStringLiteral("Пока идёт урок, компьютер не уйдёт в спящий режим.")
+                         : QStringLiteral("Не удалось запретить компьютеру уходить в спящий "
+                                          "режим: на время урока отключите его в настройках "
+                                          "питания."));
+    m_newLesson->setEnabled(true);
     m_stop->setEnabled(true);
     if (!m_classroom->journalProblem().isEmpty())
         m_dialogs.error(m_classroom->journalProblem());
     return true;
 }
-
 void ClassroomWindow::listAddresses()
 {
-    const QList<QHostAddress> addresses = m_listening == QHostAddress(QHostAddress::AnyIPv4)
-                                              ? m_addressSource()
-                                              : QList<QHostAddress>{m_listening};
+    const QList<ClassroomAddresses::Address> addresses =
+        m_options.address == QHostAddress(QHostAddress::AnyIPv4)
+            ? m_addressSource()
+            : QList<ClassroomAddresses::Address>{{m_options.address, {}, {}}};
+    // "Wi-Fi (wlp2s0): http://…", so that the teacher knows which network each one is on.
     QStringList urls;
-    for (const QHostAddress& address : addresses)
-        urls << m_classroom->url(address);
-    if (urls == m_urls)
+    QStringList texts;
+    for (const ClassroomAddresses::Address& address : addresses) {
+        urls << m_classroom->url(address.address);
+        texts << (address.interfaceName.isEmpty() ? urls.last()
+                                                  : address.network() + ": " + urls.last());
+    }
+    if (texts == m_urls)
         return;
-    m_urls = urls;
-    // The one the teacher chose stays while it is there; else the default route's.
-    const QString chosen = selectedUrl();
+    m_urls = texts;
+    // The one the teacher chose stays while it is there; else the network chosen last time;
+    // else the default route's.
+    int chosen = int(urls.indexOf(selectedUrl()));
+    const QString remembered = rememberedNetwork();
+    for (qsizetype i = 0; chosen < 0 && i < addresses.size(); ++i)
+        if (!remembered.isEmpty() && addresses[i].interfaceName == remembered)
+            chosen = int(i);
     const QSignalBlocker quiet(m_addresses);
     m_addresses->clear();
-    m_addresses->addItems(urls);
-    m_addresses->setCurrentIndex(std::max(0, int(urls.indexOf(chosen))));
-    m_advice->setText(urls.isEmpty() ? NoAddress : isolationAdvice(m_classroom->port()));
+    for (qsizetype i = 0; i < urls.size(); ++i) {
+        m_addresses->addItem(texts[i], urls[i]);
+        m_addresses->setItemData(int(i), addresses[i].interfaceName, NetworkRole);
+    }
+    m_addresses->setCurrentIndex(std::max(0, chosen));
     showAddress();
+}
+
+void ClassroomWindow::showCounts()
+{
+    if (!m_classroom)
+        return;
+    const ClassroomTable& table = m_classroom->table();
+    m_counts->setText(
+        QStringLiteral("Подключились: %1 · Отправили: %2").arg(table.joined()).arg(table.sent()));
+    m_pictures->setText(QStringLiteral("Верно по первой попытке: ") +
+                        table.pictureCounts().join(QStringLiteral("; ")) + QLatin1Char('.'));
+    if (table.joined() > 0)
+        m_nobody.stop();
+}
+
+void ClassroomWindow::removeSelected()
+{
+    if (!m_classroom)
+        return;
+    QStringList ids;
+    for (const QModelIndex& index : m_table->selectionModel()->selectedRows())
+        ids << m_classroom->table().idAt(m_sorted->mapToSource(index).row());
+    if (ids.isEmpty() ||
+        !m_dialogs.yesNo(Caption,
+                         QStringLiteral("Удалить ученика из таблицы? Его место в классе "
+                                        "освободится, а его страница попросит ввести "
+                                        "имя заново."),
+                         false))
+        return;
+    m_classroom->removePupils(ids);
+}
+
+void ClassroomWindow::removeSilent()
+{
+    if (!m_classroom)
+        return;
+    const QStringList ids = m_classroom->table().silentPupils();
+    if (ids.isEmpty() ||
+        !m_dialogs.yesNo(Caption,
+                         QStringLiteral("Удалить всех, кто ничего не отправил (%1)? Их места в "
+                                        "классе освободятся.")
+                             .arg(ids.size()),
+                         false))
+        return;
+    m_classroom->removePupils(ids);
+}
+
+void ClassroomWindow::offerMorePlaces(const QString& address, int pupils)
+{
+    if (!m_classroom || pupils != m_classroom->pupilsPerAddress())
+        return;
+    if (m_dialogs.yesNo(Caption, QStringLiteral("С адреса %1 в классе уже %2 учеников — больше с "
+                                                "одного адреса нельзя. Если это компьютерный "
+                                                "класс, который выходит в сеть через один адрес, "
+                                                "разрешить с него до %3 учеников?")
+                                     .arg(address)
+                                     .arg(pupils)
+                                     .arg(pupils * 2)))
+        m_classroom->setPupilsPerAddress(pupils * 2);
+}
+
+void ClassroomWindow::newLesson()
+{
+    if (!m_classroom ||
+        !m_dialogs.yesNo(Caption,
+                         QStringLiteral("Начать новый урок с новым кодом и пустой таблицей? "
+                                        "Ученикам, которые играют сейчас, придётся отсканировать "
+                                        "новый код. Результаты этого урока останутся в его "
+                                        "файле."),
+                         false))
+        return;
+    if (m_unsaved && !m_dialogs.yesNo(Caption,
+                                      QStringLiteral("Результаты этого урока не сохранены в "
+                                                     "таблицу. Всё равно начать новый урок?"),
+                                      false))
+        return;
+    Classroom::Options options = m_options;
+    options.newLesson = true;
+    guarded(m_dialogs, [&] {
+        m_classroom->start(options);
+        m_unsaved = false;
+        m_urls.reset();
+        listAddresses();
+        m_nobody.start();
+        showCounts();
+    });
 }
 
 QString ClassroomWindow::selectedUrl() const
 {
-    return m_addresses->currentText();
+    return m_addresses->currentData().toString();
 }
 
 void ClassroomWindow::showAddress()
 {
     const QString url = selectedUrl();
     m_qrCode->setPixmap(url.isEmpty() ? QPixmap() : QPixmap::fromImage(qrCodeImage(url)));
-}
-
-void ClassroomWindow::refreshTable()
-{
-    const QList<ClassroomTable::Row> rows =
-        m_classroom ? m_classroom->table().rows() : QList<ClassroomTable::Row>();
-    m_table->setRowCount(int(rows.size()));
-    for (int i = 0; i < rows.size(); ++i) {
-        const ClassroomTable::Row& row = rows[i];
-        // Items hold plain text: a name is never read as markup.
-        const QStringList cells{row.name, QStringLiteral("%1 из 6").arg(row.right),
-                                QString::number(row.tries),
-                                row.lastTry.toLocalTime().toString(QStringLiteral("HH:mm:ss"))};
-        for (int column = 0; column < 4; ++column)
-            m_table->setItem(i, column, new QTableWidgetItem(cells[column]));
-    }
+    // The short way in, for a pupil without a camera: the address without the code, then the
+    // number.
+    const QString shortUrl = url.left(url.size() - m_classroom->code().size() - 1);
+    m_number->setText(
+        url.isEmpty() ? QString()
+                      : QStringLiteral("Номер урока: %1").arg(spacedNumber(m_classroom->number())));
+    m_number->setToolTip(shortUrl);
+    m_number->setAccessibleDescription(
+        QStringLiteral("Без QR-кода: откройте %1 и введите номер урока.").arg(shortUrl));
+    m_advice->setText(url.isEmpty() ? NoAddress
+                                    : isolationAdvice(m_classroom->port()) +
+                                          QStringLiteral("\n\nБез QR-кода: откройте %1 и введите "
+                                                         "номер урока.")
+                                              .arg(shortUrl));
 }
 
 void ClassroomWindow::saveResults()
 {
     if (!m_classroom)
         return;
-    const QString proposed =
-        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/') +
-        QFileInfo(m_classroom->journalPath()).completeBaseName() + QStringLiteral(".csv");
+    // The quiz's title leads, so that a folder of lessons reads as such.
+    QString title = m_classroom->title();
+    for (QChar& c : title)
+        if (QStringLiteral("/\\:*?\"<>|").contains(c) || c.category() == QChar::Other_Control)
+            c = QLatin1Char('_');
+    const QString proposed = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) +
+                             QLatin1Char('/') + title.trimmed() + QStringLiteral(" — ") +
+                             QFileInfo(m_classroom->journalPath()).completeBaseName() +
+                             QStringLiteral(".csv");
     const auto file = m_dialogs.saveFile(QStringLiteral("Сохранить результаты"), proposed,
                                          QStringLiteral("Таблица CSV (*.csv)"));
     if (!file)
@@ -237,6 +443,12 @@ void ClassroomWindow::saveResults()
 void ClassroomWindow::stop()
 {
     m_addressCheck.stop();
+    m_stateCheck.stop();
+    m_nobody.stop();
+    if (m_sleep)
+        m_sleep->release();
+    m_awake->clear();
+    m_newLesson->setEnabled(false);
     if (m_classroom)
         m_classroom->stop();
     m_stop->setEnabled(false);
@@ -256,5 +468,8 @@ void ClassroomWindow::closeEvent(QCloseEvent* event)
         return;
     }
     stop();
+    // A closed window tells a screen reader of no cell still in focus.
+    m_table->clearSelection();
+    m_sorted->setSourceModel(nullptr);
     event->accept();
 }

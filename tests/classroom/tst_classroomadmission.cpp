@@ -101,6 +101,30 @@ private slots:
         QCOMPARE(back.id, a.id);
         QCOMPARE(admission.seated(), 1);
     }
+    // A lesson read back after a restart: its tokens are good, a seq it recorded is answered as
+    // before, no number is given again, and a removed pupil's token is good no more. Joins with a
+    // token (reloads) never count against the join limit.
+    void lessonGoesOn()
+    {
+        const QString home = "127.0.0.1";
+        ClassroomAdmission before({20, 1, 200, 40});
+        const auto a = before.join(home, join("Аня"), 0);
+        for (int i = 0; i < 3; ++i)
+            QCOMPARE(before.join(home, join("Аня", a.token), 1).status, 200);
+        QCOMPARE(before.join(home, join("Боря"), 2).status, 429);
+        LessonRecord lesson;
+        lesson.pupils << *a.joined;
+        lesson.results << PupilResult{a.id, "Аня", 1, 1, {"4", "1", "", "", "", ""}, {}, 7};
+        ClassroomAdmission after({20, 60, 200, 40});
+        after.continueFrom(lesson);
+        const auto again = after.result(home, result(a.token, 7), 0);
+        QVERIFY(again.status == 200 && again.repeated && again.answers[0] == 4);
+        QCOMPARE(again.id, a.id);
+        QCOMPARE(after.join(home, join("аня"), 0).number, 2);
+        after.remove(a.id);
+        QCOMPARE(after.result(home, result(a.token, 8), 0).status, 403);
+        QCOMPARE(after.seated(), 1);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestClassroomAdmission)

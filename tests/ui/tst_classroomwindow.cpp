@@ -16,7 +16,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QPushButton>
-#include <QTableWidget>
+#include <QTreeView>
 #include <QtTest>
 
 #include <sys/mount.h>
@@ -45,6 +45,11 @@ class TestClassroomWindow : public QObject
                        "{\"token\":\"" + token + "\",\"answers\":[3,1,2,1,1,1],\"seq\":1}");
     }
 
+    static QString cell(QTreeView* table, int row, int column)
+    {
+        return table->model()->index(row, column).data().toString();
+    }
+
 private slots:
     void initTestCase()
     {
@@ -70,12 +75,14 @@ private slots:
         QVERIFY(window.start(m_quiz, QUIRVEL_DECOR_DIR, m_local));
         for (const char* pupil : {"Юля", "=Петя"})
             post(window, pupil);
-        auto* table = window.findChild<QTableWidget*>("results");
-        QTRY_COMPARE(table->rowCount(), 2);
-        QCOMPARE(table->item(0, 0)->text() + table->item(0, 1)->text(), "=Петя3 из 6");
-        QCOMPARE(table->item(1, 2)->text(), "1");
+        auto* table = window.findChild<QTreeView*>("results");
+        QTRY_COMPARE(table->model()->rowCount(), 2);
+        QTRY_COMPARE(cell(table, 1, ClassroomTable::Tries), "1");
+        table->sortByColumn(ClassroomTable::Name, Qt::AscendingOrder);
+        QCOMPARE(cell(table, 0, ClassroomTable::Name) + cell(table, 0, ClassroomTable::Best),
+                 "=Петя3 из 6");
         window.show();
-        const QStringList order{"Адрес для учеников", "Результаты учеников",
+        const QStringList order{"Адрес для учеников", "Результаты учеников", "Новый урок",
                                 "Сохранить результаты…", "Остановить"};
         QStringList tabbed;
         window.findChild<QWidget*>("addresses")->setFocus();
@@ -87,7 +94,13 @@ private slots:
         QCOMPARE(tabbed, order + order.mid(0, 1));
         for (QLabel* label : window.findChildren<QLabel*>())
             QCOMPARE(label->buddy() != nullptr, label->text().contains('&'));
-        QVERIFY(!window.close());
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        m_dialogs.log.clear();
+        QTest::keyClick(window.focusWidget(), Qt::Key_Escape);
+        QVERIFY(window.isVisible());
+        QCOMPARE(m_dialogs.log.size(), 1);
+        QVERIFY(m_dialogs.log[0].contains("Результаты не сохранены"));
         m_dialogs.saveAnswers << m_dir.filePath("class.csv");
         window.findChild<QPushButton*>("saveResults")->click();
         QFile csv(m_dir.filePath("class.csv"));
@@ -99,12 +112,12 @@ private slots:
     // connects later) it shows it, and the QR code on the screen reads back as that address.
     void qrCodeDecodes()
     {
-        QList<QHostAddress> found;
+        QList<ClassroomAddresses::Address> found;
         ClassroomWindow window(m_dialogs, nullptr, [&] { return found; });
         QVERIFY(window.start(m_quiz, QUIRVEL_DECOR_DIR, {QHostAddress::AnyIPv4, 0, {}}));
         auto* advice = window.findChild<QLabel*>("advice");
         QVERIFY(advice->text().startsWith("У компьютера нет сетевого адреса"));
-        found << QHostAddress(QHostAddress::LocalHost);
+        found << ClassroomAddresses::Address{QHostAddress(QHostAddress::LocalHost), "lo", {}};
         QTRY_VERIFY_WITH_TIMEOUT(!window.selectedUrl().isEmpty(), 20000);
         QVERIFY(advice->text().startsWith("Ученики открывают этот адрес"));
         const QString shot = m_dir.filePath("window.png");
@@ -114,34 +127,63 @@ private slots:
         QVERIFY(zbar.waitForFinished(60000));
         QCOMPARE(QString::fromUtf8(zbar.readAllStandardOutput()).trimmed(), window.selectedUrl());
     }
-    // The same quiz in class again the same day: Yes goes on with the day's table, a line cut off
-    // by a crash left out; No starts a table of its own beside it.
-    void sameDayContinuesTheTable()
+    // The window closed and opened again the same day goes on with the lesson, its code and
+    // table, without a question; "Новый урок", after one, starts a lesson of its own beside it.
+    void lessonGoesOnUntilANewOne()
     {
         qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath("same-day")));
-        const QString question = "YesNo: Викторина в классе|Сегодня эту викторину уже проводили в "
-                                 "классе. Продолжить ту же таблицу результатов?";
-        for (const QString round : {"first", "yes", "no"}) {
+        QString code;
+        for (const QString round : {"first", "again", "new"}) {
             ClassroomWindow window(m_dialogs);
             m_dialogs.log.clear();
-            m_dialogs.yesNoAnswers << (round == "yes");
             QVERIFY(window.start(m_quiz, QUIRVEL_DECOR_DIR, m_local));
-            QCOMPARE(m_dialogs.log, round == "first" ? QStringList() : QStringList{question});
-            auto* table = window.findChild<QTableWidget*>("results");
-            QCOMPARE(table->rowCount(), round == "yes" ? 1 : 0);
+            QCOMPARE(m_dialogs.log, QStringList());
+            auto* table = window.findChild<QTreeView*>("results");
+            if (round == "new") {
+                m_dialogs.yesNoAnswers << true;
+                window.findChild<QPushButton*>("newLesson")->click();
+            }
+            QCOMPARE(window.classroom()->code() == code, round == "again");
+            code = window.classroom()->code();
+            QCOMPARE(table->model()->rowCount(), round == "again" ? 1 : 0);
             // Another Оля to the table, numbered after the first.
             post(window, "Оля");
-            const int rows = round == "yes" ? 2 : 1;
-            QTRY_COMPARE(table->rowCount(), rows);
-            QCOMPARE(table->item(rows - 1, 0)->text(), round == "yes" ? "Оля (2)" : "Оля");
-            QFile journal(ResultsJournal::latestPath(m_quiz, QDate::currentDate()));
-            QCOMPARE(ResultsJournal::read(journal.fileName()).size(), rows);
-            QVERIFY(journal.open(QIODevice::Append) && journal.write("{\"id\":\"dd") > 0);
-            QCOMPARE(journal.fileName().endsWith("-2.jsonl"), round == "no");
+            const int rows = round == "again" ? 2 : 1;
+            QTRY_COMPARE(cell(table, rows - 1, ClassroomTable::Tries), "1");
+            QCOMPARE(cell(table, rows - 1, 0), round == "again" ? "Оля (2)" : "Оля");
+            QCOMPARE(window.classroom()->journalPath().endsWith("-2.jsonl"), round == "new");
             m_dialogs.yesNoAnswers.clear();
             m_dialogs.yesNoAnswers << true; // close without saving
             QVERIFY(window.close());
         }
+    }
+    // Rows come in join order, so the selection stays on its pupil as others arrive, sorted or
+    // not; a removed pupil's row goes.
+    void selectionStaysOnThePupil()
+    {
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath("selection")));
+        ClassroomWindow window(m_dialogs);
+        QVERIFY(window.start(m_quiz, QUIRVEL_DECOR_DIR, m_local));
+        window.show();
+        auto* table = window.findChild<QTreeView*>("results");
+        post(window, "Маша");
+        QTRY_COMPARE(table->model()->rowCount(), 1);
+        table->setCurrentIndex(table->model()->index(0, 0));
+        table->sortByColumn(ClassroomTable::Name, Qt::DescendingOrder);
+        for (const char* name : {"Лена", "Яна"})
+            post(window, name);
+        QTRY_COMPARE(table->model()->rowCount(), 3);
+        const QModelIndexList selected = table->selectionModel()->selectedRows();
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(selected[0].data().toString(), "Маша");
+        QCOMPARE(cell(table, 0, 0) + cell(table, 2, 0), "ЯнаЛена");
+        m_dialogs.yesNoAnswers << true;
+        window.findChild<QAction*>("removePupil")->trigger();
+        QCOMPARE(table->model()->rowCount(), 2);
+        QTRY_COMPARE(window.findChild<QLabel*>("counts")->text(), "Подключились: 2 · Отправили: 2");
+        m_dialogs.yesNoAnswers.clear();
+        m_dialogs.yesNoAnswers << true;
+        QVERIFY(window.close());
     }
     // A disk that fills up during the class: the window says so at once, and the table, which the
     // spreadsheet is saved from, still holds every result.
@@ -155,18 +197,42 @@ private slots:
         qputenv("XDG_DATA_HOME", disk);
         ClassroomWindow window(m_dialogs);
         QVERIFY(window.start(m_quiz, QUIRVEL_DECOR_DIR, m_local));
+        // The lesson's first line leaves room in its block; spaces up to its end take it up.
+        QFile journal(window.classroom()->journalPath());
+        QVERIFY(journal.open(QIODevice::Append));
+        QVERIFY(journal.write(QByteArray(4095 - journal.size() % 4096, ' ') + "\n") > 0);
+        journal.close();
         QFile filler(disk + "/filler");
         QVERIFY(filler.open(QIODevice::WriteOnly));
         while (filler.write(QByteArray(4096, 'f')) > 0 && filler.flush()) {
         }
         m_dialogs.log.clear();
         post(window, "Ира");
-        QTRY_COMPARE(window.findChild<QTableWidget*>("results")->rowCount(), 1);
+        QTRY_COMPARE(cell(window.findChild<QTreeView*>("results"), 0, ClassroomTable::Tries), "1");
         QCOMPARE(m_dialogs.log.size(), 1);
         QVERIFY(m_dialogs.log[0].startsWith("Error: Не удаётся записать результаты в файл") &&
                 m_dialogs.log[0].contains(": на диске нет места."));
         m_dialogs.yesNoAnswers << true; // close without saving
         QVERIFY(window.close());
+    }
+    // The help's class page names what the window shows in the window's own words.
+    void helpUsesTheWindowsWords()
+    {
+        QFile help(QUIRVEL_HELP_DIR "/classroom.htm");
+        QVERIFY(help.open(QIODevice::ReadOnly));
+        const QString page = QString::fromUtf8(help.readAll()).simplified();
+        ClassroomWindow window(m_dialogs);
+        QStringList words{"играет", "отправил", "свернул страницу", "нет связи",
+                          "Подключились: N · Отправили: M"};
+        for (auto* button : window.findChildren<QPushButton*>())
+            words << button->text().remove('&');
+        for (auto* action : window.findChild<QTreeView*>("results")->actions())
+            words << action->text();
+        const ClassroomTable table;
+        for (int column = 0; column < ClassroomTable::Columns; ++column)
+            words << table.headerData(column, Qt::Horizontal).toString();
+        for (const QString& word : words)
+            QVERIFY2(page.contains(word), qPrintable(word));
     }
     // Closing the main window while a class runs asks first: No keeps both, Yes ends both.
     void closingMainWindowAsks()
