@@ -62,7 +62,7 @@
   const $ = (id) => document.getElementById(id);
   const joinForm = $("join"), nameBox = $("name"), problem = $("problem"), me = $("me");
   const playForm = $("play"), result = $("result"), count = $("count");
-  let state = null, cards = [], busy = false, ended = false, retryTimer = 0, retryDelay = Retry.first;
+  let state = null, cards = [], busy = false, ended = false, retryTimer = 0, retryDelay = Retry.first, beaconed = "open";
 
   function fresh() {
     return { seq: 0, answers: [null, null, null, null, null, null], queue: [] };
@@ -273,9 +273,11 @@
     });
   }
 
-  // Also while the page is being hidden or closed, when a fetch may never leave.
+  // Also while the page is being hidden or closed, when a fetch may never leave. Leaving hides
+  // the page before it goes: one report for both.
   function beacon(kind) {
-    if (ended || !state || !state.token || !navigator.sendBeacon) return;
+    if (kind === beaconed || ended || !state || !state.token || !navigator.sendBeacon) return;
+    beaconed = kind;
     navigator.sendBeacon("presence", JSON.stringify({ token: state.token, state: kind }));
   }
 
@@ -297,6 +299,10 @@
   });
   window.addEventListener("pagehide", () => beacon("hidden"));
   window.addEventListener("online", deliverNow);
+  // Another tab said "Это не я", or joined as someone else: this one follows it.
+  window.addEventListener("storage", (event) => {
+    if (event.key === saved.key && state && state.token && (saved.load() || {}).token !== state.token) location.reload();
+  });
 
   fetch("quiz.json", { cache: "no-store" }).then((reply) => {
     if (reply.status === 404) return end();

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A lesson in which no pupil is lost, against `quirvel --classroom` on 127.0.0.1: pupils on
-// 360×740 touch phones who come back as themselves, checks that wait out a dead network or a lost
-// reply and arrive once.
+// A lesson that loses no one, against `quirvel --classroom` on 127.0.0.1: pupils on 360×740 touch
+// phones come back as themselves, their checks outlast a dead network, a lost reply or a restart and
+// count once; presence reports, a lab of 40 behind one address, the lesson number.
 
 import assert from 'node:assert/strict';
 import path from 'node:path';
@@ -24,52 +24,54 @@ before(async () => {
 
 after(async () => { server?.proc.kill('SIGKILL'); await browser?.close(); });
 
-// The results the server printed that match, once there are at least n.
-async function printed(match, n) {
-    for (let waited = 0; server.lines.filter(match).length < n; waited += 50) {
-        if (waited > 30000) assert.fail(`${n} results awaited, printed: ${JSON.stringify(server.lines)}`);
+// The lines a server printed that match, once there are at least n.
+async function printed(match, n, from = server.lines) {
+    for (let waited = 0; from.filter(match).length < n; waited += 50) {
+        if (waited > 30000) assert.fail(`${n} lines awaited, printed: ${JSON.stringify(from)}`);
         await new Promise((r) => setTimeout(r, 50));
     }
-    return server.lines.filter(match);
+    return from.filter(match);
+}
+
+async function join(page, name) {
+    await page.getByLabel('Как тебя зовут?').fill(name);
+    await page.getByRole('button', { name: 'Начать' }).tap();
 }
 
 // A page of context at the lesson; joined under name when one is given.
 async function open(context, name) {
     const page = await context.newPage();
     await page.goto(server.url);
-    if (name) {
-        await page.getByLabel('Как тебя зовут?').fill(name);
-        await page.getByRole('button', { name: 'Начать' }).tap();
-    }
+    if (name) await join(page, name);
     await page.getByRole('group').first().waitFor();
     return page;
 }
+
+const shows = (page, text, role = 'status') => page.getByRole(role).filter({ hasText: text }).waitFor();
+const chosen = (page) => page.evaluate(() => [...document.querySelectorAll('.card')].map((c) => Number(c.querySelector(':checked')?.value ?? 0)));
 
 // Taps picture numbers into the first cards.
 async function pick(page, numbers) {
     for (const [i, n] of numbers.entries()) await page.getByRole('group').nth(i).locator('label').nth(n - 1).tap();
 }
 
-const chosen = (page) => page.evaluate(() => [...document.querySelectorAll('.card')].map((c) => Number(c.querySelector(':checked')?.value ?? 0)));
-
-async function check(page, score) {
+// Picks, checks, and waits for the status: the score when it is a number.
+async function check(page, numbers, status) {
+    await pick(page, numbers);
     await page.getByRole('button', { name: 'Проверь!' }).tap();
-    if (score !== undefined) await page.getByRole('status').filter({ hasText: `Правильных ответов: ${score}.` }).waitFor();
+    if (status !== undefined) await shows(page, typeof status === 'number' ? `Правильных ответов: ${status}.` : status);
 }
 
 test('a new tab or a reload is the same pupil with the same answers, and "Это не я" a new one', async () => {
     const context = await browser.instance.newContext(Phone);
     const first = await open(context, 'Фёдор');
-    await pick(first, [3, 1]);
-    await check(first, 2);
+    await check(first, [3, 1], 2);
     const [{ id }] = await printed((l) => l.name === 'Фёдор', 1);
     const tab = await open(context);
     assert.deepEqual([await tab.locator('#who').textContent(), await chosen(tab)], ['Фёдор', [3, 1, 0, 0, 0, 0]]);
-    await pick(tab, [3, 1, 2]);
     // A check that can't get through survives the reload, with the answers chosen since.
     await tab.route('**/result', (route) => route.abort('connectionrefused'));
-    await check(tab);
-    await tab.getByRole('status').filter({ hasText: Queued }).waitFor();
+    await check(tab, [3, 1, 2], Queued);
     await pick(tab, [3, 1, 2, 1]);
     await tab.reload();
     await tab.getByRole('group').first().waitFor();
@@ -78,26 +80,26 @@ test('a new tab or a reload is the same pupil with the same answers, and "Это
     const [, again] = await printed((l) => l.id === id, 2);
     assert.deepEqual([again.seq, again.right, again.answers.slice(0, 3)], [2, 3, ['3', '1', '2']]);
     await tab.getByRole('button', { name: 'Это не я' }).tap();
-    assert.equal(await tab.getByLabel('Как тебя зовут?').inputValue(), '');
-    await tab.getByLabel('Как тебя зовут?').fill('Фёдор');
-    await tab.getByRole('button', { name: 'Начать' }).tap();
+    // The first tab follows.
+    await first.getByLabel('Как тебя зовут?').waitFor();
+    assert.deepEqual([await tab.getByLabel('Как тебя зовут?').inputValue(), await first.getByLabel('Как тебя зовут?').inputValue()], ['', '']);
+    await join(tab, 'Фёдор');
     await tab.locator('#who', { hasText: 'Фёдор (2)' }).waitFor();
     assert.deepEqual(await chosen(tab), [0, 0, 0, 0, 0, 0]);
-    await check(tab, 0);
+    await check(tab, [], 0);
     const [other] = await printed((l) => l.name === 'Фёдор' && l.id !== id, 1);
     assert.deepEqual([other.seq, other.number], [1, 2]);
     await context.close();
 });
 
-test('offline, then a lost reply: each queued check is counted once', async () => {
+test('offline, then a lost reply: each check is counted once; presence reports', async () => {
     const context = await browser.instance.newContext(Phone);
+    await context.clock.install();
     const page = await open(context, 'Лена');
-    await pick(page, Order);
     await context.setOffline(true);
-    await check(page);
-    await page.getByRole('status').filter({ hasText: Queued }).waitFor();
+    await check(page, Order, Queued);
     await context.setOffline(false);
-    await page.getByRole('status').filter({ hasText: 'Правильных ответов: 6.' }).waitFor();
+    await shows(page, 'Правильных ответов: 6.');
     // The server takes the second check, but its reply never reaches the page.
     await page.route('**/result', async (route) => {
         await route.fetch();
@@ -105,12 +107,59 @@ test('offline, then a lost reply: each queued check is counted once', async () =
     }, { times: 1 });
     const sent = [];
     page.on('request', (r) => r.url().endsWith('/result') && sent.push(r.postDataJSON().seq));
-    await pick(page, [1]);
-    await check(page);
-    await page.getByRole('status').filter({ hasText: 'Правильных ответов: 5.' }).waitFor();
-    await check(page, 5);
+    await check(page, [1], 5);
+    await check(page, [], 5);
     // The third check's line comes after any line a resend could have made.
     assert.deepEqual((await printed((l) => l.name === 'Лена', 3)).map((l) => [l.seq, l.right]), [[1, 6], [2, 5], [3, 5]]);
     assert.deepEqual(sent, [2, 2, 3]);
+    const [report] = await Promise.all([page.waitForRequest(/presence$/), context.clock.runFor(10000)]);
+    const [beacon] = await Promise.all([context.waitForEvent('request', (r) => r.url().endsWith('/presence')), page.goto('about:blank')]);
+    assert.deepEqual([report.postDataJSON().state, (await report.response()).status(), beacon.headers()['content-type'], beacon.postDataJSON().state],
+        ['open', 204, 'text/plain;charset=UTF-8', 'hidden']);
+    await context.close();
+});
+
+test('40 pupils behind one address all join, come back and send', async (t) => {
+    const lab = await startClassroom(browser, quiz.quizFolder, [], { data: 'lab' });
+    t.after(() => lab.proc.kill('SIGKILL'));
+    const post = (what, body, type = 'application/json') =>
+        fetch(lab.url + what, { method: 'POST', headers: { 'Content-Type': type }, body: JSON.stringify(body) });
+    const names = Array.from({ length: 40 }, (_, i) => `Ученик ${i + 1}`);
+    const tokens = await Promise.all(names.map((name) => post('join', { name }).then((r) => r.json()).then((r) => r.token)));
+    // A reload joins again, a beacon reports the page hidden: neither may use up the address's joins.
+    const statuses = await Promise.all(tokens.map(async (token, i) => [await post('join', { name: names[i], token }),
+        await post('presence', { token, state: 'hidden' }, 'text/plain;charset=UTF-8'), await post('result', { token, answers: Order, seq: 1 })]
+        .map((r) => r.status)));
+    assert.deepEqual(statuses, Array(40).fill([200, 204, 200]));
+    assert.equal((await printed((l) => l.right === 6, 40, lab.lines)).length, 40);
+});
+
+test('the six-digit number leads into the lesson, a wrong one does not', async () => {
+    const [number] = (await printed((l) => /номер урока: \d{6}$/.test(l), 1, server.errors))[0].match(/\d{6}$/);
+    const enter = (typed) => fetch(new URL(`/?number=${typed}`, server.url), { redirect: 'manual' });
+    const [right, wrong] = await Promise.all([number, String((Number(number) + 1) % 1e6).padStart(6, '0')].map(enter));
+    assert.deepEqual([right.status, new URL(right.headers.get('location'), server.url).href, wrong.status], [303, server.url, 200]);
+    assert.match(await wrong.text(), /Нет урока с номером/);
+});
+
+test('the class restarted mid-lesson: a check made meanwhile arrives once; a new lesson ends the page', async () => {
+    const context = await browser.instance.newContext(Phone);
+    const page = await open(context, 'Оля');
+    await check(page, Order, 6);
+    const url = server.url;
+    const stop = () => new Promise((r) => server.proc.on('exit', r).kill('SIGTERM'));
+    const start = async (args = []) => (server = await startClassroom(browser, quiz.quizFolder, args, { port: Number(new URL(url).port) }));
+    await stop();
+    await check(page, [1], Queued);
+    await start();
+    assert.equal(server.url, url);
+    await shows(page, 'Правильных ответов: 5.');
+    await check(page, [], 5);
+    assert.deepEqual((await printed((l) => l.name === 'Оля', 2)).map((l) => l.seq), [2, 3]);
+    await stop();
+    await start(['--new-lesson']);
+    await check(page, []);
+    await shows(page, 'Урок закончился или начался заново. Отсканируй QR-код учителя ещё раз.', 'alert');
+    assert.deepEqual(await page.evaluate(() => [localStorage.length, document.querySelector('#play').hidden]), [0, true]);
     await context.close();
 });

@@ -186,14 +186,16 @@ export const Colours = {
     red: 'rgb(255, 0, 0)',
 };
 
-// `quirvel --classroom` on 127.0.0.1 and a free port, its data in the work folder. Resolves to
-// { proc, url, lines }: url is the pupils' address, lines the JSON lines printed since.
-export async function startClassroom(browser, quizFolder, args = []) {
-    const env = { ...process.env, XDG_DATA_HOME: path.join(browser.workDir, 'data') };
+// `quirvel --classroom` on 127.0.0.1 and a free port (or port), its data in the work folder's
+// folder data. Resolves to { proc, url, lines, errors }: url is the pupils' address, lines the JSON
+// lines printed since, errors what it writes to standard error.
+export async function startClassroom(browser, quizFolder, args = [], { port = 0, data = 'data' } = {}) {
+    const env = { ...process.env, XDG_DATA_HOME: path.join(browser.workDir, data) };
     for (const name of ['DISPLAY', 'WAYLAND_DISPLAY', 'QT_QPA_PLATFORM']) delete env[name];
     const program = path.join(requiredEnv('QUIRVEL_PROGRAM_DIR'), 'quirvel');
-    const proc = spawn(program, ['--classroom', quizFolder, '--port', '0', '--address', '127.0.0.1', ...args], { env });
-    const server = { proc, lines: [] };
+    const proc = spawn(program, ['--classroom', quizFolder, '--port', String(port), '--address', '127.0.0.1', ...args], { env });
+    const server = { proc, lines: [], errors: [] };
+    readline.createInterface({ input: proc.stderr }).on('line', (line) => server.errors.push(line));
     await new Promise((resolve, reject) => {
         proc.on('exit', (status) => reject(new Error(`quirvel ended with ${status}`)));
         readline.createInterface({ input: proc.stdout })
