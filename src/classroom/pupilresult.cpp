@@ -45,38 +45,31 @@ std::optional<PupilResult> PupilResult::fromJsonLine(const QByteArray& line)
 
 QString cleanPupilName(const QString& typed)
 {
-    const QString nfc = typed.normalized(QString::NormalizationForm_C);
     QString out;
     bool space = false;
-    for (qsizetype i = 0; i < nfc.size(); ++i) {
-        char32_t c = nfc[i].unicode();
-        qsizetype units = 1;
-        if (nfc[i].isHighSurrogate() && i + 1 < nfc.size() && nfc[i + 1].isLowSurrogate()) {
-            c = QChar::surrogateToUcs4(nfc[i], nfc[i + 1]);
-            units = 2;
-        }
+    int length = 0;
+    const auto keep = [&](char32_t c) {
+        if (++length > MaxPupilNameLength)
+            return false;
+        out += QString::fromUcs4(&c, 1);
+        return true;
+    };
+    // A lone surrogate comes out of toUcs4() as the replacement character, and goes too.
+    for (const char32_t c : QStringView(typed.normalized(QString::NormalizationForm_C)).toUcs4()) {
         const QChar::Category category = QChar::category(c);
-        const bool broken = QChar::isSurrogate(c) && units == 1;
-        if (category == QChar::Other_Control || category == QChar::Other_Format || broken ||
-            category == QChar::Other_NotAssigned || category == QChar::Other_PrivateUse) {
-            i += units - 1;
+        if (category == QChar::Other_Control || category == QChar::Other_Format ||
+            category == QChar::Other_NotAssigned || category == QChar::Other_PrivateUse ||
+            c == QChar::ReplacementCharacter)
             continue;
-        }
         if (QChar::isSpace(c)) {
             space = !out.isEmpty();
-        } else {
-            if (space)
-                out += QLatin1Char(' ');
-            space = false;
-            out += nfc.mid(i, units);
+            continue;
         }
-        i += units - 1;
+        if ((space && !keep(U' ')) || !keep(c))
+            break;
+        space = false;
     }
-    // Cut by characters, never inside a surrogate pair.
-    qsizetype cut = 0;
-    for (int n = 0; cut < out.size() && n < MaxPupilNameLength; ++n)
-        cut += out[cut].isHighSurrogate() && cut + 1 < out.size() ? 2 : 1;
-    out = out.left(cut).trimmed();
+    out = out.trimmed();
     // "Аня (2)" typed would pass for the second Аня of the class.
     static const QRegularExpression typedNumber(QStringLiteral("\\s*\\(\\s*[0-9]*\\s*\\)\\z"));
     while (typedNumber.match(out).hasMatch())

@@ -5,7 +5,6 @@
 #include "core/idialogs.h"
 #include "core/quirvelerror.h"
 #include "ui/namedcombobox.h"
-#include "ui/rowannouncer.h"
 #include "ui/sleepinhibitor.h"
 
 #include <QAction>
@@ -169,7 +168,6 @@ void ClassroomWindow::buildLayout()
     m_number->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_sorted->setSortRole(ClassroomTable::SortRole);
     m_table->setModel(m_sorted);
-    new RowAnnouncer(m_table);
     m_table->setSortingEnabled(true);
     m_table->sortByColumn(-1, Qt::AscendingOrder);
     // The names take what the headers leave, so that no header is cut off.

@@ -26,6 +26,9 @@ private slots:
         QTest::newRow("join with token") << false << "{\"name\":\"Аня\",\"token\":\"" + token + "\"}" << "Аня";
         QTest::newRow("format characters removed") << false << QByteArray("{\"name\":\"\\u202eА\\u200bня\\u2066\"}") << "Аня";
         QTest::newRow("typed number removed") << false << QByteArray("{\"name\":\"Аня (2) ( 3 )\"}") << "Аня";
+        QTest::newRow("lone surrogate gone, cut at 40 characters")
+            << false << "{\"name\":\"\\ud83dА" + QByteArray("😀").repeated(41) + "\"}"
+            << "А" + QString("😀").repeated(39);
         QTest::newRow("nothing left of a name") << false << QByteArray("{\"name\":\"\\u200b(1)\"}") << "";
         QTest::newRow("join, unknown field") << false << QByteArray(R"({"name":"Аня","id":"x"})") << "";
         QTest::newRow("result") << true << result(six, "7") << "3,0,2,6,4,0 #7";
