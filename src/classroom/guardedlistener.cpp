@@ -8,6 +8,7 @@
 #include <cstring>
 #include <optional>
 #include <sys/resource.h>
+#include <sys/socket.h>
 
 namespace
 {
@@ -300,10 +301,20 @@ void GuardedListener::answerPrepared(QTcpSocket* socket, Connection& connection)
         connection.requestStart = 0;
         connection.pending = 0;
         connection.sized = false;
-        socket->write(reply);
-        socket->flush();
-        if (socket->state() != QAbstractSocket::ConnectedState)
-            return;
+        // Nothing queued: straight to the descriptor, sparing the socket's buffer and signals.
+        qint64 sent = 0;
+        if (socket->bytesToWrite() == 0) {
+            sent = std::max<qint64>(0, ::send(int(socket->socketDescriptor()), reply.constData(),
+                                              size_t(reply.size()), MSG_NOSIGNAL | MSG_DONTWAIT));
+            connection.lastWrite = now();
+        }
+        if (sent < reply.size()) {
+            // The rest, or all of it after an error, which the socket then meets itself.
+            socket->write(sent ? reply.sliced(sent) : reply);
+            socket->flush();
+            if (socket->state() != QAbstractSocket::ConnectedState)
+                return;
+        }
     }
 }
 
