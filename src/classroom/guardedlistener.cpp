@@ -306,7 +306,8 @@ void GuardedListener::answerPrepared(QTcpSocket* socket, Connection& connection)
         if (socket->bytesToWrite() == 0) {
             sent = std::max<qint64>(0, ::send(int(socket->socketDescriptor()), reply.constData(),
                                               size_t(reply.size()), MSG_NOSIGNAL | MSG_DONTWAIT));
-            connection.lastWrite = now();
+            if (sent > 0)
+                connection.lastWrite = now();
         }
         if (sent < reply.size()) {
             // The rest, or all of it after an error, which the socket then meets itself.
