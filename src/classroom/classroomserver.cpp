@@ -188,6 +188,9 @@ std::error_code ClassroomServer::listenOn(const QHostAddress& address, quint16 p
     }
     m_endpoint = new HttpEndpoint(
         m_listener, [this](HttpExchange& exchange) { serve(exchange); }, this);
+    // serve() answers a GET of these with nothing but the file, so the listener may too.
+    for (auto it = m_files.cbegin(); it != m_files.cend(); ++it)
+        m_endpoint->answerAhead(it.key().toUtf8(), *it);
     return {};
 }
 

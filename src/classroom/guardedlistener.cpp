@@ -5,7 +5,10 @@
 #include <QTcpSocket>
 
 #include <algorithm>
+#include <cstring>
+#include <optional>
 #include <sys/resource.h>
+#include <sys/socket.h>
 
 namespace
 {
@@ -48,6 +51,93 @@ qint64 declaredBody(QByteArrayView head)
         }
     }
     return length;
+}
+
+bool isTokenChar(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           (c && std::strchr("!#$%&'*+-.^_`|~", c));
+}
+
+bool isHostChar(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           (c && std::strchr(".-:[]", c));
+}
+
+bool namedAs(QByteArrayView name, QByteArrayView field)
+{
+    return name.compare(field, Qt::CaseInsensitive) == 0;
+}
+
+// A request the listener may answer ahead of the library: its target and the size of its head.
+struct PlainRequest {
+    QByteArrayView target;
+    qsizetype size = 0;
+    bool head = false;
+};
+
+// The whole GET or HEAD head at the front of data, when nothing in it is unusual: CRLF lines, a
+// plain target and Host, no body, no upgrade, a connection kept alive. For anything else, or a
+// head not whole yet, nothing: the library reads it, so that what it allows still works and
+// what it refuses is still refused.
+std::optional<PlainRequest> plainRequest(QByteArrayView data)
+{
+    constexpr int MaxFields = 32;
+    qsizetype end = data.indexOf("\r\n");
+    if (end < 0)
+        return std::nullopt;
+    QByteArrayView line = data.first(end);
+    PlainRequest out;
+    out.head = line.startsWith("HEAD ");
+    if (!out.head && !line.startsWith("GET "))
+        return std::nullopt;
+    const bool http10 = line.endsWith(" HTTP/1.0");
+    if (!http10 && !line.endsWith(" HTTP/1.1"))
+        return std::nullopt;
+    line = line.sliced(out.head ? 5 : 4);
+    if (!line.startsWith('/') || line.size() < 10)
+        return std::nullopt;
+    out.target = line.chopped(9);
+    for (const char c : out.target)
+        if (c <= ' ' || c >= 127)
+            return std::nullopt;
+    bool keptAlive = !http10;
+    for (int fields = 0;; ++fields) {
+        const qsizetype start = end + 2;
+        end = data.indexOf("\r\n", start);
+        if (end < 0 || fields > MaxFields)
+            return std::nullopt;
+        if (end == start)
+            break;
+        const QByteArrayView field = data.sliced(start, end - start);
+        const qsizetype colon = field.indexOf(':');
+        if (colon <= 0)
+            return std::nullopt;
+        const QByteArrayView name = field.first(colon);
+        const QByteArrayView value = field.sliced(colon + 1).trimmed();
+        for (const char c : name)
+            if (!isTokenChar(c))
+                return std::nullopt;
+        for (const char c : value)
+            if ((c < ' ' && c != '\t') || c == 127)
+                return std::nullopt;
+        if (namedAs(name, "content-length") || namedAs(name, "transfer-encoding") ||
+            namedAs(name, "upgrade"))
+            return std::nullopt;
+        if (namedAs(name, "host") && !std::all_of(value.begin(), value.end(), isHostChar))
+            return std::nullopt;
+        if (namedAs(name, "connection")) {
+            const QByteArray options = value.toByteArray().toLower();
+            if (options.contains("close") || options.contains("upgrade"))
+                return std::nullopt;
+            keptAlive = keptAlive || options.contains("keep-alive");
+        }
+    }
+    if (!keptAlive)
+        return std::nullopt;
+    out.size = end + 2;
+    return out;
 }
 
 } // namespace
@@ -115,6 +205,7 @@ QTcpSocket* GuardedListener::socketFor(const QHostAddress& peer, quint16 port) c
 void GuardedListener::requestTaken(QTcpSocket* socket)
 {
     if (auto it = m_connections.find(socket); it != m_connections.end()) {
+        it->libraryReading = false;
         it->lastRequest = now();
         it->requestStart = 0;
         it->sized = false;
@@ -148,11 +239,28 @@ void GuardedListener::watchDrain(QTcpSocket* socket, qint64 threshold)
     }
 }
 
+void GuardedListener::addPrepared(const QByteArray& target, const QByteArray& wire,
+                                  qsizetype headSize)
+{
+    m_prepared.insert(target, {wire, wire.first(headSize)});
+}
+
 void GuardedListener::readyRead(QTcpSocket* socket)
 {
     auto it = m_connections.find(socket);
     if (it == m_connections.end())
         return;
+    if (!it->libraryReading) {
+        // The library opens a transaction even on nothing to read; nothing of it was read.
+        if (socket->isTransactionStarted())
+            socket->commitTransaction();
+        if (!it->held && !m_prepared.isEmpty())
+            answerPrepared(socket, *it);
+        if (socket->state() != QAbstractSocket::ConnectedState)
+            return;
+        // What is left, the library reads next, after this.
+        it->libraryReading = !it->held && socket->bytesAvailable() > 0;
+    }
     // Between requests the library has no transaction open and everything available is new.
     if (!socket->isTransactionStarted() && !measureNewRequest(socket, *it))
         return;
@@ -166,11 +274,56 @@ void GuardedListener::readyRead(QTcpSocket* socket)
         refuse(socket);
 }
 
+// Answers the plain requests for prepared replies at the front of what was read, in their order,
+// up to the first other one, which the library reads. Each answer leaves at most MaxUnsent
+// unsent; the library answers the request that would go beyond and holds the connection.
+void GuardedListener::answerPrepared(QTcpSocket* socket, Connection& connection)
+{
+    for (;;) {
+        const qint64 available = std::min(socket->bytesAvailable(), m_maxRequest);
+        if (available <= 0)
+            return;
+        m_seen.resize(available);
+        if (socket->peek(m_seen.data(), available) != available)
+            return;
+        const std::optional<PlainRequest> request = plainRequest(m_seen);
+        if (!request)
+            return;
+        const auto it = m_prepared.constFind(
+            QByteArray::fromRawData(request->target.data(), request->target.size()));
+        if (it == m_prepared.cend())
+            return;
+        const QByteArray& reply = request->head ? it->head : it->get;
+        if (socket->bytesToWrite() + reply.size() > MaxUnsent)
+            return;
+        socket->skip(request->size);
+        connection.lastRequest = now();
+        connection.requestStart = 0;
+        connection.pending = 0;
+        connection.sized = false;
+        // Nothing queued: straight to the descriptor, sparing the socket's buffer and signals.
+        qint64 sent = 0;
+        if (socket->bytesToWrite() == 0) {
+            sent = std::max<qint64>(0, ::send(int(socket->socketDescriptor()), reply.constData(),
+                                              size_t(reply.size()), MSG_NOSIGNAL | MSG_DONTWAIT));
+            if (sent > 0)
+                connection.lastWrite = now();
+        }
+        if (sent < reply.size()) {
+            // The rest, or all of it after an error, which the socket then meets itself.
+            socket->write(sent ? reply.sliced(sent) : reply);
+            socket->flush();
+            if (socket->state() != QAbstractSocket::ConnectedState)
+                return;
+        }
+    }
+}
+
 // Judges the next request from what has come of it; false when it was refused. Requests queued
 // behind it (pipelined) are judged each in turn, once the library has read this one.
 bool GuardedListener::measureNewRequest(QTcpSocket* socket, Connection& connection)
 {
-    const QByteArray seen = socket->peek(m_maxRequest + 1);
+    const QByteArray seen = socket->peek(std::min(socket->bytesAvailable(), m_maxRequest + 1));
     if (seen.isEmpty())
         return true;
     if (connection.requestStart == 0)

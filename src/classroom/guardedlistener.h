@@ -31,6 +31,9 @@ class GuardedListener : public QTcpServer
 
 public:
     static constexpr int Backlog = 1024;
+    // A connection whose replies wait unsent beyond this reads no further request until they
+    // drain, so that a client that never reads holds no more than about this much.
+    static constexpr qint64 MaxUnsent = 64 * 1024;
 
     GuardedListener(qint64 maxRequest, const ConnectionDeadlines& deadlines,
                     QObject* parent = nullptr);
@@ -51,6 +54,11 @@ public:
     void setHeld(QTcpSocket* socket, bool held);
     // drained() follows once the socket has at most threshold bytes unsent, or has closed.
     void watchDrain(QTcpSocket* socket, qint64 threshold);
+    // GET and HEAD of exactly this target are answered with wire (HEAD: with its first headSize
+    // bytes) before the HTTP library reads them, as long as the request is plain: a whole head,
+    // no body, kept alive, nothing the library would treat otherwise. wire must be what the
+    // library sends for it; everything else the library reads as before.
+    void addPrepared(const QByteArray& target, const QByteArray& wire, qsizetype headSize);
 
 signals:
     void drained(QTcpSocket* socket);
@@ -68,11 +76,18 @@ private:
         bool sized = false;
         bool http10 = false;
         bool held = false;
+        // The library has begun reading a request: what is available is its.
+        bool libraryReading = false;
         qint64 drainThreshold = -1;
         quint16 port = 0;
         QHostAddress peer;
     };
+    struct Prepared {
+        QByteArray get;
+        QByteArray head;
+    };
     void readyRead(QTcpSocket* socket);
+    void answerPrepared(QTcpSocket* socket, Connection& connection);
     bool measureNewRequest(QTcpSocket* socket, Connection& connection);
     void refuse(QTcpSocket* socket);
     void sweep();
@@ -86,6 +101,9 @@ private:
     QByteArray m_refusal;
     QHash<QTcpSocket*, Connection> m_connections;
     QHash<std::pair<QHostAddress, quint16>, QTcpSocket*> m_byPeer;
+    QHash<QByteArray, Prepared> m_prepared;
+    // What a connection has read, looked at without taking it.
+    QByteArray m_seen;
     QTimer m_sweep;
     QTimer m_drainCheck;
 };

@@ -59,6 +59,12 @@ QByteArray wireHead(const HttpReply& reply)
         out += name + ": " + value + "\r\n";
     return out + "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n\r\n";
 }
+
+// The reply as the library writes it.
+QByteArray wire(const HttpReply& reply)
+{
+    return wireHead(reply) + reply.body;
+}
 #else
 QHttpHeaders headersOf(const HttpReply& reply)
 {
@@ -67,6 +73,22 @@ QHttpHeaders headersOf(const HttpReply& reply)
     for (const auto& [name, value] : reply.headers)
         headers.append(name, value);
     return headers;
+}
+
+// The reply, a 200, as the library writes it: its status line, the headers as QHttpHeaders keeps
+// them (names in lower case) and the Content-Length it adds, then the body.
+QByteArray wire(const HttpReply& reply)
+{
+    QHttpHeaders headers = headersOf(reply);
+    headers.append(QHttpHeaders::WellKnownHeader::ContentLength,
+                   QByteArray::number(reply.body.size()));
+    QByteArray out = "HTTP/1.1 200 OK\r\n";
+    for (qsizetype i = 0; i < headers.size(); ++i) {
+        const QLatin1StringView name = headers.nameAt(i);
+        out.append(QByteArrayView(name.data(), name.size())).append(": ");
+        out.append(headers.valueAt(i)).append("\r\n");
+    }
+    return out.append("\r\n").append(reply.body);
 }
 
 void write(QHttpServerResponder& responder, const HttpReply& reply, bool head)
@@ -146,7 +168,7 @@ public:
             socket->disconnectFromHost();
             return;
         }
-        if (!closes && unsent <= MaxUnsent)
+        if (!closes && unsent <= GuardedListener::MaxUnsent)
             return;
 #if QUIRVEL_HTTP_RESPONDER
         m_drainHolds.erase(socket);
@@ -155,7 +177,7 @@ public:
         hold(socket);
         if (closes)
             m_closing.insert(socket);
-        m_listener->watchDrain(socket, closes ? 0 : MaxUnsent / 2);
+        m_listener->watchDrain(socket, closes ? 0 : GuardedListener::MaxUnsent / 2);
     }
 
     // The connection reads no further request until release().
@@ -342,6 +364,14 @@ HttpEndpoint::~HttpEndpoint() = default;
 void HttpEndpoint::prepare([[maybe_unused]] HttpReply& reply)
 {
 #if !QUIRVEL_HTTP_RESPONDER
-    reply.wire = wireHead(reply) + reply.body;
+    reply.wire = wire(reply);
 #endif
+}
+
+void HttpEndpoint::answerAhead(const QByteArray& target, const HttpReply& reply)
+{
+    if (reply.status != 200)
+        return;
+    const QByteArray whole = reply.wire.isEmpty() ? wire(reply) : reply.wire;
+    m_server->listener()->addPrepared(target, whole, whole.size() - reply.body.size());
 }

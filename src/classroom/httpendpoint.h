@@ -76,15 +76,16 @@ class HttpEndpoint : public QObject
 
 public:
     using Handler = std::function<void(HttpExchange&)>;
-    // A connection whose replies wait unsent beyond this reads no further request until they
-    // drain, so that a client that never reads holds no more than about this much.
-    static constexpr qint64 MaxUnsent = 64 * 1024;
 
     HttpEndpoint(GuardedListener* listener, Handler handler, QObject* parent = nullptr);
     ~HttpEndpoint() override;
 
     // Makes the reply's wire form once, so that sending it costs one write and no copy.
     static void prepare(HttpReply& reply);
+    // GET and HEAD of exactly this target (as sent, "/a/b.jpg") are answered with reply, a 200,
+    // by the listener before the library parses them; the handler must give the same reply for
+    // them, as it does for the requests the library still reads (see GuardedListener).
+    void answerAhead(const QByteArray& target, const HttpReply& reply);
 
     class Server;
 

@@ -16,22 +16,75 @@ class TestHttpEndpoint : public QObject
 
     GuardedListener* m_listener = nullptr;
     std::vector<PendingReply> m_pending;
+    int m_handled = 0;
+
+    HttpEndpoint* m_endpoint = nullptr;
+
+    // The replies on one connection to the chunks, each written after a pause.
+    QByteArray repliesTo(const QList<QByteArray>& chunks, int replies)
+    {
+        QTcpSocket client;
+        client.connectToHost(QHostAddress::LocalHost, m_listener->serverPort());
+        for (const QByteArray& chunk : chunks) {
+            client.write(chunk);
+            QTest::qWait(50);
+        }
+        QByteArray got;
+        [&] { QTRY_COMPARE((got += client.readAll()).count("HTTP/1.1 200"), replies); }();
+        return got;
+    }
 
 private slots:
     void init()
     {
         m_listener = new GuardedListener(8192, ConnectionDeadlines{}, this);
         QVERIFY(m_listener->listen(QHostAddress::LocalHost));
-        new HttpEndpoint(
+        m_endpoint = new HttpEndpoint(
             m_listener,
             [this](HttpExchange& exchange) {
                 const QByteArray path = exchange.request().url().path().toUtf8();
+                ++m_handled;
                 if (path == "/later")
                     m_pending.push_back(exchange.defer());
                 else
                     exchange.reply({200, path, {{"Content-Type", "text/plain"}}});
             },
             m_listener->parent());
+    }
+
+    // Requests the listener answers ahead of the library get the bytes, in the order, that the
+    // library alone gives them.
+    void answeredAheadAsByTheLibrary_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("chunks");
+        QTest::addColumn<int>("replies");
+        QTest::addColumn<int>("byLibrary");
+        QTest::newRow("GET") << QList<QByteArray>{"GET /file HTTP/1.1\r\nHost: x\r\n\r\n"} << 1
+                             << 0;
+        QTest::newRow("HEAD") << QList<QByteArray>{"HEAD /file HTTP/1.1\r\n\r\n"} << 1 << 0;
+        QTest::newRow("split") << QList<QByteArray>{"GET /fi", "le HTTP/1.1\r\n\r\n",
+                                                    "GET /file HTTP/1.1\r\n\r\n"}
+                               << 2 << 1;
+        QTest::newRow("a body like a request")
+            << QList<QByteArray>{"POST /other HTTP/1.1\r\nContent-Length: 22\r\n\r\n",
+                                 "GET /file HTTP/1.1\r\n\r\n"}
+            << 1 << 1;
+        QTest::newRow("pipelined, the library's among them")
+            << QList<QByteArray>{"GET /file HTTP/1.1\r\n\r\nGET /other HTTP/1.1\r\n\r\n"
+                                 "HEAD /file HTTP/1.0\r\nConnection: Keep-Alive\r\n\r\n"
+                                 "GET /file HTTP/1.1\r\n\r\nGET /file HTTP/1.0\r\n\r\n"}
+            << 5 << 2;
+    }
+    void answeredAheadAsByTheLibrary()
+    {
+        QFETCH(const QList<QByteArray>, chunks);
+        QFETCH(const int, replies);
+        QFETCH(const int, byLibrary);
+        const QByteArray expected = repliesTo(chunks, replies);
+        m_endpoint->answerAhead("/file", {200, "/file", {{"Content-Type", "text/plain"}}});
+        m_handled = 0;
+        QCOMPARE(repliesTo(chunks, replies), expected);
+        QCOMPARE(m_handled, byLibrary);
     }
 
     // A pupil who drops while the result's reply waits: the reply finds nobody, touches nothing
