@@ -8,6 +8,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 #include <jpeglib.h>
 
@@ -28,18 +29,27 @@ struct Encoder {
 
 void ignoreMessage(j_common_ptr, int) {}
 
-bool compress(Encoder& e, const QImage& image, int quality, const QByteArray& icc, bool optimize,
-              unsigned char** out, unsigned long* size)
+// What compress encodes: rows of one layout, given in order by row(y); a null row gives up.
+struct Rows {
+    QSize size;
+    QImage::Format format;
+    const std::function<const uchar*(int)>& row;
+};
+
+enum class Outcome { Done, LibraryFailed, SourceGaveUp };
+
+Outcome compress(Encoder& e, const Rows& rows, int quality, const QByteArray& icc, bool optimize,
+                 unsigned char** out, unsigned long* size)
 {
     if (setjmp(e.escape))
-        return false;
+        return Outcome::LibraryFailed;
     jpeg_create_compress(&e.cinfo);
     jpeg_mem_dest(&e.cinfo, out, size);
-    const bool grey = image.format() == QImage::Format_Grayscale8;
+    const bool grey = rows.format == QImage::Format_Grayscale8;
     // RGB32 is read as it lies in memory, without a conversion pass.
-    const bool rgb32 = image.format() == QImage::Format_RGB32;
-    e.cinfo.image_width = JDIMENSION(image.width());
-    e.cinfo.image_height = JDIMENSION(image.height());
+    const bool rgb32 = rows.format == QImage::Format_RGB32;
+    e.cinfo.image_width = JDIMENSION(rows.size.width());
+    e.cinfo.image_height = JDIMENSION(rows.size.height());
     e.cinfo.input_components = grey ? 1 : rgb32 ? 4 : 3;
     e.cinfo.in_color_space =
         grey    ? JCS_GRAYSCALE
@@ -61,11 +71,32 @@ bool compress(Encoder& e, const QImage& image, int quality, const QByteArray& ic
         jpeg_write_icc_profile(&e.cinfo, reinterpret_cast<const JOCTET*>(icc.constData()),
                                unsigned(icc.size()));
     while (e.cinfo.next_scanline < e.cinfo.image_height) {
-        JSAMPROW row = const_cast<uchar*>(image.constScanLine(int(e.cinfo.next_scanline)));
+        JSAMPROW row = const_cast<uchar*>(rows.row(int(e.cinfo.next_scanline)));
+        if (!row)
+            return Outcome::SourceGaveUp;
         jpeg_write_scanlines(&e.cinfo, &row, 1);
     }
     jpeg_finish_compress(&e.cinfo);
-    return true;
+    return Outcome::Done;
+}
+
+QByteArray encode(const Rows& rows, int quality, const QByteArray& iccProfile, bool optimizeCoding)
+{
+    Encoder e;
+    e.cinfo.err = jpeg_std_error(&e.jerr);
+    e.jerr.error_exit = errorExit;
+    e.jerr.emit_message = ignoreMessage;
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    const Outcome outcome = compress(e, rows, quality, iccProfile, optimizeCoding, &buffer, &size);
+    jpeg_destroy_compress(&e.cinfo);
+    QByteArray bytes = outcome == Outcome::Done
+                           ? QByteArray(reinterpret_cast<const char*>(buffer), qsizetype(size))
+                           : QByteArray();
+    std::free(buffer);
+    if (outcome == Outcome::LibraryFailed)
+        throw QuirvelError(QStringLiteral("ошибка библиотеки JPEG"));
+    return bytes;
 }
 
 } // namespace
@@ -78,18 +109,12 @@ QByteArray writeJpeg(const QImage& source, int quality, const QByteArray& iccPro
                                  source.format() == QImage::Format_RGB32
                              ? source
                              : source.convertToFormat(QImage::Format_RGB888);
-    Encoder e;
-    e.cinfo.err = jpeg_std_error(&e.jerr);
-    e.jerr.error_exit = errorExit;
-    e.jerr.emit_message = ignoreMessage;
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    const bool done = compress(e, image, quality, iccProfile, optimizeCoding, &buffer, &size);
-    jpeg_destroy_compress(&e.cinfo);
-    QByteArray bytes =
-        done ? QByteArray(reinterpret_cast<const char*>(buffer), qsizetype(size)) : QByteArray();
-    std::free(buffer);
-    if (!done)
-        throw QuirvelError(QStringLiteral("ошибка библиотеки JPEG"));
-    return bytes;
+    const std::function<const uchar*(int)> row = [&](int y) { return image.constScanLine(y); };
+    return encode({image.size(), image.format(), row}, quality, iccProfile, optimizeCoding);
+}
+
+QByteArray writeJpegRows(QSize size, int quality, bool optimizeCoding,
+                         const std::function<const uchar*(int)>& row)
+{
+    return encode({size, QImage::Format_RGB888, row}, quality, {}, optimizeCoding);
 }
