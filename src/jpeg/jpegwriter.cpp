@@ -5,12 +5,16 @@
 
 #include <QSysInfo>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <new>
 
 #include <jpeglib.h>
+// After jpeglib.h, which it needs.
+#include <jerror.h>
 
 namespace
 {
@@ -19,12 +23,51 @@ namespace
 struct Encoder {
     jpeg_compress_struct cinfo{};
     jpeg_error_mgr jerr{};
+    jpeg_destination_mgr destination{};
     std::jmp_buf escape{};
+    // The file as far as it is written, and room for more: an encoding given up frees it with
+    // the rest (libjpeg's own memory destination leaves a grown buffer to whoever knows of it).
+    QByteArray bytes;
 };
+
+Encoder& encoderOf(j_common_ptr cinfo)
+{
+    return *static_cast<Encoder*>(cinfo->client_data);
+}
 
 [[noreturn]] void errorExit(j_common_ptr cinfo)
 {
-    std::longjmp(reinterpret_cast<Encoder*>(cinfo)->escape, 1);
+    std::longjmp(encoderOf(cinfo).escape, 1);
+}
+
+void startOutput(j_compress_ptr cinfo)
+{
+    Encoder& e = encoderOf(reinterpret_cast<j_common_ptr>(cinfo));
+    e.destination.next_output_byte = reinterpret_cast<JOCTET*>(e.bytes.data());
+    e.destination.free_in_buffer = size_t(e.bytes.size());
+}
+
+boolean growOutput(j_compress_ptr cinfo)
+{
+    Encoder& e = encoderOf(reinterpret_cast<j_common_ptr>(cinfo));
+    const qsizetype full = e.bytes.size();
+    bool grown = true;
+    try {
+        e.bytes.resize(full * 2);
+    } catch (const std::bad_alloc&) {
+        grown = false;
+    }
+    if (!grown)
+        ERREXIT(cinfo, JERR_OUT_OF_MEMORY);
+    e.destination.next_output_byte = reinterpret_cast<JOCTET*>(e.bytes.data() + full);
+    e.destination.free_in_buffer = size_t(e.bytes.size() - full);
+    return TRUE;
+}
+
+void endOutput(j_compress_ptr cinfo)
+{
+    Encoder& e = encoderOf(reinterpret_cast<j_common_ptr>(cinfo));
+    e.bytes.resize(e.bytes.size() - qsizetype(e.destination.free_in_buffer));
 }
 
 void ignoreMessage(j_common_ptr, int) {}
@@ -38,13 +81,12 @@ struct Rows {
 
 enum class Outcome { Done, LibraryFailed, SourceGaveUp };
 
-Outcome compress(Encoder& e, const Rows& rows, int quality, const QByteArray& icc, bool optimize,
-                 unsigned char** out, unsigned long* size)
+Outcome compress(Encoder& e, const Rows& rows, int quality, const QByteArray& icc, bool optimize)
 {
     if (setjmp(e.escape))
         return Outcome::LibraryFailed;
     jpeg_create_compress(&e.cinfo);
-    jpeg_mem_dest(&e.cinfo, out, size);
+    e.cinfo.dest = &e.destination;
     const bool grey = rows.format == QImage::Format_Grayscale8;
     // RGB32 is read as it lies in memory, without a conversion pass.
     const bool rgb32 = rows.format == QImage::Format_RGB32;
@@ -84,19 +126,23 @@ QByteArray encode(const Rows& rows, int quality, const QByteArray& iccProfile, b
 {
     Encoder e;
     e.cinfo.err = jpeg_std_error(&e.jerr);
+    e.cinfo.client_data = &e;
     e.jerr.error_exit = errorExit;
     e.jerr.emit_message = ignoreMessage;
-    unsigned char* buffer = nullptr;
-    unsigned long size = 0;
-    const Outcome outcome = compress(e, rows, quality, iccProfile, optimizeCoding, &buffer, &size);
+    e.destination.init_destination = startOutput;
+    e.destination.empty_output_buffer = growOutput;
+    e.destination.term_destination = endOutput;
+    // About what a photo at quality 90 takes: pages the file never reaches are never touched.
+    e.bytes.resize(
+        std::max<qsizetype>(qsizetype(rows.size.width()) * rows.size.height() / 2, 65536));
+    const Outcome outcome = compress(e, rows, quality, iccProfile, optimizeCoding);
     jpeg_destroy_compress(&e.cinfo);
-    QByteArray bytes = outcome == Outcome::Done
-                           ? QByteArray(reinterpret_cast<const char*>(buffer), qsizetype(size))
-                           : QByteArray();
-    std::free(buffer);
     if (outcome == Outcome::LibraryFailed)
         throw QuirvelError(QStringLiteral("ошибка библиотеки JPEG"));
-    return bytes;
+    if (outcome == Outcome::SourceGaveUp)
+        return {};
+    e.bytes.squeeze();
+    return std::move(e.bytes);
 }
 
 } // namespace

@@ -234,6 +234,17 @@ private slots:
         QVERIFY2(quality >= 50, qPrintable(QString::number(quality)));
     }
 
+    // A PNG cut short is named damaged, and the JPEG begun for it row by row is dropped.
+    void cutPng()
+    {
+        QVERIFY(run("convert", {"-size", "640x480", "-seed", "1", "plasma:", path("cut.png")}));
+        const QByteArray png = bytesOf(path("cut.png"));
+        QVERIFY(writeFile(path("cut.png"), png.left(png.size() / 2)));
+        drop("cut.png", 2);
+        QCOMPARE(m_fakes.dialogs.errors(),
+                 QStringList("Картинка 2 (cut.png): формат PNG: файл повреждён."));
+    }
+
     // What is no picture is named for what it is, and the slot stays as it was.
     void notAPicture()
     {
