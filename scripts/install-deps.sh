@@ -23,9 +23,9 @@ packages=(
     # the window read through the accessibility bus; dbus-run-session for a private session bus
     python3-pyatspi at-spi2-core dbus-daemon
 )
-# Pictures of other kinds into a slot: WebP and TIFF through Qt's plugins, HEIC and AVIF through
-# libheif; the tests make them with heif-enc and read Exif back with exiftool.
-packages+=(qt6-image-formats-plugins libheif-dev libheif-examples libimage-exiftool-perl)
+# Pictures of other kinds into a slot: PNG through libpng, WebP and TIFF through Qt's plugins, HEIC
+# and AVIF through libheif; the tests make them with heif-enc and read Exif back with exiftool.
+packages+=(libpng-dev qt6-image-formats-plugins libheif-dev libheif-examples libimage-exiftool-perl)
 # Debian 13 splits libheif's codecs into plugins (Debian 12 builds them in): name those that exist,
 # which a machine that never read its package lists cannot tell.
 if ! ls /var/lib/apt/lists/*_Packages >/dev/null 2>&1; then

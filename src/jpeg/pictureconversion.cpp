@@ -3,6 +3,7 @@
 
 #include "core/quirvelerror.h"
 #include "jpeg/jpegwriter.h"
+#include "jpeg/pngdecoder.h"
 
 #include <QBuffer>
 #include <QColorSpace>
@@ -13,7 +14,11 @@
 #include <libheif/heif.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdlib>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace
 {
@@ -143,11 +148,17 @@ QImage decodeHeif(const QByteArray& data, Kind kind)
     return image;
 }
 
+bool fits(QSize size)
+{
+    return size.width() <= PictureConversion::MaxSide &&
+           size.height() <= PictureConversion::MaxSide;
+}
+
 // The picture as the slot's JPEG is made of it: at most MaxSide, in sRGB, on white, RGB888.
 QImage finished(QImage image)
 {
     using PC = PictureConversion;
-    if (image.width() > PC::MaxSide || image.height() > PC::MaxSide)
+    if (!fits(image.size()))
         image =
             image.scaled(PC::MaxSide, PC::MaxSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     const bool alpha = image.hasAlphaChannel();
@@ -169,6 +180,89 @@ QImage finished(QImage image)
         image.convertTo(QImage::Format_RGB888);
     image.setColorSpace(QColorSpace());
     return image;
+}
+
+using ChannelTables = std::array<std::array<uchar, 256>, 3>;
+
+// Tables that take each channel to sRGB as convertToColorSpace does, when the conversion works on
+// each channel alone, within a level: a transfer function over sRGB's primaries, as most tagged
+// PNGs have (gAMA 0.45455 with sRGB's cHRM). None for other primaries.
+std::optional<ChannelTables> channelTables(const QColorSpace& space)
+{
+    // Row 0 is grey, the rest mixed colours that tell whether the channels stay apart.
+    const auto colour = [](int v, int y) {
+        return y == 0 ? qRgb(v, v, v) : qRgb(v, (2 * v + 85) * y % 256, (7 * v + 37) * y % 256);
+    };
+    QImage probe(256, 8, QImage::Format_RGB32);
+    for (int y = 0; y < probe.height(); ++y)
+        for (int v = 0; v < 256; ++v)
+            probe.setPixel(v, y, colour(v, y));
+    probe.setColorSpace(space);
+    probe.convertToColorSpace(QColorSpace::SRgb);
+    ChannelTables tables;
+    for (int v = 0; v < 256; ++v) {
+        const QRgb grey = probe.pixel(v, 0);
+        tables[0][size_t(v)] = uchar(qRed(grey));
+        tables[1][size_t(v)] = uchar(qGreen(grey));
+        tables[2][size_t(v)] = uchar(qBlue(grey));
+    }
+    for (int y = 1; y < probe.height(); ++y)
+        for (int v = 0; v < 256; ++v) {
+            const QRgb in = colour(v, y);
+            const QRgb out = probe.pixel(v, y);
+            if (std::abs(qRed(out) - tables[0][size_t(qRed(in))]) > 1 ||
+                std::abs(qGreen(out) - tables[1][size_t(qGreen(in))]) > 1 ||
+                std::abs(qBlue(out) - tables[2][size_t(qBlue(in))]) > 1)
+                return std::nullopt;
+        }
+    return tables;
+}
+
+// A decoded row made what finished() makes of it, in place: in sRGB, on white, RGB888.
+void finishRow(uchar* row, int width, bool alpha, const ChannelTables* tables)
+{
+    if (!alpha) {
+        if (tables)
+            for (uchar* p = row; p < row + width * 3; p += 3)
+                for (size_t c = 0; c < 3; ++c)
+                    p[c] = (*tables)[c][p[c]];
+        return;
+    }
+    for (int x = 0; x < width; ++x) {
+        const uchar* in = row + x * 4;
+        const int a = in[3];
+        for (int c = 0; c < 3; ++c) {
+            const int v = tables ? (*tables)[size_t(c)][in[c]] : in[c];
+            // As QPainter draws it: premultiplied, over white.
+            row[x * 3 + c] = uchar((v * a + 127) / 255 + 255 - a);
+        }
+    }
+}
+
+// A PNG into the slot's JPEG a row at a time where it can be; the whole picture where it is
+// interlaced, too large or in a space the tables can't convert.
+QByteArray pngToJpeg(const QByteArray& data)
+{
+    PngDecoder png(data);
+    refuseLarge(Kind::Png, png.size().width(), png.size().height());
+    const QColorSpace space = png.colorSpace();
+    std::optional<ChannelTables> tables;
+    const bool convert = space.isValid() && space != QColorSpace(QColorSpace::SRgb);
+    if (convert)
+        tables = channelTables(space);
+    if (png.interlaced() || !fits(png.size()) || (convert && !tables))
+        return writeJpeg(finished(png.readImage()), PictureConversion::Quality, {}, false);
+    const int width = png.size().width();
+    std::vector<uchar> row(size_t(width) * (png.hasAlpha() ? 4 : 3));
+    const QByteArray jpeg = writeJpegRows(png.size(), PictureConversion::Quality, false, [&](int) {
+        if (!png.readRow(row.data()))
+            return static_cast<const uchar*>(nullptr);
+        finishRow(row.data(), width, png.hasAlpha(), tables ? &*tables : nullptr);
+        return static_cast<const uchar*>(row.data());
+    });
+    if (jpeg.isEmpty())
+        throw QuirvelError(damaged(Kind::Png));
+    return jpeg;
 }
 
 } // namespace
@@ -250,6 +344,11 @@ QImage PictureConversion::decode(const QByteArray& data)
     const Kind kind = kindOf(data);
     if (const QString reason = refusal(kind); !reason.isEmpty())
         throw QuirvelError(reason);
+    if (kind == Kind::Png) {
+        PngDecoder png(data);
+        refuseLarge(kind, png.size().width(), png.size().height());
+        return finished(png.readImage());
+    }
     return finished(kind == Kind::Heic || kind == Kind::Avif ? decodeHeif(data, kind)
                                                              : decodeWithQt(data, kind));
 }
@@ -258,5 +357,7 @@ QByteArray PictureConversion::toJpeg(const QByteArray& data)
 {
     // A slot's copy is written once and read often: the plain tables save a pass over the
     // coefficients of a 12-MP picture for a few per cent of size.
+    if (kindOf(data) == Kind::Png)
+        return pngToJpeg(data);
     return writeJpeg(decode(data), Quality, {}, false);
 }

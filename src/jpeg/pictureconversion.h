@@ -6,9 +6,9 @@
 #include <QString>
 
 // Pictures of other kinds made into the JPEG a slot holds. The kind is told by the content, never
-// by the name: PNG, GIF (its first frame), BMP, WebP and TIFF through Qt's readers, HEIC/HEIF and
-// AVIF through libheif. The result is upright, in sRGB, flattened onto white, at most MaxSide
-// pixels on its longer side, written at Quality.
+// by the name: PNG through libpng, GIF (its first frame), BMP, WebP and TIFF through Qt's readers,
+// HEIC/HEIF and AVIF through libheif. The result is upright, in sRGB, flattened onto white, at most
+// MaxSide pixels on its longer side, written at Quality.
 class PictureConversion
 {
 public:

@@ -5,6 +5,7 @@
 #include "fakes.h"
 #include "findchild.h"
 #include "jpeg/jpegdecoder.h"
+#include "jpeg/jpegwriter.h"
 #include "jpeg/pictureconversion.h"
 #include "testjpeg.h"
 #include "ui/drivecombobox.h"
@@ -14,6 +15,7 @@
 #include "ui/slotstrip.h"
 
 #include <QAction>
+#include <QColorSpace>
 #include <QImageWriter>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -148,6 +150,21 @@ private slots:
         QVERIFY(writeFile(path("zayats-belyak.jpeg"), encodeJpeg(plain, false, 95)));
         QVERIFY(writeFile(path("report.jpg"), "%PDF-1.4\n%\xE2\xE3\xCF\xD3\n1 0 obj\n"));
         QVERIFY(writeTurnedHeic(plain, path("turned.heic")));
+        // PNGs of each layout libpng expands, tagged as ImageMagick and Qt tag them.
+        QVERIFY(run("convert", {"-size", "96x64", "gradient:black-orange", "-depth", "8",
+                                path("tagged.png")}));
+        QVERIFY(gradient(QImage::Format_RGBA64, true).save(path("deep-alpha.png")));
+        QVERIFY(gradient(QImage::Format_ARGB32, true)
+                    .convertToFormat(QImage::Format_Indexed8)
+                    .save(path("palette-alpha.png")));
+        QVERIFY(run("convert", {path("alpha.png"), "-colorspace", "Gray", path("grey-alpha.png")}));
+        QVERIFY(run("convert", {path("alpha.png"), "-interlace", "PNG", path("interlaced.png")}));
+        QImage p3 = plain;
+        p3.setColorSpace(QColorSpace::DisplayP3);
+        QVERIFY(p3.save(path("p3.png")) &&
+                QImage(path("row.png"))
+                    .scaled(4200, 6, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                    .save(path("wide.png")));
     }
     void init()
     {
@@ -191,6 +208,41 @@ private slots:
         const double quality = psnr(decodeJpegFile(slot.picturePath), expected);
         QVERIFY2(quality >= 40, qPrintable(QString::number(quality)));
         QCOMPARE(bytesOf(path(name)), source);
+    }
+
+    void pngAsQtReadsIt_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const char* name : {"tagged.png", "deep-alpha.png", "palette-alpha.png",
+                                 "grey-alpha.png", "interlaced.png", "p3.png", "wide.png"})
+            QTest::newRow(name) << name;
+    }
+    // libpng's rows, made sRGB on white, are what Qt's reader and QPainter make of the file.
+    void pngAsQtReadsIt()
+    {
+        QFETCH(QString, name);
+        QImage qt(path(name), "PNG");
+        if (qt.width() > 4096)
+            qt = qt.scaled(4096, 4096, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        if (qt.colorSpace().isValid()) {
+            qt.convertTo(qt.hasAlphaChannel() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+            qt.convertToColorSpace(QColorSpace::SRgb);
+        }
+        const double quality =
+            psnr(QImage::fromData(PictureConversion::toJpeg(bytesOf(path(name)))),
+                 QImage::fromData(writeJpeg(onWhite(qt), 90, {}, false)));
+        QVERIFY2(quality >= 50, qPrintable(QString::number(quality)));
+    }
+
+    // A PNG cut short is named damaged, and the JPEG begun for it row by row is dropped.
+    void cutPng()
+    {
+        QVERIFY(run("convert", {"-size", "640x480", "-seed", "1", "plasma:", path("cut.png")}));
+        const QByteArray png = bytesOf(path("cut.png"));
+        QVERIFY(writeFile(path("cut.png"), png.left(png.size() / 2)));
+        drop("cut.png", 2);
+        QCOMPARE(m_fakes.dialogs.errors(),
+                 QStringList("Картинка 2 (cut.png): формат PNG: файл повреждён."));
     }
 
     // What is no picture is named for what it is, and the slot stays as it was.
