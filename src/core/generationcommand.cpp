@@ -3,6 +3,7 @@
 
 #include "core/errorreason.h"
 #include "core/pagetemplate.h"
+#include "core/quirvelerror.h"
 #include "core/quizfolder.h"
 #include "core/quizrecovery.h"
 
@@ -122,6 +123,18 @@ QString cleanedFolderName(const QString& title)
     return name;
 }
 
+bool placeQuiz(const QuizSetup& setup, const AnswerOrder& order, IShell& shell, IDialogs& dialogs)
+{
+    QuizFolder folder(setup, shell);
+    for (const QString& problem : folder.stage(order))
+        dialogs.message(problem);
+    if (!folder.isStaged())
+        return false;
+    if (const QString problem = folder.commit(); !problem.isEmpty())
+        dialogs.message(problem);
+    return folder.isPlaced();
+}
+
 GenerationCommand::GenerationCommand(QuizSetup& setup, IGenerationView& view, Services& services)
     : m_setup(setup), m_view(view), m_services(services)
 {
@@ -157,9 +170,10 @@ GenerationCommand::Outcome GenerationCommand::run()
         showFailure();
         return Outcome::Failed;
     }
-    const QString unrepaired = recoverQuizFolder(quizFolder, m_services.shell, true);
-    if (!unrepaired.isEmpty()) {
-        dialogs.message(unrepaired);
+    try {
+        recoverQuizFolder(quizFolder, m_services.shell, true);
+    } catch (const QuirvelError& e) {
+        dialogs.message(e.text());
         showFailure();
         return Outcome::Failed;
     }
@@ -183,7 +197,7 @@ GenerationCommand::Outcome GenerationCommand::run()
     // written (by its exception).
     bool placed = false;
     try {
-        placed = writeQuizPage(m_setup, m_order, m_services.shell, dialogs);
+        placed = placeQuiz(m_setup, m_order, m_services.shell, dialogs);
     } catch (...) {
         showFailure();
         if (newFolder)

@@ -67,6 +67,12 @@ private:
     PageStamp m_page;
 };
 
+// Places the quiz of setup in its folder (QuizFolder) and shows what went wrong, one box each, in
+// the order it happened. True when the new quiz is in place; otherwise the folder holds the
+// previous quiz. A page that cannot be written throws QuirvelError.
+[[nodiscard]] bool placeQuiz(const QuizSetup& setup, const AnswerOrder& order, IShell& shell,
+                             IDialogs& dialogs);
+
 // Blanks and control characters (everything up to U+0020) removed at both ends.
 QString trimBlanksAndControls(const QString& text);
 

@@ -5,6 +5,8 @@
 
 #include <QFileInfo>
 
+#include <cstdio>
+
 QuirvelError::QuirvelError(const QString& text)
     : std::runtime_error(text.toStdString()), m_text(text)
 {
@@ -31,4 +33,10 @@ QString applicationTitleFrom(const QString& executablePath)
 void showStandardError(IDialogs& dialogs, const QString& text)
 {
     dialogs.error(standardErrorText(text));
+}
+
+void showInternalError(IDialogs& dialogs, const std::exception& error)
+{
+    std::fprintf(stderr, "quirvel: %s\n", error.what());
+    showStandardError(dialogs, QStringLiteral("Внутренняя ошибка программы"));
 }

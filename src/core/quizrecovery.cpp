@@ -4,6 +4,7 @@
 #include "core/errorreason.h"
 #include "core/filecopy.h"
 #include "core/pagetemplate.h"
+#include "core/quirvelerror.h"
 #include "core/quizsetup.h"
 
 #include <QCryptographicHash>
@@ -226,18 +227,18 @@ QString quizLockPath(const QString& quizFolder)
                   QuizStaging::Prefix + QString::fromLatin1(hash) + QStringLiteral(".lock"));
 }
 
-QString recoverQuizFolder(const QString& quizFolder, IShell& shell, bool lockHeld)
+void recoverQuizFolder(const QString& quizFolder, IShell& shell, bool lockHeld)
 {
     const QFileInfoList left = QDir(quizFolder)
                                    .entryInfoList({QuizStaging::Prefix + QLatin1Char('*')},
                                                   QDir::AllEntries | QDir::Hidden | QDir::System);
     if (left.isEmpty())
-        return {};
+        return;
     QLockFile lock(quizLockPath(quizFolder));
     // A folder another window is writing is left to it. One whose lock cannot even be made (a
     // read-only parent) has no writer to wait for.
     if (!lockHeld && !lock.tryLock(0) && lock.error() == QLockFile::LockFailedError)
-        return {};
+        return;
     for (const QFileInfo& entry : left) {
         const QString path = entry.filePath();
         FileFailure failure;
@@ -248,10 +249,9 @@ QString recoverQuizFolder(const QString& quizFolder, IShell& shell, bool lockHel
             failure = {path, shell.removeFile(path)};
         }
         if (failure)
-            return withReason(RecoveryFailedText, QStringLiteral("Папка ") + quizFolder,
-                              failure.error);
+            throw QuirvelError(withReason(RecoveryFailedText, QStringLiteral("Папка ") + quizFolder,
+                                          failure.error));
     }
-    return {};
 }
 
 QStringList recoverQuizFolders(const QString& quizzesFolder, IShell& shell)
@@ -261,9 +261,11 @@ QStringList recoverQuizFolders(const QString& quizzesFolder, IShell& shell)
         QDir(quizzesFolder)
             .entryInfoList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
     for (const QFileInfo& folder : folders) {
-        const QString problem = recoverQuizFolder(folder.filePath(), shell);
-        if (!problem.isEmpty())
-            problems << problem;
+        try {
+            recoverQuizFolder(folder.filePath(), shell);
+        } catch (const QuirvelError& e) {
+            problems << e.text();
+        }
     }
     return problems;
 }

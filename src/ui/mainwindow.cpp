@@ -364,10 +364,12 @@ void MainWindow::reopenQuiz(const QString& path)
 // the window as it was.
 void MainWindow::reopen(const QString& path)
 {
-    const QString unrepaired = recoverQuizFolder(
-        QFileInfo(path).isDir() ? path : QFileInfo(path).path(), m_services.shell);
-    if (!unrepaired.isEmpty())
-        m_services.dialogs.message(unrepaired);
+    try {
+        recoverQuizFolder(QFileInfo(path).isDir() ? path : QFileInfo(path).path(),
+                          m_services.shell);
+    } catch (const QuirvelError& e) {
+        m_services.dialogs.message(e.text());
+    }
     const GeneratedQuiz quiz = readGeneratedQuiz(path);
     if (m_editor->holdsComposition() && !m_services.dialogs.yesNo(OpenCaption, OpenQuestion))
         return;

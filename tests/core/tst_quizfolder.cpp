@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/errorreason.h"
+#include "core/generationcommand.h"
 #include "core/quirvelerror.h"
 #include "core/quizfolder.h"
 #include "core/quizrecovery.h"
@@ -222,7 +223,7 @@ private slots:
 
         RecordingShell shell;
         ScriptedDialogs dialogs;
-        QVERIFY(writeQuizPage(setup, order, shell, dialogs));
+        QVERIFY(placeQuiz(setup, order, shell, dialogs));
 
         QCOMPARE(dialogs.log, QStringList());
         QCOMPARE(shell.copies.size(), 6 + DecorationNames.size());
@@ -272,7 +273,7 @@ private slots:
         choose({"a/photo.jpg", "b/2.jpg", "b/3.jpg", "b/4.jpg", "b/5.jpg", "b/6.jpg"});
         RecordingShell shell;
         ScriptedDialogs dialogs;
-        QVERIFY(writeQuizPage(setup, order, shell, dialogs));
+        QVERIFY(placeQuiz(setup, order, shell, dialogs));
         const QByteArray source = readBytes(photo), copy = readBytes(quizPath("1.jpg"));
         QCOMPARE(copy == source, tags.isEmpty());
         QCOMPARE(copy.mid(copy.indexOf("\xFF\xDA")), source.mid(source.indexOf("\xFF\xDA")));
@@ -393,7 +394,7 @@ private slots:
         const auto before = folderSnapshot(quizPath());
 
         ScriptedDialogs dialogs;
-        QCOMPARE(writeQuizPage(setup, order, shell, dialogs), placed);
+        QCOMPARE(placeQuiz(setup, order, shell, dialogs), placed);
 
         QCOMPARE(dialogs.messages(), messages.replaceInStrings("<quiz>", setup.quizFolder()));
         QCOMPARE(dialogs.log.size(), messages.size());
@@ -407,7 +408,7 @@ private slots:
             return;
         }
         // What could not be removed waits for the next recovery.
-        QCOMPARE(recoverQuizFolder(quizPath(), shell), QString());
+        recoverQuizFolder(quizPath(), shell);
         for (int k = 1; k <= 6; ++k)
             QVERIFY(readBytes(quizPath(QString::number(k) + ".jpg")) ==
                     readBytes(setup.slot(k).picturePath));
@@ -432,7 +433,7 @@ private slots:
         (whileReplacing ? shell.throwingRename : shell.throwing) =
             whileReplacing ? "Викторина 1/3.jpg" : setup.slot(4).picturePath;
         ScriptedDialogs dialogs;
-        QVERIFY_THROWS_EXCEPTION(QuirvelError, (void)writeQuizPage(setup, order, shell, dialogs));
+        QVERIFY_THROWS_EXCEPTION(QuirvelError, (void)placeQuiz(setup, order, shell, dialogs));
         QCOMPARE(folderSnapshot(quizPath()), before);
         const QRegularExpression intoQuiz(" -> " + QRegularExpression::escape(setup.quizFolder()) +
                                           "/[^/]+$");
@@ -454,7 +455,7 @@ private slots:
             QVERIFY(writeFile(setup.quizFolder(), "not a folder"));
         RecordingShell shell;
         ScriptedDialogs dialogs;
-        QVERIFY(!writeQuizPage(setup, order, shell, dialogs));
+        QVERIFY(!placeQuiz(setup, order, shell, dialogs));
         QStringList boxes;
         for (const QString name : {"a", "b", "c", "d", "e", "f"})
             boxes << CopyFailed +
@@ -499,7 +500,7 @@ private slots:
         RecordingShell shell;
         shell.failing = failing.isEmpty() ? QString() : "^copy .*/" + failing;
         ScriptedDialogs dialogs;
-        QCOMPARE(writeQuizPage(setup, order, shell, dialogs), failing.isEmpty());
+        QCOMPARE(placeQuiz(setup, order, shell, dialogs), failing.isEmpty());
         QStringList boxes;
         for (const QString& name : missing)
             boxes << DecorFailed + "\n" + name + ": файл или папка не найдены";

@@ -159,7 +159,7 @@ private slots:
         const QString folder = m_program.filePath("drafts");
         const pid_t writer = fork();
         if (writer == 0)
-            _exit(DraftStore(folder, 999999).save(draft) ? 0 : 1);
+            _exit(DraftStore(folder, 999999).save(draft) ? 1 : 0);
         int status = 0;
         QCOMPARE(waitpid(writer, &status, 0), writer);
         QCOMPARE(WEXITSTATUS(status), 0);

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/generationcommand.h"
 #include "core/quizfolder.h"
 #include "dropfiles.h"
 #include "fakes.h"
@@ -259,7 +260,7 @@ private slots:
         }
         const QString quiz = QDir::cleanPath(setup.quizFolder());
         QVERIFY(QDir().mkpath(quiz) &&
-                writeQuizPage(setup, AnswerOrder{}, m_fakes.shell, m_fakes.dialogs));
+                placeQuiz(setup, AnswerOrder{}, m_fakes.shell, m_fakes.dialogs));
         if (page == "holes") {
             QVERIFY(QFile::remove(quiz + "/3.jpg") && writeFile(quiz + "/5.jpg", "broken"));
             QVERIFY(QFile::remove(quiz + "/6.jpg") && QDir(quiz).mkdir("6.jpg"));
