@@ -24,12 +24,14 @@
 #include "ui/windowaccess.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -125,6 +127,7 @@ void MainWindow::buildLayout()
     m_progressBar->setRange(0, GenerationCommand::ProgressMaximum);
     m_progressBar->setValue(0);
     m_progressBar->setTextVisible(false);
+    m_progressBar->setAccessibleName(QStringLiteral("Ход генерации"));
 
     m_generateButton =
         button("generateButton", QStringLiteral("Генерация - просмотр"), At::Generate);
@@ -144,10 +147,13 @@ void MainWindow::buildLayout()
     m_titleEdit = placed(new QLineEdit(this), "titleEdit", At::TitleEdit);
     m_titleEdit->setFont(Fonts::pixelFont(windowFont, 13, true));
     m_titleEdit->setMaxLength(std::numeric_limits<int>::max());
+    m_titleEdit->setAccessibleName(QStringLiteral("Название викторины"));
     m_titleCaption =
         label(this, "titleCaption", QStringLiteral("<- Название викторины"), At::TitleCaption);
     m_titleCaption->setFont(Fonts::pixelFont(windowFont, 13));
     sizeToText(m_titleCaption);
+    // No '&' in the caption, so the tie changes nothing on screen.
+    m_titleCaption->setBuddy(m_titleEdit);
 
     m_slotStrip = new SlotStrip(this);
     m_slotStrip->move(At::SlotStrip);
@@ -159,13 +165,22 @@ void MainWindow::buildLayout()
                                          m_headerRule, m_browserRule, m_titleCaption})
         w->setFocusPolicy(Qt::NoFocus);
 
-    QWidget* previous = nullptr;
-    for (const char* name : FocusOrder) {
-        QWidget* next = findChild<QWidget*>(QLatin1String(name));
-        if (previous)
-            setTabOrder(previous, next);
-        previous = next;
-    }
+    const QList<QWidget*> order = focusOrder();
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
+
+QList<QWidget*> MainWindow::focusOrder() const
+{
+    QList<QWidget*> order{m_generateButton, m_infoButton};
+    order << m_pictureBrowser->focusStops() << m_slotStrip->answerCopy(1) << m_titleEdit;
+    for (int k = 2; k <= SlotCount; ++k)
+        order << m_slotStrip->answerCopy(k);
+    order << m_slotPanel->answerEdit();
+    for (int k = 1; k <= SlotCount; ++k)
+        order << m_slotStrip->slotButton(k);
+    return order << m_instructionsButton << m_exitButton << m_slotPanel->questionEdit()
+                 << m_newButton << m_slotPanel->oneForAllCheck();
 }
 
 void MainWindow::connectHandlers()
@@ -200,7 +215,7 @@ void MainWindow::connectHandlers()
     connect(m_dropFilter, &FileDropFilter::skipped, this, [this](const QStringList& names) {
         m_services.dialogs.message(SkippedText + QLatin1Char('\n') + names.join(QLatin1Char('\n')));
     });
-    WindowAccess::install(this, setup(), m_quizMenu->menu());
+    WindowAccess::install(this, setup(), m_quizMenu->menu(), m_slotStrip, focusOrder());
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event)

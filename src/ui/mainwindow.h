@@ -83,6 +83,8 @@ public:
     const DraftStore* drafts() const { return m_unsavedWork->drafts(); }
     // Offers the drafts of programs that have gone, and reports drafts that could not be read.
     void offerDraft();
+    // The widgets in the order Tab visits them, whichever part holds them.
+    QList<QWidget*> focusOrder() const;
 
 public slots:
     // Handlers; each shows whatever ends it early in the standard error box.

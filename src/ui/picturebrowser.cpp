@@ -92,6 +92,11 @@ QString PictureBrowser::chosenFile() const
     return m_fileList->fileName();
 }
 
+QList<QWidget*> PictureBrowser::focusStops() const
+{
+    return {m_folderList, m_fileList, m_driveCombo};
+}
+
 QString PictureBrowser::folder() const
 {
     return m_folderList->directory();

@@ -6,7 +6,6 @@
 #include "ui/folderlistbox.h"
 #include "ui/inputhold.h"
 #include "ui/mainwindow.h"
-#include "ui/mainwindowgeometry.h"
 #include "ui/picturebox.h"
 #include "ui/picturebrowser.h"
 #include "ui/slotstrip.h"
@@ -547,8 +546,9 @@ void TestMainWindow::busActionsWhileHeld()
 void TestMainWindow::focusVisible_data()
 {
     QTest::addColumn<QString>("name");
-    for (const char* name : MainWindowGeometry::FocusOrder)
-        QTest::newRow(name) << QString(name);
+    openWindow();
+    for (const QWidget* stop : m_window->focusOrder())
+        QTest::newRow(qPrintable(stop->objectName())) << stop->objectName();
 }
 
 void TestMainWindow::focusVisible()
