@@ -12,7 +12,7 @@
 #include "ui/filedropfilter.h"
 #include "ui/fonts.h"
 #include "ui/generationinfodialog.h"
-#include "ui/inputhold.h"
+#include "ui/inputgate.h"
 #include "ui/mainwindowgeometry.h"
 #include "ui/offeredpictures.h"
 #include "ui/picturebrowser.h"
@@ -186,13 +186,13 @@ QList<QWidget*> MainWindow::focusOrder() const
 void MainWindow::connectHandlers()
 {
     connect(m_pictureBrowser, &PictureBrowser::fileChosen, m_editor,
-            InputHold::unlessHeld(this, m_editor, &QuizEditor::choosePicture));
+            InputGate::ifOpen(this, m_editor, &QuizEditor::choosePicture));
     for (const auto& [button, handler] : {std::pair{m_exitButton, &MainWindow::exitProgram},
                                           {m_generateButton, &MainWindow::generateQuiz},
                                           {m_infoButton, &MainWindow::showAbout},
                                           {m_instructionsButton, &MainWindow::showInstructions},
                                           {m_newButton, &MainWindow::startNewQuiz}})
-        connect(button, &QPushButton::clicked, this, InputHold::unlessHeld(this, this, handler));
+        connect(button, &QPushButton::clicked, this, InputGate::ifOpen(this, this, handler));
     connect(m_editor, &QuizEditor::changed, m_unsavedWork, &UnsavedWork::noteChange);
     connect(m_unsavedWork, &UnsavedWork::draftFailed, this, [this](const QString& reason) {
         showStatus(QStringLiteral("Черновик не сохраняется: %1").arg(reason));
@@ -224,7 +224,7 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event)
     QWidget* under = childAt(event->pos());
     const int k = m_slotStrip->slotAt(under);
     if ((k || (under && under->objectName() == QLatin1String("preview"))) &&
-        !InputHold::refuses(this)) {
+        InputGate::isOpen(this)) {
         if (k)
             m_editor->chooseSlot(k);
         m_slotMenu->popup(event->globalPos());
@@ -235,7 +235,7 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event)
 
 void MainWindow::pastePicture()
 {
-    if (InputHold::refuses(this))
+    if (!InputGate::isOpen(this))
         return;
     const OfferedPictures offer = OfferedPictures::from(QGuiApplication::clipboard()->mimeData());
     if (!offer.files.isEmpty())
@@ -313,8 +313,8 @@ void MainWindow::generateQuiz()
     // The pauses keep painting but hold user input back, both what arrives during the run and
     // what is still queued when it ends, so none of it acts later.
     auto outcome = GenerationCommand::Outcome::Failed;
-    InputHold::run(this,
-                   [&] { guarded(m_services.dialogs, [&] { outcome = m_generation->run(); }); });
+    InputGate::shutWhile(
+        this, [&] { guarded(m_services.dialogs, [&] { outcome = m_generation->run(); }); });
     if (outcome == GenerationCommand::Outcome::Placed) {
         // Over empty space: the exports are otherwise found only by a right click.
         setToolTip(ExportsTip);
@@ -358,21 +358,21 @@ void MainWindow::showInfoWindow()
 
 void MainWindow::openQuiz()
 {
-    // Shortcuts are matched before any widget sees the key, so the input hold cannot keep this
+    // Shortcuts are matched before any widget sees the key, so the gate's filter cannot keep this
     // one back.
-    if (InputHold::holds(this))
+    if (!InputGate::isOpen(this))
         return;
     guarded(m_services.dialogs, [this] {
         const std::optional<QString> folder =
             m_services.dialogs.chooseFolder(OpenCaption, setup().quizzesFolder);
         if (folder)
-            InputHold::run(this, [&] { reopen(*folder); });
+            InputGate::shutWhile(this, [&] { reopen(*folder); });
     });
 }
 
 void MainWindow::reopenQuiz(const QString& path)
 {
-    InputHold::run(this, [&] { guarded(m_services.dialogs, [&] { reopen(path); }); });
+    InputGate::shutWhile(this, [&] { guarded(m_services.dialogs, [&] { reopen(path); }); });
 }
 
 // The page is read and checked before anything is asked or changed, so a refused folder leaves

@@ -18,7 +18,7 @@
 //   and exports the held folder (quirvel_export); the FileDropFilter turns drops into pictures
 //   or a quiz to reopen; pictures of other kinds, dropped, pasted or opened from the SlotMenu,
 //   become JPEG files in ConvertedPictures, and each slot change is a step of the editor's undo
-//   history. An InputHold keeps the window from taking input while a job runs.
+//   history. One InputGate keeps the window from taking input while a job runs.
 //   Every dialog, shell call and pause goes through the injected Services, so tests script the
 //   user's answers.
 

@@ -4,7 +4,7 @@
 #include "core/idialogs.h"
 #include "core/quirvelerror.h"
 #include "ui/classroomwindow.h"
-#include "ui/inputhold.h"
+#include "ui/inputgate.h"
 
 #include <QAction>
 #include <QDir>
@@ -83,7 +83,7 @@ QuizMenu::QuizMenu(QWidget* window, IDialogs& dialogs, FolderSource heldFolder,
 
 void QuizMenu::popup(const QPoint& globalPosition)
 {
-    if (!InputHold::holds(m_window))
+    if (InputGate::isOpen(m_window))
         m_menu->popup(globalPosition);
 }
 
@@ -104,7 +104,7 @@ void QuizMenu::enableExports()
 void QuizMenu::exportHeldQuiz(QuizExport kind)
 {
     const QString folder = QDir::cleanPath(m_heldFolder());
-    if (InputHold::holds(m_window) || folder.isEmpty())
+    if (!InputGate::isOpen(m_window) || folder.isEmpty())
         return;
     const ExportChoice& choice = exportChoice(kind);
     const QString caption = QString(choice.text).remove(QChar(u'…'));
@@ -122,7 +122,7 @@ void QuizMenu::exportHeldQuiz(QuizExport kind)
     if (!file)
         return;
     std::optional<QStringList> notices;
-    InputHold::run(m_window, [&] {
+    InputGate::shutWhile(m_window, [&] {
         guarded(m_dialogs, [&] { notices = exportQuiz(kind, folder, *file, m_suppliedFolder()); });
     });
     // What was cut in a picture is worth more than the file name; both fit two lines.
@@ -144,7 +144,7 @@ bool QuizMenu::stopClass()
 void QuizMenu::playInClass()
 {
     const QString folder = QDir::cleanPath(m_heldFolder());
-    if (InputHold::holds(m_window) || folder.isEmpty())
+    if (!InputGate::isOpen(m_window) || folder.isEmpty())
         return;
     if (classRunning()) {
         m_classroom->show();

@@ -4,7 +4,7 @@
 #include "ui/drivecombobox.h"
 #include "ui/filelistbox.h"
 #include "ui/folderlistbox.h"
-#include "ui/inputhold.h"
+#include "ui/inputgate.h"
 #include "ui/mainwindow.h"
 #include "ui/picturebox.h"
 #include "ui/picturebrowser.h"
@@ -495,7 +495,7 @@ void TestMainWindow::keyboardReach()
     editMenu->close();
 }
 
-// Assistive technology presses, picks and edits around the input hold's event filter; while the
+// Assistive technology presses, picks and edits around the input gate's event filter; while the
 // window holds input none of it acts, and an edited field shows its stored text again.
 void TestMainWindow::busActionsWhileHeld_data()
 {
@@ -518,7 +518,7 @@ void TestMainWindow::busActionsWhileHeld()
     QAccessibleInterface* bus = QAccessible::queryAccessibleInterface(widget);
     {
         QDialog box(&window);
-        std::optional<InputHold> hold;
+        std::optional<InputGate> hold;
         box.setModal(true);
         if (underBox)
             box.show();
