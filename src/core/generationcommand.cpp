@@ -6,6 +6,7 @@
 #include "core/quirvelerror.h"
 #include "core/quizfolder.h"
 #include "core/quizrecovery.h"
+#include "core/texts.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,26 +23,6 @@
 namespace
 {
 
-const QString NoTitleText = QStringLiteral("А почему нет названия у викторины?");
-const QString NoPicturesText = QStringLiteral("А почему не все картинки выбраны ?");
-const QString FolderWarningText = QStringLiteral(
-    "Будьте внимательны при названии папки для викторины. В названии не должно быть запрещенных "
-    "символов (Точек, звездочек, кавычек, знаков прямой и обр.дробей и некоторых других. Могут "
-    "возникнуть проблемы при ее создании или при доступе к ней.");
-const QString FolderCaption = QStringLiteral("Внимание!");
-const QString FolderPrompt = QStringLiteral("Укажите название папки для размещения викторины.   )");
-const QString FolderFailedText = QStringLiteral("Ошибка при создании папки для викторины. ");
-const QString GeneratingText = QStringLiteral("Выполняется генерация");
-const QString DoneText = QStringLiteral("Генерация выполнена");
-const QString RestText = QStringLiteral("Выбирай картинки, делай подписи, жми генерацию...");
-const QString ViewQuestion = QStringLiteral("Просматривать будете?");
-const QString CannotShowText =
-    QStringLiteral("Не могу продемонстрировать страничку! Проверьте путь к викторине: ");
-
-const QString FailedText = QStringLiteral("Генерация не выполнена");
-const QString LockedText = QStringLiteral("Эту викторину сейчас записывает другое окно QUIRVEL.");
-const QString ChangedText =
-    QStringLiteral("Викторину в этой папке изменило другое окно. Заменить?");
 constexpr qsizetype MaxNameBytes = 255;
 
 bool isForbidden(QChar c)
@@ -146,14 +127,14 @@ GenerationCommand::Outcome GenerationCommand::run()
 
     // A title of blanks passes here on purpose; it only becomes empty after trimming.
     if (m_view.titleText().isEmpty()) {
-        dialogs.message(NoTitleText);
+        dialogs.message(CoreText::NoTitle);
         return Outcome::Stopped;
     }
     m_setup.title = trimBlanksAndControls(m_view.titleText());
     m_view.setTitleText(m_setup.title);
 
     if (!m_setup.isComplete()) {
-        dialogs.message(NoPicturesText);
+        dialogs.message(CoreText::NoPictures);
         return Outcome::Stopped;
     }
 
@@ -166,7 +147,7 @@ GenerationCommand::Outcome GenerationCommand::run()
     // A folder beside which no lock can be made at all (a read-only parent) has no other window
     // writing it either.
     if (!lock.tryLock(0) && lock.error() == QLockFile::LockFailedError) {
-        dialogs.message(LockedText);
+        dialogs.message(CoreText::Locked);
         showFailure();
         return Outcome::Failed;
     }
@@ -180,14 +161,15 @@ GenerationCommand::Outcome GenerationCommand::run()
     // A page deleted since leaves nothing to overwrite.
     const PageStamp page = stampOf(quizFolder);
     if (!newFolder && page.folder == m_page.folder && page.page.isValid() &&
-        !page.isSameFile(m_page) && !dialogs.yesNo(FolderCaption, ChangedText, false))
+        !page.isSameFile(m_page) &&
+        !dialogs.yesNo(CoreText::FolderCaption, CoreText::Changed, false))
         return Outcome::Stopped;
 
     m_view.showInfoWindow();
 
     m_order = m_shuffle ? m_shuffle() : shuffleAnswers();
 
-    m_view.showStatus(GeneratingText);
+    m_view.showStatus(CoreText::Generating);
     for (int step = 0; step < ProgressSteps; ++step) {
         m_view.setProgressPosition(std::min(m_view.progressPosition() + 1, ProgressMaximum));
         m_services.pauser.pause(ProgressStepMilliseconds);
@@ -213,16 +195,16 @@ GenerationCommand::Outcome GenerationCommand::run()
     lock.unlock();
     rememberQuizPage(quizFolder);
 
-    m_view.showStatus(DoneText);
+    m_view.showStatus(CoreText::Done);
     m_services.pauser.pause(DonePauseMilliseconds);
     m_view.setProgressPosition(0);
-    m_view.showStatus(RestText);
+    m_view.showStatus(CoreText::Resting);
 
-    if (!dialogs.confirm(ViewQuestion))
+    if (!dialogs.confirm(CoreText::ViewQuestion))
         return Outcome::Placed;
     m_lastPagePath = quizFolder + QLatin1Char('/') + StartPageName;
     m_services.shell.openDocument(m_lastPagePath, [&dialogs, page = m_lastPagePath] {
-        dialogs.message(CannotShowText + page);
+        dialogs.message(CoreText::CannotShow + page);
     });
     return Outcome::Placed;
 }
@@ -259,7 +241,7 @@ void GenerationCommand::dropEmptyFolder(const QString& quizFolder)
 void GenerationCommand::showFailure()
 {
     m_view.setProgressPosition(0);
-    m_view.showStatus(FailedText);
+    m_view.showStatus(CoreText::Failed);
 }
 
 // Only a newly made folder ends the loop with OK: an existing one could hold another quiz. Cancel
@@ -269,9 +251,9 @@ bool GenerationCommand::askForQuizFolder()
     IDialogs& dialogs = m_services.dialogs;
     const QString previousName = m_setup.folderName;
     for (;;) {
-        dialogs.message(FolderWarningText);
-        const std::optional<QString> name =
-            dialogs.input(FolderCaption, FolderPrompt, cleanedFolderName(m_setup.title));
+        dialogs.message(CoreText::FolderWarning);
+        const std::optional<QString> name = dialogs.input(
+            CoreText::FolderCaption, CoreText::FolderPrompt, cleanedFolderName(m_setup.title));
         if (!name) {
             m_setup.folderName = previousName;
             return false;
@@ -280,7 +262,7 @@ bool GenerationCommand::askForQuizFolder()
         const QString problem = createQuizFolder(m_setup);
         if (problem.isEmpty())
             break;
-        dialogs.message(FolderFailedText + QLatin1Char('\n') + problem);
+        dialogs.message(CoreText::FolderFailed + QLatin1Char('\n') + problem);
     }
     m_setup.firstGeneration = false;
     return true;

@@ -2,6 +2,7 @@
 #include "core/quirvelerror.h"
 
 #include "core/services.h"
+#include "core/texts.h"
 
 #include <QFileInfo>
 
@@ -38,5 +39,5 @@ void showStandardError(IDialogs& dialogs, const QString& text)
 void showInternalError(IDialogs& dialogs, const std::exception& error)
 {
     std::fprintf(stderr, "quirvel: %s\n", error.what());
-    showStandardError(dialogs, QStringLiteral("Внутренняя ошибка программы"));
+    showStandardError(dialogs, CoreText::InternalError);
 }

@@ -6,6 +6,7 @@
 #include "core/picturelocation.h"
 #include "core/quizrecovery.h"
 #include "core/startpage.h"
+#include "core/texts.h"
 
 #include "config-quirvel.h"
 
@@ -20,10 +21,6 @@ const QStringList DecorationNames = {QUIRVEL_DECORATIONS};
 
 namespace
 {
-
-const QString CopyFailedText = QStringLiteral("Ошибка при копировании");
-const QString DecorationFailedText = QStringLiteral("Ошибка при копировании дополнений");
-const QString DeleteFailedText = QStringLiteral("Ошибка при удалении файла");
 
 std::error_code makeFolder(const QString& path)
 {
@@ -94,7 +91,7 @@ bool QuizFolder::stagePictures(std::error_code stagingError, QStringList& proble
                                ? stagingError
                                : stageFile(slot.picturePath, stagedPath(name), m_shell, true);
         if (error) {
-            problems << withReason(CopyFailedText,
+            problems << withReason(CoreText::CopyFailed,
                                    QStringLiteral("Картинка %1 (%2)")
                                        .arg(k)
                                        .arg(QFileInfo(slot.picturePath).fileName()),
@@ -116,12 +113,12 @@ bool QuizFolder::stageDecorations(QStringList& problems)
         // A decoration the program was supplied without is only named; the quiz keeps an old
         // copy, if it has one.
         if (!anythingAt(source)) {
-            problems << withReason(DecorationFailedText, name,
+            problems << withReason(CoreText::DecorationFailed, name,
                                    std::make_error_code(std::errc::no_such_file_or_directory));
             continue;
         }
         if (const auto error = stageFile(source, stagedPath(name), m_shell)) {
-            problems << withReason(DecorationFailedText, name, error);
+            problems << withReason(CoreText::DecorationFailed, name, error);
             return false;
         }
         m_names << name;
@@ -147,7 +144,7 @@ bool QuizFolder::markForCommit(QStringList& problems)
             QuizStaging::writeMarker(m_staging->path(), QuizStaging::CommitMarker, m_names, m_shell)
                 .error;
     if (marked)
-        problems << withReason(DeleteFailedText, m_folderLabel, marked);
+        problems << withReason(CoreText::DeleteFailed, m_folderLabel, marked);
     return !marked;
 }
 
@@ -165,7 +162,7 @@ QString QuizFolder::commit()
     }
     if (failure) {
         undo();
-        return withReason(DeleteFailedText,
+        return withReason(CoreText::DeleteFailed,
                           failure.path == quizFolder ? m_folderLabel
                                                      : QFileInfo(failure.path).fileName(),
                           failure.error);
@@ -174,7 +171,7 @@ QString QuizFolder::commit()
     // The new quiz is whole; an old file that will not go is only reported.
     const FileFailure left = QuizStaging::removeStaging(m_staging->path(), m_shell);
     m_staging.reset();
-    return left ? withReason(DeleteFailedText, m_folderLabel, left.error) : QString();
+    return left ? withReason(CoreText::DeleteFailed, m_folderLabel, left.error) : QString();
 }
 
 void QuizFolder::undo()

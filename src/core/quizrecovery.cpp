@@ -6,6 +6,7 @@
 #include "core/pagetemplate.h"
 #include "core/quirvelerror.h"
 #include "core/quizsetup.h"
+#include "core/texts.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -19,9 +20,6 @@
 
 namespace
 {
-
-const QString RecoveryFailedText =
-    QStringLiteral("Не удалось восстановить викторину после прерванной генерации.");
 
 // A staged file and the name it takes in the quiz folder.
 struct Staged {
@@ -249,8 +247,8 @@ void recoverQuizFolder(const QString& quizFolder, IShell& shell, bool lockHeld)
             failure = {path, shell.removeFile(path)};
         }
         if (failure)
-            throw QuirvelError(withReason(RecoveryFailedText, QStringLiteral("Папка ") + quizFolder,
-                                          failure.error));
+            throw QuirvelError(withReason(CoreText::RecoveryFailed,
+                                          QStringLiteral("Папка ") + quizFolder, failure.error));
     }
 }
 

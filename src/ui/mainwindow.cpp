@@ -7,6 +7,7 @@
 #include "core/instructions.h"
 #include "core/quirvelerror.h"
 #include "core/quizrecovery.h"
+#include "core/texts.h"
 #include "core/unsavedwork.h"
 #include "ui/aboutdialog.h"
 #include "ui/filedropfilter.h"
@@ -21,6 +22,7 @@
 #include "ui/slotmenu.h"
 #include "ui/slotpanel.h"
 #include "ui/slotstrip.h"
+#include "ui/texts.h"
 #include "ui/windowaccess.h"
 
 #include <QApplication>
@@ -45,17 +47,6 @@ using namespace MainWindowGeometry;
 namespace
 {
 
-const QString Caption = QStringLiteral("  Создание теста-викторины  QUIRVEL 1.1");
-const QString NewQuestion = QStringLiteral(" Вы хотите создавать новую викторину?  ");
-const QString OpenCaption = QStringLiteral("Открыть викторину");
-const QString OpenQuestion =
-    QStringLiteral("Открыть викторину? То, что сейчас в окне, будет заменено.");
-const QString SkippedText =
-    QStringLiteral("Папки и адреса из сети не берутся (картинку из браузера сначала сохраните на "
-                   "диск). Не взяты:");
-const QString NoPastedPictureText = QStringLiteral(
-    "В буфере обмена нет картинки. Скопируйте картинку или файл с ней и вставьте снова.");
-
 // Converted pictures live beside the drafts.
 QString convertedFolder(const ProgramPlaces& places)
 {
@@ -66,11 +57,6 @@ QString convertedFolder(const ProgramPlaces& places)
             : places.draftsFolder;
     return QFileInfo(QDir::cleanPath(drafts)).dir().filePath(QStringLiteral("pictures"));
 }
-const QString ExitQuestion = QStringLiteral("Изменения не сгенерированы. Выйти без сохранения?");
-const QString ClassRunningQuestion =
-    QStringLiteral("Идёт викторина в классе. Остановить её и выйти?");
-const QString ExportsTip =
-    QStringLiteral("Правый щелчок: открыть, сохранить одним файлом, SCORM, печать");
 
 } // namespace
 
@@ -99,7 +85,7 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::buildLayout()
 {
-    setWindowTitle(Caption);
+    setWindowTitle(UiText::WindowCaption);
     // The layout is fixed, so a larger window would only add an empty grey area.
     setFixedSize(OuterWidth - 2 * FrameBorder, OuterHeight - 2 * FrameBorder - CaptionHeight);
     const QFont windowFont = Fonts::windowFont(font());
@@ -116,9 +102,7 @@ void MainWindow::buildLayout()
     Fonts::setTextColour(m_programNameLabel, Qt::blue);
     sizeToText(m_programNameLabel);
 
-    m_statusLabel =
-        label(this, "statusLabel",
-              QStringLiteral("Выбирай картинки, делай подписи, жми генерацию..."), At::Status);
+    m_statusLabel = label(this, "statusLabel", CoreText::Resting, At::Status);
     m_statusLabel->setFont(Fonts::pixelFont(windowFont, 13));
     m_statusLabel->setWordWrap(true);
     Fonts::setTextColour(m_statusLabel, Qt::red);
@@ -213,7 +197,8 @@ void MainWindow::connectHandlers()
     connect(m_slotMenu, &SlotMenu::pictureFileRequested, this,
             [this] { m_editor->openPictureFile(m_pictureBrowser->folder()); });
     connect(m_dropFilter, &FileDropFilter::skipped, this, [this](const QStringList& names) {
-        m_services.dialogs.message(SkippedText + QLatin1Char('\n') + names.join(QLatin1Char('\n')));
+        m_services.dialogs.message(UiText::Skipped + QLatin1Char('\n') +
+                                   names.join(QLatin1Char('\n')));
     });
     WindowAccess::install(this, setup(), m_quizMenu->menu(), m_slotStrip, focusOrder());
 }
@@ -243,7 +228,7 @@ void MainWindow::pastePicture()
     else if (!offer.data.isEmpty())
         m_editor->dropPictureData(offer.data, 0);
     else
-        m_services.dialogs.message(NoPastedPictureText);
+        m_services.dialogs.message(UiText::NoPastedPicture);
 }
 
 void MainWindow::pruneConvertedPictures(bool closing)
@@ -288,7 +273,7 @@ void MainWindow::holdFolder(const QString& folder)
 void MainWindow::startNewQuiz()
 {
     guarded(m_services.dialogs, [this] {
-        if (!m_services.dialogs.yesNo(WarningCaption, NewQuestion))
+        if (!m_services.dialogs.yesNo(CoreText::WarningCaption, UiText::NewQuestion))
             return;
         m_editor->clear();
         m_unsavedWork->forget();
@@ -317,7 +302,7 @@ void MainWindow::generateQuiz()
         this, [&] { guarded(m_services.dialogs, [&] { outcome = m_generation->run(); }); });
     if (outcome == GenerationCommand::Outcome::Placed) {
         // Over empty space: the exports are otherwise found only by a right click.
-        setToolTip(ExportsTip);
+        setToolTip(UiText::ExportsTip);
         holdFolder(setup().quizFolder());
     } else if (outcome == GenerationCommand::Outcome::Failed)
         holdFolder(QString());
@@ -364,7 +349,7 @@ void MainWindow::openQuiz()
         return;
     guarded(m_services.dialogs, [this] {
         const std::optional<QString> folder =
-            m_services.dialogs.chooseFolder(OpenCaption, setup().quizzesFolder);
+            m_services.dialogs.chooseFolder(UiText::OpenCaption, setup().quizzesFolder);
         if (folder)
             InputGate::shutWhile(this, [&] { reopen(*folder); });
     });
@@ -386,7 +371,8 @@ void MainWindow::reopen(const QString& path)
         m_services.dialogs.message(e.text());
     }
     const GeneratedQuiz quiz = readGeneratedQuiz(path);
-    if (m_editor->holdsComposition() && !m_services.dialogs.yesNo(OpenCaption, OpenQuestion))
+    if (m_editor->holdsComposition() &&
+        !m_services.dialogs.yesNo(UiText::OpenCaption, UiText::OpenQuestion))
         return;
     const bool whole = m_editor->reopen(quiz);
     m_generation->rememberQuizPage(quiz.folder);
@@ -400,9 +386,10 @@ void MainWindow::closeEvent(QCloseEvent* event)
     if (qApp->isSavingSession()) {
         m_unsavedWork->writeDraft();
     } else if ((m_unsavedWork->holdsUnsavedWork() &&
-                !m_services.dialogs.yesNo(WarningCaption, ExitQuestion, false)) ||
+                !m_services.dialogs.yesNo(CoreText::WarningCaption, UiText::ExitQuestion, false)) ||
                (m_quizMenu->classRunning() &&
-                !m_services.dialogs.yesNo(WarningCaption, ClassRunningQuestion, false)) ||
+                !m_services.dialogs.yesNo(CoreText::WarningCaption, UiText::ClassRunningQuestion,
+                                          false)) ||
                !m_quizMenu->stopClass()) {
         event->ignore();
         return;

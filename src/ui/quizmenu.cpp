@@ -3,8 +3,10 @@
 
 #include "core/idialogs.h"
 #include "core/quirvelerror.h"
+#include "core/texts.h"
 #include "ui/classroomwindow.h"
 #include "ui/inputgate.h"
+#include "ui/texts.h"
 
 #include <QAction>
 #include <QDir>
@@ -19,8 +21,6 @@
 namespace
 {
 
-const QString NoFolderTip = QStringLiteral("Сначала сгенерируйте или откройте викторину");
-const QString NoFolderSuffix = QStringLiteral(" (сначала сгенерируйте)");
 const QString SavedText = QStringLiteral("Сохранено: %1");
 const QString ClassroomText = QStringLiteral("Провести в классе…");
 const QString ReplaceQuestion = QStringLiteral("Файл «%1» уже есть. Заменить?");
@@ -96,8 +96,8 @@ void QuizMenu::enableExports()
         // A greyed entry says why in its own text: tooltips are easily missed.
         const QString text =
             i < int(std::size(ExportChoices)) ? ExportChoices[i].text : ClassroomText;
-        action->setText(text + (held ? QString() : NoFolderSuffix));
-        action->setToolTip(held ? QString() : NoFolderTip);
+        action->setText(text + (held ? QString() : UiText::NoFolderSuffix));
+        action->setToolTip(held ? QString() : UiText::NoFolderTip);
     }
 }
 
@@ -115,8 +115,8 @@ void QuizMenu::exportHeldQuiz(QuizExport kind)
             caption, QDir(quiz.absolutePath()).filePath(quiz.fileName() + choice.extension),
             choice.filter);
         if (file && QFileInfo::exists(*file) &&
-            !m_dialogs.yesNo(WarningCaption, ReplaceQuestion.arg(QFileInfo(*file).fileName()),
-                             false))
+            !m_dialogs.yesNo(CoreText::WarningCaption,
+                             ReplaceQuestion.arg(QFileInfo(*file).fileName()), false))
             file.reset();
     });
     if (!file)

@@ -3,6 +3,7 @@
 
 #include "core/quizsetup.h"
 #include "ui/slotstrip.h"
+#include "ui/texts.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -13,8 +14,6 @@
 #include <QShortcut>
 
 #include <memory>
-
-const QString WindowAccess::QuizSubmenuTitle = QStringLiteral("Викторина");
 
 WindowAccess* WindowAccess::install(QWidget* window, const QuizSetup& setup, QMenu* quizMenu,
                                     SlotStrip* strip, const QList<QWidget*>& focusStops)
@@ -39,7 +38,7 @@ WindowAccess::WindowAccess(QWidget* window, const QuizSetup& setup, QMenu* quizM
     connect(m_strip, &SlotStrip::picturesChanged, this, &WindowAccess::describePictures,
             Qt::QueuedConnection);
 
-    m_quizMenu->setTitle(QuizSubmenuTitle);
+    m_quizMenu->setTitle(UiText::QuizSubmenu);
     for (QWidget* stop : focusStops) {
         if (qobject_cast<QLineEdit*>(stop))
             stop->installEventFilter(this);

@@ -18,7 +18,6 @@ class WindowAccess : public QObject
     Q_OBJECT
 public:
     static constexpr int SlotCount = 6;
-    static const QString QuizSubmenuTitle;
 
     // Lives as long as window. The text fields among its focus stops get the edit menu.
     static WindowAccess* install(QWidget* window, const QuizSetup& setup, QMenu* quizMenu,

@@ -4,6 +4,7 @@
 #include "core/quirvelerror.h"
 #include "core/quizfolder.h"
 #include "core/quizrecovery.h"
+#include "core/texts.h"
 #include "fakes.h"
 #include "foldersnapshot.h"
 #include "testfiles.h"
@@ -19,9 +20,9 @@
 
 namespace
 {
-const QString DeleteFailed = QStringLiteral("Ошибка при удалении файла");
-const QString CopyFailed = QStringLiteral("Ошибка при копировании");
-const QString DecorFailed = QStringLiteral("Ошибка при копировании дополнений");
+const QString& DeleteFailed = CoreText::DeleteFailed;
+const QString& CopyFailed = CoreText::CopyFailed;
+const QString& DecorFailed = CoreText::DecorationFailed;
 
 QByteArray readBytes(const QString& path)
 {
@@ -584,9 +585,8 @@ private slots:
         const QStringList texts = recoverQuizFolders(root->path() + "/program", shell);
         QCOMPARE(texts, problem.isEmpty() || problem == "locked"
                             ? QStringList()
-                            : QStringList{"Не удалось восстановить викторину после прерванной "
-                                          "генерации.\nПапка " +
-                                          root->path() + "/program/Викторина 1: " + problem});
+                            : QStringList{CoreText::RecoveryFailed + "\nПапка " + root->path() +
+                                          "/program/Викторина 1: " + problem});
         const QString expected = root->path() + "/expected";
         setup.folderName = "../expected";
         make(after);

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/texts.h"
 #include "mainwindowfixture.h"
 #include "testjpeg.h"
 #include "ui/drivecombobox.h"
@@ -9,6 +10,7 @@
 #include "ui/picturebox.h"
 #include "ui/picturebrowser.h"
 #include "ui/slotstrip.h"
+#include "ui/texts.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -76,8 +78,7 @@ void TestMainWindow::startUp()
     QVERIFY(child<QPlainTextEdit>(window, "answerEdit")->toPlainText().isEmpty() &&
             !child<QCheckBox>(window, "oneForAllCheck")->isChecked());
     QCOMPARE(child<QProgressBar>(window, "progressBar")->value(), 0);
-    QCOMPARE(child<QLabel>(window, "statusLabel")->text(),
-             QStringLiteral("Выбирай картинки, делай подписи, жми генерацию..."));
+    QCOMPARE(child<QLabel>(window, "statusLabel")->text(), CoreText::Resting);
 
     // The browser starts on the current folder, with nothing picked.
     QCOMPARE(child<FolderListBox>(window, "folderList")->directory(), QDir::currentPath());
@@ -264,7 +265,7 @@ void TestMainWindow::extensionTest_data()
     QTest::addColumn<bool>("taken");
     QTest::addColumn<QString>("said"); // once per folder
     QTest::addColumn<QString>("then"); // what the user does next on the picked entry
-    const QString rule = "Берутся только картинки с расширением .jpg или .JPG.";
+    const QString& rule = UiText::ExtensionRule;
     QTest::newRow(".jpg") << "a.jpg" << true << ""
                           << "";
     QTest::newRow(".JPG") << "b.JPG" << true << ""
@@ -491,7 +492,7 @@ void TestMainWindow::keyboardReach()
     const QList<QAction*> entries = editMenu->actions();
     QVERIFY(entries.at(entries.size() - 2)->isSeparator());
     QCOMPARE(entries.last()->menu(), quizMenu);
-    QCOMPARE(entries.last()->text(), "Викторина");
+    QCOMPARE(entries.last()->text(), UiText::QuizSubmenu);
     editMenu->close();
 }
 

@@ -11,6 +11,7 @@
 #include "ui/picturebox.h"
 #include "ui/slotstrip.h"
 #include "ui/textfields.h"
+#include "ui/texts.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -73,8 +74,7 @@ private slots:
         QTest::addColumn<QString>("skipped"); // the message; bad.jpg is a failed choice
         QTest::addColumn<bool>("shift");      // the file manager offers a move first
         // Any name is taken; a folder is not.
-        const QString skip = "Папки и адреса из сети не берутся (картинку из браузера сначала "
-                             "сохраните на диск). Не взяты:\n";
+        const QString skip = UiText::Skipped + '\n';
         // clang-format off
         QTest::newRow("one on the answer field")
             << "answerEdit" << "p2.JPG" << "- p2.JPG - - - -" << 2 << "" << false;
@@ -231,15 +231,14 @@ private slots:
         QTest::addColumn<bool>("replaced");
         QTest::addColumn<int>("dialogs");
         QTest::addColumn<QString>("last"); // what the last dialog says
-        const QString question =
-            "YesNo: Открыть викторину|Открыть викторину? То, что сейчас в окне, будет заменено.";
+        const QString question = "YesNo: " + UiText::OpenCaption + '|' + UiText::OpenQuestion;
         // clang-format off
         QTest::newRow("title, No") << "titleEdit" << "" << 0 << false << 2 << question;
         QTest::newRow("question, No") << "questionEdit" << "" << 0 << false << 2 << question;
         QTest::newRow("picture, Yes, three pictures unusable") << "" << "holes" << 1 << true << 3
             << "Message: Картинки нет или она не читается, ячейки остались пустыми: 3, 5, 6";
         QTest::newRow("Cancel") << "" << "" << -1 << false << 1
-            << "ChooseFolder: Открыть викторину|" + m_program.path() + "/";
+            << "ChooseFolder: " + UiText::OpenCaption + "|" + m_program.path() + "/";
         // clang-format on
     }
     // Ctrl+O over a composition: only Yes replaces what the window holds.
