@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QLockFile>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
@@ -123,25 +124,35 @@ GenerationCommand::GenerationCommand(QuizSetup& setup, IGenerationView& view, Se
 
 GenerationCommand::Outcome GenerationCommand::run()
 {
-    IDialogs& dialogs = m_services.dialogs;
-
-    // A title of blanks passes here on purpose; it only becomes empty after trimming.
-    if (m_view.titleText().isEmpty()) {
-        dialogs.message(CoreText::NoTitle);
+    if (!takeTitleAndPictures())
         return Outcome::Stopped;
-    }
-    m_setup.title = trimBlanksAndControls(m_view.titleText());
-    m_view.setTitleText(m_setup.title);
-
-    if (!m_setup.isComplete()) {
-        dialogs.message(CoreText::NoPictures);
-        return Outcome::Stopped;
-    }
-
     const bool newFolder = m_setup.firstGeneration;
     if (newFolder && !askForQuizFolder())
         return Outcome::Stopped;
+    const Outcome outcome = writeQuizFolder(newFolder);
+    if (outcome == Outcome::Placed)
+        offerPage();
+    return outcome;
+}
 
+bool GenerationCommand::takeTitleAndPictures()
+{
+    IDialogs& dialogs = m_services.dialogs;
+    // A title of blanks passes here on purpose; it only becomes empty after trimming.
+    if (m_view.titleText().isEmpty()) {
+        dialogs.message(CoreText::NoTitle);
+        return false;
+    }
+    m_setup.title = trimBlanksAndControls(m_view.titleText());
+    m_view.setTitleText(m_setup.title);
+    if (!m_setup.isComplete())
+        dialogs.message(CoreText::NoPictures);
+    return m_setup.isComplete();
+}
+
+GenerationCommand::Outcome GenerationCommand::writeQuizFolder(bool newFolder)
+{
+    IDialogs& dialogs = m_services.dialogs;
     const QString quizFolder = m_setup.quizFolder();
     QLockFile lock(quizLockPath(quizFolder));
     // A folder beside which no lock can be made at all (a read-only parent) has no other window
@@ -166,47 +177,47 @@ GenerationCommand::Outcome GenerationCommand::run()
         return Outcome::Stopped;
 
     m_view.showInfoWindow();
-
     m_order = m_shuffle ? m_shuffle() : shuffleAnswers();
+    showProgress();
 
+    // A quiz that cannot be placed whole ends the command here, and so does a page that cannot be
+    // written (by its exception).
+    auto failed = qScopeGuard([&] {
+        showFailure();
+        if (newFolder)
+            dropEmptyFolder(quizFolder);
+    });
+    if (!placeQuiz(m_setup, m_order, m_services.shell, dialogs))
+        return Outcome::Failed;
+    failed.dismiss();
+    return Outcome::Placed;
+}
+
+void GenerationCommand::showProgress()
+{
     m_view.showStatus(CoreText::Generating);
     for (int step = 0; step < ProgressSteps; ++step) {
         m_view.setProgressPosition(std::min(m_view.progressPosition() + 1, ProgressMaximum));
         m_services.pauser.pause(ProgressStepMilliseconds);
     }
+}
 
-    // A quiz that cannot be placed whole ends the command here, and so does a page that cannot be
-    // written (by its exception).
-    bool placed = false;
-    try {
-        placed = placeQuiz(m_setup, m_order, m_services.shell, dialogs);
-    } catch (...) {
-        showFailure();
-        if (newFolder)
-            dropEmptyFolder(quizFolder);
-        throw;
-    }
-    if (!placed) {
-        showFailure();
-        if (newFolder)
-            dropEmptyFolder(quizFolder);
-        return Outcome::Failed;
-    }
-    lock.unlock();
+void GenerationCommand::offerPage()
+{
+    const QString quizFolder = m_setup.quizFolder();
     rememberQuizPage(quizFolder);
-
     m_view.showStatus(CoreText::Done);
     m_services.pauser.pause(DonePauseMilliseconds);
     m_view.setProgressPosition(0);
     m_view.showStatus(CoreText::Resting);
 
+    IDialogs& dialogs = m_services.dialogs;
     if (!dialogs.confirm(CoreText::ViewQuestion))
-        return Outcome::Placed;
+        return;
     m_lastPagePath = quizFolder + QLatin1Char('/') + StartPageName;
     m_services.shell.openDocument(m_lastPagePath, [&dialogs, page = m_lastPagePath] {
         dialogs.message(CoreText::CannotShow + page);
     });
-    return Outcome::Placed;
 }
 
 void GenerationCommand::rememberQuizPage(const QString& quizFolder)

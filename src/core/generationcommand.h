@@ -53,8 +53,16 @@ private:
     };
     static PageStamp stampOf(const QString& quizFolder);
 
+    // False, after saying what is missing, without a title or a picture.
+    bool takeTitleAndPictures();
     // False when the user cancelled.
     bool askForQuizFolder();
+    // Holds the folder against other windows, finishes what a killed generation left there, asks
+    // before replacing a page another window changed, and places the quiz after the progress.
+    Outcome writeQuizFolder(bool newFolder);
+    void showProgress();
+    // Says the quiz is done and offers to open its page.
+    void offerPage();
     void showFailure();
     void dropEmptyFolder(const QString& quizFolder);
 

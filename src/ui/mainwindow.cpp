@@ -47,6 +47,12 @@ using namespace MainWindowGeometry;
 namespace
 {
 
+QPushButton* button(QWidget* window, QAnyStringView name, const QString& text,
+                    const QRect& geometry)
+{
+    return Fonts::placed(new QPushButton(text, window), name, geometry);
+}
+
 // Converted pictures live beside the drafts.
 QString convertedFolder(const ProgramPlaces& places)
 {
@@ -90,17 +96,26 @@ void MainWindow::buildLayout()
     setFixedSize(OuterWidth - 2 * FrameBorder, OuterHeight - 2 * FrameBorder - CaptionHeight);
     const QFont windowFont = Fonts::windowFont(font());
     setFont(windowFont);
+    buildHeader(windowFont);
+    buildBody(windowFont);
 
-    using Fonts::label, Fonts::placed, Fonts::sizeToText;
-    auto button = [this](QAnyStringView name, const QString& text, const QRect& geometry) {
-        return placed(new QPushButton(text, this), name, geometry);
-    };
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_programNameLabel, m_statusLabel, m_progressBar,
+                                         m_headerRule, m_browserRule, m_titleCaption})
+        w->setFocusPolicy(Qt::NoFocus);
+    const QList<QWidget*> order = focusOrder();
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
 
+void MainWindow::buildHeader(const QFont& windowFont)
+{
+    using Fonts::label, Fonts::placed;
     m_programNameLabel =
         label(this, "programNameLabel", QStringLiteral("QUIRVEL"), At::ProgramName);
     m_programNameLabel->setFont(Fonts::pixelFont(windowFont, 32, false, true));
     Fonts::setTextColour(m_programNameLabel, Qt::blue);
-    sizeToText(m_programNameLabel);
+    Fonts::sizeToText(m_programNameLabel);
 
     m_statusLabel = label(this, "statusLabel", CoreText::Resting, At::Status);
     m_statusLabel->setFont(Fonts::pixelFont(windowFont, 13));
@@ -114,28 +129,31 @@ void MainWindow::buildLayout()
     m_progressBar->setAccessibleName(QStringLiteral("Ход генерации"));
 
     m_generateButton =
-        button("generateButton", QStringLiteral("Генерация - просмотр"), At::Generate);
+        button(this, "generateButton", QStringLiteral("Генерация - просмотр"), At::Generate);
     m_generateButton->setFont(Fonts::pixelFont(windowFont, 16, true));
-    m_newButton = button("newButton", QStringLiteral("New"), At::New);
-    m_infoButton = button("infoButton", QStringLiteral("Info"), At::Info);
+    m_newButton = button(this, "newButton", QStringLiteral("New"), At::New);
+    m_infoButton = button(this, "infoButton", QStringLiteral("Info"), At::Info);
 
     m_headerRule = placed(new Rule(this), "headerRule", At::HeaderRule);
     m_browserRule = placed(new Rule(this), "browserRule", At::BrowserRule);
+}
 
+void MainWindow::buildBody(const QFont& windowFont)
+{
     m_pictureBrowser = new PictureBrowser(m_services.dialogs, this);
     m_pictureBrowser->move(At::PictureBrowser);
     m_instructionsButton =
-        button("instructionsButton", QStringLiteral("Инструкция"), At::Instructions);
-    m_exitButton = button("exitButton", QStringLiteral("Выход"), At::Exit);
+        button(this, "instructionsButton", QStringLiteral("Инструкция"), At::Instructions);
+    m_exitButton = button(this, "exitButton", QStringLiteral("Выход"), At::Exit);
 
-    m_titleEdit = placed(new QLineEdit(this), "titleEdit", At::TitleEdit);
+    m_titleEdit = Fonts::placed(new QLineEdit(this), "titleEdit", At::TitleEdit);
     m_titleEdit->setFont(Fonts::pixelFont(windowFont, 13, true));
     m_titleEdit->setMaxLength(std::numeric_limits<int>::max());
     m_titleEdit->setAccessibleName(QStringLiteral("Название викторины"));
-    m_titleCaption =
-        label(this, "titleCaption", QStringLiteral("<- Название викторины"), At::TitleCaption);
+    m_titleCaption = Fonts::label(this, "titleCaption", QStringLiteral("<- Название викторины"),
+                                  At::TitleCaption);
     m_titleCaption->setFont(Fonts::pixelFont(windowFont, 13));
-    sizeToText(m_titleCaption);
+    Fonts::sizeToText(m_titleCaption);
     // No '&' in the caption, so the tie changes nothing on screen.
     m_titleCaption->setBuddy(m_titleEdit);
 
@@ -143,15 +161,6 @@ void MainWindow::buildLayout()
     m_slotStrip->move(At::SlotStrip);
     m_slotPanel = new SlotPanel(this);
     m_slotPanel->move(At::SlotPanel);
-
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{m_programNameLabel, m_statusLabel, m_progressBar,
-                                         m_headerRule, m_browserRule, m_titleCaption})
-        w->setFocusPolicy(Qt::NoFocus);
-
-    const QList<QWidget*> order = focusOrder();
-    for (qsizetype i = 1; i < order.size(); ++i)
-        setTabOrder(order[i - 1], order[i]);
 }
 
 QList<QWidget*> MainWindow::focusOrder() const
@@ -262,14 +271,6 @@ const QImage& MainWindow::cleanThumbnail() const
     return m_slotStrip->cleanThumbnail();
 }
 
-void MainWindow::holdFolder(const QString& folder)
-{
-    if (folder.isEmpty())
-        m_unsavedWork->forget();
-    else
-        m_unsavedWork->saved(folder, m_editor->work());
-}
-
 void MainWindow::startNewQuiz()
 {
     guarded(m_services.dialogs, [this] {
@@ -303,9 +304,9 @@ void MainWindow::generateQuiz()
     if (outcome == GenerationCommand::Outcome::Placed) {
         // Over empty space: the exports are otherwise found only by a right click.
         setToolTip(UiText::ExportsTip);
-        holdFolder(setup().quizFolder());
+        m_unsavedWork->saved(setup().quizFolder(), m_editor->work());
     } else if (outcome == GenerationCommand::Outcome::Failed)
-        holdFolder(QString());
+        m_unsavedWork->forget();
 }
 
 QString MainWindow::titleText() const
@@ -377,7 +378,10 @@ void MainWindow::reopen(const QString& path)
     const bool whole = m_editor->reopen(quiz);
     m_generation->rememberQuizPage(quiz.folder);
     // With a slot left empty the window no longer holds what the folder does.
-    holdFolder(whole ? quiz.folder : QString());
+    if (whole)
+        m_unsavedWork->saved(quiz.folder, m_editor->work());
+    else
+        m_unsavedWork->forget();
     m_editor->nameProblems();
 }
 
@@ -411,7 +415,7 @@ void MainWindow::offerDraft()
             return;
         }
         m_editor->restore(chosen->draft);
-        holdFolder(QString());
+        m_unsavedWork->forget();
         DraftStore::discard(chosen->path);
         m_editor->nameProblems();
     });

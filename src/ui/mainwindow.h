@@ -117,11 +117,11 @@ private:
     void showInfoWindow() override;
 
     void buildLayout();
+    // The widgets above the rule, then those below it, in stacking order.
+    void buildHeader(const QFont& windowFont);
+    void buildBody(const QFont& windowFont);
     void connectHandlers();
     void reopen(const QString& path);
-    // The work the window now shows is what folder holds, or (empty) what no folder holds; the
-    // draft follows at once.
-    void holdFolder(const QString& folder);
     // Deletes the converted pictures nothing needs any more.
     void pruneConvertedPictures(bool closing);
 
