@@ -5,13 +5,11 @@
 #include "core/pagetemplate.h"
 #include "core/quirvelerror.h"
 #include "core/quizfolder.h"
-#include "core/quizrecovery.h"
 #include "core/texts.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <algorithm>
@@ -105,9 +103,8 @@ QString cleanedFolderName(const QString& title)
     return name;
 }
 
-bool placeQuiz(const QuizSetup& setup, const AnswerOrder& order, IShell& shell, IDialogs& dialogs)
+bool placeQuiz(QuizFolder& folder, const AnswerOrder& order, IDialogs& dialogs)
 {
-    QuizFolder folder(setup, shell);
     for (const QString& problem : folder.stage(order))
         dialogs.message(problem);
     if (!folder.isStaged())
@@ -115,6 +112,12 @@ bool placeQuiz(const QuizSetup& setup, const AnswerOrder& order, IShell& shell, 
     if (const QString problem = folder.commit(); !problem.isEmpty())
         dialogs.message(problem);
     return folder.isPlaced();
+}
+
+bool placeQuiz(const QuizSetup& setup, const AnswerOrder& order, IShell& shell, IDialogs& dialogs)
+{
+    QuizFolder folder(setup, shell);
+    return placeQuiz(folder, order, dialogs);
 }
 
 GenerationCommand::GenerationCommand(QuizSetup& setup, IGenerationView& view, Services& services)
@@ -154,16 +157,14 @@ GenerationCommand::Outcome GenerationCommand::writeQuizFolder(bool newFolder)
 {
     IDialogs& dialogs = m_services.dialogs;
     const QString quizFolder = m_setup.quizFolder();
-    QLockFile lock(quizLockPath(quizFolder));
-    // A folder beside which no lock can be made at all (a read-only parent) has no other window
-    // writing it either.
-    if (!lock.tryLock(0) && lock.error() == QLockFile::LockFailedError) {
+    QuizFolder folder(m_setup, m_services.shell);
+    if (!folder.isLocked()) {
         dialogs.message(CoreText::Locked);
         showFailure();
         return Outcome::Failed;
     }
     try {
-        recoverQuizFolder(quizFolder, m_services.shell, true);
+        folder.recover();
     } catch (const QuirvelError& e) {
         dialogs.message(e.text());
         showFailure();
@@ -187,7 +188,7 @@ GenerationCommand::Outcome GenerationCommand::writeQuizFolder(bool newFolder)
         if (newFolder)
             dropEmptyFolder(quizFolder);
     });
-    if (!placeQuiz(m_setup, m_order, m_services.shell, dialogs))
+    if (!placeQuiz(folder, m_order, dialogs))
         return Outcome::Failed;
     failed.dismiss();
     return Outcome::Placed;

@@ -3,6 +3,7 @@
 
 #include "core/fileidentity.h"
 #include "core/igenerationview.h"
+#include "core/quizfolder.h"
 #include "core/quizsetup.h"
 #include "core/services.h"
 #include "core/shuffle.h"
@@ -14,8 +15,8 @@
 // time, writes the folder's contents and offers to open the page. A failure to write the page
 // leaves run() as a QuirvelError for the caller's error box; a quiz that cannot be placed whole
 // ends run() after its own message boxes. Either way a folder made for it and left empty goes.
-// Only one window at a time writes a quiz folder (a lock file beside it), and a page changed
-// since this window last wrote or reopened it is replaced only when the user agrees.
+// A folder another writer holds (QuizFolder's lock) is refused, and a page changed since this
+// window last wrote or reopened it is replaced only when the user agrees.
 class GenerationCommand
 {
 public:
@@ -75,9 +76,11 @@ private:
     PageStamp m_page;
 };
 
-// Places the quiz of setup in its folder (QuizFolder) and shows what went wrong, one box each, in
-// the order it happened. True when the new quiz is in place; otherwise the folder holds the
-// previous quiz. A page that cannot be written throws QuirvelError.
+// Places the quiz in its folder and shows what went wrong, one box each, in the order it
+// happened. True when the new quiz is in place; otherwise the folder holds the previous quiz. A
+// page that cannot be written, or a folder another writer holds, throws QuirvelError.
+[[nodiscard]] bool placeQuiz(QuizFolder& folder, const AnswerOrder& order, IDialogs& dialogs);
+// The same through a QuizFolder of its own.
 [[nodiscard]] bool placeQuiz(const QuizSetup& setup, const AnswerOrder& order, IShell& shell,
                              IDialogs& dialogs);
 

@@ -4,6 +4,7 @@
 #include "core/errorreason.h"
 #include "core/filecopy.h"
 #include "core/picturelocation.h"
+#include "core/quirvelerror.h"
 #include "core/quizrecovery.h"
 #include "core/startpage.h"
 #include "core/texts.h"
@@ -44,8 +45,14 @@ std::error_code stageFile(const QString& source, const QString& staged, IShell& 
 } // namespace
 
 QuizFolder::QuizFolder(const QuizSetup& setup, IShell& shell)
-    : m_setup(setup), m_shell(shell), m_folderLabel(QStringLiteral("Папка ") + setup.quizFolder())
+    : m_setup(setup), m_shell(shell), m_lock(setup.quizFolder()),
+      m_folderLabel(QStringLiteral("Папка ") + setup.quizFolder())
 {
+}
+
+void QuizFolder::recover()
+{
+    recoverQuizFolder(m_setup.quizFolder(), m_shell, m_lock);
 }
 
 QuizFolder::~QuizFolder() = default;
@@ -57,6 +64,8 @@ QString QuizFolder::stagedPath(const QString& name) const
 
 QStringList QuizFolder::stage(const AnswerOrder& order)
 {
+    if (!isLocked())
+        throw QuirvelError(CoreText::Locked);
     // Inside the quiz folder, so that every rename stays on one file system.
     errno = 0;
     m_staging = std::make_unique<QTemporaryDir>(m_setup.quizFolder() + QLatin1Char('/') +

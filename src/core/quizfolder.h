@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/ishell.h"
+#include "core/quizfolderlock.h"
 #include "core/quizsetup.h"
 #include "core/shuffle.h"
 
@@ -17,14 +18,21 @@ extern const QStringList DecorationNames;
 // A quiz folder given a new quiz: slot k's picture as k.jpg for every slot, the decorations and
 // the page as start.htm, whole or not at all. Everything is staged in a hidden folder inside the
 // quiz folder first and only then renamed over the old files (see quizrecovery.h), so that even a
-// killed process leaves a state the recovery turns into the old quiz or the new one. It opens no
-// box: each step returns the texts of what went wrong, for its caller to show one box each, in
+// killed process leaves a state the recovery turns into the old quiz or the new one. It holds the
+// folder's lock from its construction to its end, through the recovery, the staging and the
+// commit, so that no other writer (a second window, a tool) changes the folder meanwhile. It opens
+// no box: each step returns the texts of what went wrong, for its caller to show one box each, in
 // order; every text names the file and the reason.
 class QuizFolder
 {
 public:
     QuizFolder(const QuizSetup& setup, IShell& shell);
     ~QuizFolder();
+
+    // False while another writer holds the folder; then stage() throws QuirvelError.
+    bool isLocked() const { return m_lock.isHeld(); }
+    // Finishes or undoes what an interrupted generation left there (recoverQuizFolder).
+    void recover();
 
     // Copies the pictures and the decorations and writes the page into the staging folder, then
     // marks it for the commit. Each picture that cannot be copied has its text (a full disk, which
@@ -54,6 +62,7 @@ private:
 
     const QuizSetup& m_setup;
     IShell& m_shell;
+    const QuizFolderLock m_lock;
     QString m_folderLabel;
     std::unique_ptr<QTemporaryDir> m_staging;
     QString m_newFolder;

@@ -558,7 +558,7 @@ void TestGenerationCommand::anotherWindow()
     Rig rig;
     rig.dialogs.inputAnswers << ScriptedDialogs::KeepPreset;
     rig.command.run();
-    QLockFile lock(quizLockPath(rig.setup.quizFolder()));
+    QLockFile lock(QuizFolderLock::path(rig.setup.quizFolder()));
     if (other == "lock")
         QVERIFY(lock.tryLock(0));
     else if (other == "page")

@@ -41,6 +41,7 @@ class BrokenShell : public RecordingShell
 public:
     QString halfWay, throwing, throwingRename; // the last: a rename to a path ending so
     QString fillingAt;                         // a rename to this path first fills the disk
+    std::function<void()> whilePlacing;        // runs at the first rename into the quiz folder
     std::error_code copyToNewFile(const QString& source, const QString& target) override
     {
         if (source == throwing)
@@ -57,6 +58,8 @@ public:
         if (to == fillingAt && filler.open(QIODevice::WriteOnly))
             while (filler.write(QByteArray(4096, 'f')) > 0 && filler.flush()) {
             }
+        if (whilePlacing && !to.contains("/.quirvel-"))
+            std::exchange(whilePlacing, nullptr)();
         if (!throwingRename.isEmpty() && to.endsWith(throwingRename)) {
             throwingRename.clear();
             throw QuirvelError(QStringLiteral("Устройство не готово"));
@@ -441,6 +444,25 @@ private slots:
         QCOMPARE(shell.fileChanges.filter(intoQuiz).isEmpty(), !whileReplacing);
     }
 
+    // A second writer, started while the first places its quiz, is kept out, and the folder ends
+    // whole with the first one's quiz.
+    void secondWriterKeptOut()
+    {
+        choose({"p/a.jpg", "p/b.jpg", "p/c.jpg", "p/d.jpg", "p/e.jpg", "p/f.jpg"});
+        QuizSetup second = setup;
+        second.slot(1).picturePath = setup.slot(2).picturePath;
+        BrokenShell shell;
+        ScriptedDialogs dialogs;
+        shell.whilePlacing = [&] {
+            QVERIFY_THROWS_EXCEPTION(QuirvelError, (void)placeQuiz(second, order, shell, dialogs));
+        };
+        QVERIFY(placeQuiz(setup, order, shell, dialogs) && !shell.whilePlacing);
+        for (int k = 1; k <= 6; ++k)
+            QCOMPARE(readBytes(quizPath(QString::number(k) + ".jpg")),
+                     readBytes(setup.slot(k).picturePath));
+        QCOMPARE(dialogs.log, QStringList());
+    }
+
     void quizFolderCannotBeWritten_data()
     {
         QTest::addColumn<bool>("fileInTheWay");
@@ -577,7 +599,7 @@ private slots:
             }
         };
         make(left);
-        QLockFile lock(quizLockPath(setup.quizFolder()));
+        QLockFile lock(QuizFolderLock::path(setup.quizFolder()));
         if (problem == "locked")
             QVERIFY(lock.tryLock(0));
         RecordingShell shell;
