@@ -544,6 +544,8 @@ void TestGenerationCommand::anotherWindow_data()
     QTest::newRow("holds the lock")
         << "lock" << false << QStringList{Locked, "Status: " + Failed} << false;
     QTest::newRow("rewrote the page, No") << "page" << false << QStringList{Changed} << false;
+    QTest::newRow("rewrote it in place at its size, No")
+        << "same size" << false << QStringList{Changed} << false;
     QTest::newRow("rewrote the page, Yes")
         << "page" << true << QStringList{Changed, "Info: Quiz"} << true;
     QTest::newRow("left it alone") << "" << false << QStringList{"Info: Quiz"} << true;
@@ -563,6 +565,9 @@ void TestGenerationCommand::anotherWindow()
         QVERIFY(lock.tryLock(0));
     else if (other == "page")
         writeFile(rig.setup.quizFolder() + "/start.htm", rig.page() + "<!-- other window -->");
+    else if (other == "same size") // a later time, however coarse the clock
+        QVERIFY(writeFile(rig.setup.quizFolder() + "/start.htm", rig.page().toUpper()) &&
+                setModified(rig.setup.quizFolder() + "/start.htm", -1));
     const auto before = folderSnapshot(rig.setup.quizFolder());
     rig.dialogs.log.clear();
     rig.dialogs.yesNoAnswers << replace;

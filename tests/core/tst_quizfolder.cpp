@@ -402,6 +402,11 @@ private slots:
 
         QCOMPARE(dialogs.messages(), messages.replaceInStrings("<quiz>", setup.quizFolder()));
         QCOMPARE(dialogs.log.size(), messages.size());
+        // The rollback marker lasts through a power cut before anything moves back by it.
+        static const QRegularExpression rollback("^rename (.*)/commit -> \\1/rollback$");
+        for (qsizetype i = 0; i < shell.fileChanges.size(); ++i)
+            if (const auto m = rollback.match(shell.fileChanges[i]); m.hasMatch())
+                QCOMPARE(shell.fileChanges.value(i + 1), "sync " + m.captured(1));
         // A full disk ends the pictures at the slot it names; a source's own failure does not.
         const auto full = QRegularExpression("^" + CopyFailed + "\nКартинка (\\d) .*нет места$")
                               .match(messages.first());

@@ -460,6 +460,7 @@ void TestMainWindow::accessibleNames()
          QList<std::pair<QString, QString>>{{"folderList", "Папки"},
                                             {"driveCombo", "Диск"},
                                             {"answerCopy5", "Картинка 5: ответ"},
+                                            {"progressBar", "Ход генерации"},
                                             {"preview", "Картинка 3 крупно"}})
         QCOMPARE(QAccessible::queryAccessibleInterface(child<QWidget>(window, name))
                      ->text(QAccessible::Name),

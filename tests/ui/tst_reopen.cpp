@@ -235,6 +235,7 @@ private slots:
         // clang-format off
         QTest::newRow("title, No") << "titleEdit" << "" << 0 << false << 2 << question;
         QTest::newRow("question, No") << "questionEdit" << "" << 0 << false << 2 << question;
+        QTest::newRow("answer, No") << "answerEdit" << "" << 0 << false << 2 << question;
         QTest::newRow("picture, Yes, three pictures unusable") << "" << "holes" << 1 << true << 3
             << "Message: Картинки нет или она не читается, ячейки остались пустыми: 3, 5, 6";
         QTest::newRow("Cancel") << "" << "" << -1 << false << 1
@@ -268,7 +269,8 @@ private slots:
         if (composed.isEmpty())
             QVERIFY(dropFiles(child<PictureBox>(*window, "thumbnail3"), {pic("p4.jpg")}));
         else
-            child<QLineEdit>(*window, composed)->setText(" ");
+            child<QWidget>(*window, composed)
+                ->setProperty(composed == "answerEdit" ? "plainText" : "text", " ");
         const QImage before = shown(*window, 3);
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
