@@ -1,14 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// How this program reports a failure, layer by layer (CONTRIBUTING.md, "Errors"):
-// - a low-level file or socket operation returns std::error_code (lastSystemError() right after
-//   the call), with the path in a FileFailure where the message needs it;
-// - core code above them throws QuirvelError, whose text is whole and in Russian; a job that goes
-//   on past failures returns their texts instead, and opens no box itself;
-// - every event handler runs inside guarded(), which shows what ended it.
-// Neither Qt's errorString() nor a library's English text ever reaches the user: where a library
-// gives only its own message, the text names the library in Russian ("ошибка библиотеки JPEG").
+// How this program reports a failure, one rule per layer: CONTRIBUTING.md, "Errors". Neither
+// Qt's errorString() nor a library's English text ever reaches the user: where a library gives
+// only its own message, the text names the library in Russian ("ошибка библиотеки JPEG").
 
 #include <QString>
 #include <exception>

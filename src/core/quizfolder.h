@@ -34,12 +34,12 @@ public:
     // Finishes or undoes what an interrupted generation left there (recoverQuizFolder).
     void recover();
 
-    // Copies the pictures and the decorations and writes the page into the staging folder, then
-    // marks it for the commit. Each picture that cannot be copied has its text (a full disk, which
-    // no other picture would fit either, ends the pictures at its first); a decoration missing
-    // from the supplied files has its text and leaves the old copy; the first decoration that
-    // cannot be staged, or a mark that cannot be made, has one text and ends the staging. A page
-    // that cannot be written throws QuirvelError. The quiz folder is untouched either way.
+    // Copies the pictures and decorations and writes the page into the staging folder, then marks
+    // it for the commit. Each picture that cannot be copied has its text (a full disk ends the
+    // pictures at its first); a decoration missing from the supplied files has its text and leaves
+    // the old copy; the first decoration that cannot be staged, or a mark that cannot be made, has
+    // one text and ends the staging. A page that cannot be written throws QuirvelError. The quiz
+    // folder is untouched either way.
     QStringList stage(const AnswerOrder& order);
     bool isStaged() const { return m_staged; }
     // Puts the staged quiz in place of the old one. A file that cannot be replaced undoes what was
@@ -49,12 +49,10 @@ public:
     bool isPlaced() const { return m_placed; }
 
 private:
-    // stagingError: why the staging folder could not be made, given as every picture's reason.
+    // stagingError: why the staging folder could not be made, every picture's reason then.
     bool stagePictures(std::error_code stagingError, QStringList& problems);
     bool stageDecorations(QStringList& problems);
-    // Throws QuirvelError when the page cannot be written.
     bool stagePage(const AnswerOrder& order);
-    // The commit marker, written once the staged files last.
     bool markForCommit(QStringList& problems);
     // What cannot go back now waits for the next recovery rather than being lost.
     void undo();
