@@ -39,33 +39,24 @@ QString DraftStore::draftPath() const
     return QDir(m_folder).filePath(QStringLiteral("draft-%1.json").arg(m_processId));
 }
 
-bool DraftStore::save(const QuizDraft& draft, std::error_code* failure)
+std::error_code DraftStore::save(const QuizDraft& draft)
 {
     // Qt leaves errno as the failing call set it.
-    auto failed = [failure] {
-        if (failure)
-            *failure = lastSystemError();
-        return false;
-    };
     errno = 0;
     if (!QDir().mkpath(m_folder))
-        return failed();
+        return lastSystemError();
     if (!m_lock) {
         auto lock = std::make_unique<QLockFile>(lockPathOf(draftPath()));
         if (!lock->tryLock(0))
-            return failed();
+            return lastSystemError();
         m_lock = std::move(lock);
     }
     QSaveFile file(draftPath());
     // commit() ignores a failed sync, which would leave a draft that a power cut can empty.
     if (!file.open(QIODevice::WriteOnly) || file.write(draft.toJson()) < 0 || !file.flush() ||
         ::fdatasync(file.handle()) != 0 || !file.commit())
-        return failed();
-    if (const std::error_code error = syncToDisk(m_folder)) {
-        errno = error.value();
-        return failed();
-    }
-    return true;
+        return lastSystemError();
+    return syncToDisk(m_folder);
 }
 
 void DraftStore::remove()

@@ -31,8 +31,8 @@ public:
     QString folder() const { return m_folder; }
     QString draftPath() const;
 
-    // Whole or not at all; false when it could not be written, with the reason in failure.
-    bool save(const QuizDraft& draft, std::error_code* failure = nullptr);
+    // Whole or not at all; the reason when it could not be written.
+    [[nodiscard]] std::error_code save(const QuizDraft& draft);
     // Deletes this program's draft, if any.
     void remove();
 

@@ -132,7 +132,7 @@ std::error_code removeFile(const QString& path)
 {
     if (::unlink(QFile::encodeName(path).constData()) == 0)
         return {};
-    return std::error_code(errno, std::generic_category());
+    return lastSystemError();
 }
 
 bool anythingAt(const QString& path)

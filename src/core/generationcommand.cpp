@@ -3,14 +3,15 @@
 
 #include "core/errorreason.h"
 #include "core/pagetemplate.h"
+#include "core/quirvelerror.h"
 #include "core/quizfolder.h"
-#include "core/quizrecovery.h"
+#include "core/texts.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
@@ -21,26 +22,6 @@
 namespace
 {
 
-const QString NoTitleText = QStringLiteral("А почему нет названия у викторины?");
-const QString NoPicturesText = QStringLiteral("А почему не все картинки выбраны ?");
-const QString FolderWarningText = QStringLiteral(
-    "Будьте внимательны при названии папки для викторины. В названии не должно быть запрещенных "
-    "символов (Точек, звездочек, кавычек, знаков прямой и обр.дробей и некоторых других. Могут "
-    "возникнуть проблемы при ее создании или при доступе к ней.");
-const QString FolderCaption = QStringLiteral("Внимание!");
-const QString FolderPrompt = QStringLiteral("Укажите название папки для размещения викторины.   )");
-const QString FolderFailedText = QStringLiteral("Ошибка при создании папки для викторины. ");
-const QString GeneratingText = QStringLiteral("Выполняется генерация");
-const QString DoneText = QStringLiteral("Генерация выполнена");
-const QString RestText = QStringLiteral("Выбирай картинки, делай подписи, жми генерацию...");
-const QString ViewQuestion = QStringLiteral("Просматривать будете?");
-const QString CannotShowText =
-    QStringLiteral("Не могу продемонстрировать страничку! Проверьте путь к викторине: ");
-
-const QString FailedText = QStringLiteral("Генерация не выполнена");
-const QString LockedText = QStringLiteral("Эту викторину сейчас записывает другое окно QUIRVEL.");
-const QString ChangedText =
-    QStringLiteral("Викторину в этой папке изменило другое окно. Заменить?");
 constexpr qsizetype MaxNameBytes = 255;
 
 bool isForbidden(QChar c)
@@ -122,6 +103,23 @@ QString cleanedFolderName(const QString& title)
     return name;
 }
 
+bool placeQuiz(QuizFolder& folder, const AnswerOrder& order, IDialogs& dialogs)
+{
+    for (const QString& problem : folder.stage(order))
+        dialogs.message(problem);
+    if (!folder.isStaged())
+        return false;
+    if (const QString problem = folder.commit(); !problem.isEmpty())
+        dialogs.message(problem);
+    return folder.isPlaced();
+}
+
+bool placeQuiz(const QuizSetup& setup, const AnswerOrder& order, IShell& shell, IDialogs& dialogs)
+{
+    QuizFolder folder(setup, shell);
+    return placeQuiz(folder, order, dialogs);
+}
+
 GenerationCommand::GenerationCommand(QuizSetup& setup, IGenerationView& view, Services& services)
     : m_setup(setup), m_view(view), m_services(services)
 {
@@ -129,88 +127,98 @@ GenerationCommand::GenerationCommand(QuizSetup& setup, IGenerationView& view, Se
 
 GenerationCommand::Outcome GenerationCommand::run()
 {
-    IDialogs& dialogs = m_services.dialogs;
-
-    // A title of blanks passes here on purpose; it only becomes empty after trimming.
-    if (m_view.titleText().isEmpty()) {
-        dialogs.message(NoTitleText);
+    if (!takeTitleAndPictures())
         return Outcome::Stopped;
-    }
-    m_setup.title = trimBlanksAndControls(m_view.titleText());
-    m_view.setTitleText(m_setup.title);
-
-    if (!m_setup.isComplete()) {
-        dialogs.message(NoPicturesText);
-        return Outcome::Stopped;
-    }
-
     const bool newFolder = m_setup.firstGeneration;
     if (newFolder && !askForQuizFolder())
         return Outcome::Stopped;
+    const Outcome outcome = writeQuizFolder(newFolder);
+    if (outcome == Outcome::Placed)
+        offerPage();
+    return outcome;
+}
 
+bool GenerationCommand::takeTitleAndPictures()
+{
+    IDialogs& dialogs = m_services.dialogs;
+    // A title of blanks passes here on purpose; it only becomes empty after trimming.
+    if (m_view.titleText().isEmpty()) {
+        dialogs.message(CoreText::NoTitle);
+        return false;
+    }
+    m_setup.title = trimBlanksAndControls(m_view.titleText());
+    m_view.setTitleText(m_setup.title);
+    if (!m_setup.isComplete())
+        dialogs.message(CoreText::NoPictures);
+    return m_setup.isComplete();
+}
+
+GenerationCommand::Outcome GenerationCommand::writeQuizFolder(bool newFolder)
+{
+    IDialogs& dialogs = m_services.dialogs;
     const QString quizFolder = m_setup.quizFolder();
-    QLockFile lock(quizLockPath(quizFolder));
-    // A folder beside which no lock can be made at all (a read-only parent) has no other window
-    // writing it either.
-    if (!lock.tryLock(0) && lock.error() == QLockFile::LockFailedError) {
-        dialogs.message(LockedText);
+    QuizFolder folder(m_setup, m_services.shell);
+    if (!folder.isLocked()) {
+        dialogs.message(CoreText::Locked);
         showFailure();
         return Outcome::Failed;
     }
-    const QString unrepaired = recoverQuizFolder(quizFolder, m_services.shell, true);
-    if (!unrepaired.isEmpty()) {
-        dialogs.message(unrepaired);
+    try {
+        folder.recover();
+    } catch (const QuirvelError& e) {
+        dialogs.message(e.text());
         showFailure();
         return Outcome::Failed;
     }
     // A page deleted since leaves nothing to overwrite.
     const PageStamp page = stampOf(quizFolder);
     if (!newFolder && page.folder == m_page.folder && page.page.isValid() &&
-        !page.isSameFile(m_page) && !dialogs.yesNo(FolderCaption, ChangedText, false))
+        !page.isSameFile(m_page) &&
+        !dialogs.yesNo(CoreText::FolderCaption, CoreText::Changed, false))
         return Outcome::Stopped;
 
     m_view.showInfoWindow();
-
     m_order = m_shuffle ? m_shuffle() : shuffleAnswers();
+    showProgress();
 
-    m_view.showStatus(GeneratingText);
+    // A quiz that cannot be placed whole ends the command here, and so does a page that cannot be
+    // written (by its exception).
+    auto failed = qScopeGuard([&] {
+        showFailure();
+        if (newFolder)
+            dropEmptyFolder(quizFolder);
+    });
+    if (!placeQuiz(folder, m_order, dialogs))
+        return Outcome::Failed;
+    failed.dismiss();
+    return Outcome::Placed;
+}
+
+void GenerationCommand::showProgress()
+{
+    m_view.showStatus(CoreText::Generating);
     for (int step = 0; step < ProgressSteps; ++step) {
         m_view.setProgressPosition(std::min(m_view.progressPosition() + 1, ProgressMaximum));
         m_services.pauser.pause(ProgressStepMilliseconds);
     }
+}
 
-    // A quiz that cannot be placed whole ends the command here, and so does a page that cannot be
-    // written (by its exception).
-    bool placed = false;
-    try {
-        placed = writeQuizPage(m_setup, m_order, m_services.shell, dialogs);
-    } catch (...) {
-        showFailure();
-        if (newFolder)
-            dropEmptyFolder(quizFolder);
-        throw;
-    }
-    if (!placed) {
-        showFailure();
-        if (newFolder)
-            dropEmptyFolder(quizFolder);
-        return Outcome::Failed;
-    }
-    lock.unlock();
+void GenerationCommand::offerPage()
+{
+    const QString quizFolder = m_setup.quizFolder();
     rememberQuizPage(quizFolder);
-
-    m_view.showStatus(DoneText);
+    m_view.showStatus(CoreText::Done);
     m_services.pauser.pause(DonePauseMilliseconds);
     m_view.setProgressPosition(0);
-    m_view.showStatus(RestText);
+    m_view.showStatus(CoreText::Resting);
 
-    if (!dialogs.confirm(ViewQuestion))
-        return Outcome::Placed;
+    IDialogs& dialogs = m_services.dialogs;
+    if (!dialogs.confirm(CoreText::ViewQuestion))
+        return;
     m_lastPagePath = quizFolder + QLatin1Char('/') + StartPageName;
     m_services.shell.openDocument(m_lastPagePath, [&dialogs, page = m_lastPagePath] {
-        dialogs.message(CannotShowText + page);
+        dialogs.message(CoreText::CannotShow + page);
     });
-    return Outcome::Placed;
 }
 
 void GenerationCommand::rememberQuizPage(const QString& quizFolder)
@@ -245,7 +253,7 @@ void GenerationCommand::dropEmptyFolder(const QString& quizFolder)
 void GenerationCommand::showFailure()
 {
     m_view.setProgressPosition(0);
-    m_view.showStatus(FailedText);
+    m_view.showStatus(CoreText::Failed);
 }
 
 // Only a newly made folder ends the loop with OK: an existing one could hold another quiz. Cancel
@@ -255,9 +263,9 @@ bool GenerationCommand::askForQuizFolder()
     IDialogs& dialogs = m_services.dialogs;
     const QString previousName = m_setup.folderName;
     for (;;) {
-        dialogs.message(FolderWarningText);
-        const std::optional<QString> name =
-            dialogs.input(FolderCaption, FolderPrompt, cleanedFolderName(m_setup.title));
+        dialogs.message(CoreText::FolderWarning);
+        const std::optional<QString> name = dialogs.input(
+            CoreText::FolderCaption, CoreText::FolderPrompt, cleanedFolderName(m_setup.title));
         if (!name) {
             m_setup.folderName = previousName;
             return false;
@@ -266,7 +274,7 @@ bool GenerationCommand::askForQuizFolder()
         const QString problem = createQuizFolder(m_setup);
         if (problem.isEmpty())
             break;
-        dialogs.message(FolderFailedText + QLatin1Char('\n') + problem);
+        dialogs.message(CoreText::FolderFailed + QLatin1Char('\n') + problem);
     }
     m_setup.firstGeneration = false;
     return true;

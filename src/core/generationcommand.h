@@ -3,6 +3,7 @@
 
 #include "core/fileidentity.h"
 #include "core/igenerationview.h"
+#include "core/quizfolder.h"
 #include "core/quizsetup.h"
 #include "core/services.h"
 #include "core/shuffle.h"
@@ -14,8 +15,8 @@
 // time, writes the folder's contents and offers to open the page. A failure to write the page
 // leaves run() as a QuirvelError for the caller's error box; a quiz that cannot be placed whole
 // ends run() after its own message boxes. Either way a folder made for it and left empty goes.
-// Only one window at a time writes a quiz folder (a lock file beside it), and a page changed
-// since this window last wrote or reopened it is replaced only when the user agrees.
+// A folder another writer holds (QuizFolder's lock) is refused, and a page changed since this
+// window last wrote or reopened it is replaced only when the user agrees.
 class GenerationCommand
 {
 public:
@@ -53,8 +54,16 @@ private:
     };
     static PageStamp stampOf(const QString& quizFolder);
 
+    // False, after saying what is missing, without a title or a picture.
+    bool takeTitleAndPictures();
     // False when the user cancelled.
     bool askForQuizFolder();
+    // Holds the folder against other windows, finishes what a killed generation left there, asks
+    // before replacing a page another window changed, and places the quiz after the progress.
+    Outcome writeQuizFolder(bool newFolder);
+    void showProgress();
+    // Says the quiz is done and offers to open its page.
+    void offerPage();
     void showFailure();
     void dropEmptyFolder(const QString& quizFolder);
 
@@ -66,6 +75,14 @@ private:
     QString m_lastPagePath;
     PageStamp m_page;
 };
+
+// Places the quiz in its folder and shows what went wrong, one box each, in the order it
+// happened. True when the new quiz is in place; otherwise the folder holds the previous quiz. A
+// page that cannot be written, or a folder another writer holds, throws QuirvelError.
+[[nodiscard]] bool placeQuiz(QuizFolder& folder, const AnswerOrder& order, IDialogs& dialogs);
+// The same through a QuizFolder of its own.
+[[nodiscard]] bool placeQuiz(const QuizSetup& setup, const AnswerOrder& order, IShell& shell,
+                             IDialogs& dialogs);
 
 // Blanks and control characters (everything up to U+0020) removed at both ends.
 QString trimBlanksAndControls(const QString& text);

@@ -4,9 +4,6 @@
 #include <QString>
 #include <optional>
 
-// The caption of the program's warnings and yes/no questions.
-inline const QString WarningCaption = QStringLiteral(" Внимание! ");
-
 // What the program asks of the user. The real program shows Qt dialogs; tests answer in advance.
 class IDialogs
 {

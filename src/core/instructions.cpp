@@ -2,6 +2,7 @@
 #include "core/instructions.h"
 
 #include "core/buildinfo.h"
+#include "core/texts.h"
 
 #include <QFileInfo>
 
@@ -11,11 +12,7 @@ void openInstructions(const QString& suppliedFolder, IShell& shell, IDialogs& di
     const QString path = suppliedFolder + QStringLiteral("/instr.chm");
     // Desktop launchers happily "open" a file that is not there; the user must hear about it.
     const QFileInfo file(path);
-    const auto unavailable = [&dialogs] {
-        dialogs.message(
-            QStringLiteral("Файл инструкции instr.chm - недоступен! Обращайьесь на сайт: ") +
-            siteHost());
-    };
+    const auto unavailable = [&dialogs] { dialogs.message(CoreText::NoInstructions + siteHost()); };
     if (file.isFile() && file.isReadable())
         shell.openDocument(path, unavailable);
     else

@@ -2,8 +2,11 @@
 #include "core/quirvelerror.h"
 
 #include "core/services.h"
+#include "core/texts.h"
 
 #include <QFileInfo>
+
+#include <cstdio>
 
 QuirvelError::QuirvelError(const QString& text)
     : std::runtime_error(text.toStdString()), m_text(text)
@@ -31,4 +34,10 @@ QString applicationTitleFrom(const QString& executablePath)
 void showStandardError(IDialogs& dialogs, const QString& text)
 {
     dialogs.error(standardErrorText(text));
+}
+
+void showInternalError(IDialogs& dialogs, const std::exception& error)
+{
+    std::fprintf(stderr, "quirvel: %s\n", error.what());
+    showStandardError(dialogs, CoreText::InternalError);
 }

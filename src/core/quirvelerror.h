@@ -1,13 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// How this program reports a failure, everywhere:
-// - a core function that fails throws QuirvelError, whose text is whole and in Russian;
-// - a low-level file operation returns std::error_code (lastSystemError() right after the call),
-//   and whoever words the message says why through errorReason();
-// - every event handler runs inside guarded(), which shows what ended it.
-// Neither Qt's errorString() nor a library's English text ever reaches the user: where a library
-// gives only its own message, the text names the library in Russian ("ошибка библиотеки JPEG").
+// How this program reports a failure, one rule per layer: CONTRIBUTING.md, "Errors". Neither
+// Qt's errorString() nor a library's English text ever reaches the user: where a library gives
+// only its own message, the text names the library in Russian ("ошибка библиотеки JPEG").
 
 #include <QString>
 #include <exception>
@@ -39,6 +35,8 @@ QString applicationTitleFrom(const QString& executablePath);
 template <class Handler> void guarded(IDialogs& dialogs, Handler&& handler);
 
 void showStandardError(IDialogs& dialogs, const QString& text);
+// An exception no code of ours words: a Russian text in the box, its English detail on stderr.
+void showInternalError(IDialogs& dialogs, const std::exception& error);
 
 template <class Handler> void guarded(IDialogs& dialogs, Handler&& handler)
 {
@@ -47,6 +45,6 @@ template <class Handler> void guarded(IDialogs& dialogs, Handler&& handler)
     } catch (const QuirvelError& e) {
         showStandardError(dialogs, e.text());
     } catch (const std::exception& e) {
-        showStandardError(dialogs, QString::fromLocal8Bit(e.what()));
+        showInternalError(dialogs, e);
     }
 }

@@ -4,13 +4,16 @@
 #include "core/errorreason.h"
 #include "core/filecopy.h"
 #include "core/picturelocation.h"
+#include "core/quirvelerror.h"
 #include "core/quizrecovery.h"
 #include "core/startpage.h"
+#include "core/texts.h"
 
 #include "config-quirvel.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <cerrno>
@@ -19,10 +22,6 @@ const QStringList DecorationNames = {QUIRVEL_DECORATIONS};
 
 namespace
 {
-
-const QString CopyFailedText = QStringLiteral("Ошибка при копировании");
-const QString DecorationFailedText = QStringLiteral("Ошибка при копировании дополнений");
-const QString DeleteFailedText = QStringLiteral("Ошибка при удалении файла");
 
 std::error_code makeFolder(const QString& path)
 {
@@ -45,105 +44,151 @@ std::error_code stageFile(const QString& source, const QString& staged, IShell& 
 
 } // namespace
 
-bool writeQuizPage(const QuizSetup& setup, const AnswerOrder& order, IShell& shell,
-                   IDialogs& dialogs)
+QuizFolder::QuizFolder(const QuizSetup& setup, IShell& shell)
+    : m_setup(setup), m_shell(shell), m_lock(setup.quizFolder()),
+      m_folderLabel(QStringLiteral("Папка ") + setup.quizFolder())
 {
-    using namespace QuizStaging;
-    const QString quizFolder = setup.quizFolder();
-    // Inside the quiz folder, so that every rename stays on one file system. Until the commit it
-    // goes away with whatever is in it, however this function ends.
+}
+
+void QuizFolder::recover()
+{
+    recoverQuizFolder(m_setup.quizFolder(), m_shell, m_lock);
+}
+
+QuizFolder::~QuizFolder() = default;
+
+QString QuizFolder::stagedPath(const QString& name) const
+{
+    return m_newFolder + QLatin1Char('/') + name;
+}
+
+QStringList QuizFolder::stage(const AnswerOrder& order)
+{
+    if (!isLocked())
+        throw QuirvelError(CoreText::Locked);
+    // Inside the quiz folder, so that every rename stays on one file system.
     errno = 0;
-    QTemporaryDir staging(quizFolder + QLatin1Char('/') + Prefix + QStringLiteral("XXXXXX"));
+    m_staging = std::make_unique<QTemporaryDir>(m_setup.quizFolder() + QLatin1Char('/') +
+                                                QuizStaging::Prefix + QStringLiteral("XXXXXX"));
     // The reason mkdtemp gave (a read-only or vanished quiz folder).
     const std::error_code madeStaging = lastSystemError();
-    const QString newFolder = staging.path() + QLatin1Char('/') + NewFolder;
-    const std::error_code stagingError = staging.isValid() ? makeFolder(newFolder) : madeStaging;
+    m_newFolder = m_staging->path() + QLatin1Char('/') + QuizStaging::NewFolder;
+    const std::error_code stagingError =
+        m_staging->isValid() ? makeFolder(m_newFolder) : madeStaging;
+    m_names.clear();
+    m_staged = m_placed = false;
+    // Gone with whatever is in it, unless it is marked for the commit.
+    const auto dropUnmarked = qScopeGuard([this] {
+        if (!m_staged)
+            m_staging.reset();
+    });
+    QStringList problems;
+    m_staged = stagePictures(stagingError, problems) && stageDecorations(problems) &&
+               stagePage(order) && markForCommit(problems);
+    return problems;
+}
 
-    // Every source is read before anything in the quiz folder changes: a source may be one of the
-    // numbered files about to be replaced.
-    QStringList names;
+// Every source is read before anything in the quiz folder changes: a source may be one of the
+// numbered files about to be replaced.
+bool QuizFolder::stagePictures(std::error_code stagingError, QStringList& problems)
+{
     bool allCopied = true;
     for (int k = 1; k <= QuizSetup::SlotCount; ++k) {
-        const QuizSlot& slot = setup.slot(k);
+        const QuizSlot& slot = m_setup.slot(k);
+        const QString name = QString::number(k) + QLatin1Char('.') + slot.extension;
         const auto error = stagingError
                                ? stagingError
-                               : stageFile(slot.picturePath,
-                                           newFolder + QLatin1Char('/') + QString::number(k) +
-                                               QLatin1Char('.') + slot.extension,
-                                           shell, true);
+                               : stageFile(slot.picturePath, stagedPath(name), m_shell, true);
         if (error) {
-            dialogs.message(withReason(CopyFailedText,
-                                       QStringLiteral("Картинка %1 (%2)")
-                                           .arg(k)
-                                           .arg(QFileInfo(slot.picturePath).fileName()),
-                                       error));
+            problems << withReason(CoreText::CopyFailed,
+                                   QStringLiteral("Картинка %1 (%2)")
+                                       .arg(k)
+                                       .arg(QFileInfo(slot.picturePath).fileName()),
+                                   error);
             allCopied = false;
             // A full disk stays full for the other pictures: one box says it.
             if (error.value() == ENOSPC || error.value() == EDQUOT)
                 break;
         }
-        names << QString::number(k) + QLatin1Char('.') + slot.extension;
+        m_names << name;
     }
-    if (!allCopied)
-        return false;
+    return allCopied;
+}
 
+bool QuizFolder::stageDecorations(QStringList& problems)
+{
     for (const QString& name : DecorationNames) {
-        const QString source = setup.suppliedFolder + QLatin1Char('/') + name;
+        const QString source = m_setup.suppliedFolder + QLatin1Char('/') + name;
         // A decoration the program was supplied without is only named; the quiz keeps an old
         // copy, if it has one.
         if (!anythingAt(source)) {
-            dialogs.message(withReason(DecorationFailedText, name,
-                                       std::make_error_code(std::errc::no_such_file_or_directory)));
+            problems << withReason(CoreText::DecorationFailed, name,
+                                   std::make_error_code(std::errc::no_such_file_or_directory));
             continue;
         }
-        if (const auto error = stageFile(source, newFolder + QLatin1Char('/') + name, shell)) {
-            dialogs.message(withReason(DecorationFailedText, name, error));
+        if (const auto error = stageFile(source, stagedPath(name), m_shell)) {
+            problems << withReason(CoreText::DecorationFailed, name, error);
             return false;
         }
-        names << name;
+        m_names << name;
     }
+    return true;
+}
 
-    // It syncs new/ too, the last name to arrive there.
-    writeStartPage(setup, order, newFolder);
-    // The page goes last, so that a new page is never left pointing at pictures that did not come.
-    names << StartPageName;
+bool QuizFolder::stagePage(const AnswerOrder& order)
+{
+    // It syncs new/ too, the last name to arrive there. The page goes last, so that a new page is
+    // never left pointing at pictures that did not come.
+    writeStartPage(m_setup, order, m_newFolder);
+    m_names << StartPageName;
+    return true;
+}
 
-    const QString folderLabel = QStringLiteral("Папка ") + quizFolder;
+bool QuizFolder::markForCommit(QStringList& problems)
+{
     // The staging folder's own name must last before kept/ in it may hold the old quiz.
-    std::error_code marked = shell.syncToDisk(quizFolder);
+    std::error_code marked = m_shell.syncToDisk(m_setup.quizFolder());
     if (!marked)
-        marked = writeMarker(staging.path(), CommitMarker, names, shell).error;
-    if (marked) {
-        dialogs.message(withReason(DeleteFailedText, folderLabel, marked));
-        return false;
-    }
+        marked =
+            QuizStaging::writeMarker(m_staging->path(), QuizStaging::CommitMarker, m_names, m_shell)
+                .error;
+    if (marked)
+        problems << withReason(CoreText::DeleteFailed, m_folderLabel, marked);
+    return !marked;
+}
+
+QString QuizFolder::commit()
+{
+    const QString quizFolder = m_setup.quizFolder();
     // From here on the staging folder says what is to be done with it, should this process die.
-    staging.setAutoRemove(false);
-    // What cannot go back now waits for the next recovery rather than being lost.
-    const auto undo = [&] {
-        if (!markRollback(staging.path(), shell) &&
-            !rollBack(quizFolder, staging.path(), names, shell))
-            removeStaging(staging.path(), shell);
-    };
+    m_staging->setAutoRemove(false);
     FileFailure failure;
     try {
-        failure = rollForward(quizFolder, staging.path(), names, shell);
+        failure = QuizStaging::rollForward(quizFolder, m_staging->path(), m_names, m_shell);
     } catch (...) {
         undo();
         throw;
     }
     if (failure) {
-        // Undone before it is reported: a kill during the box must not bring the new quiz back.
         undo();
-        dialogs.message(withReason(DeleteFailedText,
-                                   failure.path == quizFolder ? folderLabel
-                                                              : QFileInfo(failure.path).fileName(),
-                                   failure.error));
-        return false;
+        return withReason(CoreText::DeleteFailed,
+                          failure.path == quizFolder ? m_folderLabel
+                                                     : QFileInfo(failure.path).fileName(),
+                          failure.error);
     }
-
+    m_placed = true;
     // The new quiz is whole; an old file that will not go is only reported.
-    if (const FileFailure left = removeStaging(staging.path(), shell))
-        dialogs.message(withReason(DeleteFailedText, folderLabel, left.error));
-    return true;
+    const FileFailure left = QuizStaging::removeStaging(m_staging->path(), m_shell);
+    m_staging.reset();
+    return left ? withReason(CoreText::DeleteFailed, m_folderLabel, left.error) : QString();
+}
+
+void QuizFolder::undo()
+{
+    using namespace QuizStaging;
+    const QString staging = m_staging->path();
+    if (!markRollback(staging, m_shell) &&
+        !rollBack(m_setup.quizFolder(), staging, m_names, m_shell))
+        removeStaging(staging, m_shell);
+    m_staging.reset();
 }

@@ -4,23 +4,20 @@
 #include "core/errorreason.h"
 #include "core/filecopy.h"
 #include "core/pagetemplate.h"
+#include "core/quirvelerror.h"
 #include "core/quizsetup.h"
+#include "core/texts.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
 
 #include <algorithm>
 #include <cerrno>
 
 namespace
 {
-
-const QString RecoveryFailedText =
-    QStringLiteral("Не удалось восстановить викторину после прерванной генерации.");
 
 // A staged file and the name it takes in the quiz folder.
 struct Staged {
@@ -104,6 +101,14 @@ FileFailure recoverStaging(const QString& quizFolder, const QString& staging, IS
         failure = finishUnmarked(quizFolder, staging, shell);
     }
     return failure ? failure : removeStaging(staging, shell);
+}
+
+// What interrupted generations left in quizFolder: staging folders and copies.
+QFileInfoList leftOf(const QString& quizFolder)
+{
+    return QDir(quizFolder)
+        .entryInfoList({QuizStaging::Prefix + QLatin1Char('*')},
+                       QDir::AllEntries | QDir::Hidden | QDir::System);
 }
 
 } // namespace
@@ -217,28 +222,19 @@ FileFailure removeStaging(const QString& staging, IShell& shell)
 
 } // namespace QuizStaging
 
-QString quizLockPath(const QString& quizFolder)
+void recoverQuizFolder(const QString& quizFolder, IShell& shell)
 {
-    const QFileInfo folder(QDir::cleanPath(quizFolder));
-    const QByteArray hash =
-        QCryptographicHash::hash(folder.fileName().toUtf8(), QCryptographicHash::Sha1).toHex();
-    return joined(folder.path(),
-                  QuizStaging::Prefix + QString::fromLatin1(hash) + QStringLiteral(".lock"));
+    // Most folders hold nothing to recover, and no lock file appears beside them.
+    if (leftOf(quizFolder).isEmpty())
+        return;
+    if (const QuizFolderLock lock(quizFolder); lock.isHeld())
+        recoverQuizFolder(quizFolder, shell, lock);
 }
 
-QString recoverQuizFolder(const QString& quizFolder, IShell& shell, bool lockHeld)
+void recoverQuizFolder(const QString& quizFolder, IShell& shell, const QuizFolderLock& lock)
 {
-    const QFileInfoList left = QDir(quizFolder)
-                                   .entryInfoList({QuizStaging::Prefix + QLatin1Char('*')},
-                                                  QDir::AllEntries | QDir::Hidden | QDir::System);
-    if (left.isEmpty())
-        return {};
-    QLockFile lock(quizLockPath(quizFolder));
-    // A folder another window is writing is left to it. One whose lock cannot even be made (a
-    // read-only parent) has no writer to wait for.
-    if (!lockHeld && !lock.tryLock(0) && lock.error() == QLockFile::LockFailedError)
-        return {};
-    for (const QFileInfo& entry : left) {
+    Q_ASSERT(lock.isHeld());
+    for (const QFileInfo& entry : leftOf(quizFolder)) {
         const QString path = entry.filePath();
         FileFailure failure;
         if (entry.isDir() && !entry.isSymLink()) {
@@ -248,10 +244,9 @@ QString recoverQuizFolder(const QString& quizFolder, IShell& shell, bool lockHel
             failure = {path, shell.removeFile(path)};
         }
         if (failure)
-            return withReason(RecoveryFailedText, QStringLiteral("Папка ") + quizFolder,
-                              failure.error);
+            throw QuirvelError(withReason(CoreText::RecoveryFailed,
+                                          QStringLiteral("Папка ") + quizFolder, failure.error));
     }
-    return {};
 }
 
 QStringList recoverQuizFolders(const QString& quizzesFolder, IShell& shell)
@@ -261,9 +256,11 @@ QStringList recoverQuizFolders(const QString& quizzesFolder, IShell& shell)
         QDir(quizzesFolder)
             .entryInfoList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot | QDir::NoSymLinks);
     for (const QFileInfo& folder : folders) {
-        const QString problem = recoverQuizFolder(folder.filePath(), shell);
-        if (!problem.isEmpty())
-            problems << problem;
+        try {
+            recoverQuizFolder(folder.filePath(), shell);
+        } catch (const QuirvelError& e) {
+            problems << e.text();
+        }
     }
     return problems;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "core/ishell.h"
+#include "core/quizfolderlock.h"
 
 #include <QString>
 #include <QStringList>
@@ -52,18 +53,13 @@ FileFailure rollBack(const QString& quizFolder, const QString& staging, const QS
 FileFailure removeStaging(const QString& staging, IShell& shell);
 } // namespace QuizStaging
 
-// The lock one generation into quizFolder holds: ".quirvel-<SHA-1 of its name>.lock" in the folder
-// that holds it.
-QString quizLockPath(const QString& quizFolder);
-
 // Finishes or undoes what an interrupted generation left in quizFolder, so that it holds a whole
-// quiz, and removes the staging folders and copies it left. Empty when the folder is whole (or
-// another window is writing it, which leaves it alone), otherwise the text to show once, with
-// its reason. lockHeld: the caller already holds quizLockPath(quizFolder). It returns the text
-// rather than throwing because the caller decides what follows: the start-up gathers the texts
-// of every folder and goes on, a generation shows its one text and stops.
-QString recoverQuizFolder(const QString& quizFolder, IShell& shell, bool lockHeld = false);
+// quiz, and removes the staging folders and copies it left. A folder another window is writing
+// is left alone. One that cannot be repaired throws QuirvelError naming the folder and the reason.
+void recoverQuizFolder(const QString& quizFolder, IShell& shell);
+// The same under the folder's lock, which the caller holds and goes on holding.
+void recoverQuizFolder(const QString& quizFolder, IShell& shell, const QuizFolderLock& lock);
 
-// recoverQuizFolder for every folder directly below quizzesFolder; the texts of those it could not
-// repair.
+// recoverQuizFolder for every folder directly below quizzesFolder, going on past those it could
+// not repair: their texts, for the start-up to show once.
 QStringList recoverQuizFolders(const QString& quizzesFolder, IShell& shell);

@@ -251,10 +251,10 @@ QuizPageContents pageContents(const QuizSetup& setup, const AnswerOrder& order)
     return contents;
 }
 
-QuirvelError writeFailure()
+QuirvelError writeFailure(std::error_code error = lastSystemError())
 {
-    return QuirvelError(QStringLiteral("Не удаётся записать файл «%1»: %2")
-                            .arg(StartPageName, errorReason(lastSystemError())));
+    return QuirvelError(
+        QStringLiteral("Не удаётся записать файл «%1»: %2").arg(StartPageName, errorReason(error)));
 }
 
 } // namespace
@@ -317,8 +317,6 @@ void writeStartPage(const QuizSetup& setup, const AnswerOrder& order, const QStr
     errno = 0;
     if (!file.commit())
         throw writeFailure();
-    if (const std::error_code error = syncToDisk(quizFolder)) {
-        errno = error.value();
-        throw writeFailure();
-    }
+    if (const std::error_code error = syncToDisk(quizFolder))
+        throw writeFailure(error);
 }

@@ -60,8 +60,8 @@ void UnsavedWork::writeDraft()
         m_drafts->remove();
         return;
     }
-    std::error_code failure;
-    if (m_drafts->save(m_work(), &failure)) {
+    const std::error_code failure = m_drafts->save(m_work());
+    if (!failure) {
         m_failureSaid = false;
     } else if (!m_failureSaid) {
         m_failureSaid = true;

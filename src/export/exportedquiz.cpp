@@ -21,23 +21,50 @@
 namespace
 {
 
-// The whole file, or the reason it could not be read. Decorations are small; the cap keeps a
-// strange folder from filling the memory.
-QByteArray readSmallFile(const QString& path, std::error_code& error)
+// Reads the whole file into bytes. Decorations are small; the cap keeps a strange folder from
+// filling the memory.
+std::error_code readSmallFile(const QString& path, QByteArray& bytes)
 {
     QFile file(path);
     errno = 0;
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = lastSystemError();
-        return {};
-    }
+    if (!file.open(QIODevice::ReadOnly))
+        return lastSystemError();
     errno = 0;
-    const QByteArray bytes = file.read(MaxQuizPageSize + 1);
+    bytes = file.read(MaxQuizPageSize + 1);
     if (file.error() != QFileDevice::NoError)
-        error = lastSystemError();
-    else if (bytes.size() > MaxQuizPageSize)
-        error = std::make_error_code(std::errc::file_too_large);
-    return bytes;
+        return lastSystemError();
+    if (bytes.size() > MaxQuizPageSize)
+        return std::make_error_code(std::errc::file_too_large);
+    return {};
+}
+
+QuirvelError unreadable(const QString& name, std::error_code error)
+{
+    return QuirvelError(
+        QStringLiteral("Не удаётся прочитать файл «%1»: %2").arg(name, errorReason(error)));
+}
+
+// Slot k's picture made small, or the reason it could not be.
+QString reduce(const QString& path, const QString& name, int k, QByteArray& picture, bool& damaged)
+{
+    errno = 0;
+    std::FILE* file = std::fopen(QFile::encodeName(path).constData(), "rb");
+    if (!file)
+        return namedPictureFailure(k, name, errorReason(lastSystemError()));
+    // The library reads 4 KB at a time; one system call per 4 KB of a 6 MB photo costs more than
+    // the decoding saves.
+    std::vector<char> buffer(1 << 20);
+    std::setvbuf(file, buffer.data(), _IOFBF, buffer.size());
+    QString failure;
+    try {
+        picture = reducedPicture(file, &damaged);
+    } catch (const QuirvelError& e) {
+        failure = namedPictureFailure(k, name, e.text());
+    } catch (const std::bad_alloc&) {
+        failure = namedPictureFailure(k, name, QStringLiteral("не хватает памяти"));
+    }
+    std::fclose(file);
+    return failure;
 }
 
 } // namespace
@@ -46,56 +73,38 @@ ExportedQuiz::ExportedQuiz(const QString& quizFolder, const QString& suppliedFol
 {
     const QString pagePath = quizFolder + QLatin1Char('/') + StartPageName;
     m_contents = readQuizPage(pagePath);
-    std::error_code error;
-    m_page = readSmallFile(pagePath, error);
-    if (error)
-        throw QuirvelError(
-            QStringLiteral("Не удаётся прочитать файл «%1»: %2").arg(pagePath, errorReason(error)));
+    if (const std::error_code error = readSmallFile(pagePath, m_page))
+        throw unreadable(pagePath, error);
     // The bytes sent are the bytes read: a page changed meanwhile is read again.
     m_contents = readQuizPage(m_page);
+    readDecorations(quizFolder, suppliedFolder);
+    reducePictures(quizFolder);
+}
 
+void ExportedQuiz::readDecorations(const QString& quizFolder, const QString& suppliedFolder)
+{
     for (const QString& name : DecorationNames) {
-        error.clear();
-        QByteArray bytes = readSmallFile(quizFolder + QLatin1Char('/') + name, error);
-        if (error == std::errc::no_such_file_or_directory) {
-            error.clear();
-            bytes = readSmallFile(suppliedFolder + QLatin1Char('/') + name, error);
-        }
+        QByteArray bytes;
+        std::error_code error = readSmallFile(quizFolder + QLatin1Char('/') + name, bytes);
+        if (error == std::errc::no_such_file_or_directory)
+            error = readSmallFile(suppliedFolder + QLatin1Char('/') + name, bytes);
         if (error)
-            throw QuirvelError(
-                QStringLiteral("Не удаётся прочитать файл «%1»: %2").arg(name, errorReason(error)));
+            throw unreadable(name, error);
         m_decorations.insert(name, bytes);
     }
+}
 
+void ExportedQuiz::reducePictures(const QString& quizFolder)
+{
     // The pictures are independent: every core takes the next one.
     std::array<QString, QuizSetup::SlotCount> failures;
     std::array<bool, QuizSetup::SlotCount> damaged{};
     std::atomic<int> next{0};
     auto work = [&] {
-        for (int i; (i = next++) < QuizSetup::SlotCount;) {
-            const QString name = pictureName(i + 1);
-            const QByteArray path = QFile::encodeName(quizFolder + QLatin1Char('/') + name);
-            errno = 0;
-            std::FILE* file = std::fopen(path.constData(), "rb");
-            if (!file) {
-                failures[size_t(i)] =
-                    namedPictureFailure(i + 1, name, errorReason(lastSystemError()));
-                continue;
-            }
-            // The library reads 4 KB at a time; one system call per 4 KB of a 6 MB photo costs
-            // more than the decoding saves.
-            std::vector<char> buffer(1 << 20);
-            std::setvbuf(file, buffer.data(), _IOFBF, buffer.size());
-            try {
-                m_pictures[size_t(i)] = reducedPicture(file, &damaged[size_t(i)]);
-            } catch (const QuirvelError& e) {
-                failures[size_t(i)] = namedPictureFailure(i + 1, name, e.text());
-            } catch (const std::bad_alloc&) {
-                failures[size_t(i)] =
-                    namedPictureFailure(i + 1, name, QStringLiteral("не хватает памяти"));
-            }
-            std::fclose(file);
-        }
+        for (int i; (i = next++) < QuizSetup::SlotCount;)
+            failures[size_t(i)] =
+                reduce(quizFolder + QLatin1Char('/') + pictureName(i + 1), pictureName(i + 1),
+                       i + 1, m_pictures[size_t(i)], damaged[size_t(i)]);
     };
     const int helpers =
         int(std::clamp(std::thread::hardware_concurrency(), 1u, unsigned(QuizSetup::SlotCount))) -
@@ -109,7 +118,7 @@ ExportedQuiz::ExportedQuiz(const QString& quizFolder, const QString& suppliedFol
     for (const QString& failure : failures)
         if (!failure.isEmpty())
             throw QuirvelError(failure);
-    for (int k = 1; k <= 6; ++k)
+    for (int k = 1; k <= QuizSetup::SlotCount; ++k)
         if (damaged[size_t(k - 1)])
             m_notices << partialPictureNotice(k, pictureName(k));
 }

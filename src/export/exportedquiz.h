@@ -31,6 +31,10 @@ public:
     QByteArray file(const QString& name) const;
 
 private:
+    void readDecorations(const QString& quizFolder, const QString& suppliedFolder);
+    // Slot by slot, on every core.
+    void reducePictures(const QString& quizFolder);
+
     QuizPageContents m_contents;
     QByteArray m_page;
     std::array<QByteArray, QuizSetup::SlotCount> m_pictures;

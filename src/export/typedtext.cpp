@@ -7,6 +7,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace
@@ -91,6 +93,31 @@ QString entity(const QString& name)
     return named.value(name);
 }
 
+// An opening tag sets its format, a closing one ends its element and any left open inside it.
+void applyTag(QTextCharFormat& format, std::vector<Element>& open, const QString& name,
+              bool closing, const QString& attributes)
+{
+    if (closing) {
+        for (auto e = open.rbegin(); e != open.rend(); ++e) {
+            if (e->name == name) {
+                format = e->outer;
+                open.erase(std::next(e).base(), open.end());
+                return;
+            }
+        }
+        return;
+    }
+    open.push_back({name, format});
+    if (name == QLatin1String("b"))
+        format.setFontWeight(QFont::Bold);
+    else if (name == QLatin1String("i"))
+        format.setFontItalic(true);
+    else if (name == QLatin1String("u"))
+        format.setFontUnderline(true);
+    else
+        applyFont(format, attributes);
+}
+
 } // namespace
 
 void insertTypedText(QTextCursor& cursor, const QString& text)
@@ -98,6 +125,9 @@ void insertTypedText(QTextCursor& cursor, const QString& text)
     static const QRegularExpression tag(QStringLiteral(R"(<(/?)([A-Za-z][A-Za-z0-9]*)([^<>]*)>)"));
     static const QRegularExpression reference(
         QStringLiteral(R"(&(#[0-9]+|#[xX][0-9A-Fa-f]+|[A-Za-z]+);)"));
+    static const QStringList known{QStringLiteral("b"), QStringLiteral("i"), QStringLiteral("u"),
+                                   QStringLiteral("br"), QStringLiteral("font")};
+    constexpr auto here = QRegularExpression::AnchorAtOffsetMatchOption;
     std::vector<Element> open;
     QTextCharFormat format = cursor.charFormat();
     if (format.fontPointSize() <= 0)
@@ -112,69 +142,33 @@ void insertTypedText(QTextCursor& cursor, const QString& text)
         run += shown;
         spaceDue = lineStart = false;
     };
-    const auto flush = [&] {
-        cursor.insertText(run, format);
-        run.clear();
-    };
     for (qsizetype i = 0; i < text.size();) {
         const QChar c = text[i];
-        if (c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') ||
-            c == QLatin1Char('\n')) {
+        const QRegularExpressionMatch m =
+            c == QLatin1Char('&') ? reference.match(text, i, QRegularExpression::NormalMatch, here)
+            : c == QLatin1Char('<') ? tag.match(text, i, QRegularExpression::NormalMatch, here)
+                                    : QRegularExpressionMatch();
+        const QString decoded = c == QLatin1Char('&') ? entity(m.captured(1)) : QString();
+        const QString name = c == QLatin1Char('<') ? m.captured(2).toLower() : QString();
+        qsizetype taken = m.capturedLength();
+        if (QStringLiteral(" \t\r\n").contains(c)) {
             spaceDue = true;
-            ++i;
-            continue;
-        }
-        constexpr auto here = QRegularExpression::AnchorAtOffsetMatchOption;
-        if (c == QLatin1Char('&')) {
-            const QRegularExpressionMatch m =
-                reference.match(text, i, QRegularExpression::NormalMatch, here);
-            const QString decoded = m.hasMatch() ? entity(m.captured(1)) : QString();
-            if (!decoded.isEmpty()) {
-                put(decoded);
-                i += m.capturedLength();
-                continue;
+        } else if (m.hasMatch() && !decoded.isEmpty()) {
+            put(decoded);
+        } else if (m.hasMatch() && known.contains(name)) {
+            cursor.insertText(std::exchange(run, QString()), format);
+            if (name == QLatin1String("br")) {
+                cursor.insertText(QString(QChar(QChar::LineSeparator)), format);
+                lineStart = true;
+                spaceDue = false;
+            } else {
+                applyTag(format, open, name, !m.captured(1).isEmpty(), m.captured(3));
             }
+        } else {
+            put(QString(c));
+            taken = 0;
         }
-        if (c == QLatin1Char('<')) {
-            const QRegularExpressionMatch m =
-                tag.match(text, i, QRegularExpression::NormalMatch, here);
-            const QString name = m.captured(2).toLower();
-            static const QStringList known{QStringLiteral("b"), QStringLiteral("i"),
-                                           QStringLiteral("u"), QStringLiteral("br"),
-                                           QStringLiteral("font")};
-            if (m.hasMatch() && known.contains(name)) {
-                flush();
-                i += m.capturedLength();
-                const bool closing = !m.captured(1).isEmpty();
-                if (name == QLatin1String("br")) {
-                    cursor.insertText(QString(QChar(QChar::LineSeparator)), format);
-                    lineStart = true;
-                    spaceDue = false;
-                } else if (!closing) {
-                    open.push_back({name, format});
-                    if (name == QLatin1String("b"))
-                        format.setFontWeight(QFont::Bold);
-                    else if (name == QLatin1String("i"))
-                        format.setFontItalic(true);
-                    else if (name == QLatin1String("u"))
-                        format.setFontUnderline(true);
-                    else
-                        applyFont(format, m.captured(3));
-                } else {
-                    // A closing tag ends its element and any left open inside it.
-                    for (auto e = open.rbegin(); e != open.rend(); ++e) {
-                        if (e->name == name) {
-                            format = e->outer;
-                            open.erase(std::next(e).base(), open.end());
-                            break;
-                        }
-                    }
-                }
-                continue;
-            }
-        }
-        put(QString(c));
-        ++i;
+        i += std::max<qsizetype>(taken, 1);
     }
-    flush();
+    cursor.insertText(run, format);
 }

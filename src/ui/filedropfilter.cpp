@@ -2,7 +2,7 @@
 #include "ui/filedropfilter.h"
 
 #include "core/pagetemplate.h"
-#include "ui/inputhold.h"
+#include "ui/inputgate.h"
 #include "ui/offeredpictures.h"
 #include "ui/slotstrip.h"
 
@@ -39,7 +39,7 @@ FileDropFilter::FileDropFilter(QWidget* window, const SlotStrip* slotStrip)
 bool FileDropFilter::eventFilter(QObject* watched, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (InputHold::holds(m_window) || !watched->isWidgetType() ||
+    if (!InputGate::isOpen(m_window) || !watched->isWidgetType() ||
         (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop))
         return false;
     auto* widget = static_cast<QWidget*>(watched);

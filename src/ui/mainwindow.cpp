@@ -7,12 +7,13 @@
 #include "core/instructions.h"
 #include "core/quirvelerror.h"
 #include "core/quizrecovery.h"
+#include "core/texts.h"
 #include "core/unsavedwork.h"
 #include "ui/aboutdialog.h"
 #include "ui/filedropfilter.h"
 #include "ui/fonts.h"
 #include "ui/generationinfodialog.h"
-#include "ui/inputhold.h"
+#include "ui/inputgate.h"
 #include "ui/mainwindowgeometry.h"
 #include "ui/offeredpictures.h"
 #include "ui/picturebrowser.h"
@@ -21,15 +22,18 @@
 #include "ui/slotmenu.h"
 #include "ui/slotpanel.h"
 #include "ui/slotstrip.h"
+#include "ui/texts.h"
 #include "ui/windowaccess.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -43,16 +47,11 @@ using namespace MainWindowGeometry;
 namespace
 {
 
-const QString Caption = QStringLiteral("  Создание теста-викторины  QUIRVEL 1.1");
-const QString NewQuestion = QStringLiteral(" Вы хотите создавать новую викторину?  ");
-const QString OpenCaption = QStringLiteral("Открыть викторину");
-const QString OpenQuestion =
-    QStringLiteral("Открыть викторину? То, что сейчас в окне, будет заменено.");
-const QString SkippedText =
-    QStringLiteral("Папки и адреса из сети не берутся (картинку из браузера сначала сохраните на "
-                   "диск). Не взяты:");
-const QString NoPastedPictureText = QStringLiteral(
-    "В буфере обмена нет картинки. Скопируйте картинку или файл с ней и вставьте снова.");
+QPushButton* button(QWidget* window, QAnyStringView name, const QString& text,
+                    const QRect& geometry)
+{
+    return Fonts::placed(new QPushButton(text, window), name, geometry);
+}
 
 // Converted pictures live beside the drafts.
 QString convertedFolder(const ProgramPlaces& places)
@@ -64,11 +63,6 @@ QString convertedFolder(const ProgramPlaces& places)
             : places.draftsFolder;
     return QFileInfo(QDir::cleanPath(drafts)).dir().filePath(QStringLiteral("pictures"));
 }
-const QString ExitQuestion = QStringLiteral("Изменения не сгенерированы. Выйти без сохранения?");
-const QString ClassRunningQuestion =
-    QStringLiteral("Идёт викторина в классе. Остановить её и выйти?");
-const QString ExportsTip =
-    QStringLiteral("Правый щелчок: открыть, сохранить одним файлом, SCORM, печать");
 
 } // namespace
 
@@ -97,26 +91,33 @@ MainWindow::~MainWindow() = default;
 
 void MainWindow::buildLayout()
 {
-    setWindowTitle(Caption);
+    setWindowTitle(UiText::WindowCaption);
     // The layout is fixed, so a larger window would only add an empty grey area.
     setFixedSize(OuterWidth - 2 * FrameBorder, OuterHeight - 2 * FrameBorder - CaptionHeight);
     const QFont windowFont = Fonts::windowFont(font());
     setFont(windowFont);
+    buildHeader(windowFont);
+    buildBody(windowFont);
 
-    using Fonts::label, Fonts::placed, Fonts::sizeToText;
-    auto button = [this](QAnyStringView name, const QString& text, const QRect& geometry) {
-        return placed(new QPushButton(text, this), name, geometry);
-    };
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{m_programNameLabel, m_statusLabel, m_progressBar,
+                                         m_headerRule, m_browserRule, m_titleCaption})
+        w->setFocusPolicy(Qt::NoFocus);
+    const QList<QWidget*> order = focusOrder();
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+}
 
+void MainWindow::buildHeader(const QFont& windowFont)
+{
+    using Fonts::label, Fonts::placed;
     m_programNameLabel =
         label(this, "programNameLabel", QStringLiteral("QUIRVEL"), At::ProgramName);
     m_programNameLabel->setFont(Fonts::pixelFont(windowFont, 32, false, true));
     Fonts::setTextColour(m_programNameLabel, Qt::blue);
-    sizeToText(m_programNameLabel);
+    Fonts::sizeToText(m_programNameLabel);
 
-    m_statusLabel =
-        label(this, "statusLabel",
-              QStringLiteral("Выбирай картинки, делай подписи, жми генерацию..."), At::Status);
+    m_statusLabel = label(this, "statusLabel", CoreText::Resting, At::Status);
     m_statusLabel->setFont(Fonts::pixelFont(windowFont, 13));
     m_statusLabel->setWordWrap(true);
     Fonts::setTextColour(m_statusLabel, Qt::red);
@@ -125,59 +126,66 @@ void MainWindow::buildLayout()
     m_progressBar->setRange(0, GenerationCommand::ProgressMaximum);
     m_progressBar->setValue(0);
     m_progressBar->setTextVisible(false);
+    m_progressBar->setAccessibleName(QStringLiteral("Ход генерации"));
 
     m_generateButton =
-        button("generateButton", QStringLiteral("Генерация - просмотр"), At::Generate);
+        button(this, "generateButton", QStringLiteral("Генерация - просмотр"), At::Generate);
     m_generateButton->setFont(Fonts::pixelFont(windowFont, 16, true));
-    m_newButton = button("newButton", QStringLiteral("New"), At::New);
-    m_infoButton = button("infoButton", QStringLiteral("Info"), At::Info);
+    m_newButton = button(this, "newButton", QStringLiteral("New"), At::New);
+    m_infoButton = button(this, "infoButton", QStringLiteral("Info"), At::Info);
 
     m_headerRule = placed(new Rule(this), "headerRule", At::HeaderRule);
     m_browserRule = placed(new Rule(this), "browserRule", At::BrowserRule);
+}
 
+void MainWindow::buildBody(const QFont& windowFont)
+{
     m_pictureBrowser = new PictureBrowser(m_services.dialogs, this);
     m_pictureBrowser->move(At::PictureBrowser);
     m_instructionsButton =
-        button("instructionsButton", QStringLiteral("Инструкция"), At::Instructions);
-    m_exitButton = button("exitButton", QStringLiteral("Выход"), At::Exit);
+        button(this, "instructionsButton", QStringLiteral("Инструкция"), At::Instructions);
+    m_exitButton = button(this, "exitButton", QStringLiteral("Выход"), At::Exit);
 
-    m_titleEdit = placed(new QLineEdit(this), "titleEdit", At::TitleEdit);
+    m_titleEdit = Fonts::placed(new QLineEdit(this), "titleEdit", At::TitleEdit);
     m_titleEdit->setFont(Fonts::pixelFont(windowFont, 13, true));
     m_titleEdit->setMaxLength(std::numeric_limits<int>::max());
-    m_titleCaption =
-        label(this, "titleCaption", QStringLiteral("<- Название викторины"), At::TitleCaption);
+    m_titleEdit->setAccessibleName(QStringLiteral("Название викторины"));
+    m_titleCaption = Fonts::label(this, "titleCaption", QStringLiteral("<- Название викторины"),
+                                  At::TitleCaption);
     m_titleCaption->setFont(Fonts::pixelFont(windowFont, 13));
-    sizeToText(m_titleCaption);
+    Fonts::sizeToText(m_titleCaption);
+    // No '&' in the caption, so the tie changes nothing on screen.
+    m_titleCaption->setBuddy(m_titleEdit);
 
     m_slotStrip = new SlotStrip(this);
     m_slotStrip->move(At::SlotStrip);
     m_slotPanel = new SlotPanel(this);
     m_slotPanel->move(At::SlotPanel);
+}
 
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{m_programNameLabel, m_statusLabel, m_progressBar,
-                                         m_headerRule, m_browserRule, m_titleCaption})
-        w->setFocusPolicy(Qt::NoFocus);
-
-    QWidget* previous = nullptr;
-    for (const char* name : FocusOrder) {
-        QWidget* next = findChild<QWidget*>(QLatin1String(name));
-        if (previous)
-            setTabOrder(previous, next);
-        previous = next;
-    }
+QList<QWidget*> MainWindow::focusOrder() const
+{
+    QList<QWidget*> order{m_generateButton, m_infoButton};
+    order << m_pictureBrowser->focusStops() << m_slotStrip->answerCopy(1) << m_titleEdit;
+    for (int k = 2; k <= SlotCount; ++k)
+        order << m_slotStrip->answerCopy(k);
+    order << m_slotPanel->answerEdit();
+    for (int k = 1; k <= SlotCount; ++k)
+        order << m_slotStrip->slotButton(k);
+    return order << m_instructionsButton << m_exitButton << m_slotPanel->questionEdit()
+                 << m_newButton << m_slotPanel->oneForAllCheck();
 }
 
 void MainWindow::connectHandlers()
 {
     connect(m_pictureBrowser, &PictureBrowser::fileChosen, m_editor,
-            InputHold::unlessHeld(this, m_editor, &QuizEditor::choosePicture));
+            InputGate::ifOpen(this, m_editor, &QuizEditor::choosePicture));
     for (const auto& [button, handler] : {std::pair{m_exitButton, &MainWindow::exitProgram},
                                           {m_generateButton, &MainWindow::generateQuiz},
                                           {m_infoButton, &MainWindow::showAbout},
                                           {m_instructionsButton, &MainWindow::showInstructions},
                                           {m_newButton, &MainWindow::startNewQuiz}})
-        connect(button, &QPushButton::clicked, this, InputHold::unlessHeld(this, this, handler));
+        connect(button, &QPushButton::clicked, this, InputGate::ifOpen(this, this, handler));
     connect(m_editor, &QuizEditor::changed, m_unsavedWork, &UnsavedWork::noteChange);
     connect(m_unsavedWork, &UnsavedWork::draftFailed, this, [this](const QString& reason) {
         showStatus(QStringLiteral("Черновик не сохраняется: %1").arg(reason));
@@ -198,9 +206,10 @@ void MainWindow::connectHandlers()
     connect(m_slotMenu, &SlotMenu::pictureFileRequested, this,
             [this] { m_editor->openPictureFile(m_pictureBrowser->folder()); });
     connect(m_dropFilter, &FileDropFilter::skipped, this, [this](const QStringList& names) {
-        m_services.dialogs.message(SkippedText + QLatin1Char('\n') + names.join(QLatin1Char('\n')));
+        m_services.dialogs.message(UiText::Skipped + QLatin1Char('\n') +
+                                   names.join(QLatin1Char('\n')));
     });
-    WindowAccess::install(this, setup(), m_quizMenu->menu());
+    WindowAccess::install(this, setup(), m_quizMenu->menu(), m_slotStrip, focusOrder());
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event)
@@ -209,7 +218,7 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event)
     QWidget* under = childAt(event->pos());
     const int k = m_slotStrip->slotAt(under);
     if ((k || (under && under->objectName() == QLatin1String("preview"))) &&
-        !InputHold::refuses(this)) {
+        InputGate::isOpen(this)) {
         if (k)
             m_editor->chooseSlot(k);
         m_slotMenu->popup(event->globalPos());
@@ -220,7 +229,7 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event)
 
 void MainWindow::pastePicture()
 {
-    if (InputHold::refuses(this))
+    if (!InputGate::isOpen(this))
         return;
     const OfferedPictures offer = OfferedPictures::from(QGuiApplication::clipboard()->mimeData());
     if (!offer.files.isEmpty())
@@ -228,7 +237,7 @@ void MainWindow::pastePicture()
     else if (!offer.data.isEmpty())
         m_editor->dropPictureData(offer.data, 0);
     else
-        m_services.dialogs.message(NoPastedPictureText);
+        m_services.dialogs.message(UiText::NoPastedPicture);
 }
 
 void MainWindow::pruneConvertedPictures(bool closing)
@@ -262,18 +271,10 @@ const QImage& MainWindow::cleanThumbnail() const
     return m_slotStrip->cleanThumbnail();
 }
 
-void MainWindow::holdFolder(const QString& folder)
-{
-    if (folder.isEmpty())
-        m_unsavedWork->forget();
-    else
-        m_unsavedWork->saved(folder, m_editor->work());
-}
-
 void MainWindow::startNewQuiz()
 {
     guarded(m_services.dialogs, [this] {
-        if (!m_services.dialogs.yesNo(WarningCaption, NewQuestion))
+        if (!m_services.dialogs.yesNo(CoreText::WarningCaption, UiText::NewQuestion))
             return;
         m_editor->clear();
         m_unsavedWork->forget();
@@ -298,14 +299,14 @@ void MainWindow::generateQuiz()
     // The pauses keep painting but hold user input back, both what arrives during the run and
     // what is still queued when it ends, so none of it acts later.
     auto outcome = GenerationCommand::Outcome::Failed;
-    InputHold::run(this,
-                   [&] { guarded(m_services.dialogs, [&] { outcome = m_generation->run(); }); });
+    InputGate::shutWhile(
+        this, [&] { guarded(m_services.dialogs, [&] { outcome = m_generation->run(); }); });
     if (outcome == GenerationCommand::Outcome::Placed) {
         // Over empty space: the exports are otherwise found only by a right click.
-        setToolTip(ExportsTip);
-        holdFolder(setup().quizFolder());
+        setToolTip(UiText::ExportsTip);
+        m_unsavedWork->saved(setup().quizFolder(), m_editor->work());
     } else if (outcome == GenerationCommand::Outcome::Failed)
-        holdFolder(QString());
+        m_unsavedWork->forget();
 }
 
 QString MainWindow::titleText() const
@@ -343,38 +344,44 @@ void MainWindow::showInfoWindow()
 
 void MainWindow::openQuiz()
 {
-    // Shortcuts are matched before any widget sees the key, so the input hold cannot keep this
+    // Shortcuts are matched before any widget sees the key, so the gate's filter cannot keep this
     // one back.
-    if (InputHold::holds(this))
+    if (!InputGate::isOpen(this))
         return;
     guarded(m_services.dialogs, [this] {
         const std::optional<QString> folder =
-            m_services.dialogs.chooseFolder(OpenCaption, setup().quizzesFolder);
+            m_services.dialogs.chooseFolder(UiText::OpenCaption, setup().quizzesFolder);
         if (folder)
-            InputHold::run(this, [&] { reopen(*folder); });
+            InputGate::shutWhile(this, [&] { reopen(*folder); });
     });
 }
 
 void MainWindow::reopenQuiz(const QString& path)
 {
-    InputHold::run(this, [&] { guarded(m_services.dialogs, [&] { reopen(path); }); });
+    InputGate::shutWhile(this, [&] { guarded(m_services.dialogs, [&] { reopen(path); }); });
 }
 
 // The page is read and checked before anything is asked or changed, so a refused folder leaves
 // the window as it was.
 void MainWindow::reopen(const QString& path)
 {
-    const QString unrepaired = recoverQuizFolder(
-        QFileInfo(path).isDir() ? path : QFileInfo(path).path(), m_services.shell);
-    if (!unrepaired.isEmpty())
-        m_services.dialogs.message(unrepaired);
+    try {
+        recoverQuizFolder(QFileInfo(path).isDir() ? path : QFileInfo(path).path(),
+                          m_services.shell);
+    } catch (const QuirvelError& e) {
+        m_services.dialogs.message(e.text());
+    }
     const GeneratedQuiz quiz = readGeneratedQuiz(path);
-    if (m_editor->holdsComposition() && !m_services.dialogs.yesNo(OpenCaption, OpenQuestion))
+    if (m_editor->holdsComposition() &&
+        !m_services.dialogs.yesNo(UiText::OpenCaption, UiText::OpenQuestion))
         return;
     const bool whole = m_editor->reopen(quiz);
     m_generation->rememberQuizPage(quiz.folder);
     // With a slot left empty the window no longer holds what the folder does.
-    holdFolder(whole ? quiz.folder : QString());
+    if (whole)
+        m_unsavedWork->saved(quiz.folder, m_editor->work());
+    else
+        m_unsavedWork->forget();
     m_editor->nameProblems();
 }
 
@@ -383,9 +390,10 @@ void MainWindow::closeEvent(QCloseEvent* event)
     if (qApp->isSavingSession()) {
         m_unsavedWork->writeDraft();
     } else if ((m_unsavedWork->holdsUnsavedWork() &&
-                !m_services.dialogs.yesNo(WarningCaption, ExitQuestion, false)) ||
+                !m_services.dialogs.yesNo(CoreText::WarningCaption, UiText::ExitQuestion, false)) ||
                (m_quizMenu->classRunning() &&
-                !m_services.dialogs.yesNo(WarningCaption, ClassRunningQuestion, false)) ||
+                !m_services.dialogs.yesNo(CoreText::WarningCaption, UiText::ClassRunningQuestion,
+                                          false)) ||
                !m_quizMenu->stopClass()) {
         event->ignore();
         return;
@@ -407,7 +415,7 @@ void MainWindow::offerDraft()
             return;
         }
         m_editor->restore(chosen->draft);
-        holdFolder(QString());
+        m_unsavedWork->forget();
         DraftStore::discard(chosen->path);
         m_editor->nameProblems();
     });

@@ -18,7 +18,7 @@
 //   and exports the held folder (quirvel_export); the FileDropFilter turns drops into pictures
 //   or a quiz to reopen; pictures of other kinds, dropped, pasted or opened from the SlotMenu,
 //   become JPEG files in ConvertedPictures, and each slot change is a step of the editor's undo
-//   history. An InputHold keeps the window from taking input while a job runs.
+//   history. One InputGate keeps the window from taking input while a job runs.
 //   Every dialog, shell call and pause goes through the injected Services, so tests script the
 //   user's answers.
 
@@ -83,6 +83,8 @@ public:
     const DraftStore* drafts() const { return m_unsavedWork->drafts(); }
     // Offers the drafts of programs that have gone, and reports drafts that could not be read.
     void offerDraft();
+    // The widgets in the order Tab visits them, whichever part holds them.
+    QList<QWidget*> focusOrder() const;
 
 public slots:
     // Handlers; each shows whatever ends it early in the standard error box.
@@ -115,11 +117,11 @@ private:
     void showInfoWindow() override;
 
     void buildLayout();
+    // The widgets above the rule, then those below it, in stacking order.
+    void buildHeader(const QFont& windowFont);
+    void buildBody(const QFont& windowFont);
     void connectHandlers();
     void reopen(const QString& path);
-    // The work the window now shows is what folder holds, or (empty) what no folder holds; the
-    // draft follows at once.
-    void holdFolder(const QString& folder);
     // Deletes the converted pictures nothing needs any more.
     void pruneConvertedPictures(bool closing);
 

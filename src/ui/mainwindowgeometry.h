@@ -4,7 +4,7 @@
 #include <QPoint>
 #include <QRect>
 
-// The main window's fixed layout, in pixels, and its focus order.
+// The main window's fixed layout, in pixels.
 namespace MainWindowGeometry
 {
 
@@ -34,13 +34,5 @@ constexpr QRect TitleCaption(648, 88, 154, 16);
 constexpr QPoint SlotStrip(248, 120);
 constexpr QPoint SlotPanel(248, 408);
 } // namespace At
-
-// The order Tab visits the widgets in, whichever part holds them.
-const char* const FocusOrder[] = {
-    "generateButton", "infoButton",   "folderList",  "fileList",      "driveCombo",
-    "answerCopy1",    "titleEdit",    "answerCopy2", "answerCopy3",   "answerCopy4",
-    "answerCopy5",    "answerCopy6",  "answerEdit",  "slotButton1",   "slotButton2",
-    "slotButton3",    "slotButton4",  "slotButton5", "slotButton6",   "instructionsButton",
-    "exitButton",     "questionEdit", "newButton",   "oneForAllCheck"};
 
 } // namespace MainWindowGeometry

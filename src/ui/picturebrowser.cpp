@@ -7,6 +7,7 @@
 #include "ui/filelistbox.h"
 #include "ui/folderlistbox.h"
 #include "ui/fonts.h"
+#include "ui/texts.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -21,9 +22,6 @@ namespace
 constexpr QRect FileList(0, 0, 193, 273);
 constexpr QRect DriveCombo(0, 296, 193, 19);
 constexpr QRect FolderList(0, 336, 193, 169);
-
-const QString ExtensionRule =
-    QStringLiteral("Берутся только картинки с расширением .jpg или .JPG.");
 
 // Listed, as the list's mask ignores letter case, but not taken when picked.
 bool isJpgInOtherCase(const QString& path)
@@ -90,6 +88,11 @@ void PictureBrowser::startIn(const QString& folder)
 QString PictureBrowser::chosenFile() const
 {
     return m_fileList->fileName();
+}
+
+QList<QWidget*> PictureBrowser::focusStops() const
+{
+    return {m_folderList, m_fileList, m_driveCombo};
 }
 
 QString PictureBrowser::folder() const
@@ -170,7 +173,7 @@ void PictureBrowser::reportChosenFile()
     const QString path = chosenFile();
     if (isJpgInOtherCase(path) && !m_extensionToldIn.contains(m_fileList->directory())) {
         m_extensionToldIn.insert(m_fileList->directory());
-        m_dialogs.message(ExtensionRule);
+        m_dialogs.message(UiText::ExtensionRule);
     }
     emit fileChosen(path);
 }

@@ -38,6 +38,8 @@ public:
     QString chosenFile() const;
     // The folder shown.
     QString folder() const;
+    // The focus stops, in the order Tab visits them.
+    QList<QWidget*> focusStops() const;
 
 public slots:
     void openChosenDrive();

@@ -5,7 +5,7 @@
 #include "core/idialogs.h"
 #include "core/quirvelerror.h"
 #include "jpeg/jpegdecoder.h"
-#include "ui/inputhold.h"
+#include "ui/inputgate.h"
 #include "ui/slotpanel.h"
 #include "ui/slotstrip.h"
 #include "ui/textfields.h"
@@ -40,7 +40,7 @@ QuizEditor::QuizEditor(IDialogs& dialogs, QLineEdit* titleEdit, SlotStrip* slotS
       m_slotPanel(slotPanel), m_converted(convertedFolder)
 {
     connect(m_slotStrip, &SlotStrip::thumbnailClicked, this,
-            InputHold::unlessHeld(m_titleEdit->window(), this, &QuizEditor::chooseSlot));
+            InputGate::ifOpen(m_titleEdit->window(), this, &QuizEditor::chooseSlot));
     connect(m_slotPanel, &SlotPanel::answerEdited, this, &QuizEditor::storeAnswer);
     connect(m_slotPanel, &SlotPanel::questionEdited, this, &QuizEditor::storeQuestion);
     connect(m_slotPanel, &SlotPanel::answerClicked, this, &QuizEditor::showStoredAnswer);
@@ -366,29 +366,28 @@ void QuizEditor::setTitle(const QString& text)
     setTextFromProgram(m_titleEdit, text);
 }
 
-// Assistive technology edits the fields around the input hold's event filter and modality; while
-// the window refuses input, only the program writes them, and any other change is put back.
 void QuizEditor::titleEdited(const QString& text)
 {
-    if (text != m_title && InputHold::refuses(m_titleEdit->window())) {
-        setTextFromProgram(m_titleEdit, m_title);
+    if (text != m_title && !admitsEdit())
         return;
-    }
     m_title = text;
     emit changed();
 }
 
-bool QuizEditor::putBackWhileHeld()
+// Assistive technology edits the fields around the input gate's event filter and modality; while
+// the gate is shut only the program writes them, and any other change is put back.
+bool QuizEditor::admitsEdit()
 {
-    if (!InputHold::refuses(m_titleEdit->window()))
-        return false;
+    if (InputGate::isOpen(m_titleEdit->window()))
+        return true;
+    setTextFromProgram(m_titleEdit, m_title);
     m_slotPanel->showSlot(m_setup.currentSlot, m_setup.current(), true);
-    return true;
+    return false;
 }
 
 void QuizEditor::storeAnswer()
 {
-    if (putBackWhileHeld())
+    if (!admitsEdit())
         return;
     guarded(m_dialogs, [this] {
         m_setup.setAnswer(m_slotPanel->storedAnswer());
@@ -399,7 +398,7 @@ void QuizEditor::storeAnswer()
 
 void QuizEditor::storeQuestion()
 {
-    if (putBackWhileHeld())
+    if (!admitsEdit())
         return;
     guarded(m_dialogs,
             [this] { m_setup.setQuestion(m_slotPanel->question(), m_slotPanel->oneForAll()); });

@@ -92,8 +92,9 @@ signals:
 
 private:
     void titleEdited(const QString& text);
-    // While the window refuses input, shows the current slot's texts as stored; true then.
-    bool putBackWhileHeld();
+    // Whether an edit of the fields may stand; unless the input gate is open, the title and the
+    // current slot's texts show as stored again.
+    bool admitsEdit();
     void switchSlot(int k);
     void takeFile(const QString& path);
     // Shows the JPEG at path in the current slot and records the change in step, or as a step

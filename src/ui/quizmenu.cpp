@@ -3,8 +3,10 @@
 
 #include "core/idialogs.h"
 #include "core/quirvelerror.h"
+#include "core/texts.h"
 #include "ui/classroomwindow.h"
-#include "ui/inputhold.h"
+#include "ui/inputgate.h"
+#include "ui/texts.h"
 
 #include <QAction>
 #include <QDir>
@@ -19,8 +21,6 @@
 namespace
 {
 
-const QString NoFolderTip = QStringLiteral("Сначала сгенерируйте или откройте викторину");
-const QString NoFolderSuffix = QStringLiteral(" (сначала сгенерируйте)");
 const QString SavedText = QStringLiteral("Сохранено: %1");
 const QString ClassroomText = QStringLiteral("Провести в классе…");
 const QString ReplaceQuestion = QStringLiteral("Файл «%1» уже есть. Заменить?");
@@ -83,7 +83,7 @@ QuizMenu::QuizMenu(QWidget* window, IDialogs& dialogs, FolderSource heldFolder,
 
 void QuizMenu::popup(const QPoint& globalPosition)
 {
-    if (!InputHold::holds(m_window))
+    if (InputGate::isOpen(m_window))
         m_menu->popup(globalPosition);
 }
 
@@ -96,15 +96,15 @@ void QuizMenu::enableExports()
         // A greyed entry says why in its own text: tooltips are easily missed.
         const QString text =
             i < int(std::size(ExportChoices)) ? ExportChoices[i].text : ClassroomText;
-        action->setText(text + (held ? QString() : NoFolderSuffix));
-        action->setToolTip(held ? QString() : NoFolderTip);
+        action->setText(text + (held ? QString() : UiText::NoFolderSuffix));
+        action->setToolTip(held ? QString() : UiText::NoFolderTip);
     }
 }
 
 void QuizMenu::exportHeldQuiz(QuizExport kind)
 {
     const QString folder = QDir::cleanPath(m_heldFolder());
-    if (InputHold::holds(m_window) || folder.isEmpty())
+    if (!InputGate::isOpen(m_window) || folder.isEmpty())
         return;
     const ExportChoice& choice = exportChoice(kind);
     const QString caption = QString(choice.text).remove(QChar(u'…'));
@@ -115,14 +115,14 @@ void QuizMenu::exportHeldQuiz(QuizExport kind)
             caption, QDir(quiz.absolutePath()).filePath(quiz.fileName() + choice.extension),
             choice.filter);
         if (file && QFileInfo::exists(*file) &&
-            !m_dialogs.yesNo(WarningCaption, ReplaceQuestion.arg(QFileInfo(*file).fileName()),
-                             false))
+            !m_dialogs.yesNo(CoreText::WarningCaption,
+                             ReplaceQuestion.arg(QFileInfo(*file).fileName()), false))
             file.reset();
     });
     if (!file)
         return;
     std::optional<QStringList> notices;
-    InputHold::run(m_window, [&] {
+    InputGate::shutWhile(m_window, [&] {
         guarded(m_dialogs, [&] { notices = exportQuiz(kind, folder, *file, m_suppliedFolder()); });
     });
     // What was cut in a picture is worth more than the file name; both fit two lines.
@@ -144,7 +144,7 @@ bool QuizMenu::stopClass()
 void QuizMenu::playInClass()
 {
     const QString folder = QDir::cleanPath(m_heldFolder());
-    if (InputHold::holds(m_window) || folder.isEmpty())
+    if (!InputGate::isOpen(m_window) || folder.isEmpty())
         return;
     if (classRunning()) {
         m_classroom->show();

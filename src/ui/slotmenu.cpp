@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ui/slotmenu.h"
 
-#include "ui/inputhold.h"
+#include "ui/inputgate.h"
 #include "ui/offeredpictures.h"
 
 #include <QAction>
@@ -15,31 +15,28 @@ SlotMenu::SlotMenu(QWidget* window, QUndoStack* history)
     : QObject(window), m_window(window), m_menu(new QMenu(window))
 {
     m_menu->setObjectName(QStringLiteral("slotMenu"));
-    // Shortcuts reach their action around the input hold's event filter, so each entry asks.
-    const auto unlessHeld = [this](auto act) {
-        return [this, act] {
-            if (!InputHold::refuses(m_window))
-                act();
-        };
-    };
+    // Shortcuts reach their action around the input gate's event filter, so each entry asks.
     connect(addAction("pictureFileAction", QStringLiteral("Картинка из файла…")),
-            &QAction::triggered, this, unlessHeld([this] { emit pictureFileRequested(); }));
+            &QAction::triggered, this,
+            InputGate::ifOpen(m_window, this, &SlotMenu::pictureFileRequested));
     m_pasteAction = addAction("pastePictureAction", QStringLiteral("Вставить картинку"));
     m_pasteAction->setShortcuts(QKeySequence::Paste);
     connect(m_pasteAction, &QAction::triggered, this,
-            unlessHeld([this] { emit pasteRequested(); }));
+            InputGate::ifOpen(m_window, this, &SlotMenu::pasteRequested));
     m_menu->addSeparator();
     QAction* undo = addAction("undoAction", QStringLiteral("Отменить"));
     undo->setShortcut(QKeySequence::Undo);
     undo->setEnabled(history->canUndo());
     connect(history, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
-    connect(undo, &QAction::triggered, this, unlessHeld([history] { history->undo(); }));
+    connect(undo, &QAction::triggered, this,
+            InputGate::ifOpen(m_window, history, &QUndoStack::undo));
     QAction* redo = addAction("redoAction", QStringLiteral("Вернуть"));
     redo->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     redo->setEnabled(history->canRedo());
     connect(history, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
-    connect(redo, &QAction::triggered, this, unlessHeld([history] { history->redo(); }));
+    connect(redo, &QAction::triggered, this,
+            InputGate::ifOpen(m_window, history, &QUndoStack::redo));
     // Greyed only while the menu shows, so that the shortcut still says why it did nothing.
     connect(m_menu, &QMenu::aboutToHide, m_pasteAction,
             [this] { m_pasteAction->setEnabled(true); });
@@ -56,7 +53,7 @@ QAction* SlotMenu::addAction(const char* objectName, const QString& text)
 
 void SlotMenu::popup(const QPoint& globalPosition)
 {
-    if (InputHold::refuses(m_window))
+    if (!InputGate::isOpen(m_window))
         return;
     m_pasteAction->setEnabled(OfferedPictures::promised(QGuiApplication::clipboard()->mimeData()));
     m_menu->popup(globalPosition);

@@ -12,7 +12,7 @@ class QWidget;
 // A slot's context menu: a picture of any kind from a file, the clipboard's picture, and undo and
 // redo of what happened to the slots' pictures. Its shortcuts (Ctrl+V and Shift+Insert, Ctrl+Z,
 // Ctrl+Shift+Z and Ctrl+Y) work on the whole window, except in a text field, which keeps its own;
-// nothing acts while the window refuses input.
+// nothing acts unless the window's input gate is open.
 class SlotMenu : public QObject
 {
     Q_OBJECT

@@ -39,6 +39,10 @@ public:
     void setOneForAll(bool on);
     // The answer field's text as stored, with CR LF line breaks.
     QString storedAnswer() const;
+    // The focus stops.
+    QLineEdit* questionEdit() const { return m_questionEdit; }
+    QPlainTextEdit* answerEdit() const { return m_answerEdit; }
+    QCheckBox* oneForAllCheck() const { return m_oneForAllCheck; }
 
 signals:
     void questionEdited();

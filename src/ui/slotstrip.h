@@ -45,6 +45,9 @@ public:
     int slotAt(const QObject* widget) const;
     // What a screen reader says of slot k's glyph button: the picture's file name, or empty.
     void describePicture(int k, const QString& fileName);
+    // Slot k's focus stops.
+    QPushButton* slotButton(int k) const { return m_slotButtons[size_t(k - 1)]; }
+    QPlainTextEdit* answerCopy(int k) const { return m_answerCopies[size_t(k - 1)]; }
 
 public slots:
     // Makes slot k current as a click on its thumbnail does.

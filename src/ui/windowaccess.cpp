@@ -3,38 +3,29 @@
 
 #include "core/quizsetup.h"
 #include "ui/slotstrip.h"
+#include "ui/texts.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QFileInfo>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QShortcut>
 
 #include <memory>
 
-const QString WindowAccess::QuizSubmenuTitle = QStringLiteral("Викторина");
-
-WindowAccess* WindowAccess::install(QWidget* window, const QuizSetup& setup, QMenu* quizMenu)
+WindowAccess* WindowAccess::install(QWidget* window, const QuizSetup& setup, QMenu* quizMenu,
+                                    SlotStrip* strip, const QList<QWidget*>& focusStops)
 {
-    return new WindowAccess(window, setup, quizMenu);
+    return new WindowAccess(window, setup, quizMenu, strip, focusStops);
 }
 
-WindowAccess::WindowAccess(QWidget* window, const QuizSetup& setup, QMenu* quizMenu)
-    : QObject(window), m_window(window), m_setup(setup), m_quizMenu(quizMenu),
-      m_strip(window->findChild<SlotStrip*>())
+WindowAccess::WindowAccess(QWidget* window, const QuizSetup& setup, QMenu* quizMenu,
+                           SlotStrip* strip, const QList<QWidget*>& focusStops)
+    : QObject(window), m_window(window), m_setup(setup), m_quizMenu(quizMenu), m_strip(strip)
 {
     static_assert(SlotCount == SlotStrip::SlotCount);
-    auto* title = window->findChild<QLineEdit*>(QStringLiteral("titleEdit"));
-    title->setAccessibleName(QStringLiteral("Название викторины"));
-    // No '&' in the caption, so the tie changes nothing on screen.
-    window->findChild<QLabel*>(QStringLiteral("titleCaption"))->setBuddy(title);
-    window->findChild<QProgressBar*>(QStringLiteral("progressBar"))
-        ->setAccessibleName(QStringLiteral("Ход генерации"));
-
     for (int k = 1; k <= SlotCount; ++k) {
         auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | (Qt::Key_0 + k)), window);
         connect(shortcut, &QShortcut::activated, m_strip, [this, k] { m_strip->choose(k); });
@@ -47,12 +38,14 @@ WindowAccess::WindowAccess(QWidget* window, const QuizSetup& setup, QMenu* quizM
     connect(m_strip, &SlotStrip::picturesChanged, this, &WindowAccess::describePictures,
             Qt::QueuedConnection);
 
-    m_quizMenu->setTitle(QuizSubmenuTitle);
-    for (auto* edit : window->findChildren<QLineEdit*>())
-        edit->installEventFilter(this);
-    for (auto* edit : window->findChildren<QPlainTextEdit*>()) {
-        edit->installEventFilter(this);
-        edit->viewport()->installEventFilter(this);
+    m_quizMenu->setTitle(UiText::QuizSubmenu);
+    for (QWidget* stop : focusStops) {
+        if (qobject_cast<QLineEdit*>(stop))
+            stop->installEventFilter(this);
+        if (auto* edit = qobject_cast<QPlainTextEdit*>(stop)) {
+            edit->installEventFilter(this);
+            edit->viewport()->installEventFilter(this);
+        }
     }
 }
 

@@ -10,25 +10,25 @@ class SlotStrip;
 struct QuizSetup;
 
 // What the quiz window offers assistive technology and the keyboard beyond its widgets' own:
-// names for the window-level fields, slot descriptions that follow the chosen pictures,
-// Alt+1 ... Alt+6 for the slots, Shift+F10 for the context menu at the focused widget, and the
-// quiz menu as a submenu of the text fields' edit menus, where the Menu key opens those instead.
-// Adds no focus stops.
+// slot descriptions that follow the chosen pictures, Alt+1 ... Alt+6 for the slots, Shift+F10
+// for the context menu at the focused widget, and the quiz menu as a submenu of the text fields'
+// edit menus, where the Menu key opens those instead. Adds no focus stops.
 class WindowAccess : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int SlotCount = 6;
-    static const QString QuizSubmenuTitle;
 
-    // Lives as long as window, whose children it finds by object name.
-    static WindowAccess* install(QWidget* window, const QuizSetup& setup, QMenu* quizMenu);
+    // Lives as long as window. The text fields among its focus stops get the edit menu.
+    static WindowAccess* install(QWidget* window, const QuizSetup& setup, QMenu* quizMenu,
+                                 SlotStrip* strip, const QList<QWidget*>& focusStops);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    WindowAccess(QWidget* window, const QuizSetup& setup, QMenu* quizMenu);
+    WindowAccess(QWidget* window, const QuizSetup& setup, QMenu* quizMenu, SlotStrip* strip,
+                 const QList<QWidget*>& focusStops);
     void describePictures();
     void openContextMenuAtFocus();
     static void showFocus(QPlainTextEdit* edit, bool focused);

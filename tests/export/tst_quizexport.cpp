@@ -4,11 +4,14 @@
 #include "core/startpage.h"
 #include "export/exportedquiz.h"
 #include "export/quizexport.h"
+#include "export/typedtext.h"
 #include "jpeg/jpegdecoder.h"
 #include "testjpeg.h"
 
 #include <QColorSpace>
 #include <QProcess>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QtTest>
 
 #include <csignal>
@@ -181,6 +184,18 @@ private slots:
     }
 
     // Upright, at most 640 high and never enlarged, only JFIF and the profile kept.
+    // A closing tag ends the elements left open inside it: after "<b><i>x</b>y</i>", z is plain.
+    void typedTextClosesInnerTags()
+    {
+        QTextDocument document;
+        QTextCursor cursor(&document);
+        insertTypedText(cursor, "<b><i>x</b>y</i>z");
+        cursor.movePosition(QTextCursor::End);
+        QCOMPARE(document.toPlainText(), "xyz");
+        QVERIFY(cursor.charFormat().fontWeight() != QFont::Bold &&
+                !cursor.charFormat().fontItalic());
+    }
+
     void sentPictures()
     {
         const ExportedQuiz quiz(m_quiz, m_supplied);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/cp1251.h"
 #include "core/quizfolder.h"
+#include "core/texts.h"
 #include "dropfiles.h"
 #include "fakes.h"
 #include "findchild.h"
@@ -137,13 +138,12 @@ void TestEndToEnd::composeAndGenerate()
     QCOMPARE(infoShowings, 1);
     QCOMPARE(infoFolderName, QStringLiteral("quiz1"));
     QCOMPARE(dialogs.log.size(), 3);
-    QVERIFY(dialogs.log[0].startsWith(QStringLiteral("Message: Будьте внимательны")));
-    QCOMPARE(dialogs.log[1], QStringLiteral("Input: Внимание!|Укажите название папки для "
-                                            "размещения викторины.   )|Моя викторина"));
-    QCOMPARE(dialogs.log[2], QStringLiteral("Confirm: Просматривать будете?"));
+    QCOMPARE(dialogs.log[0], "Message: " + CoreText::FolderWarning);
+    QCOMPARE(dialogs.log[1],
+             "Input: " + CoreText::FolderCaption + '|' + CoreText::FolderPrompt + "|Моя викторина");
+    QCOMPARE(dialogs.log[2], "Confirm: " + CoreText::ViewQuestion);
     QCOMPARE(child<QLineEdit>(window, "titleEdit")->text(), QStringLiteral("Моя викторина"));
-    QCOMPARE(child<QLabel>(window, "statusLabel")->text(),
-             QStringLiteral("Выбирай картинки, делай подписи, жми генерацию..."));
+    QCOMPARE(child<QLabel>(window, "statusLabel")->text(), CoreText::Resting);
     QCOMPARE(child<QProgressBar>(window, "progressBar")->value(), 0);
     QCOMPARE(pauser.calls, 102);
     QCOMPARE(pauser.totalMilliseconds, 101 * 50 + 2000);

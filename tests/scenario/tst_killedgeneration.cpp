@@ -76,7 +76,7 @@ private slots:
         for (int n = 1; n <= operations; ++n) {
             restore(old);
             QCOMPARE(generate(QStringLiteral("new"), n), 9);
-            QCOMPARE(recoverQuizFolder(m_quiz, shell), QString());
+            recoverQuizFolder(m_quiz, shell);
             const auto after = folderSnapshot(m_quiz);
             QVERIFY2(after == old || after == fresh,
                      qPrintable(QStringLiteral("killed at operation %1: ").arg(n) +
@@ -117,7 +117,7 @@ private slots:
         for (int n = failedAt + 2; n <= operations; ++n) {
             restore(m_old);
             QCOMPARE(generate(QStringLiteral("new"), n, nullptr, failing), 9);
-            QCOMPARE(recoverQuizFolder(m_quiz, shell), QString());
+            recoverQuizFolder(m_quiz, shell);
             QVERIFY2(folderSnapshot(m_quiz) == m_old, qPrintable(QString("killed at %1").arg(n)));
         }
     }

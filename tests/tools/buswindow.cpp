@@ -51,7 +51,7 @@ int main(int argc, char** argv)
     QuizDraft left;
     left.titleText = QStringLiteral("Забытая");
     const QString taken = out.filePath(QStringLiteral("taken.htm"));
-    if (!DraftStore(out.filePath(QStringLiteral("program/drafts")), 1).save(left) ||
+    if (DraftStore(out.filePath(QStringLiteral("program/drafts")), 1).save(left) ||
         !writeFile(taken, "?"))
         return 2;
 

@@ -15,6 +15,7 @@
 // finishes or undoes what an interrupted generation left, as the program does at its start.
 
 #include "core/filecopy.h"
+#include "core/generationcommand.h"
 #include "core/quirvelerror.h"
 #include "core/quizfolder.h"
 #include "core/quizrecovery.h"
@@ -237,10 +238,11 @@ int run(const QCoreApplication& app)
         throw Failure(QStringLiteral("no program folder given"));
     if (r.recover) {
         CopyingShell shell;
-        const QString problem =
+        try {
             recoverQuizFolder(QDir(r.programFolder).absoluteFilePath(r.folderName), shell);
-        if (!problem.isEmpty())
-            throw Failure(problem, 3);
+        } catch (const QuirvelError& e) {
+            throw Failure(e.text(), 3);
+        }
         return 0;
     }
     if (r.pictures.size() != 6)
@@ -273,7 +275,7 @@ int run(const QCoreApplication& app)
                                                        : shuffleAnswers();
     UnattendedDialogs dialogs;
     CopyingShell shell;
-    (void)writeQuizPage(setup, answerOrder, shell, dialogs);
+    (void)placeQuiz(setup, answerOrder, shell, dialogs);
     if (!dialogs.shown.isEmpty() || !shell.opened.isEmpty()) {
         for (const QString& line : dialogs.shown)
             printLine(stderr, QStringLiteral("makequiz: the program would show ") + line);

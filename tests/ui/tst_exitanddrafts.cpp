@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/draftstore.h"
 #include "core/quizfolder.h"
+#include "core/texts.h"
 #include "fakes.h"
 #include "findchild.h"
 #include "testfiles.h"
@@ -8,6 +9,7 @@
 #include "ui/mainwindow.h"
 #include "ui/picturebox.h"
 #include "ui/slotstrip.h"
+#include "ui/texts.h"
 
 #include <QAction>
 #include <QLabel>
@@ -30,8 +32,7 @@ class TestExitAndDrafts : public QObject
     QTemporaryDir m_program, m_pictures;
     FakeServices m_fakes;
     int m_quizzes = 0;
-    const QString ExitQuestion =
-        " Внимание! |Изменения не сгенерированы. Выйти без сохранения? [No]";
+    const QString ExitQuestion = CoreText::WarningCaption + '|' + UiText::ExitQuestion + " [No]";
 
     std::unique_ptr<MainWindow> newWindow()
     {
@@ -159,7 +160,7 @@ private slots:
         const QString folder = m_program.filePath("drafts");
         const pid_t writer = fork();
         if (writer == 0)
-            _exit(DraftStore(folder, 999999).save(draft) ? 0 : 1);
+            _exit(DraftStore(folder, 999999).save(draft) ? 1 : 0);
         int status = 0;
         QCOMPARE(waitpid(writer, &status, 0), writer);
         QCOMPARE(WEXITSTATUS(status), 0);
@@ -168,7 +169,7 @@ private slots:
         m_fakes.dialogs.yesNoAnswers << yes;
         second->offerDraft();
         QCOMPARE(m_fakes.dialogs.log.first(),
-                 "YesNo:  Внимание! |Восстановить несгенерированную викторину?");
+                 "YesNo: " + CoreText::WarningCaption + '|' + CoreText::RestoreOne);
         QVERIFY(!QFile::exists(folder + "/draft-999999.json"));
         const bool lost = breakage == "gone" || breakage == "changed";
         if (lost)
@@ -215,17 +216,16 @@ private slots:
         };
         rightClick();
         QVERIFY(!exportAction->isEnabled());
-        QCOMPARE(exportAction->toolTip(), "Сначала сгенерируйте или откройте викторину");
+        QCOMPARE(exportAction->toolTip(), UiText::NoFolderTip);
         const QString greyed = exportAction->text();
         compose(*window);
         const QString name = generate(*window);
-        QCOMPARE(window->toolTip(),
-                 "Правый щелчок: открыть, сохранить одним файлом, SCORM, печать");
+        QCOMPARE(window->toolTip(), UiText::ExportsTip);
         if (start.isEmpty())
             QVERIFY(QFile::remove(m_program.filePath(name + "/3.jpg")));
         rightClick();
         QVERIFY(exportAction->isEnabled());
-        QCOMPARE(greyed, exportAction->text() + " (сначала сгенерируйте)");
+        QCOMPARE(greyed, exportAction->text() + UiText::NoFolderSuffix);
         const QString file = m_program.filePath(name + proposed.section('|', 0, 0));
         QVERIFY(writeFile(file, "old"));
         m_fakes.dialogs.log.clear();

@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/texts.h"
 #include "mainwindowfixture.h"
 #include "testjpeg.h"
 #include "ui/drivecombobox.h"
 #include "ui/filelistbox.h"
 #include "ui/folderlistbox.h"
-#include "ui/inputhold.h"
+#include "ui/inputgate.h"
 #include "ui/mainwindow.h"
-#include "ui/mainwindowgeometry.h"
 #include "ui/picturebox.h"
 #include "ui/picturebrowser.h"
 #include "ui/slotstrip.h"
+#include "ui/texts.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -77,8 +78,7 @@ void TestMainWindow::startUp()
     QVERIFY(child<QPlainTextEdit>(window, "answerEdit")->toPlainText().isEmpty() &&
             !child<QCheckBox>(window, "oneForAllCheck")->isChecked());
     QCOMPARE(child<QProgressBar>(window, "progressBar")->value(), 0);
-    QCOMPARE(child<QLabel>(window, "statusLabel")->text(),
-             QStringLiteral("Выбирай картинки, делай подписи, жми генерацию..."));
+    QCOMPARE(child<QLabel>(window, "statusLabel")->text(), CoreText::Resting);
 
     // The browser starts on the current folder, with nothing picked.
     QCOMPARE(child<FolderListBox>(window, "folderList")->directory(), QDir::currentPath());
@@ -265,7 +265,7 @@ void TestMainWindow::extensionTest_data()
     QTest::addColumn<bool>("taken");
     QTest::addColumn<QString>("said"); // once per folder
     QTest::addColumn<QString>("then"); // what the user does next on the picked entry
-    const QString rule = "Берутся только картинки с расширением .jpg или .JPG.";
+    const QString& rule = UiText::ExtensionRule;
     QTest::newRow(".jpg") << "a.jpg" << true << ""
                           << "";
     QTest::newRow(".JPG") << "b.JPG" << true << ""
@@ -460,6 +460,7 @@ void TestMainWindow::accessibleNames()
          QList<std::pair<QString, QString>>{{"folderList", "Папки"},
                                             {"driveCombo", "Диск"},
                                             {"answerCopy5", "Картинка 5: ответ"},
+                                            {"progressBar", "Ход генерации"},
                                             {"preview", "Картинка 3 крупно"}})
         QCOMPARE(QAccessible::queryAccessibleInterface(child<QWidget>(window, name))
                      ->text(QAccessible::Name),
@@ -492,11 +493,11 @@ void TestMainWindow::keyboardReach()
     const QList<QAction*> entries = editMenu->actions();
     QVERIFY(entries.at(entries.size() - 2)->isSeparator());
     QCOMPARE(entries.last()->menu(), quizMenu);
-    QCOMPARE(entries.last()->text(), "Викторина");
+    QCOMPARE(entries.last()->text(), UiText::QuizSubmenu);
     editMenu->close();
 }
 
-// Assistive technology presses, picks and edits around the input hold's event filter; while the
+// Assistive technology presses, picks and edits around the input gate's event filter; while the
 // window holds input none of it acts, and an edited field shows its stored text again.
 void TestMainWindow::busActionsWhileHeld_data()
 {
@@ -519,7 +520,7 @@ void TestMainWindow::busActionsWhileHeld()
     QAccessibleInterface* bus = QAccessible::queryAccessibleInterface(widget);
     {
         QDialog box(&window);
-        std::optional<InputHold> hold;
+        std::optional<InputGate> hold;
         box.setModal(true);
         if (underBox)
             box.show();
@@ -547,8 +548,9 @@ void TestMainWindow::busActionsWhileHeld()
 void TestMainWindow::focusVisible_data()
 {
     QTest::addColumn<QString>("name");
-    for (const char* name : MainWindowGeometry::FocusOrder)
-        QTest::newRow(name) << QString(name);
+    openWindow();
+    for (const QWidget* stop : m_window->focusOrder())
+        QTest::newRow(qPrintable(stop->objectName())) << stop->objectName();
 }
 
 void TestMainWindow::focusVisible()

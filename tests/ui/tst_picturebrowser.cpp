@@ -2,7 +2,7 @@
 #include "mainwindowfixture.h"
 #include "ui/drivecombobox.h"
 #include "ui/folderlistbox.h"
-#include "ui/inputhold.h"
+#include "ui/inputgate.h"
 #include "ui/picturebrowser.h"
 
 #include <QDir>
@@ -111,7 +111,7 @@ void TestPictureBrowser::rereadKey()
     const int listed = list->count();
     QVERIFY(writeFile(path("f5.jpg"), QByteArray()));
     {
-        const InputHold generationRuns(&window);
+        const InputGate generationRuns(&window);
         QTest::keyClick(&window, Qt::Key_F5);
         QCOMPARE(list->count(), listed);
     }

@@ -9,7 +9,7 @@
 #include "jpeg/pictureconversion.h"
 #include "testjpeg.h"
 #include "ui/drivecombobox.h"
-#include "ui/inputhold.h"
+#include "ui/inputgate.h"
 #include "ui/mainwindow.h"
 #include "ui/picturebox.h"
 #include "ui/slotstrip.h"
@@ -288,7 +288,7 @@ private slots:
         QCOMPARE(key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier), first);
         QCOMPARE(key(Qt::Key_Y), second);
         QString held;
-        InputHold::run(m_window.get(), [&] { held = key(Qt::Key_Z); });
+        InputGate::shutWhile(m_window.get(), [&] { held = key(Qt::Key_Z); });
         QCOMPARE(held, second);
         QVERIFY(m_window->setup().slot(2).chosen);
         m_fakes.dialogs.yesNoAnswers << true;

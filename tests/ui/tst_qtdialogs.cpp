@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/texts.h"
 #include "ui/qtdialogs.h"
 #include "ui/qtshell.h"
 #include "ui/standardtextstranslator.h"
+#include "ui/texts.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -87,11 +89,7 @@ void TestQtDialogs::plainBoxes_data()
 {
     QTest::addColumn<bool>("error");
     QTest::addColumn<QString>("text");
-    const QString longText = QStringLiteral(
-        "Будьте внимательны при названии папки для викторины. В названии не должно быть "
-        "запрещенных символов (Точек, звездочек, кавычек, знаков прямой и обр.дробей и некоторых "
-        "других. Могут возникнуть проблемы при ее создании или при доступе к ней.");
-    QTest::newRow("message, long text") << false << longText;
+    QTest::newRow("message, long text") << false << CoreText::FolderWarning;
     QTest::newRow("message with markup") << false << QStringLiteral("Путь: /p//<b>Квиз/start.htm");
     QTest::newRow("error with markup") << true << QStringLiteral("<i>JPEG error #42</i>.");
 }
@@ -140,7 +138,7 @@ void TestQtDialogs::confirm()
         QVERIFY(box);
         QCOMPARE(box->windowTitle(), QStringLiteral("Confirm"));
         QCOMPARE(box->icon(), QMessageBox::Question);
-        QCOMPARE(box->text(), QStringLiteral("Просматривать будете?"));
+        QCOMPARE(box->text(), CoreText::ViewQuestion);
         QVERIFY(button(box, QStringLiteral("OK")) && button(box, QStringLiteral("Cancel")));
         QVERIFY(centred(box));
         if (answer == QLatin1String("Escape"))
@@ -150,7 +148,7 @@ void TestQtDialogs::confirm()
         else
             button(box, answer)->click();
     });
-    QCOMPARE(m_dialogs.confirm(QStringLiteral("Просматривать будете?")), result);
+    QCOMPARE(m_dialogs.confirm(CoreText::ViewQuestion), result);
     QVERIFY(m_inspected);
 }
 
@@ -160,12 +158,12 @@ void TestQtDialogs::yesNo()
         whenShown([&](QWidget* w) {
             auto* box = qobject_cast<QMessageBox*>(w);
             QVERIFY(box);
-            QCOMPARE(box->windowTitle(), QStringLiteral(" Внимание! "));
+            QCOMPARE(box->windowTitle(), CoreText::WarningCaption);
             QCOMPARE(box->icon(), QMessageBox::NoIcon);
             QCOMPARE(box->buttons().size(), 2);
             button(box, yes ? QStringLiteral("Yes") : QStringLiteral("No"))->click();
         });
-        QCOMPARE(m_dialogs.yesNo(QStringLiteral(" Внимание! "), QStringLiteral(" Новая?  ")), yes);
+        QCOMPARE(m_dialogs.yesNo(CoreText::WarningCaption, QStringLiteral(" Новая?  ")), yes);
         QVERIFY(m_inspected);
     }
 }
@@ -201,7 +199,7 @@ void TestQtDialogs::input()
     QFETCH(QString, answer);
     QFETCH(QString, result);
     whenShown([&](QWidget* w) {
-        QCOMPARE(w->windowTitle(), QStringLiteral("Внимание!"));
+        QCOMPARE(w->windowTitle(), CoreText::FolderCaption);
         auto* edit = w->findChild<QLineEdit*>();
         QVERIFY(edit);
         QCOMPARE(edit->text(), preset);
@@ -214,7 +212,7 @@ void TestQtDialogs::input()
         else
             button(w, answer)->click();
     });
-    QCOMPARE(m_dialogs.input(QStringLiteral("Внимание!"), QStringLiteral("Имя папки"), preset),
+    QCOMPARE(m_dialogs.input(CoreText::FolderCaption, QStringLiteral("Имя папки"), preset),
              result.isNull() ? std::nullopt : std::optional(result));
     QVERIFY(m_inspected);
 }
@@ -227,7 +225,7 @@ void TestQtDialogs::chooseFolder()
         whenShown([&](QWidget* w) {
             auto* dialog = qobject_cast<QFileDialog*>(w);
             QVERIFY(dialog);
-            QCOMPARE(dialog->windowTitle(), QStringLiteral("Открыть викторину"));
+            QCOMPARE(dialog->windowTitle(), UiText::OpenCaption);
             QCOMPARE(dialog->directory().absolutePath(), start.path());
             QVERIFY(dialog->testOption(QFileDialog::DontUseNativeDialog));
             for (const auto label :
@@ -239,7 +237,7 @@ void TestQtDialogs::chooseFolder()
             button(dialog, ok ? QStringLiteral("Выбрать") : QStringLiteral("Отмена"))->click();
         });
         const std::optional<QString> folder =
-            m_dialogs.chooseFolder(QStringLiteral("Открыть викторину"), start.path());
+            m_dialogs.chooseFolder(UiText::OpenCaption, start.path());
         QVERIFY(m_inspected);
         QCOMPARE(folder, ok ? std::optional(start.filePath(QStringLiteral("quiz"))) : std::nullopt);
     }

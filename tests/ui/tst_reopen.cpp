@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/generationcommand.h"
 #include "core/quizfolder.h"
 #include "dropfiles.h"
 #include "fakes.h"
@@ -10,6 +11,7 @@
 #include "ui/picturebox.h"
 #include "ui/slotstrip.h"
 #include "ui/textfields.h"
+#include "ui/texts.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -72,8 +74,7 @@ private slots:
         QTest::addColumn<QString>("skipped"); // the message; bad.jpg is a failed choice
         QTest::addColumn<bool>("shift");      // the file manager offers a move first
         // Any name is taken; a folder is not.
-        const QString skip = "Папки и адреса из сети не берутся (картинку из браузера сначала "
-                             "сохраните на диск). Не взяты:\n";
+        const QString skip = UiText::Skipped + '\n';
         // clang-format off
         QTest::newRow("one on the answer field")
             << "answerEdit" << "p2.JPG" << "- p2.JPG - - - -" << 2 << "" << false;
@@ -230,15 +231,15 @@ private slots:
         QTest::addColumn<bool>("replaced");
         QTest::addColumn<int>("dialogs");
         QTest::addColumn<QString>("last"); // what the last dialog says
-        const QString question =
-            "YesNo: Открыть викторину|Открыть викторину? То, что сейчас в окне, будет заменено.";
+        const QString question = "YesNo: " + UiText::OpenCaption + '|' + UiText::OpenQuestion;
         // clang-format off
         QTest::newRow("title, No") << "titleEdit" << "" << 0 << false << 2 << question;
         QTest::newRow("question, No") << "questionEdit" << "" << 0 << false << 2 << question;
+        QTest::newRow("answer, No") << "answerEdit" << "" << 0 << false << 2 << question;
         QTest::newRow("picture, Yes, three pictures unusable") << "" << "holes" << 1 << true << 3
             << "Message: Картинки нет или она не читается, ячейки остались пустыми: 3, 5, 6";
         QTest::newRow("Cancel") << "" << "" << -1 << false << 1
-            << "ChooseFolder: Открыть викторину|" + m_program.path() + "/";
+            << "ChooseFolder: " + UiText::OpenCaption + "|" + m_program.path() + "/";
         // clang-format on
     }
     // Ctrl+O over a composition: only Yes replaces what the window holds.
@@ -259,7 +260,7 @@ private slots:
         }
         const QString quiz = QDir::cleanPath(setup.quizFolder());
         QVERIFY(QDir().mkpath(quiz) &&
-                writeQuizPage(setup, AnswerOrder{}, m_fakes.shell, m_fakes.dialogs));
+                placeQuiz(setup, AnswerOrder{}, m_fakes.shell, m_fakes.dialogs));
         if (page == "holes") {
             QVERIFY(QFile::remove(quiz + "/3.jpg") && writeFile(quiz + "/5.jpg", "broken"));
             QVERIFY(QFile::remove(quiz + "/6.jpg") && QDir(quiz).mkdir("6.jpg"));
@@ -268,7 +269,8 @@ private slots:
         if (composed.isEmpty())
             QVERIFY(dropFiles(child<PictureBox>(*window, "thumbnail3"), {pic("p4.jpg")}));
         else
-            child<QLineEdit>(*window, composed)->setText(" ");
+            child<QWidget>(*window, composed)
+                ->setProperty(composed == "answerEdit" ? "plainText" : "text", " ");
         const QImage before = shown(*window, 3);
         window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));

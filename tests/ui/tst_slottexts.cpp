@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/buildinfo.h"
+#include "core/texts.h"
 #include "fakes.h"
 #include "findchild.h"
 #include "testjpeg.h"
@@ -405,10 +406,7 @@ void TestSlotTexts::instructions()
     } else {
         QVERIFY(m_fakes.shell.opened.isEmpty());
         QCOMPARE(m_fakes.dialogs.log,
-                 QStringList{
-                     QStringLiteral(
-                         "Message: Файл инструкции instr.chm - недоступен! Обращайьесь на сайт: ") +
-                     siteHost()});
+                 QStringList{"Message: " + CoreText::NoInstructions + siteHost()});
         QVERIFY(!siteHost().isEmpty());
     }
     QVERIFY(snapshot() == before);

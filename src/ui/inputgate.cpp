@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "ui/inputhold.h"
+#include "ui/inputgate.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -41,39 +41,34 @@ bool isUserInput(QEvent::Type type)
     }
 }
 
-QList<const QWidget*> heldWindows;
+QList<const QWidget*> shutWindows;
 
 } // namespace
 
-InputHold::InputHold(QWidget* window) : m_window(window)
+InputGate::InputGate(QWidget* window) : m_window(window)
 {
-    heldWindows.append(window);
+    shutWindows.append(window);
     QCoreApplication::instance()->installEventFilter(this);
 }
 
-InputHold::~InputHold()
+InputGate::~InputGate()
 {
     QCoreApplication::instance()->removeEventFilter(this);
-    heldWindows.removeOne(m_window);
+    shutWindows.removeOne(m_window);
 }
 
-bool InputHold::holds(const QWidget* window)
-{
-    return heldWindows.contains(window);
-}
-
-bool InputHold::refuses(const QWidget* window)
+bool InputGate::isOpen(const QWidget* window)
 {
     const QWidget* modal = QApplication::activeModalWidget();
-    return holds(window) || (modal && modal != window->window());
+    return !shutWindows.contains(window) && (!modal || modal == window->window());
 }
 
-void InputHold::processPendingEvents()
+void InputGate::processPendingEvents()
 {
     QCoreApplication::processEvents();
 }
 
-bool InputHold::eventFilter(QObject* watched, QEvent* event)
+bool InputGate::eventFilter(QObject* watched, QEvent* event)
 {
     // Shortcuts are matched before any widget sees the key, and reach their QShortcut directly.
     if (event->type() == QEvent::Shortcut) {
