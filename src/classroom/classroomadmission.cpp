@@ -67,10 +67,7 @@ void ClassroomAdmission::continueFrom(const LessonRecord& lesson)
         const auto it = m_pupils.find(digests.value(result.id));
         if (it == m_pupils.end() || result.seq <= 0)
             continue;
-        PupilPost::Answers answers{};
-        for (int i = 0; i < 6 && i < result.answers.size(); ++i)
-            answers[size_t(i)] = result.answers[i].toInt();
-        it->recorded.insert(result.seq, answers);
+        it->recorded.insert(result.seq, answersOf(result));
         if (it->recorded.size() > KeptSeqs) {
             it->forgottenSeq = std::max(it->forgottenSeq, it->recorded.firstKey());
             it->recorded.erase(it->recorded.begin());

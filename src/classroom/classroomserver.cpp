@@ -95,16 +95,9 @@ QByteArray errorBody(const QString& text)
 }
 
 // The media type without its parameters ("; charset=utf-8").
-bool isJson(const QHttpServerRequest& request)
+QByteArray mediaType(const QHttpServerRequest& request)
 {
-    const QByteArray type = request.value("content-type");
-    return type.split(';').constFirst().trimmed().toLower() == "application/json";
-}
-
-bool isPlainText(const QHttpServerRequest& request)
-{
-    const QByteArray type = request.value("content-type");
-    return type.split(';').constFirst().trimmed().toLower() == "text/plain";
+    return request.value("content-type").split(';').constFirst().trimmed().toLower();
 }
 
 // {"token", "state": "open" | "hidden"}: the token and whether the page is hidden.
@@ -310,7 +303,8 @@ void ClassroomServer::post(const QString& what, HttpExchange& exchange)
     };
     const bool isPresence = what == QStringLiteral("presence");
     // navigator.sendBeacon posts a string as text/plain; a presence report acts on nothing.
-    if (!isJson(request) && !(isPresence && isPlainText(request)))
+    const QByteArray type = mediaType(request);
+    if (type != "application/json" && !(isPresence && type == "text/plain"))
         return refuse(415, QStringLiteral("Неверный запрос."));
     if (!sameOrigin(request))
         return refuse(403, QStringLiteral("Запрос пришёл не со страницы урока."));

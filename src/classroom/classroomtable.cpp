@@ -22,15 +22,6 @@ QByteArray csvCell(QString text)
     return text.toUtf8();
 }
 
-// Per answer cell, whether the picture given is the one the order puts there.
-std::array<bool, 6> marksOf(const PupilResult& result, const AnswerOrder& order)
-{
-    PupilPost::Answers answers{};
-    for (int i = 0; i < 6 && i < result.answers.size(); ++i)
-        answers[size_t(i)] = result.answers[i].toInt();
-    return markAnswers(answers, order);
-}
-
 QString rightText(const PupilResult* result)
 {
     return result ? QStringLiteral("%1 из 6").arg(result->right) : QString();
@@ -212,7 +203,7 @@ QStringList ClassroomTable::pictureCounts() const
     for (const Pupil& pupil : m_pupils) {
         if (pupil.tries.isEmpty())
             continue;
-        const std::array<bool, 6> marks = marksOf(pupil.tries.front(), m_order);
+        const std::array<bool, 6> marks = markAnswers(answersOf(pupil.tries.front()), m_order);
         for (size_t i = 0; i < marks.size(); ++i)
             right[size_t(m_order.entries[i])] += marks[i];
     }
@@ -277,7 +268,8 @@ QByteArray ClassroomTable::csv() const
             stateOf(pupil, now),
             pupil.tries.isEmpty() ? QString() : QString::number(pupil.tries.front().right),
             pupil.tries.isEmpty() ? QString() : QString::number(pupil.tries.back().right)};
-        const std::array<bool, 6> marks = top ? marksOf(*top, m_order) : std::array<bool, 6>{};
+        const std::array<bool, 6> marks =
+            top ? markAnswers(answersOf(*top), m_order) : std::array<bool, 6>{};
         for (int k = 1; k <= 6; ++k) {
             const int i = int(std::find(m_order.entries.cbegin(), m_order.entries.cend(), k) -
                               m_order.entries.cbegin());

@@ -72,6 +72,14 @@ std::optional<PupilPost> PupilPost::parse(Kind kind, QByteArrayView body)
     return post;
 }
 
+PupilPost::Answers answersOf(const PupilResult& result)
+{
+    PupilPost::Answers answers{};
+    for (int i = 0; i < 6 && i < result.answers.size(); ++i)
+        answers[size_t(i)] = result.answers[i].toInt();
+    return answers;
+}
+
 std::array<bool, 6> markAnswers(const PupilPost::Answers& answers, const AnswerOrder& order)
 {
     std::array<bool, 6> marks{};

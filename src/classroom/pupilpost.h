@@ -10,6 +10,8 @@
 #include <array>
 #include <optional>
 
+struct PupilResult;
+
 // What a pupil's page posted, read from the body alone: whether it is well formed, never whether
 // it is allowed (that is ClassroomAdmission's).
 struct PupilPost {
@@ -32,6 +34,8 @@ struct PupilPost {
     static std::optional<PupilPost> parse(Kind kind, QByteArrayView body);
 };
 
+// The answers a result recorded, as a post carries them (an empty cell: 0).
+PupilPost::Answers answersOf(const PupilResult& result);
 // Whether each cell holds the picture the order puts there.
 std::array<bool, 6> markAnswers(const PupilPost::Answers& answers, const AnswerOrder& order);
 // 32 lowercase hex digits, nothing before or after.
