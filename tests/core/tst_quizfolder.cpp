@@ -281,7 +281,8 @@ private slots:
         const QByteArray source = readBytes(photo), copy = readBytes(quizPath("1.jpg"));
         QCOMPARE(copy == source, tags.isEmpty());
         QCOMPARE(copy.mid(copy.indexOf("\xFF\xDA")), source.mid(source.indexOf("\xFF\xDA")));
-        const QString left = exiftool({"-a", "-G1", "-n", "-s", quizPath("1.jpg")});
+        // The file's own path is left out: a temporary folder may well be named "…-GPSxyz".
+        const QString left = exiftool({"-a", "-G1", "-n", "-s", "--System:all", quizPath("1.jpg")});
         QVERIFY2(!left.contains("GPS") && left.contains(QRegularExpression("Orientation *: 6\n")) &&
                      left.contains(QRegularExpression("Make *: Phone\n")) &&
                      left.contains(QRegularExpression("Model *: X1\n")),
