@@ -42,8 +42,9 @@ Classroom::~Classroom()
 void Classroom::chooseLesson(bool newLesson)
 {
     const QDate today = QDate::currentDate();
-    const QString latest = ResultsJournal::latestPath(m_quizFolder, today);
-    m_lesson = newLesson || latest.isEmpty() ? LessonRecord() : LessonRecord::read(latest);
+    const int last = ResultsJournal::lastNumber(m_quizFolder, today);
+    const QString latest = ResultsJournal::pathFor(m_quizFolder, today, last);
+    m_lesson = newLesson || last == 0 ? LessonRecord() : LessonRecord::read(latest);
     m_continued = m_lesson.isLesson() && m_lesson.page == m_pageDigest;
     if (m_continued) {
         m_journalPath = latest;
@@ -53,7 +54,7 @@ void Classroom::chooseLesson(bool newLesson)
     m_lesson.code = newClassroomCode();
     m_lesson.number = newLessonNumber();
     m_lesson.page = m_pageDigest;
-    m_journalPath = ResultsJournal::newPath(m_quizFolder, today);
+    m_journalPath = ResultsJournal::pathFor(m_quizFolder, today, last + 1);
 }
 
 void Classroom::start(const Options& options)

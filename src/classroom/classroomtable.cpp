@@ -47,7 +47,7 @@ void ClassroomTable::reset(const LessonRecord& lesson)
     m_alike.clear();
     for (const LessonPupil& pupil : lesson.pupils)
         if (!lesson.removed.contains(pupil.id))
-            pupilFor(pupil.id, pupil.name, pupil.number).joined = pupil.joined;
+            pupilFor(pupil.id, pupil.name, pupil.number);
     for (const PupilResult& result : lesson.results)
         if (!lesson.removed.contains(result.id))
             pupilFor(result.id, result.name, result.number).tries << result;
@@ -70,9 +70,10 @@ ClassroomTable::Pupil& ClassroomTable::pupilFor(const QString& id, const QString
     pupil.id = id;
     pupil.name = name;
     pupil.number = number;
+    pupil.skeleton = PupilNames::skeleton(name);
     m_rows.insert(id, int(m_pupils.size()));
     m_pupils << pupil;
-    ++m_alike[PupilNames::skeleton(name)];
+    ++m_alike[pupil.skeleton];
     return m_pupils.back();
 }
 
@@ -83,7 +84,6 @@ void ClassroomTable::join(const LessonPupil& pupil)
     const int row = int(m_pupils.size());
     beginInsertRows({}, row, row);
     Pupil& added = pupilFor(pupil.id, pupil.name, pupil.number);
-    added.joined = pupil.joined;
     added.seenAt = QDateTime::currentMSecsSinceEpoch();
     added.state = Playing;
     endInsertRows();
@@ -123,7 +123,7 @@ void ClassroomTable::remove(const QString& id)
     if (row < 0)
         return;
     beginRemoveRows({}, row, row);
-    --m_alike[PupilNames::skeleton(m_pupils[row].name)];
+    --m_alike[m_pupils[row].skeleton];
     m_pupils.removeAt(row);
     m_rows.clear();
     for (int i = 0; i < m_pupils.size(); ++i)
@@ -164,7 +164,7 @@ QString ClassroomTable::stateOf(const Pupil& pupil, qint64 now) const
 QString ClassroomTable::shownName(const Pupil& pupil) const
 {
     return PupilNames::shown(pupil.name, pupil.number,
-                             m_alike.value(PupilNames::skeleton(pupil.name)) > 1);
+                             m_alike.value(pupil.skeleton) > 1);
 }
 
 const PupilResult* ClassroomTable::best(const Pupil& pupil) const

@@ -54,7 +54,6 @@ public:
 
     // The rows sorted by name, then by id.
     QList<Row> rows() const;
-    int size() const { return int(m_pupils.size()); }
     // For a spreadsheet: UTF-8 with a BOM, ";" between cells, every pupil who joined with the best
     // try's answers per picture. Every cell that would start a formula (=, +, -, @, tab, CR) gets a
     // leading "'" first; then one holding ";", ",", a quote or a line break is quoted (RFC 4180),
@@ -72,7 +71,8 @@ private:
         QString id;
         QString name;
         int number = 0;
-        QDateTime joined;
+        // The name's look-alike key, worked out once: the view asks for names at every sort.
+        QString skeleton;
         QList<PupilResult> tries;
         qint64 seenAt = 0;
         bool hidden = false;

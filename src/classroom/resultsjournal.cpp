@@ -37,36 +37,21 @@ QString ResultsJournal::pathFor(const QString& quizFolder, QDate date, int numbe
     QString name = quiz + QLatin1Char('-') + date.toString(Qt::ISODate);
     if (number > 1)
         name += QLatin1Char('-') + QString::number(number);
+    return folder() + QLatin1Char('/') + name + QStringLiteral(".jsonl");
+}
+
+QString ResultsJournal::folder()
+{
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QStringLiteral("/quirvel/classroom/") + name + QStringLiteral(".jsonl");
+           QStringLiteral("/quirvel/classroom");
 }
 
-QString ResultsJournal::latestPath(const QString& quizFolder, QDate date)
+int ResultsJournal::lastNumber(const QString& quizFolder, QDate date)
 {
-    QString latest;
-    for (int number = 1; QFileInfo::exists(pathFor(quizFolder, date, number)); ++number)
-        latest = pathFor(quizFolder, date, number);
-    return latest;
-}
-
-QString ResultsJournal::newPath(const QString& quizFolder, QDate date)
-{
-    int number = 1;
-    while (QFileInfo::exists(pathFor(quizFolder, date, number)))
+    int number = 0;
+    while (QFileInfo::exists(pathFor(quizFolder, date, number + 1)))
         ++number;
-    return pathFor(quizFolder, date, number);
-}
-
-QList<PupilResult> ResultsJournal::read(const QString& path)
-{
-    QList<PupilResult> results;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return results;
-    while (!file.atEnd())
-        if (auto result = PupilResult::fromJsonLine(file.readLine().trimmed()))
-            results << *result;
-    return results;
+    return number;
 }
 
 std::error_code ResultsJournal::open()

@@ -30,15 +30,13 @@ public:
     ResultsJournal(const ResultsJournal&) = delete;
     ResultsJournal& operator=(const ResultsJournal&) = delete;
 
-    // $XDG_DATA_HOME/quirvel/classroom/<quiz>-<date>.jsonl; number 2, 3 ... for a new table the
-    // same day: <quiz>-<date>-2.jsonl.
+    // $XDG_DATA_HOME/quirvel/classroom, where the lessons' files are kept.
+    static QString folder();
+    // <folder>/<quiz>-<date>.jsonl; number 2, 3 ... for a new table the same day:
+    // <quiz>-<date>-2.jsonl.
     static QString pathFor(const QString& quizFolder, QDate date, int number = 1);
-    // Today's latest table of the quiz, to continue it; empty when there is none.
-    static QString latestPath(const QString& quizFolder, QDate date);
-    // A file for a new table, beside any earlier ones of the day.
-    static QString newPath(const QString& quizFolder, QDate date);
-    // The results a journal holds; lines it did not write are skipped.
-    static QList<PupilResult> read(const QString& path);
+    // The number of the day's latest table of the quiz; 0 when there is none.
+    static int lastNumber(const QString& quizFolder, QDate date);
 
     const QString& path() const { return m_path; }
     // Opens the file and starts the writer thread.

@@ -47,7 +47,7 @@ class TestClassroomServer : public QObject
         return "{\"token\":\"" + token +
                "\",\"answers\":[3,1,2,6,4,null],\"seq\":" + QByteArray::number(seq) + "}";
     }
-    int lines() const { return int(ResultsJournal::read(m_class->journalPath()).size()); }
+    int lines() const { return int(LessonRecord::read(m_class->journalPath()).results.size()); }
 
 private slots:
     void initTestCase()
