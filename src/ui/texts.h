@@ -5,7 +5,8 @@
 
 // What the main window and its menus say to the user, each text written once: the code and the
 // tests take it from here. The texts users know from the program are checked letter by letter,
-// blanks included, in tst_mainwindow. The captions of the fixed layout stay beside their widgets.
+// blanks included: the caption and the quiz submenu in tst_mainwindow, the new-quiz question in
+// tst_slottexts. The captions of the fixed layout stay beside their widgets.
 namespace UiText
 {
 
