@@ -52,8 +52,7 @@ constexpr int NetworkRole = Qt::UserRole + 1;
 // Where the network the teacher chose is kept for the next lesson.
 QString networkFile()
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           QStringLiteral("/quirvel/classroom/network");
+    return ResultsJournal::folder() + QStringLiteral("/network");
 }
 
 QString rememberedNetwork()
@@ -235,7 +234,6 @@ bool ClassroomWindow::start(const QString& quizFolder, const QString& suppliedFo
         m_dialogs.error(e.text());
         return false;
     }
-    m_suppliedFolder = suppliedFolder;
     m_options = options;
     m_options.newLesson = false;
     ClassroomTable& table = m_classroom->table();
@@ -249,14 +247,10 @@ bool ClassroomWindow::start(const QString& quizFolder, const QString& suppliedFo
     connect(m_classroom.get(), &Classroom::journalFailed, this,
             [this](const QString& text) { m_dialogs.error(text); });
     connect(m_classroom.get(), &Classroom::addressFull, this, &ClassroomWindow::offerMorePlaces);
-    m_urls.reset();
-    listAddresses();
     if (m_options.address == QHostAddress(QHostAddress::AnyIPv4))
         m_addressCheck.start();
     m_stateCheck.start();
-    if (table.joined() == 0)
-        m_nobody.start();
-    showCounts();
+    lessonStarted();
     if (!m_sleep)
         m_sleep = std::make_unique<SleepInhibitor>();
     m_awake->setText(m_sleep->inhibit()
@@ -266,9 +260,23 @@ bool ClassroomWindow::start(const QString& quizFolder, const QString& suppliedFo
                                           "питания."));
     m_newLesson->setEnabled(true);
     m_stop->setEnabled(true);
+    reportJournalProblem();
+    return true;
+}
+
+void ClassroomWindow::lessonStarted()
+{
+    m_urls.reset();
+    listAddresses();
+    if (m_classroom->table().joined() == 0)
+        m_nobody.start();
+    showCounts();
+}
+
+void ClassroomWindow::reportJournalProblem()
+{
     if (!m_classroom->journalProblem().isEmpty())
         m_dialogs.error(m_classroom->journalProblem());
-    return true;
 }
 void ClassroomWindow::listAddresses()
 {
@@ -383,10 +391,8 @@ void ClassroomWindow::newLesson()
     guarded(m_dialogs, [&] {
         m_classroom->start(options);
         m_unsaved = false;
-        m_urls.reset();
-        listAddresses();
-        m_nobody.start();
-        showCounts();
+        lessonStarted();
+        reportJournalProblem();
     });
 }
 
@@ -406,13 +412,12 @@ void ClassroomWindow::showAddress()
         url.isEmpty() ? QString()
                       : QStringLiteral("Номер урока: %1").arg(spacedNumber(m_classroom->number())));
     m_number->setToolTip(shortUrl);
-    m_number->setAccessibleDescription(
-        QStringLiteral("Без QR-кода: откройте %1 и введите номер урока.").arg(shortUrl));
+    const QString withoutCode =
+        QStringLiteral("Без QR-кода: откройте %1 и введите номер урока.").arg(shortUrl);
+    m_number->setAccessibleDescription(withoutCode);
     m_advice->setText(url.isEmpty() ? NoAddress
                                     : isolationAdvice(m_classroom->port()) +
-                                          QStringLiteral("\n\nБез QR-кода: откройте %1 и введите "
-                                                         "номер урока.")
-                                              .arg(shortUrl));
+                                          QStringLiteral("\n\n") + withoutCode);
 }
 
 void ClassroomWindow::saveResults()

@@ -55,6 +55,9 @@ private:
     // Lists the addresses again when they changed: a computer that joins the network after the
     // start shows its address then, and one that leaves it says so.
     void listAddresses();
+    // What a lesson needs once it runs, the first or a new one: its addresses and counts.
+    void lessonStarted();
+    void reportJournalProblem();
     void showAddress();
     void showCounts();
     void removeSelected();
@@ -67,7 +70,6 @@ private:
     IDialogs& m_dialogs;
     AddressSource m_addressSource;
     std::unique_ptr<Classroom> m_classroom;
-    QString m_suppliedFolder;
     Classroom::Options m_options;
     // What the address list shows; nothing before the start.
     std::optional<QStringList> m_urls;

@@ -160,6 +160,22 @@ private slots:
             QVERIFY(window.close());
         }
     }
+    // A new lesson whose results file cannot be made says so, as the first lesson does.
+    void newLessonFileRefused()
+    {
+        qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath("refused")));
+        ClassroomWindow window(m_dialogs);
+        QVERIFY(window.start(m_quiz, QUIRVEL_DECOR_DIR, m_local));
+        const QString next = ResultsJournal::pathFor(m_quiz, QDate::currentDate(), 2);
+        QVERIFY(QFile::link(m_dir.filePath("no-such-folder/file"), next));
+        m_dialogs.log.clear();
+        m_dialogs.yesNoAnswers << true;
+        window.findChild<QPushButton*>("newLesson")->click();
+        QCOMPARE(m_dialogs.log.size(), 2);
+        QVERIFY2(m_dialogs.log[1].startsWith("Error: Не удаётся записать результаты в файл «" + next),
+                 qPrintable(m_dialogs.log[1]));
+        m_dialogs.yesNoAnswers.clear();
+    }
     // Rows come in join order, so the selection stays on its pupil as others arrive, sorted or
     // not; a removed pupil's row goes.
     void selectionStaysOnThePupil()
