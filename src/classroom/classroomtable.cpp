@@ -163,8 +163,7 @@ QString ClassroomTable::stateOf(const Pupil& pupil, qint64 now) const
 
 QString ClassroomTable::shownName(const Pupil& pupil) const
 {
-    return PupilNames::shown(pupil.name, pupil.number,
-                             m_alike.value(pupil.skeleton) > 1);
+    return PupilNames::shown(pupil.name, pupil.number, m_alike.value(pupil.skeleton) > 1);
 }
 
 const PupilResult* ClassroomTable::best(const Pupil& pupil) const

@@ -172,8 +172,9 @@ private slots:
         m_dialogs.yesNoAnswers << true;
         window.findChild<QPushButton*>("newLesson")->click();
         QCOMPARE(m_dialogs.log.size(), 2);
-        QVERIFY2(m_dialogs.log[1].startsWith("Error: Не удаётся записать результаты в файл «" + next),
-                 qPrintable(m_dialogs.log[1]));
+        QVERIFY2(
+            m_dialogs.log[1].startsWith("Error: Не удаётся записать результаты в файл «" + next),
+            qPrintable(m_dialogs.log[1]));
         m_dialogs.yesNoAnswers.clear();
     }
     // Rows come in join order, so the selection stays on its pupil as others arrive, sorted or
