@@ -90,10 +90,10 @@ QString ClassroomAddresses::Address::network() const
                                          interfaceName);
 }
 
-QString ClassroomAddresses::Address::label() const
+QString ClassroomAddresses::Address::label(const QString& shown) const
 {
-    return interfaceName.isEmpty() ? address.toString()
-                                   : network() + QStringLiteral(": ") + address.toString();
+    const QString what = shown.isEmpty() ? address.toString() : shown;
+    return interfaceName.isEmpty() ? what : network() + QStringLiteral(": ") + what;
 }
 
 ClassroomAddresses::ClassroomAddresses(QList<Interface> interfaces, QString root)

@@ -20,8 +20,9 @@ public:
 
         // "Wi-Fi (wlp2s0)"; empty for an address given without its interface.
         QString network() const;
-        // "Wi-Fi (wlp2s0): 192.168.1.10", or the bare address without an interface.
-        QString label() const;
+        // "Wi-Fi (wlp2s0): 192.168.1.10", or the bare address without an interface; shown, when
+        // given, stands for the address (its URL, say).
+        QString label(const QString& shown = {}) const;
     };
     struct Interface {
         QString name;

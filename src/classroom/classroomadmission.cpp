@@ -51,27 +51,35 @@ void ClassroomAdmission::continueFrom(const LessonRecord& lesson)
     for (const LessonPupil& known : lesson.pupils) {
         m_names.reserve(known.name, known.number);
         m_joined = std::max(m_joined, known.pupil);
-        if (lesson.removed.contains(known.id))
-            continue;
-        Pupil pupil;
-        pupil.digest = known.tokenDigest;
-        pupil.id = known.id;
-        pupil.name = known.name;
-        pupil.number = known.number;
-        pupil.pupil = known.pupil;
-        m_pupils.insert(pupil.digest, pupil);
-        digests.insert(pupil.id, pupil.digest);
+        if (!lesson.removed.contains(known.id))
+            digests.insert(known.id, admit(known).digest);
     }
     for (const PupilResult& result : lesson.results) {
         m_names.reserve(result.name, result.number);
         const auto it = m_pupils.find(digests.value(result.id));
         if (it == m_pupils.end() || result.seq <= 0)
             continue;
-        it->recorded.insert(result.seq, answersOf(result));
-        if (it->recorded.size() > KeptSeqs) {
-            it->forgottenSeq = std::max(it->forgottenSeq, it->recorded.firstKey());
-            it->recorded.erase(it->recorded.begin());
-        }
+        remember(*it, result.seq, answersOf(result));
+    }
+}
+
+ClassroomAdmission::Pupil& ClassroomAdmission::admit(const LessonPupil& known)
+{
+    Pupil pupil;
+    pupil.digest = known.tokenDigest;
+    pupil.id = known.id;
+    pupil.name = known.name;
+    pupil.number = known.number;
+    pupil.pupil = known.pupil;
+    return *m_pupils.insert(pupil.digest, pupil);
+}
+
+void ClassroomAdmission::remember(Pupil& pupil, qint64 seq, const PupilPost::Answers& answers)
+{
+    pupil.recorded.insert(seq, answers);
+    if (pupil.recorded.size() > KeptSeqs) {
+        pupil.forgottenSeq = std::max(pupil.forgottenSeq, pupil.recorded.firstKey());
+        pupil.recorded.erase(pupil.recorded.begin());
     }
 }
 
@@ -183,19 +191,15 @@ ClassroomAdmission::Decision ClassroomAdmission::join(const QString& address, co
     if (m_pupils.size() >= MaxKnown)
         forgetOne();
     const QByteArray token = randomHex();
-    Pupil pupil;
-    pupil.digest = digest(token);
-    pupil.id = QString::fromLatin1(randomHex());
-    pupil.name = post.name;
-    pupil.number = m_names.take(post.name);
-    pupil.pupil = ++m_joined;
-    pupil.lastActive = now;
-    Pupil& added = *m_pupils.insert(pupil.digest, pupil);
+    const LessonPupil joined{digest(token), QString::fromLatin1(randomHex()),
+                             post.name,     m_names.take(post.name),
+                             ++m_joined,    QDateTime::currentDateTime()};
+    Pupil& added = admit(joined);
+    added.lastActive = now;
     seat(added, address, now);
     Decision decision = decided(added);
     decision.token = token;
-    decision.joined = LessonPupil{added.digest, added.id,    added.name,
-                                  added.number, added.pupil, QDateTime::currentDateTime()};
+    decision.joined = joined;
     return decision;
 }
 
@@ -243,10 +247,6 @@ ClassroomAdmission::Decision ClassroomAdmission::result(const QString& address,
     if (!withinRate(pupil->results, m_limits.resultsPerPupil, now))
         return refusal(429, QStringLiteral("Слишком много отправок. Подожди минуту и проверь "
                                            "ещё раз."));
-    pupil->recorded.insert(post.seq, post.answers);
-    if (pupil->recorded.size() > KeptSeqs) {
-        pupil->forgottenSeq = std::max(pupil->forgottenSeq, pupil->recorded.firstKey());
-        pupil->recorded.erase(pupil->recorded.begin());
-    }
+    remember(*pupil, post.seq, post.answers);
     return decision;
 }

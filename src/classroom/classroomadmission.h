@@ -80,6 +80,9 @@ private:
         qint64 forgottenSeq = 0; // seqs up to this one were recorded and let go
     };
     Pupil* find(const QByteArray& token);
+    Pupil& admit(const LessonPupil& known);
+    // Keeps the check's answers to know it again when resent, the last KeptSeqs of them.
+    static void remember(Pupil& pupil, qint64 seq, const PupilPost::Answers& answers);
     QString seat(Pupil& pupil, const QString& address, qint64 now);
     QString noRoom(const QString& address) const;
     void freeIdlePlaces(qint64 now);

@@ -9,7 +9,6 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QFile>
 #include <QHttpServerRequest>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -78,12 +77,6 @@ const std::pair<QByteArray, QByteArray> PageStyle{
 // A page open the whole lesson reports every 10 s; the table needs to hear it less often.
 constexpr qint64 SeenEveryMs = 5000;
 
-QByteArray resourceText(const char* name)
-{
-    QFile file(QStringLiteral(":/classroom/") + QLatin1String(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QByteArray jsonBody(const QJsonObject& object)
 {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
@@ -137,7 +130,8 @@ qint64 now()
 ClassroomServer::ClassroomServer(const ExportedQuiz& quiz, const LessonRecord& lesson,
                                  const ClassroomLimits& limits, ResultsJournal* journal)
     : m_prefix(QLatin1Char('/') + lesson.code + QLatin1Char('/')), m_numbers(lesson.number),
-      m_order(quiz.contents().order), m_admission(limits), m_journal(journal)
+      m_order(quiz.contents().order), m_admission(limits), m_journal(journal),
+      m_enterPage(PhonePage::resource(QStringLiteral("enter.htm")))
 {
     m_admission.continueFrom(lesson);
     // start.htm is not among them: it carries the answer order.
@@ -147,7 +141,7 @@ ClassroomServer::ClassroomServer(const ExportedQuiz& quiz, const LessonRecord& l
         HttpEndpoint::prepare(reply);
         m_files.insert(m_prefix + file.name, reply);
     }
-    m_gone = makeReply(404, resourceText("ended.htm"), Html, {});
+    m_gone = makeReply(404, PhonePage::resource(QStringLiteral("ended.htm")), Html, {});
     HttpEndpoint::prepare(m_gone);
 }
 
@@ -280,7 +274,7 @@ void ClassroomServer::enter(HttpExchange& exchange)
             break;
         }
     }
-    QByteArray page = resourceText("enter.htm");
+    QByteArray page = m_enterPage;
     page.replace("{{problem}}", problem.toUtf8());
     exchange.reply(makeReply(status, page, Html, {}, {PageStyle}));
 }

@@ -88,6 +88,8 @@ private:
     AnswerOrder m_order;
     ClassroomAdmission m_admission;
     ResultsJournal* m_journal;
+    // The page for typing the lesson's number, its problem filled in per request.
+    QByteArray m_enterPage;
     bool m_journalFailed = false;
     GuardedListener* m_listener = nullptr;
     HttpEndpoint* m_endpoint = nullptr;

@@ -32,15 +32,6 @@ const QList<QPair<QByteArray, QByteArray>> PageHeaders = {
     {"X-Frame-Options", "DENY"},
 };
 
-QByteArray resource(const QString& name)
-{
-    QFile file(QStringLiteral(":/classroom/") + name);
-    // Compiled in: it cannot be missing.
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("classroom resource %s is missing", qPrintable(name));
-    return file.readAll();
-}
-
 // The size in the frame header of the pictures the exports write (baseline or progressive), so
 // the page reserves their place and a picture below the fold is not fetched before it is needed.
 QSize jpegSize(const QByteArray& jpeg)
@@ -88,6 +79,15 @@ QByteArray quizJson(const ExportedQuiz& quiz)
 }
 
 } // namespace
+
+QByteArray PhonePage::resource(const QString& name)
+{
+    QFile file(QStringLiteral(":/classroom/") + name);
+    // Compiled in: it cannot be missing.
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("classroom resource %s is missing", qPrintable(name));
+    return file.readAll();
+}
 
 PhonePage::PhonePage(const ExportedQuiz& quiz)
 {

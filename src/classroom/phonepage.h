@@ -27,6 +27,8 @@ public:
     // "answers": [the six texts in the page's order]}.
     explicit PhonePage(const ExportedQuiz& quiz);
     const QList<File>& files() const { return m_files; }
+    // A file of resources/classroom, compiled in.
+    static QByteArray resource(const QString& name);
 
 private:
     QList<File> m_files;

@@ -289,8 +289,7 @@ void ClassroomWindow::listAddresses()
     QStringList texts;
     for (const ClassroomAddresses::Address& address : addresses) {
         urls << m_classroom->url(address.address);
-        texts << (address.interfaceName.isEmpty() ? urls.last()
-                                                  : address.network() + ": " + urls.last());
+        texts << address.label(urls.last());
     }
     if (texts == m_urls)
         return;
