@@ -339,25 +339,16 @@ QString PictureConversion::refusal(Kind kind)
     }
 }
 
-QImage PictureConversion::decode(const QByteArray& data)
+QByteArray PictureConversion::toJpeg(const QByteArray& data)
 {
     const Kind kind = kindOf(data);
     if (const QString reason = refusal(kind); !reason.isEmpty())
         throw QuirvelError(reason);
-    if (kind == Kind::Png) {
-        PngDecoder png(data);
-        refuseLarge(kind, png.size().width(), png.size().height());
-        return finished(png.readImage());
-    }
-    return finished(kind == Kind::Heic || kind == Kind::Avif ? decodeHeif(data, kind)
-                                                             : decodeWithQt(data, kind));
-}
-
-QByteArray PictureConversion::toJpeg(const QByteArray& data)
-{
+    if (kind == Kind::Png)
+        return pngToJpeg(data);
     // A slot's copy is written once and read often: the plain tables save a pass over the
     // coefficients of a 12-MP picture for a few per cent of size.
-    if (kindOf(data) == Kind::Png)
-        return pngToJpeg(data);
-    return writeJpeg(decode(data), Quality, {}, false);
+    return writeJpeg(finished(kind == Kind::Heic || kind == Kind::Avif ? decodeHeif(data, kind)
+                                                                       : decodeWithQt(data, kind)),
+                     Quality, {}, false);
 }

@@ -44,10 +44,8 @@ public:
     // не картинка"); empty for the kinds that are pictures.
     static QString refusal(Kind kind);
 
-    // The picture in data as toJpeg encodes it: upright, in sRGB, flattened onto white, at most
-    // MaxSide; RGB888 or RGB32. Throws QuirvelError with a reason in a few Russian words ("формат
-    // HEIC: файл повреждён").
-    static QImage decode(const QByteArray& data);
-    // data, a picture of a kind other than JPEG, as the bytes of a JPEG file.
+    // data, a picture of a kind other than JPEG, as the bytes of a JPEG file: upright, in sRGB,
+    // flattened onto white, at most MaxSide. Throws QuirvelError with a reason in a few Russian
+    // words ("формат HEIC: файл повреждён").
     static QByteArray toJpeg(const QByteArray& data);
 };
