@@ -38,3 +38,13 @@ QString withReason(const QString& text, const QString& what, std::error_code err
 {
     return text + QLatin1Char('\n') + what + QStringLiteral(": ") + errorReason(error);
 }
+
+QString cannotRead(const QString& name, std::error_code error)
+{
+    return QStringLiteral("Не удаётся прочитать файл «%1»: %2").arg(name, errorReason(error));
+}
+
+QString cannotWrite(const QString& name, std::error_code error)
+{
+    return QStringLiteral("Не удаётся записать файл «%1»: %2").arg(name, errorReason(error));
+}

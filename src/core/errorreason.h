@@ -11,5 +11,9 @@ QString errorReason(std::error_code error);
 // unset, so that a failure is never mistaken for success.
 std::error_code lastSystemError();
 
+// "Не удаётся прочитать файл «name»: reason" and its writing twin.
+QString cannotRead(const QString& name, std::error_code error);
+QString cannotWrite(const QString& name, std::error_code error);
+
 // "first line" + a line break + "what: reason", the form of every file error box.
 QString withReason(const QString& text, const QString& what, std::error_code error);

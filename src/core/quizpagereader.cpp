@@ -258,7 +258,7 @@ QString tooBig(const QString& name)
 
 } // namespace
 
-QuizPageContents readQuizPage(const QString& pagePath)
+QuizPageContents readQuizPage(const QString& pagePath, QByteArray* read)
 {
     QFile file(pagePath);
     errno = 0;
@@ -276,11 +276,13 @@ QuizPageContents readQuizPage(const QString& pagePath)
     errno = 0;
     const QByteArray bytes = file.read((file.isSequential() ? MaxQuizPageSize : file.size()) + 1);
     if (file.error() != QFileDevice::NoError)
-        throw QuirvelError(QStringLiteral("Не удаётся прочитать файл «%1»: %2")
-                               .arg(pagePath, errorReason(lastSystemError())));
+        throw QuirvelError(cannotRead(pagePath, lastSystemError()));
     if (bytes.size() > MaxQuizPageSize)
         throw QuirvelError(tooBig(pagePath));
-    return PageParser(bytes, pagePath).parse();
+    QuizPageContents contents = PageParser(bytes, pagePath).parse();
+    if (read)
+        *read = bytes;
+    return contents;
 }
 
 QuizPageContents readQuizPage(const QByteArray& bytes)

@@ -24,6 +24,7 @@ constexpr qint64 MaxQuizPageSize = 16 * 1024 * 1024;
 
 // Reads a start.htm that this program wrote. Anything else (another page, a page edited by hand
 // or written by a build with another credit line, a cut or oversized file) throws QuirvelError
-// with a message for the user; nothing is returned half read.
-QuizPageContents readQuizPage(const QString& pagePath);
+// with a message for the user; nothing is returned half read. bytes, when given, gets the page as
+// it was read.
+QuizPageContents readQuizPage(const QString& pagePath, QByteArray* bytes = nullptr);
 QuizPageContents readQuizPage(const QByteArray& bytes);

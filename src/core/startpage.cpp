@@ -253,8 +253,7 @@ QuizPageContents pageContents(const QuizSetup& setup, const AnswerOrder& order)
 
 QuirvelError writeFailure(std::error_code error = lastSystemError())
 {
-    return QuirvelError(
-        QStringLiteral("Не удаётся записать файл «%1»: %2").arg(StartPageName, errorReason(error)));
+    return QuirvelError(cannotWrite(StartPageName, error));
 }
 
 } // namespace

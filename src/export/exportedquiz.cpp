@@ -38,12 +38,6 @@ std::error_code readSmallFile(const QString& path, QByteArray& bytes)
     return {};
 }
 
-QuirvelError unreadable(const QString& name, std::error_code error)
-{
-    return QuirvelError(
-        QStringLiteral("Не удаётся прочитать файл «%1»: %2").arg(name, errorReason(error)));
-}
-
 // Slot k's picture made small, or the reason it could not be.
 QString reduce(const QString& path, const QString& name, int k, QByteArray& picture, bool& damaged)
 {
@@ -72,11 +66,8 @@ QString reduce(const QString& path, const QString& name, int k, QByteArray& pict
 ExportedQuiz::ExportedQuiz(const QString& quizFolder, const QString& suppliedFolder)
 {
     const QString pagePath = quizFolder + QLatin1Char('/') + StartPageName;
-    m_contents = readQuizPage(pagePath);
-    if (const std::error_code error = readSmallFile(pagePath, m_page))
-        throw unreadable(pagePath, error);
-    // The bytes sent are the bytes read: a page changed meanwhile is read again.
-    m_contents = readQuizPage(m_page);
+    // The bytes sent are the bytes read.
+    m_contents = readQuizPage(pagePath, &m_page);
     readDecorations(quizFolder, suppliedFolder);
     reducePictures(quizFolder);
 }
@@ -89,7 +80,7 @@ void ExportedQuiz::readDecorations(const QString& quizFolder, const QString& sup
         if (error == std::errc::no_such_file_or_directory)
             error = readSmallFile(suppliedFolder + QLatin1Char('/') + name, bytes);
         if (error)
-            throw unreadable(name, error);
+            throw QuirvelError(cannotRead(name, error));
         m_decorations.insert(name, bytes);
     }
 }

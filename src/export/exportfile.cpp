@@ -45,8 +45,7 @@ void ExportFile::write(const QByteArray& bytes)
 
 void ExportFile::throwFailure() const
 {
-    throw QuirvelError(QStringLiteral("Не удаётся записать файл «%1»: %2")
-                           .arg(m_file.fileName(), errorReason(m_error)));
+    throw QuirvelError(cannotWrite(m_file.fileName(), m_error));
 }
 
 void ExportFile::commit()
