@@ -44,7 +44,9 @@ int runExport(const CommandLine& line)
         std::fputs((standardErrorText(e.text()) + QLatin1Char('\n')).toLocal8Bit().constData(),
                    stderr);
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
+        std::fputs(
+            (standardErrorText(internalError(e)) + QLatin1Char('\n')).toLocal8Bit().constData(),
+            stderr);
     }
     return 1;
 }

@@ -108,7 +108,7 @@ int runClassroomCommand(const CommandLine& line, int argc, char* argv[])
     } catch (const QuirvelError& e) {
         printLine(e.text().toLocal8Bit(), stderr);
     } catch (const std::exception& e) {
-        printLine(e.what(), stderr);
+        printLine(internalError(e).toLocal8Bit(), stderr);
     }
     return 1;
 }

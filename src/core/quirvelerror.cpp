@@ -36,8 +36,13 @@ void showStandardError(IDialogs& dialogs, const QString& text)
     dialogs.error(standardErrorText(text));
 }
 
-void showInternalError(IDialogs& dialogs, const std::exception& error)
+QString internalError(const std::exception& error)
 {
     std::fprintf(stderr, "quirvel: %s\n", error.what());
-    showStandardError(dialogs, CoreText::InternalError);
+    return CoreText::InternalError;
+}
+
+void showInternalError(IDialogs& dialogs, const std::exception& error)
+{
+    showStandardError(dialogs, internalError(error));
 }

@@ -35,7 +35,9 @@ QString applicationTitleFrom(const QString& executablePath);
 template <class Handler> void guarded(IDialogs& dialogs, Handler&& handler);
 
 void showStandardError(IDialogs& dialogs, const QString& text);
-// An exception no code of ours words: a Russian text in the box, its English detail on stderr.
+// An exception no code of ours words: its English detail goes to stderr, for a bug report; the
+// user reads the Russian text returned (or shown in the box).
+QString internalError(const std::exception& error);
 void showInternalError(IDialogs& dialogs, const std::exception& error);
 
 template <class Handler> void guarded(IDialogs& dialogs, Handler&& handler)
