@@ -105,8 +105,19 @@ QString cleanedFolderName(const QString& title)
 
 bool placeQuiz(QuizFolder& folder, const AnswerOrder& order, IDialogs& dialogs)
 {
-    for (const QString& problem : folder.stage(order))
-        dialogs.message(problem);
+    QStringList problems;
+    const auto show = [&] {
+        for (const QString& problem : problems)
+            dialogs.message(problem);
+    };
+    try {
+        folder.stage(order, problems);
+    } catch (const QuirvelError&) {
+        // What went wrong before the throw is still news to the user.
+        show();
+        throw;
+    }
+    show();
     if (!folder.isStaged())
         return false;
     if (const QString problem = folder.commit(); !problem.isEmpty())

@@ -62,7 +62,7 @@ QString QuizFolder::stagedPath(const QString& name) const
     return m_newFolder + QLatin1Char('/') + name;
 }
 
-QStringList QuizFolder::stage(const AnswerOrder& order)
+void QuizFolder::stage(const AnswerOrder& order, QStringList& problems)
 {
     if (!isLocked())
         throw QuirvelError(CoreText::Locked);
@@ -82,10 +82,8 @@ QStringList QuizFolder::stage(const AnswerOrder& order)
         if (!m_staged)
             m_staging.reset();
     });
-    QStringList problems;
     m_staged = stagePictures(stagingError, problems) && stageDecorations(problems) &&
                stagePage(order) && markForCommit(problems);
-    return problems;
 }
 
 // Every source is read before anything in the quiz folder changes: a source may be one of the

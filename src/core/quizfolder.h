@@ -40,7 +40,8 @@ public:
     // the old copy; the first decoration that cannot be staged, or a mark that cannot be made, has
     // one text and ends the staging. A page that cannot be written throws QuirvelError. The quiz
     // folder is untouched either way.
-    QStringList stage(const AnswerOrder& order);
+    // The texts are added to problems as they arise, so that those before a throw are kept.
+    void stage(const AnswerOrder& order, QStringList& problems);
     bool isStaged() const { return m_staged; }
     // Puts the staged quiz in place of the old one. A file that cannot be replaced undoes what was
     // placed, and only then is its text returned: a kill while it is shown must not bring the new

@@ -426,15 +426,19 @@ private slots:
         QCOMPARE(entries().filter(QRegularExpression("^\\.")), QStringList());
     }
 
+    // A missing decoration before the throw is still reported.
     void exceptionLeavesFolderUntouched_data()
     {
         QTest::addColumn<bool>("whileReplacing");
-        QTest::newRow("while copying slot 4") << false;
-        QTest::newRow("while replacing 3.jpg") << true;
+        QTest::addColumn<bool>("decorationMissing");
+        QTest::newRow("while copying slot 4") << false << false;
+        QTest::newRow("while replacing 3.jpg") << true << false;
+        QTest::newRow("while copying a decoration after a missing one") << false << true;
     }
     void exceptionLeavesFolderUntouched()
     {
         QFETCH(bool, whileReplacing);
+        QFETCH(bool, decorationMissing);
         choose({"p/a.jpg", "p/b.jpg", "p/c.jpg", "p/d.jpg", "p/e.jpg", "p/f.jpg"});
         for (const QString name : {"1.jpg", "2.jpg", "3.jpg", "start.htm"})
             QVERIFY(writeFile(quizPath(name), bytesOf("earlier " + name)));
@@ -442,8 +446,14 @@ private slots:
         BrokenShell shell;
         (whileReplacing ? shell.throwingRename : shell.throwing) =
             whileReplacing ? "Викторина 1/3.jpg" : setup.slot(4).picturePath;
+        if (decorationMissing) {
+            QVERIFY(QFile::remove(setup.suppliedFolder + DecorationNames[0]));
+            shell.throwing = setup.suppliedFolder + '/' + DecorationNames[1];
+        }
         ScriptedDialogs dialogs;
         QVERIFY_THROWS_EXCEPTION(QuirvelError, (void)placeQuiz(setup, order, shell, dialogs));
+        QCOMPARE(dialogs.log.size(), decorationMissing ? 1 : 0);
+        QVERIFY(!decorationMissing || dialogs.log[0].contains(DecorationNames[0]));
         QCOMPARE(folderSnapshot(quizPath()), before);
         const QRegularExpression intoQuiz(" -> " + QRegularExpression::escape(setup.quizFolder()) +
                                           "/[^/]+$");
