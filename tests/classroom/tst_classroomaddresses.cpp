@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "classroom/classroomaddresses.h"
+#include "testfiles.h"
 
 #include <QtTest>
 
@@ -48,21 +49,16 @@ private slots:
         QTemporaryDir root;
         for (const QString& entry : sysfs.split(' ', Qt::SkipEmptyParts)) {
             const QString path = root.filePath("sys/class/net/" + entry.section('=', 0, 0));
-            QVERIFY(QDir().mkpath(entry.contains('=') ? QFileInfo(path).path() : path));
-            QFile file(path);
-            QVERIFY(!entry.contains('=') || (file.open(QIODevice::WriteOnly) &&
-                                             file.write(entry.section('=', 1).toUtf8()) > 0));
+            QVERIFY(entry.contains('=') ? writeFile(path, entry.section('=', 1).toUtf8())
+                                        : QDir().mkpath(path));
         }
-        QVERIFY(QDir().mkpath(root.filePath("proc/net")));
-        QFile routes(root.filePath("proc/net/route"));
         // Other routes come first: the network's own, half the world (a VPN's); then the default.
-        QVERIFY(routes.open(QIODevice::WriteOnly) &&
-                routes.write("Iface\tDestination\tGateway\tFlags\tRefCnt\tUse\tMetric\tMask\n"
-                             "wlp2s0\t0001A8C0\t00000000\t1\t0\t0\t600\t00FFFFFF\n"
-                             "enp3s0\t00000000\t0100000A\t3\t0\t0\t0\t00000080\n" +
-                             defaultRoute.toUtf8() +
-                             "\t00000000\t0100000A\t3\t0\t0\t100\t00000000\n"));
-        routes.close();
+        QVERIFY(writeFile(root.filePath("proc/net/route"),
+                          "Iface\tDestination\tGateway\tFlags\tRefCnt\tUse\tMetric\tMask\n"
+                          "wlp2s0\t0001A8C0\t00000000\t1\t0\t0\t600\t00FFFFFF\n"
+                          "enp3s0\t00000000\t0100000A\t3\t0\t0\t0\t00000080\n" +
+                              defaultRoute.toUtf8() +
+                              "\t00000000\t0100000A\t3\t0\t0\t100\t00000000\n"));
         QList<ClassroomAddresses::Interface> list;
         for (const QString& line : interfaces.split(", ")) {
             QStringList words = line.split(' ');

@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "classquiz.h"
 #include "classroom/classroom.h"
 #include "classroom/resultsjournal.h"
-#include "core/quizfolder.h"
-#include "core/startpage.h"
-#include "testjpeg.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -53,15 +51,7 @@ private slots:
     void initTestCase()
     {
         qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath("data")));
-        QuizSetup setup;
-        setup.title = "Класс";
-        for (int k = 1; k <= 6; ++k)
-            setup.slot(k) = {{}, true, "Кто?", "Он", "jpg"};
-        QVERIFY(QDir().mkpath(m_quiz));
-        writeStartPage(setup, AnswerOrder{{3, 1, 2, 6, 4, 5}, "3, 1, 2, 6, 4, 5"}, m_quiz);
-        for (int k = 1; k <= 6; ++k)
-            QVERIFY(writeFile(m_quiz + QString("/%1.jpg").arg(k),
-                              encodeJpeg(QImage(64, 48, QImage::Format_RGB32))));
+        QVERIFY(writeClassQuiz(m_quiz));
         m_class = new Classroom(m_quiz, QUIRVEL_DECOR_DIR, this);
         m_class->setBeforeSync([this] {
             if (m_hold) {
@@ -148,11 +138,7 @@ private slots:
         QCOMPARE(status(send("result", result(m_token, 300))), 200);
         QCOMPARE(lines(), before);
         m_class->stop();
-        QuizSetup setup;
-        setup.title = "Класс";
-        for (int k = 1; k <= 6; ++k)
-            setup.slot(k) = {{}, true, "Кто?", "Он", "jpg"};
-        writeStartPage(setup, AnswerOrder{{6, 5, 4, 3, 2, 1}, "6, 5, 4, 3, 2, 1"}, m_quiz);
+        QVERIFY(writeClassQuiz(m_quiz, {{6, 5, 4, 3, 2, 1}, "6, 5, 4, 3, 2, 1"}));
         Classroom regenerated(m_quiz, QUIRVEL_DECOR_DIR);
         regenerated.start({QHostAddress(QHostAddress::LocalHost), 0, {}});
         QVERIFY(!regenerated.continued() && regenerated.code() != code);

@@ -1,10 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "classquiz.h"
 #include "classroom/resultsjournal.h"
-#include "core/quizfolder.h"
-#include "core/startpage.h"
 #include "fakes.h"
-#include "testfiles.h"
-#include "testjpeg.h"
 #include "ui/classroomwindow.h"
 #include "ui/mainwindow.h"
 #include "ui/quizmenu.h"
@@ -57,17 +54,9 @@ private slots:
     void initTestCase()
     {
         qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath("data")));
-        QuizSetup setup;
-        setup.title = "Класс";
-        for (int k = 1; k <= 6; ++k)
-            setup.slot(k) = {{}, true, "Кто?", "Он", "jpg"};
-        QVERIFY(QDir().mkpath(m_quiz) && QDir().mkpath(m_program));
+        QVERIFY(writeClassQuiz(m_quiz) && QDir().mkpath(m_program));
         for (const QString& name : DecorationNames)
             QVERIFY(QFile::copy(QUIRVEL_DECOR_DIR "/" + name, m_program + "/" + name));
-        writeStartPage(setup, AnswerOrder{{3, 1, 2, 6, 4, 5}, "3, 1, 2, 6, 4, 5"}, m_quiz);
-        for (int k = 1; k <= 6; ++k)
-            QVERIFY(writeFile(m_quiz + QString("/%1.jpg").arg(k),
-                              encodeJpeg(QImage(64, 48, QImage::Format_RGB32))));
     }
     // Results posted as a pupil's page posts them fill the table; the keyboard reaches every
     // control, each by a name of its own, with Tab going round past the rows; closing asks while
